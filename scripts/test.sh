@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the dependencies, then builds and runs the whole test suite twice:
+# a warnings-as-errors release build, and a build under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+jobs=$(nproc)
+
+run_suite() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja -DVARNO_WERROR=ON "$@"
+  cmake --build "$dir" -j"$jobs"
+  ctest --test-dir "$dir" -j"$jobs" --output-on-failure
+}
+
+echo "== release build =="
+run_suite build/release -DCMAKE_BUILD_TYPE=Release
+echo "== sanitizer build =="
+run_suite build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNO_SANITIZE=ON -DVARNO_BENCH=OFF

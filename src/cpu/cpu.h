@@ -1,0 +1,102 @@
+// The 68000 processor: its one register file, the region records through which it
+// reaches memory, and the operations the rest of the machine drives it with.
+#pragma once
+
+#include <cstdint>
+
+namespace varno {
+
+// ---------------------------------------------------------------------------
+// Region records. A list is an array ended by a record whose first is 0xFFFFFFFF;
+// it is searched from the start and the first record with first <= a <= last wins.
+// ---------------------------------------------------------------------------
+
+struct BusRegion;
+
+// Device handlers get the 24-bit address and the matching record.
+using BusReadHandler = uint32_t (*)(uint32_t address, const BusRegion& region);
+using BusWriteHandler = void (*)(uint32_t address, uint32_t data, const BusRegion& region);
+
+struct FetchRegion {
+    uint32_t first;
+    uint32_t last;        // inclusive
+    uintptr_t hostOffset; // host buffer address minus first
+};
+
+struct BusRegion {
+    uint32_t first;
+    uint32_t last;           // inclusive
+    BusReadHandler read;     // set in the read lists when the region is a device
+    BusWriteHandler write;   // set in the write lists when the region is a device
+    uint8_t* hostBase;       // host location of `first` when no handler is set
+};
+
+constexpr uint32_t kListEnd = 0xFFFFFFFF;
+
+// ---------------------------------------------------------------------------
+// Run results of `execute`. Any other value is the 24-bit address of a RESET
+// instruction that ended the run.
+// ---------------------------------------------------------------------------
+
+constexpr uint32_t RUN_BUDGET_SPENT = 0x80000000;
+constexpr uint32_t RUN_FETCH_FAULT = 0x80000001;
+constexpr uint32_t RUN_HALTED = 0xFFFFFFFF;
+
+// SR bits.
+constexpr uint16_t SR_T = 0x8000;
+constexpr uint16_t SR_S = 0x2000;
+constexpr uint16_t SR_MASK = 0x0700;
+constexpr uint16_t SR_X = 0x10, SR_N = 0x08, SR_Z = 0x04, SR_V = 0x02, SR_C = 0x01;
+
+// Bit 0 of pendingInterrupts: the processor is stopped (halted when PC is odd).
+constexpr uint8_t PENDING_STOPPED = 0x01;
+
+struct MapSet {
+    const FetchRegion* fetchMap;
+    const BusRegion* readByteMap;
+    const BusRegion* readWordMap;
+    const BusRegion* writeByteMap;
+    const BusRegion* writeWordMap;
+};
+
+// The processor's register file. Between runs other code reads and writes it
+// directly; during a run bus handlers may touch D0-D7/A0-A7 only, since PC and
+// the condition codes then live in the core's run state.
+struct CpuState {
+    MapSet current;        // copy of `supervisor` or `user`, chosen by SR's S bit
+    MapSet supervisor;
+    MapSet user;
+    void (*resetHandler)(); // run by RESET; null ends the run instead
+    uint32_t d[8];
+    uint32_t a[8];          // a[7] is the active stack pointer
+    uint32_t otherStackPointer; // USP in supervisor mode, SSP in user mode
+    uint32_t pc;
+    uint32_t cycleCounter;  // cycles since the last takeCycles
+    uint8_t pendingInterrupts; // bit 0 stopped, bit n level n requested
+    uint8_t interruptVectors[7]; // vector for levels 1-7
+    uint16_t sr;
+};
+
+extern CpuState cpuState;
+
+namespace cpu {
+
+// Fills the opcode table. Returns 0.
+uint32_t init();
+// 0 success; 1 refused (run active, no supervisor fetch list, nothing at address 0);
+// RUN_HALTED when the initial PC is odd.
+uint32_t reset();
+// Runs at least one instruction unless stopped/faulted; see RUN_* for results.
+uint32_t execute(int32_t budget);
+// level 1-7; vector 0-255, -1 autovector (24 + level), -2 spurious (24).
+// 0 requested, 1 already requested, 2 bad argument.
+uint32_t raiseInterrupt(int32_t level, int32_t vector);
+// Takes at most one requested interrupt while no run is active.
+void serviceInterrupts();
+uint32_t readCycles();
+uint32_t takeCycles();
+// True while `execute` is running (also inside bus handlers).
+bool running();
+
+} // namespace cpu
+} // namespace varno

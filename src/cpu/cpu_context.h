@@ -1,0 +1,42 @@
+// The machine's processor and bus object: the region lists, the low-memory vectors
+// and stubs through which calls and interrupts enter and leave emulated code.
+#pragma once
+
+#include <cstdint>
+
+#include "cpu/cpu.h"
+#include "machine/memory_region.h"
+#include "platform/mutex.h"
+
+namespace varno {
+
+struct AmigaMachine;
+
+constexpr uint32_t kReturnTrap = 0xF80000;      // unmapped: fetching here ends a run
+constexpr uint32_t kTrapWindowEnd = 0xF80100;   // exceptions land at kReturnTrap + 4n
+
+struct CpuContext {
+    float clockHz = 7093789.0f;
+    uint8_t busy = 0;             // 1 while emulated code runs
+    uint8_t inInterruptCall = 0;  // 1 while an interrupt server runs as a subroutine
+    uint32_t stackTop = 0x1FFE0;
+    uint32_t returnStub = 0xC0;
+    uint32_t chipIntStub = 0xC6;
+    uint32_t softIntStub = 0x10A;
+    uint32_t chipIntCallStub = 0xE8;
+    uint32_t softIntCallStub = 0x12C;
+    FetchRegion fetchList[3]{};
+    BusRegion byteWriteList[6]{};
+    BusRegion wordWriteList[6]{};
+    BusRegion byteReadList[6]{};
+    BusRegion wordReadList[6]{};
+    MemoryRegion* lowMemory = nullptr;
+    MemoryRegion* mainMemory = nullptr;
+    DeviceRegion* ciaA = nullptr;
+    DeviceRegion* ciaB = nullptr;
+    DeviceRegion* customChips = nullptr;
+    AmigaMachine* owner = nullptr;
+    Mutex cpuMutex;
+};
+
+} // namespace varno
