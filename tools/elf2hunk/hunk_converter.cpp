@@ -11,6 +11,10 @@
 namespace varno::elf2hunk {
 namespace {
 
+// No hunk can be larger than what a 24-bit address bus reaches; this also keeps
+// every size far below the 30 bits a hunk size may use.
+constexpr std::uint32_t kAddressSpace = 0x1000000;
+
 struct Hunk {
     std::uint32_t id = 0;
     std::uint32_t sectionIndex = 0;
@@ -121,8 +125,9 @@ private:
                 const auto bytes = image_.contents(section);
                 hunk.contents.assign(bytes.begin(), bytes.end());
             }
-            if ((std::uint64_t{section.size} + 3) / 4 > hunk::kMaxLongs) {
-                throw ConversionError("section " + section.name + " is too large for a hunk");
+            if (section.size > kAddressSpace) {
+                throw ConversionError("section " + section.name + " (" + hex(section.size) +
+                                      " bytes) does not fit the 68000's 16 MiB address space");
             }
             hunkOfSection_[i] = static_cast<std::uint32_t>(hunks_.size());
             hunks_.push_back(std::move(hunk));
@@ -258,7 +263,7 @@ private:
     }
 
     std::uint32_t longsOf(const Hunk& hunk) const {
-        return static_cast<std::uint32_t>((std::uint64_t{image_.sections()[hunk.sectionIndex].size} + 3) / 4);
+        return (image_.sections()[hunk.sectionIndex].size + 3) / 4;
     }
 
     ElfImage image_;

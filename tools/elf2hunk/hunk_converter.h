@@ -17,8 +17,6 @@ inline constexpr std::uint32_t kBss = 0x3EB;
 inline constexpr std::uint32_t kReloc32 = 0x3EC;
 inline constexpr std::uint32_t kEnd = 0x3F2;
 inline constexpr std::uint32_t kHeader = 0x3F3;
-// A hunk size is counted in longs; the top two bits of a size are memory flags.
-inline constexpr std::uint32_t kMaxLongs = 0x3FFFFFFF;
 } // namespace hunk
 
 // The input must be an ET_EXEC linked with --emit-relocs (-q), each output section
