@@ -32,6 +32,17 @@ struct CiaChip {
 extern CiaChip* ciaADevice;
 extern CiaChip* ciaBDevice;
 
+constexpr uint32_t kCiaABase = 0xBFE000;
+constexpr uint32_t kCiaBBase = 0xBFD000;
+
+// Registers back to their power-on values (PRA 0x40, everything else 0).
+void resetCia(CiaChip& cia);
+
+// The byte read, word read, byte write and word write handlers bound to the
+// process-wide CIA-A or CIA-B record.
+RegionHandlers ciaAHandlers();
+RegionHandlers ciaBHandlers();
+
 // The latch of the timer named by the machine's timerSource, (high << 8) | low;
 // 14188 when no timer paces the player or the latch is 0.
 uint16_t currentTimerLatch(const AmigaMachine& machine);

@@ -14,12 +14,26 @@ struct AmigaMachine;
 // Every loop over the channels in the hardware and audio path visits them so.
 constexpr int channelOrder[4] = {1, 3, 0, 2};
 
+constexpr uint32_t kCustomChipsBase = 0xDFF000;
+
+// DMACON, INTENA and INTREQ bits that have an effect.
+constexpr uint16_t DMAF_SETCLR = 0x8000;
+constexpr uint16_t DMAF_MASTER = 0x0200;
+constexpr uint16_t INTF_SETCLR = 0x8000;
+constexpr uint16_t INTF_INTEN = 0x4000;
+constexpr uint16_t INTF_AUD0 = 0x0080; // channel n is INTF_AUD0 << n
+
+// The interrupt mailbox in low memory read by the interrupt stubs.
+constexpr uint32_t kMailboxData = 0x150;  // is_Data
+constexpr uint32_t kMailboxCode = 0x154;  // is_Code
+constexpr uint32_t kMailboxBits = 0x158;  // intena & intreq
+
 struct CustomChips {
     DeviceRegion header;
     uint16_t intena = 0x4000;
     uint16_t intreq = 0;
     uint16_t dmacon = 0x0200;
-    uint16_t adkcon = 0;
+    uint16_t adkcon = 0;        // stored and read back only
     uint16_t vhposCounter = 0;
     uint16_t vposCounter = 0;
     PaulaChannel paulaChannels[4];
@@ -29,5 +43,27 @@ struct CustomChips {
 
 // The one device the bus handlers reach.
 extern CustomChips* customChipsDevice;
+
+// Registers and channels back to their power-on values.
+void resetCustomChips(CustomChips& chips);
+
+// The byte read, word read, byte write and word write handlers of the device.
+RegionHandlers customChipsHandlers();
+
+// ---------------------------------------------------------------------------
+// Register writes with side effects, shared by the handlers and the channels.
+// ---------------------------------------------------------------------------
+
+// DMACON: starts channels whose bit comes on, stops those whose bit goes off.
+void writeDmacon(CustomChips& chips, uint16_t value);
+// INTENA: bit 14 (INTEN) cannot be cleared; pending audio interrupts are dispatched.
+void writeIntena(CustomChips& chips, uint16_t value);
+// INTREQ: a SET write dispatches pending audio interrupts, a CLR write only clears.
+void writeIntreq(CustomChips& chips, uint16_t value);
+void writeAdkcon(CustomChips& chips, uint16_t value);
+
+// Delivers every requested and enabled audio interrupt to the server in the
+// channel's audio vector slot, and notes which stay pending.
+void dispatchAudioInterrupts(CustomChips& chips);
 
 } // namespace varno

@@ -6,6 +6,8 @@
 
 namespace varno {
 
+struct CustomChips;
+
 struct PaulaChannel {
     uint16_t period = 0xFFFF;  // AUDxPER, 113..65535
     uint16_t volume = 0;       // AUDxVOL, 0..64
@@ -18,5 +20,32 @@ struct PaulaChannel {
     uint32_t state = 0;        // 0 idle, 1 starting, 5 first fetch, 2 and 3 playing
     uint32_t intPending = 0;   // interrupt still requested and enabled after the last dispatch
 };
+
+// DMA states.
+constexpr uint32_t kPaulaIdle = 0;
+constexpr uint32_t kPaulaStart = 1;
+constexpr uint32_t kPaulaLowByte = 2;   // plays the low byte and fetches the next word
+constexpr uint32_t kPaulaHighByte = 3;
+constexpr uint32_t kPaulaFirstFetch = 5;
+
+// Shortest period Paula can play; shorter ones are raised to it.
+constexpr uint16_t kMinPeriod = 113;
+
+// Register writes; none of them affects a running block at once.
+void writeAudLch(PaulaChannel& channel, uint16_t value);
+void writeAudLcl(PaulaChannel& channel, uint16_t value);
+void writeAudLen(PaulaChannel& channel, uint16_t value);
+void writeAudPer(PaulaChannel& channel, uint16_t value);
+void writeAudVol(PaulaChannel& channel, uint16_t value);
+void writeAudDat(PaulaChannel& channel, uint16_t value);
+
+void resetPaulaChannel(PaulaChannel& channel);
+
+// Advances channel n by one output sample.
+void stepChannel(CustomChips& chips, int n);
+
+// Writes channel n's samples for one tick (at most 65535) into out and returns
+// how many; 0 when the channel's DMA is off.
+int32_t renderChannelTick(CustomChips& chips, int n, float* out);
 
 } // namespace varno

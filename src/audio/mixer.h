@@ -1,0 +1,24 @@
+// Mixing the four resampled channels of a tick into output frames: stereo with
+// the pan gains, mono, or stereo with the surround cross-feed.
+#pragma once
+
+#include <cstdint>
+
+namespace varno {
+
+struct AmigaMachine;
+
+// The surround delay buffer written next (0 or 1). Process-wide, never reset:
+// the delay runs on across songs as it would across ticks.
+extern int32_t surroundSelect;
+
+// 0.7 rounded to a float: keeps the cross-fed sum in range.
+constexpr double kSurroundScale = 0.699999988079071;
+
+// Frame i of the four resampledBuffers, i = 0 .. m - 1, into dst; each returns
+// the number of values written (2m, m, 2m).
+int32_t mixStereo(const AmigaMachine& machine, float* dst, int32_t m);
+int32_t mixMono(const AmigaMachine& machine, float* dst, int32_t m);
+int32_t mixSurround(AmigaMachine& machine, float* dst, int32_t m);
+
+} // namespace varno

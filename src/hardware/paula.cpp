@@ -1,0 +1,117 @@
+// Paula's audio channels: register writes, the DMA state machine and the
+// per-tick sample generation.
+#include "hardware/paula.h"
+
+#include "hardware/cia.h"
+#include "hardware/custom_chips.h"
+#include "machine/amiga_machine.h"
+
+namespace varno {
+
+void writeAudLch(PaulaChannel& channel, uint16_t value) {
+    channel.location = (uint32_t(value) << 16) | (channel.location & 0xFFFF);
+}
+
+void writeAudLcl(PaulaChannel& channel, uint16_t value) {
+    // DMA fetches words: the low bit is dropped, and only 24 address bits exist.
+    channel.location = (channel.location & 0x00FF0000) | (value & 0xFFFE);
+}
+
+void writeAudLen(PaulaChannel& channel, uint16_t value) { channel.length = value; }
+
+void writeAudPer(PaulaChannel& channel, uint16_t value) {
+    if (value == 0) channel.period = 0xFFFF;
+    else if (value < kMinPeriod) channel.period = kMinPeriod;
+    else channel.period = value;
+}
+
+void writeAudVol(PaulaChannel& channel, uint16_t value) { channel.volume = value <= 64 ? value : 64; }
+
+void writeAudDat(PaulaChannel& channel, uint16_t value) { channel.dataWord = value; }
+
+void resetPaulaChannel(PaulaChannel& channel) { channel = PaulaChannel{}; }
+
+namespace {
+
+uint16_t fetchWord(const CustomChips& chips, uint32_t address) {
+    return chips.sampleMemory ? chips.sampleMemory->readWord(address) : 0;
+}
+
+// A block length of 0 plays as one word.
+uint32_t blockWords(const PaulaChannel& channel) { return channel.length ? channel.length : 1; }
+
+} // namespace
+
+void stepChannel(CustomChips& chips, int n) {
+    PaulaChannel& ch = chips.paulaChannels[n];
+    const uint16_t intBit = uint16_t(INTF_AUD0 << n);
+    if (ch.state == kPaulaIdle) {
+        ch.sample = 0;
+        ch.dataWord = 0;
+        return;
+    }
+    if (!(chips.dmacon & (1u << n))) return;
+
+    switch (ch.state) {
+    case kPaulaStart:
+        ch.remaining = blockWords(ch);
+        ch.pointer = ch.location;
+        ch.dataWord = fetchWord(chips, ch.pointer);
+        ch.state = kPaulaFirstFetch;
+        break;
+    case kPaulaFirstFetch:
+        // The word at location is fetched but not played; the next one is
+        // played twice (the start transient of real hardware).
+        if (ch.remaining != 1) --ch.remaining;
+        ch.pointer += 2;
+        ch.dataWord = fetchWord(chips, ch.pointer);
+        ch.sample = ch.dataWord >> 8;
+        ch.state = kPaulaLowByte;
+        writeIntreq(chips, uint16_t(INTF_SETCLR | intBit));
+        break;
+    case kPaulaLowByte:
+        ch.sample = ch.dataWord & 0xFF;
+        ch.dataWord = fetchWord(chips, ch.pointer);
+        ch.pointer += 2;
+        ch.state = kPaulaHighByte;
+        if (ch.remaining == 1) {
+            dispatchAudioInterrupts(chips);
+            if (ch.intPending) {
+                // Nobody acknowledged the interrupt of the block that just ended.
+                ch.state = kPaulaIdle;
+            } else {
+                writeIntreq(chips, uint16_t(INTF_SETCLR | intBit));
+                ch.pointer = ch.location;
+                ch.remaining = blockWords(ch);
+            }
+        } else {
+            --ch.remaining;
+        }
+        break;
+    case kPaulaHighByte:
+        ch.sample = ch.dataWord >> 8;
+        ch.state = kPaulaLowByte;
+        break;
+    default:
+        break;
+    }
+}
+
+int32_t renderChannelTick(CustomChips& chips, int n, float* out) {
+    if (!out || !(chips.dmacon & (1u << n))) return 0;
+    const uint32_t latch = chips.owner ? currentTimerLatch(*chips.owner) : kDefaultTimerLatch;
+    PaulaChannel& ch = chips.paulaChannels[n];
+    // A tick of L CIA counts holds 5 L Paula cycles.
+    const uint32_t period = ch.period ? ch.period : 0xFFFF; // only a direct store can leave 0
+    const uint32_t count = (5 * latch / period) & 0xFFFF;
+    for (uint32_t i = 0; i < count; ++i) {
+        const double volume = double(ch.volume) * 0.015625;
+        const double value = double(int8_t(uint8_t(ch.sample))) * 0.00390625;
+        stepChannel(chips, n);
+        // The value current before the step: the output lags the state machine by one.
+        out[i] = float(volume * value);
+    }
+    return int32_t(count);
+}
+
+} // namespace varno

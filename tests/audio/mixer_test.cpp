@@ -1,0 +1,170 @@
+// The mixers: gains, halving, mono averaging in double precision, and the
+// surround cross-feed with its delay across ticks, to the frame.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "audio/mixer.h"
+#include "machine/amiga_machine.h"
+#include "machine/settings.h"
+
+namespace varno {
+namespace {
+
+struct SettingsGuard {
+    PluginSettings saved = pluginSettings;
+    ~SettingsGuard() { pluginSettings = saved; }
+};
+
+// A machine whose resampled channels hold m frames of the given constant values.
+void fill(AmigaMachine& m, int32_t frames, float c0, float c1, float c2, float c3) {
+    const float v[4] = {c0, c1, c2, c3};
+    for (int c = 0; c < 4; ++c)
+        for (int32_t i = 0; i < frames; ++i) m.resampledBuffers[c][size_t(i)] = v[c];
+}
+
+void pan(AmigaMachine& m, int separation, int surround) {
+    pluginSettings.stereo_separation = separation;
+    pluginSettings.surround = surround;
+    m.updatePan();
+}
+
+TEST(MixStereo, GainsAndHalving) {
+    SettingsGuard guard;
+    AmigaMachine m;
+    std::vector<float> out(8, 9.0f);
+
+    pan(m, 100, 0);
+    fill(m, 3, 0.375f, 0, 0, 0);
+    EXPECT_EQ(mixStereo(m, out.data(), 3), 6);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(out[size_t(2 * i)], 0.1875f);   // half the channel
+        EXPECT_EQ(out[size_t(2 * i + 1)], 0.0f);  // exactly nothing on the right
+    }
+    EXPECT_EQ(out[6], 9.0f);
+
+    // Channels 1 and 2 lean right, 0 and 3 left.
+    fill(m, 1, 0, 0.25f, 0.125f, 0.0625f);
+    mixStereo(m, out.data(), 1);
+    EXPECT_EQ(out[0], 0.03125f);
+    EXPECT_EQ(out[1], 0.1875f);
+
+    // 75 %: hi = sqrt(0.875), lo = sqrt(0.125); channel 1 alone at 0.25.
+    pan(m, 75, 0);
+    fill(m, 1, 0, 0.25f, 0, 0);
+    mixStereo(m, out.data(), 1);
+    EXPECT_FLOAT_EQ(out[0], 0.0441941738f);  // 0.125 * 0.353553391
+    EXPECT_FLOAT_EQ(out[1], 0.1169267934f);  // 0.125 * 0.935414347
+
+    // Separation 0: all four at 0.5 give 0.5 * 4 * 0.5 * sqrt(0.5) on both sides.
+    pan(m, 0, 0);
+    fill(m, 1, 0.5f, 0.5f, 0.5f, 0.5f);
+    mixStereo(m, out.data(), 1);
+    EXPECT_FLOAT_EQ(out[0], 0.70710678f);
+    EXPECT_FLOAT_EQ(out[1], 0.70710678f);
+}
+
+TEST(MixMono, AveragesInDoublePrecisionWhateverTheSeparation) {
+    SettingsGuard guard;
+    AmigaMachine m;
+    std::vector<float> out(4, 9.0f);
+    for (int separation : {0, 75, 100}) {
+        pan(m, separation, 0);
+        fill(m, 2, 0.5f, -0.25f, 0.125f, 0.0625f);
+        EXPECT_EQ(mixMono(m, out.data(), 2), 2);
+        EXPECT_EQ(out[0], 0.109375f);
+        EXPECT_EQ(out[1], 0.109375f);
+        EXPECT_EQ(out[2], 9.0f);
+    }
+    // A float running sum would lose the small value against the large ones.
+    fill(m, 1, 1e-8f, 0.5f, -0.5f, 0.0f);
+    mixMono(m, out.data(), 1);
+    EXPECT_EQ(out[0], float(0.25 * double(1e-8f)));
+}
+
+class Surround : public ::testing::Test {
+protected:
+    SettingsGuard guard;
+    AmigaMachine m;
+    std::vector<float> out = std::vector<float>(2 * 4096, 9.0f);
+    const float k = float(0.699999988079071);
+
+    void SetUp() override { pan(m, 75, 1); } // surround forces full separation
+    // One tick of `frames` frames with a left impulse (channel 0) at `at`, or none.
+    int32_t tick(int32_t frames, int32_t at, float value = 0.5f) {
+        fill(m, frames, 0, 0, 0, 0);
+        if (at >= 0) m.resampledBuffers[0][size_t(at)] = value;
+        return mixSurround(m, out.data(), frames);
+    }
+    float left(int32_t frame) const { return out[size_t(2 * frame)]; }
+    float right(int32_t frame) const { return out[size_t(2 * frame + 1)]; }
+    // Frames that are not silent, as (frame, side) pairs.
+    std::vector<std::pair<int32_t, int>> loudFrames(int32_t frames) const {
+        std::vector<std::pair<int32_t, int>> loud;
+        for (int32_t i = 0; i < frames; ++i)
+            for (int side = 0; side < 2; ++side)
+                if (out[size_t(2 * i + side)] != 0.0f) loud.push_back({i, side});
+        return loud;
+    }
+    using Loud = std::vector<std::pair<int32_t, int>>;
+};
+
+TEST_F(Surround, OppositeSideFollowsFourHundredEightyFramesLater) {
+    const float expected = float(0.699999988079071 * 0.25);
+    EXPECT_EQ(tick(960, 100), 1920);
+    EXPECT_EQ(left(100), expected);   // at once, scaled by k
+    EXPECT_EQ(right(580), expected);  // the same value 480 frames later
+    EXPECT_EQ(loudFrames(960), (Loud{{100, 0}, {580, 1}}));
+
+    // An impulse late in a tick reaches the right side in the next tick.
+    tick(960, 700);
+    EXPECT_EQ(loudFrames(960), (Loud{{700, 0}}));
+    tick(960, -1);
+    EXPECT_EQ(loudFrames(960), (Loud{{220, 1}}));
+    EXPECT_EQ(right(220), expected);
+    tick(960, -1);
+    EXPECT_TRUE(loudFrames(960).empty());
+}
+
+TEST_F(Surround, DelayRunsOnAcrossTicksOfOtherLengths) {
+    // 1000-frame ticks: still a 480-frame delay across the boundary.
+    tick(1000, 900);
+    tick(1000, -1);
+    EXPECT_EQ(loudFrames(1000), (Loud{{380, 1}}));
+    // Right-side input crosses to the left the same way.
+    fill(m, 1000, 0, 0.5f, 0, 0);
+    mixSurround(m, out.data(), 1000);
+    EXPECT_EQ(right(0), float(0.699999988079071 * 0.25));
+    EXPECT_EQ(left(0), 0.0f);
+    EXPECT_EQ(left(479), 0.0f);
+    EXPECT_EQ(left(480), float(0.699999988079071 * 0.25));
+}
+
+TEST_F(Surround, ShortTicksFollowTheRulesAsWritten) {
+    // A tick shorter than the delay: the cross-feed comes from the saved values
+    // of the previous call, d = n values back.
+    tick(200, 10);
+    EXPECT_EQ(loudFrames(200), (Loud{{10, 0}}));
+    tick(200, -1);
+    EXPECT_EQ(loudFrames(200), (Loud{{10, 1}}));
+
+    // A long tick leaves values in the mix buffer beyond what a following short
+    // tick writes; the short tick saves them, and the next long tick plays them.
+    tick(960, 300);   // left at 300, right at 780
+    tick(200, -1);
+    EXPECT_TRUE(loudFrames(200).empty());
+    tick(960, -1);
+    EXPECT_EQ(loudFrames(960), (Loud{{300, 1}}));
+}
+
+TEST_F(Surround, DelayLongerThanTheBufferIsHeldToIt) {
+    m.frameSamples = 1u << 20; // far beyond the delay buffers
+    tick(4000, 10);
+    EXPECT_EQ(left(10), float(0.699999988079071 * 0.25));
+    tick(4000, -1);
+    EXPECT_EQ(loudFrames(4000), (Loud{{10, 1}}));
+}
+
+} // namespace
+} // namespace varno

@@ -1,0 +1,199 @@
+// The resamplers: None in 17.15 fixed point, index for index; Sinc against the
+// Lanczos window evaluated with the C library's sine and against values worked
+// out from the window's definition.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "audio/resample.h"
+#include "audio/sine.h"
+
+namespace varno {
+namespace {
+
+// The kernel exactly as defined, with std::sin.
+float libraryKernel(float t) {
+    if (t == 0.0f) return 1.0f;
+    if (t < -3.0f || t > 3.0f) return 0.0f;
+    const double p = 3.1415927410125732;
+    const float s1 = float(std::sin(double(float(double(t) * p))));
+    const float s2 = float(std::sin(double(float(double(t) / 3.0 * p))));
+    return float((3.0 * s1 * s2) / (9.869604950382893 * t * t));
+}
+
+// The interpolation as defined, on top of libraryKernel.
+float libraryInterpolate(const float* b, float x) {
+    const int k = int(std::floor(double(x)));
+    float acc = 0.0f;
+    for (int j = k - 2; j <= k + 3; ++j)
+        acc = float(double(acc) + double(libraryKernel(float(double(x) - j))) * double(b[j]));
+    return acc;
+}
+
+TEST(ResampleNearest, FixedPointStepPicksTheseIndices) {
+    struct Row { int32_t n; int32_t m; std::vector<int> indices; };
+    const Row rows[] = {
+        {3, 8, {0, 0, 0, 1, 1, 1, 2, 2}},
+        // step 10922 (10922.67 truncated) falls short of every exact boundary
+        {6, 18, {0, 0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5, 5}},
+        {4, 4, {0, 1, 2, 3}},                      // n = m: step 0x8000, a copy
+        {8, 2, {0, 4}},                            // shrinking
+        {1, 6, {0, 0, 0, 0, 0, 0}},
+    };
+    for (const Row& r : rows) {
+        std::vector<float> src(size_t(r.n));
+        for (int32_t i = 0; i < r.n; ++i) src[size_t(i)] = 0.01f * float(i + 1);
+        std::vector<float> dst(size_t(r.m) + 1, 7.0f);
+        resampleNearest(src.data(), r.n, dst.data(), r.m);
+        for (int32_t i = 0; i < r.m; ++i) EXPECT_EQ(dst[size_t(i)], src[size_t(r.indices[size_t(i)])]) << r.n << "/" << r.m << " at " << i;
+        EXPECT_EQ(dst[size_t(r.m)], 7.0f) << "wrote past m";
+    }
+}
+
+TEST(ResampleNearest, EmptyBlocksAndEmptyOutputs) {
+    std::vector<float> dst(8, 7.0f);
+    const float src[2] = {0.5f, 0.25f};
+    resampleNearest(src, 0, dst.data(), 6);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(dst[size_t(i)], 0.0f);
+    EXPECT_EQ(dst[6], 7.0f);
+    dst.assign(8, 7.0f);
+    resampleNearest(src, 2, dst.data(), 0);
+    for (float v : dst) EXPECT_EQ(v, 7.0f);
+    // The largest block at the longest tick: step 1449 (1449.5 truncated), so
+    // the last output takes index 65533 * 1449 >> 15 = 2897.
+    std::vector<float> big(2899, 0.125f);
+    big[2897] = 0.5f;
+    std::vector<float> out(65534);
+    resampleNearest(big.data(), 2899, out.data(), 65534);
+    EXPECT_EQ(out.back(), 0.5f);
+    EXPECT_EQ(out[65514], 0.5f);   // 65514 * 1449 >> 15 = 2897
+    EXPECT_EQ(out[65513], 0.125f); // 65513 * 1449 >> 15 = 2896
+}
+
+TEST(KernelSine, MatchesTheLibrarySineOnEveryKernelArgument) {
+    // Every float argument the kernel can take on a fine grid of t, and the
+    // awkward ones next to multiples of pi.
+    double worst = 0;
+    for (int i = -3 * 65536; i <= 3 * 65536; ++i) {
+        const float t = float(i) / 65536.0f;
+        for (double scale : {1.0, 1.0 / 3.0}) {
+            const float a = float(double(t) * scale * 3.1415927410125732);
+            worst = std::max(worst, std::abs(kernelSine(a) - std::sin(double(a))));
+        }
+    }
+    for (int k = -3; k <= 3; ++k) {
+        float a = float(k * 3.141592653589793);
+        for (int step = 0; step < 64; ++step) {
+            const double ref = std::sin(double(a));
+            const double err = std::abs(kernelSine(a) - ref);
+            EXPECT_LE(err, 1e-15 * std::max(std::abs(ref), 1e-300) + 1e-300) << a;
+            a = std::nextafter(a, 100.0f);
+        }
+    }
+    EXPECT_LT(worst, 1e-15);
+}
+
+TEST(LanczosKernel, StaysWithinAMillionthOfTheLibraryKernel) {
+    int differing = 0, total = 0;
+    float worst = 0;
+    for (int i = -3 * 32768 - 16; i <= 3 * 32768 + 16; ++i) {
+        const float t = float(i) / 32768.0f;
+        const float ours = lanczosKernel(t);
+        const float ref = libraryKernel(t);
+        worst = std::max(worst, std::abs(ours - ref));
+        differing += ours != ref;
+        ++total;
+    }
+    EXPECT_LE(worst, 1e-6f);
+    // Almost all are the same float: the only differences come from results
+    // that lie within a hair of a rounding boundary.
+    EXPECT_LE(differing, total / 10000) << differing << " of " << total;
+}
+
+TEST(LanczosKernel, KnownValues) {
+    // 3 sin(pi t) sin(pi t / 3) / (pi^2 t^2).
+    struct Row { float t; float expected; };
+    const Row rows[] = {
+        {0.0f, 1.0f},
+        {0.5f, 0.6079271f},     // 3 * 1 * 0.5 / (pi^2 / 4)
+        {-0.5f, 0.6079271f},
+        {1.5f, -0.1350949f},    // 3 * -1 * 1 / (2.25 pi^2)
+        {2.5f, 0.0243171f},     // 3 * 1 * 0.5 / (6.25 pi^2)
+        {1.0f, 0.0f}, {2.0f, 0.0f}, {3.0f, 0.0f}, {-3.0f, 0.0f},
+        {3.0001f, 0.0f}, {-7.0f, 0.0f}, {100.0f, 0.0f},
+    };
+    for (const Row& r : rows) EXPECT_NEAR(lanczosKernel(r.t), r.expected, 1e-6) << r.t;
+    // The zeros at the integers are not exact: sin of a multiple of float(pi) is not 0.
+    EXPECT_NE(lanczosKernel(1.0f), 0.0f);
+    EXPECT_EQ(lanczosKernel(3.0001f), 0.0f);
+}
+
+TEST(ResampleSinc, EqualLengthsReproduceTheBlock) {
+    const std::vector<float> cur = {0.25f, -0.5f, 0.125f, 0.0f, 0.375f, -0.0625f, 0.4f, 0.1f};
+    std::vector<float> dst(8);
+    resampleSinc(0, 8, cur.data(), 8, dst.data(), nullptr, nullptr, 0);
+    for (size_t i = 0; i < 8; ++i) EXPECT_NEAR(dst[i], cur[i], 1e-6) << i;
+}
+
+TEST(ResampleSinc, StretchedBlockMatchesTheDefinition) {
+    // 165 samples onto 960 outputs: step 0.171875, exact in a float.
+    std::vector<float> prev(40), cur(165), next(7);
+    for (size_t i = 0; i < prev.size(); ++i) prev[i] = 0.01f * float(i % 7) - 0.02f;
+    for (size_t i = 0; i < cur.size(); ++i) cur[i] = float(std::sin(double(i) * 0.3)) * 0.4f;
+    for (size_t i = 0; i < next.size(); ++i) next[i] = -0.3f + 0.05f * float(i);
+    std::vector<float> dst(960);
+    resampleSinc(40, 165, cur.data(), 960, dst.data(), prev.data(), next.data(), 7);
+
+    std::vector<float> w(171, 0.0f);
+    for (int i = 0; i < 3; ++i) w[size_t(i)] = prev[37 + size_t(i)];
+    for (size_t i = 0; i < 165; ++i) w[3 + i] = cur[i];
+    for (int i = 0; i < 3; ++i) w[168 + size_t(i)] = next[size_t(i)];
+    float pos = 0.0f;
+    for (size_t i = 0; i < 960; ++i) {
+        EXPECT_NEAR(dst[i], libraryInterpolate(w.data() + 3, pos), 1e-6) << i;
+        pos = pos + 0.171875f;
+    }
+    // The second output sits at 0.171875 and weighs b[-2] and b[-1] from the
+    // previous block: without them it comes out different.
+    std::vector<float> alone(960);
+    resampleSinc(0, 165, cur.data(), 960, alone.data(), prev.data(), next.data(), 7);
+    const float withoutContext = dst[1] - lanczosKernel(2.171875f) * prev[38] - lanczosKernel(1.171875f) * prev[39];
+    EXPECT_NEAR(alone[1], withoutContext, 1e-6);
+    EXPECT_GT(std::abs(alone[1] - dst[1]), 1e-4);
+}
+
+TEST(ResampleSinc, ShortNeighboursGiveNoContext) {
+    const std::vector<float> cur = {0.1f, 0.2f, 0.3f, 0.2f, 0.1f};
+    const std::vector<float> loud = {0.5f, -0.5f, 0.5f};
+    std::vector<float> none(12), two(12), three(12);
+    resampleSinc(0, 5, cur.data(), 12, none.data(), nullptr, nullptr, 0);
+    resampleSinc(2, 5, cur.data(), 12, two.data(), loud.data(), loud.data(), 2);
+    resampleSinc(1, 5, cur.data(), 12, three.data(), loud.data(), loud.data(), 1);
+    EXPECT_EQ(none, two);
+    EXPECT_EQ(none, three);
+    resampleSinc(3, 5, cur.data(), 12, three.data(), loud.data(), loud.data(), 3);
+    EXPECT_NE(none, three);
+}
+
+TEST(ResampleSinc, EmptyBlockIsSilenceOrAFadeBetweenNeighbours) {
+    std::vector<float> dst(960, 7.0f);
+    const std::vector<float> zeros(3, 0.0f);
+    resampleSinc(3, 0, nullptr, 960, dst.data(), zeros.data(), zeros.data(), 3);
+    for (float v : dst) EXPECT_EQ(v, 0.0f);
+
+    // Two silent samples between the neighbours' edges, positions 0 .. 2 - 1/480.
+    const std::vector<float> prev = {0.0f, 0.0f, 0.4f}, next = {0.4f, 0.0f, 0.0f};
+    resampleSinc(3, 0, nullptr, 960, dst.data(), prev.data(), next.data(), 3);
+    std::vector<float> w = {0.0f, 0.0f, 0.4f, 0.0f, 0.0f, 0.4f, 0.0f, 0.0f};
+    float pos = 0.0f;
+    const float step = float(2.0 / 960.0);
+    for (size_t i = 0; i < 960; ++i) {
+        EXPECT_NEAR(dst[i], libraryInterpolate(w.data() + 3, pos), 1e-6) << i;
+        pos = pos + step;
+    }
+    EXPECT_GT(std::abs(dst[240]), 0.05f); // the neighbours' edges reach into the gap
+}
+
+} // namespace
+} // namespace varno

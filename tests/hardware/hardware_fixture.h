@@ -1,0 +1,89 @@
+// A machine with RAM, both CIAs and the custom chips attached the way the
+// machine builds them, and bus-style access to the device handlers.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+
+#include "cpu/cpu.h"
+#include "hardware/cia.h"
+#include "hardware/custom_chips.h"
+#include "machine/amiga_machine.h"
+
+namespace varno::test {
+
+class HardwareFixture {
+public:
+    AmigaMachine m;
+
+    HardwareFixture() {
+        m.lowMemory = std::make_unique<MemoryRegion>(kLowMemoryBase, kLowMemorySize);
+        m.mainMemory = std::make_unique<MemoryRegion>(kMainMemoryBase, kMainMemorySize);
+        m.ciaA = std::make_unique<CiaChip>();
+        m.ciaA->header.base = kCiaABase;
+        m.ciaA->owner = &m;
+        ciaADevice = m.ciaA.get();
+        m.ciaB = std::make_unique<CiaChip>();
+        m.ciaB->header.base = kCiaBBase;
+        m.ciaB->owner = &m;
+        ciaBDevice = m.ciaB.get();
+        m.customChips = std::make_unique<CustomChips>();
+        m.customChips->header.base = kCustomChipsBase;
+        m.customChips->owner = &m;
+        m.customChips->sampleMemory = m.mainMemory.get();
+        customChipsDevice = m.customChips.get();
+        resetCia(*m.ciaA);
+        resetCia(*m.ciaB);
+        resetCustomChips(*m.customChips);
+        m.updateTickLength();
+    }
+    ~HardwareFixture() {
+        customChipsDevice = nullptr;
+        ciaADevice = ciaBDevice = nullptr;
+    }
+
+    CustomChips& chips() { return *m.customChips; }
+    PaulaChannel& channel(int n) { return m.customChips->paulaChannels[n]; }
+
+    // Custom-chip bus accesses.
+    uint32_t readWord(uint32_t address) { return customChipsHandlers().readWord(address, region_); }
+    uint32_t readByte(uint32_t address) { return customChipsHandlers().readByte(address, region_); }
+    void writeWord(uint32_t address, uint16_t value) { customChipsHandlers().writeWord(address, value, region_); }
+    void writeByte(uint32_t address, uint8_t value) { customChipsHandlers().writeByte(address, value, region_); }
+    // A long write arrives as two word writes, high half first.
+    void writeLong(uint32_t address, uint32_t value) {
+        writeWord(address, uint16_t(value >> 16));
+        writeWord(address + 2, uint16_t(value));
+    }
+
+    // CIA bus accesses; the handler set follows the address.
+    RegionHandlers ciaHandlers(uint32_t address) {
+        return (address & 0xFFF000) == kCiaABase ? ciaAHandlers() : ciaBHandlers();
+    }
+    uint32_t ciaReadByte(uint32_t a) { return ciaHandlers(a).readByte(a, region_); }
+    uint32_t ciaReadWord(uint32_t a) { return ciaHandlers(a).readWord(a, region_); }
+    void ciaWriteByte(uint32_t a, uint8_t v) { ciaHandlers(a).writeByte(a, v, region_); }
+    void ciaWriteWord(uint32_t a, uint16_t v) { ciaHandlers(a).writeWord(a, v, region_); }
+
+    // Places big-endian sample words in main memory.
+    void placeWords(uint32_t address, std::initializer_list<uint16_t> words) {
+        for (uint16_t w : words) {
+            m.mainMemory->writeWord(address, w);
+            address += 2;
+        }
+    }
+    // Programs channel n (location, length, period, volume) through its registers.
+    void program(int n, uint32_t location, uint16_t length, uint16_t period, uint16_t volume) {
+        const uint32_t base = 0xDFF0A0 + 16 * uint32_t(n);
+        writeLong(base, location);
+        writeWord(base + 4, length);
+        writeWord(base + 6, period);
+        writeWord(base + 8, volume);
+    }
+
+private:
+    BusRegion region_{};
+};
+
+} // namespace varno::test
