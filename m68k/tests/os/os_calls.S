@@ -20,6 +20,8 @@ start:
         bra.w   cause_soft_interrupt    | 5
         bra.w   player_callbacks        | 6
         bra.w   overwrite_vector        | 7
+        bra.w   soft_interrupt_address  | 8
+        bra.w   soft_count_value        | 9
 
 | D0 = address of the results area (16 longs).
 results_address:
@@ -119,6 +121,16 @@ player_callbacks:
         movea.l 56(%a5),%a0
         jsr     (%a0)
         seq     %d3
+        rts
+
+| D0 = the software Interrupt structure, for Cause from native code.
+soft_interrupt_address:
+        move.l  #soft_interrupt,%d0
+        rts
+
+| D0 = how often the software-interrupt server has run.
+soft_count_value:
+        move.l  soft_count,%d0
         rts
 
 | Tries to point the illegal-instruction vector at its own handler, then runs
