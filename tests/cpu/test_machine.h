@@ -98,7 +98,6 @@ public:
     uint8_t* bytes() { return reinterpret_cast<uint8_t*>(ram_.data()); }
     const uint8_t* bytes() const { return reinterpret_cast<const uint8_t*>(ram_.data()); }
 
-private:
     static void record(Access access) {
         accesses.push_back(access);
         if (onAccess) onAccess(access);
@@ -114,6 +113,7 @@ private:
     static void deviceWriteByte(uint32_t address, uint32_t value, const BusRegion&) { record({'B', address, value}); }
     static void deviceWriteWord(uint32_t address, uint32_t value, const BusRegion&) { record({'W', address, value}); }
 
+private:
     std::vector<uint16_t> ram_;
     FetchRegion fetch_[2];
     BusRegion readByte_[3], readWord_[3], writeByte_[3], writeWord_[3];
