@@ -2,8 +2,10 @@
 | __udivsi3, __umodsi3, __divsi3, __modsi3 take (dividend, divisor) on the stack
 | and return in D0, as GCC expects. Signed results truncate toward zero, and a
 | remainder takes the sign of the dividend.
-| Division by zero never traps: the unsigned quotient is 0xFFFFFFFF and the
-| remainder is the dividend (signed: the same on the magnitudes, then the signs).
+| Division by zero never traps (a DIVU by zero would end the player with an
+| exception): the unsigned quotient is 0xFFFFFFFF and the remainder the dividend;
+| the signed quotient is -1 for a dividend >= 0 and 1 for a negative one, and the
+| signed remainder the dividend.
 
         .text
 
