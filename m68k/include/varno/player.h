@@ -36,6 +36,12 @@
         .macro  EPPLAYER_HEADER tags
         _VARNO_PLAYER_HEADER EPPLAYER, \tags
         .endm
+#else
+/* From C, fields are read and written through the base that the assembly routine
+   entered with A5 passes on: DTG_LONG(base, dtg_ChkData). Callbacks expect A5 =
+   the base, so C code leaves them to assembly glue. */
+#define DTG_LONG(base, offset) (*(volatile unsigned long *)((volatile char *)(base) + (offset)))
+#define DTG_WORD(base, offset) (*(volatile unsigned short *)((volatile char *)(base) + (offset)))
 #endif
 
 #endif
