@@ -4,7 +4,8 @@
 | then signals the song end.
 |
 | Every routine runs with A5 = the DeliBase structure and ends with RTS; results go
-| in D0 (0 = success). Routines may use D0-D7/A0-A6 freely except as noted.
+| in D0 (0 = success). The interrupt keeps every register but D0, as any interrupt
+| code should; the other routines may use all of them.
 
 #include <varno/player.h>
 #include <varno/custom.h>
@@ -71,7 +72,6 @@ endPlayer:
 
 | Once per subsong (dtg_SndNum): start the wave at the subsong's pitch.
 initSound:
-        clr.w   ticksLeft
         move.w  #50,ticksLeft
         lea     CUSTOM_BASE,%a0
         move.w  #DMAF_AUD0,DMACON(%a0)
