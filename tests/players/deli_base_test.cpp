@@ -134,6 +134,26 @@ TEST_F(DeliBaseTest, PlaceFileKeepsThirtyTwoEntriesAndRefusesWhatDoesNotFit) {
     EXPECT_EQ(m().players->listCount, 0u);
 }
 
+TEST_F(DeliBaseTest, PlaceFilePutsEasoDataBehindTheBuiltInBlock) {
+    attachCatalogue();
+    const uint8_t file[10] = {'E', 'A', 'S', 'O', 1, 2, 3, 4, 5, 6};
+    main().fill(main().cursor, 0xEE, 2000);
+    const uint32_t cursor = main().cursor;
+    const uint32_t address = placeFile(m(), file, 10, kPlaceBoth);
+    EXPECT_EQ(address, cursor);
+    EXPECT_EQ(main().cursor, cursor + 1176);
+    EXPECT_EQ(m().players->listData[0].size, 1176u);
+    EXPECT_EQ(low().readLong(B + 40), 1176u);
+    EXPECT_EQ(main().readWord(address), 0x6000) << "BRA.W to the init routine";
+    EXPECT_EQ(main().readWord(address + 0x1A), 3424) << "first note period";
+    for (uint32_t i = 0; i < 6; ++i) EXPECT_EQ(main().readByte(address + 1166 + i), i + 1);
+    for (uint32_t i = 6; i < 10; ++i) EXPECT_EQ(main().readByte(address + 1166 + i), 0);
+
+    const uint8_t odd[3] = {'E', 'A', 'S'};  // too short to carry the tag: plain data
+    EXPECT_EQ(placeFile(m(), odd, 3, kPlaceListData), cursor + 1176);
+    EXPECT_EQ(main().cursor, cursor + 1176 + 4);
+}
+
 TEST_F(DeliBaseTest, PathCallbacksAppendAndNeverOverrunTheBuffer) {
     std::strcpy(m().moduleDirectory, "C:\\mods\\");
     std::strcpy(m().moduleFileName, "song.mod");
