@@ -182,6 +182,23 @@ TEST_F(DeliBaseTest, PathCallbacksAppendAndNeverOverrunTheBuffer) {
     main().writeString(0x30000, "main");
     call(64);
     EXPECT_EQ(main().readByte(0x30000), 'm');
+
+    // Pointed at SysBase or at the end of the path buffer, nothing is written.
+    low().writeLong(B + 32, 0);
+    call(64);
+    EXPECT_EQ(low().readLong(4), 0x4BCu);
+    EXPECT_EQ(low().readLong(0), 0u);
+    low().writeLong(B + 32, H + 2054 + 505);
+    low().writeByte(H + 2054 + 505, 0);
+    call(68);  // "song.mod" and its terminator would reach the trap word
+    EXPECT_EQ(low().readWord(T), 0);
+    EXPECT_EQ(low().readByte(H + 2054 + 505), 0);
+
+    // The directory and file-name buffers may hold the path too.
+    low().writeLong(B + 32, H + 1030);
+    low().writeByte(H + 1030, 0);
+    call(68);
+    EXPECT_EQ(lowString(H + 1030), "song.mod");
 }
 
 TEST_F(DeliBaseTest, LoadFileConvertsSeparatorsAndPlacesTheFile) {
