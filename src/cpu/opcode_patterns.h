@@ -62,7 +62,11 @@ template <Pattern P, template <uint16_t> class Family> void addPattern(Handler* 
 
 // One registration function per instruction family file.
 void addMoveFamily(Handler* table);
-void addArithmeticFamily(Handler* table);
+void addAddFamily(Handler* table);
+void addSubFamily(Handler* table);
+void addCompareFamily(Handler* table);
+void addAndFamily(Handler* table);
+void addOrFamily(Handler* table);
 void addLogicFamily(Handler* table);
 void addShiftFamily(Handler* table);
 void addBitFamily(Handler* table);
