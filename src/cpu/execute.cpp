@@ -20,7 +20,8 @@ bool lookupFetch(uint32_t address) {
     const FetchRegion* region = cpuState.current.fetchMap;
     if (region) {
         for (; region->first != kListEnd; ++region) {
-            if (region->first <= masked && masked <= region->last) {
+            // The whole word must lie inside: a word straddling the end is a miss.
+            if (region->first <= masked && masked < region->last) {
                 uint32_t top = address & 0xFF000000;
                 rs.fetchFirst = region->first | top;
                 rs.fetchLimit = region->last - region->first;
