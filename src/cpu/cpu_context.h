@@ -14,9 +14,10 @@ struct AmigaMachine;
 
 constexpr uint32_t kReturnTrap = 0xF80000;      // unmapped: fetching here ends a run
 constexpr uint32_t kTrapWindowEnd = 0xF80100;   // exceptions land at kReturnTrap + 4n
+constexpr float kCpuClockHz = 7093789.0f;       // PAL 68000 clock
 
 struct CpuContext {
-    float clockHz = 7093789.0f;
+    float clockHz = kCpuClockHz;
     uint8_t busy = 0;             // 1 while emulated code runs
     uint8_t inInterruptCall = 0;  // 1 while an interrupt server runs as a subroutine
     uint32_t stackTop = 0x1FFE0;

@@ -32,4 +32,8 @@ struct CiaChip {
 extern CiaChip* ciaADevice;
 extern CiaChip* ciaBDevice;
 
+// The latch of the timer named by the machine's timerSource, (high << 8) | low;
+// 14188 when no timer paces the player or the latch is 0.
+uint16_t currentTimerLatch(const AmigaMachine& machine);
+
 } // namespace varno

@@ -1,0 +1,58 @@
+// The machine record: its buffers, pan gains and timing values.
+#include "machine/amiga_machine.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "amigaos/system.h"
+#include "cpu/cpu_context.h"
+#include "hardware/cia.h"
+#include "hardware/custom_chips.h"
+#include "machine/settings.h"
+#include "players/player_archive.h"
+
+namespace varno {
+
+namespace {
+std::unique_ptr<float[]> zeroedFloats(uint32_t count) { return std::unique_ptr<float[]>(new float[count]()); }
+} // namespace
+
+AmigaMachine::AmigaMachine() {
+    updatePan();
+    updateFrameSamples();
+    for (auto& half : outputBuffers) half = zeroedFloats(kOutputHalfFloats);
+    for (auto& channel : channelBuffers)
+        for (auto& slot : channel) slot = zeroedFloats(kChannelBufferFloats);
+    for (auto& buffer : resampledBuffers) buffer = zeroedFloats(kResampledFloats);
+    for (auto& buffer : surroundDelay) buffer = zeroedFloats(kSurroundDelayFloats);
+    mixBuffer = zeroedFloats(kMixFloats);
+}
+
+AmigaMachine::~AmigaMachine() = default;
+
+void AmigaMachine::updatePan() {
+    // Separations outside 0..100 % would take the square root of a negative number.
+    float s = pluginSettings.surround ? 1.0f
+                                      : float(std::clamp(pluginSettings.stereo_separation, 0, 100)) / 100.0f;
+    float hi = std::sqrt(0.5f + s / 2.0f);
+    float lo = std::sqrt(std::max(0.0f, 0.5f - s / 2.0f));
+    const float pans[4][2] = {{hi, lo}, {lo, hi}, {lo, hi}, {hi, lo}};
+    std::copy(&pans[0][0], &pans[0][0] + 8, &channelPan[0][0]);
+}
+
+void AmigaMachine::updateFrameSamples() {
+    float samples = float(sampleRate) / 1000.0f * float(framePeriodMs);
+    frameSamples = uint32_t(std::lround(samples));
+    if (frameSamples & 1) ++frameSamples;
+}
+
+void AmigaMachine::updateTickLength() {
+    float clock = cpu ? cpu->clockHz : kCpuClockHz;
+    tickSeconds = float(currentTimerLatch(*this)) / (clock / 10.0f);
+    long samples = std::lround(tickSeconds * float(sampleRate));
+    samplesPerTick = int32_t(uint16_t(samples & ~1L));
+}
+
+SlavePlayer* AmigaMachine::currentPlayer() const { return players ? players->player(playerIndex) : nullptr; }
+
+} // namespace varno
