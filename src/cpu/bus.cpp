@@ -20,6 +20,7 @@ void fill(RamCache& cache, const BusRegion& region, uint32_t tail) {
     uint32_t size = region.last - region.first + 1;
     cache.first = region.first;
     cache.limit = size > tail ? size - tail : 0;
+    cache.longLimit = size > 3 ? size - 3 : 0;
     cache.base = region.hostBase;
 }
 
@@ -57,7 +58,7 @@ uint32_t readWordSlow(uint32_t address) {
 uint32_t readLongSlow(uint32_t address) {
     const BusRegion* region = find(cpuState.current.readWordMap, address);
     if (!region) return 0xFFFFFFFF;
-    bool fits = address + 2 <= region->last;
+    bool fits = address + 3 <= region->last;
     uint32_t high;
     if (region->read) {
         high = region->read(address, *region) & 0xFFFF;
@@ -98,7 +99,7 @@ void writeWordSlow(uint32_t address, uint32_t value) {
 void writeLongSlow(uint32_t address, uint32_t value) {
     const BusRegion* region = find(cpuState.current.writeWordMap, address);
     if (region) {
-        bool fits = address + 2 <= region->last;
+        bool fits = address + 3 <= region->last;
         if (region->write) {
             region->write(address, value >> 16, *region);
             if (fits) {
