@@ -197,3 +197,39 @@ TEST(ResampleSinc, EmptyBlockIsSilenceOrAFadeBetweenNeighbours) {
 
 } // namespace
 } // namespace varno
+
+namespace varno {
+namespace {
+
+// Direct evaluation, position by position, as the definition reads.
+std::vector<float> directSinc(const std::vector<float>& w, int32_t n, int32_t m) {
+    std::vector<float> out(static_cast<size_t>(m));
+    const float step = float(double(n) / double(m));
+    float pos = 0.0f;
+    for (int32_t i = 0; i < m; ++i) {
+        out[size_t(i)] = sincInterpolate(w.data() + 3, pos);
+        pos = pos + step;
+    }
+    return out;
+}
+
+TEST(ResampleSinc, RepeatedBlockShapesGiveTheSameValuesAsAFreshEvaluation) {
+    // Many (n, m) pairs, revisited in an order that keeps some and evicts others,
+    // and one output length too long to keep.
+    const std::pair<int32_t, int32_t> shapes[] = {{331, 960}, {165, 960}, {627, 882}, {331, 960}, {12, 960},
+                                                  {400, 960}, {401, 960}, {402, 960}, {403, 960}, {404, 960},
+                                                  {405, 960}, {331, 960}, {165, 960}, {2899, 8000}, {2899, 8000},
+                                                  {331, 962}, {331, 960}};
+    int round = 0;
+    for (auto [n, m] : shapes) {
+        std::vector<float> w(size_t(n) + 6);
+        for (size_t i = 0; i < w.size(); ++i) w[i] = float(std::sin(0.37 * double(i) + round)) * 0.45f;
+        std::vector<float> dst(static_cast<size_t>(m));
+        resampleSinc(3, n, w.data() + 3, m, dst.data(), w.data(), w.data() + 3 + n, 3);
+        EXPECT_EQ(dst, directSinc(w, n, m)) << n << "/" << m << " round " << round;
+        ++round;
+    }
+}
+
+} // namespace
+} // namespace varno
