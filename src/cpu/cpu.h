@@ -97,6 +97,9 @@ uint32_t readCycles();
 uint32_t takeCycles();
 // True while `execute` is running (also inside bus handlers).
 bool running();
+// Switches trace exceptions off (true) or back on. Single-instruction checks against
+// recorded chip states use it: those states end before the trace exception.
+void suppressTrace(bool suppress);
 
 } // namespace cpu
 } // namespace varno

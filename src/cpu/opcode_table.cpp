@@ -1,0 +1,32 @@
+// Builds the opcode table: every slot starts as an illegal instruction (line A and
+// line F in their ranges), then each instruction family claims its opcodes.
+#include "cpu/opcode_patterns.h"
+
+namespace varno::cpu {
+
+Handler opcodeTable[65536];
+
+} // namespace varno::cpu
+
+namespace varno::cpu {
+
+uint32_t init() {
+    for (uint32_t op = 0; op < 65536; ++op) {
+        if ((op & 0xF000) == 0xA000) opcodeTable[op] = lineA;
+        else if ((op & 0xF000) == 0xF000) opcodeTable[op] = lineF;
+        else opcodeTable[op] = illegalInstruction;
+    }
+    addMoveFamily(opcodeTable);
+    addArithmeticFamily(opcodeTable);
+    addLogicFamily(opcodeTable);
+    addShiftFamily(opcodeTable);
+    addBitFamily(opcodeTable);
+    addFlowFamily(opcodeTable);
+    addSystemFamily(opcodeTable);
+    addMiscFamily(opcodeTable);
+    addMultiplyFamily(opcodeTable);
+    addBcdFamily(opcodeTable);
+    return 0;
+}
+
+} // namespace varno::cpu

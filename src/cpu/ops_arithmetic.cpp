@@ -1,0 +1,180 @@
+// Binary arithmetic.
+//   ADD/SUB <ea>,Dn      B/W/L; source any mode (An not for .B)
+//   ADD/SUB Dn,<ea>      B/W/L; destination memory alterable
+//   CMP <ea>,Dn          B/W/L; source any mode (An not for .B)
+//   ADDA/SUBA/CMPA <ea>,An   W/L; source any mode; word sources sign-extended
+//   ADDX/SUBX Dy,Dx and -(Ay),-(Ax)   B/W/L
+//   CMPM (Ay)+,(Ax)+     B/W/L
+//   ADDI/SUBI/CMPI #,<ea>  B/W/L; destination data alterable
+//   ADDQ/SUBQ #1-8,<ea>  B/W/L; destination alterable (An not for .B; An takes the whole long, no flags)
+//   NEG/NEGX <ea>        B/W/L; data alterable
+#include "cpu/alu.h"
+#include "cpu/opcode_patterns.h"
+
+namespace varno::cpu {
+namespace {
+
+enum class Kind { Add, Sub, Cmp };
+
+template <Kind K, int S> inline uint32_t compute(uint32_t source, uint32_t dest) {
+    if constexpr (K == Kind::Add) return add<S>(source, dest);
+    else if constexpr (K == Kind::Sub) return sub<S>(source, dest);
+    else return sub<S, false, true>(source, dest);
+}
+
+// Lines 9 (SUB), B (CMP, EOR lives in the logic family) and D (ADD).
+template <uint16_t Op> struct Arith {
+    static constexpr Kind K = (Op >> 12) == 0xD ? Kind::Add : (Op >> 12) == 0x9 ? Kind::Sub : Kind::Cmp;
+    static constexpr int OpMode = field(Op, 8, 6);
+    static constexpr int Dn = field(Op, 11, 9);
+    static constexpr int M = eaOf(Op);
+    static constexpr int R = regOf(Op);
+    static constexpr bool Address = OpMode == 3 || OpMode == 7;
+    static constexpr bool ToMemory = !Address && OpMode >= 4;
+    static constexpr int S = Address ? (OpMode == 3 ? 2 : 4) : sizeOf(OpMode & 3);
+    static constexpr bool legal = Address ? isAny(M)
+                                  : ToMemory ? (K != Kind::Cmp && isMemoryAlterable(M))
+                                             : (isAny(M) && !(S == 1 && M == kAn));
+    static void run() {
+        if constexpr (Address) {
+            uint32_t source = signExtend<S>(readEa<M, R, S>());
+            uint32_t& an = cpuState.a[Dn];
+            if constexpr (K == Kind::Add) an += source;
+            else if constexpr (K == Kind::Sub) an -= source;
+            else sub<4, false, true>(source, an);
+            constexpr bool quick = M == kDn || M == kAn || M == kImm;
+            if constexpr (K == Kind::Cmp) charge(6 + eaTime<M, S>());
+            else if constexpr (S == 2) charge(8 + eaTime<M, S>());
+            else charge(quick ? 8 : 6 + eaTime<M, S>());
+        } else if constexpr (ToMemory) {
+            uint32_t source = cpuState.d[Dn];
+            modifyEa<M, R, S>([&](uint32_t dest) { return compute<K, S>(source, dest); });
+            charge((S == 4 ? 12 : 8) + eaTime<M, S>());
+        } else {
+            uint32_t source = readEa<M, R, S>();
+            uint32_t result = compute<K, S>(source, cpuState.d[Dn]);
+            if constexpr (K != Kind::Cmp) writeD<S>(Dn, result);
+            constexpr bool quick = M == kDn || M == kAn || M == kImm;
+            if constexpr (S != 4) charge(4 + eaTime<M, S>());
+            else if constexpr (K == Kind::Cmp) charge(6 + eaTime<M, S>());
+            else charge(quick ? 8 : 6 + eaTime<M, S>());
+        }
+    }
+};
+
+// ADDX/SUBX: register or predecrement pairs.
+template <uint16_t Op> struct Extended {
+    static constexpr bool IsAdd = (Op >> 12) == 0xD;
+    static constexpr int S = sizeOf(field(Op, 7, 6));
+    static constexpr int Rx = field(Op, 11, 9);
+    static constexpr int Ry = regOf(Op);
+    static constexpr bool Memory = Op & 8;
+    static constexpr bool legal = S != 0;
+    static void run() {
+        if constexpr (Memory) {
+            uint32_t source = readMem<S>(eaAddress<kPreDec, Ry, S>());
+            uint32_t address = eaAddress<kPreDec, Rx, S>();
+            uint32_t dest = readMem<S>(address);
+            uint32_t result = IsAdd ? add<S, true>(source, dest) : sub<S, true>(source, dest);
+            writeMem<S>(address, result);
+            charge(S == 4 ? 30 : 18);
+        } else {
+            uint32_t source = cpuState.d[Ry], dest = cpuState.d[Rx];
+            writeD<S>(Rx, IsAdd ? add<S, true>(source, dest) : sub<S, true>(source, dest));
+            charge(S == 4 ? 8 : 4);
+        }
+    }
+};
+
+template <uint16_t Op> struct Cmpm {
+    static constexpr int S = sizeOf(field(Op, 7, 6));
+    static constexpr bool legal = S != 0;
+    static void run() {
+        uint32_t source = readMem<S>(eaAddress<kPostInc, regOf(Op), S>());
+        uint32_t dest = readMem<S>(eaAddress<kPostInc, field(Op, 11, 9), S>());
+        sub<S, false, true>(source, dest);
+        charge(S == 4 ? 20 : 12);
+    }
+};
+
+// ADDI (0x06), SUBI (0x04), CMPI (0x0C).
+template <uint16_t Op> struct Immediate {
+    static constexpr int Which = field(Op, 11, 9);
+    static constexpr Kind K = Which == 3 ? Kind::Add : Which == 2 ? Kind::Sub : Kind::Cmp;
+    static constexpr int S = sizeOf(field(Op, 7, 6));
+    static constexpr int M = eaOf(Op);
+    static constexpr int R = regOf(Op);
+    static constexpr bool legal = S != 0 && isDataAlterable(M);
+    static void run() {
+        uint32_t source = fetchImmediate<S>();
+        if constexpr (K == Kind::Cmp) {
+            sub<S, false, true>(source, readEa<M, R, S>());
+            if constexpr (M == kDn) charge(S == 4 ? 14 : 8);
+            else charge((S == 4 ? 12 : 8) + eaTime<M, S>());
+        } else {
+            modifyEa<M, R, S>([&](uint32_t dest) { return compute<K, S>(source, dest); });
+            if constexpr (M == kDn) charge(S == 4 ? 16 : 8);
+            else charge((S == 4 ? 20 : 12) + eaTime<M, S>());
+        }
+    }
+};
+
+template <uint16_t Op> struct Quick {
+    static constexpr bool IsAdd = !(Op & 0x100);
+    static constexpr uint32_t Data = field(Op, 11, 9) == 0 ? 8 : field(Op, 11, 9);
+    static constexpr int S = sizeOf(field(Op, 7, 6));
+    static constexpr int M = eaOf(Op);
+    static constexpr int R = regOf(Op);
+    static constexpr bool legal = S != 0 && isAlterable(M) && !(S == 1 && M == kAn);
+    static void run() {
+        if constexpr (M == kAn) {
+            if constexpr (IsAdd) cpuState.a[R] += Data;
+            else cpuState.a[R] -= Data;
+            charge(8);
+        } else {
+            modifyEa<M, R, S>([](uint32_t dest) {
+                return IsAdd ? add<S>(Data, dest) : sub<S>(Data, dest);
+            });
+            if constexpr (M == kDn) charge(S == 4 ? 8 : 4);
+            else charge((S == 4 ? 12 : 8) + eaTime<M, S>());
+        }
+    }
+};
+
+// NEGX (0x40) and NEG (0x44).
+template <uint16_t Op> struct Negate {
+    static constexpr bool WithX = field(Op, 11, 8) == 0;
+    static constexpr int S = sizeOf(field(Op, 7, 6));
+    static constexpr int M = eaOf(Op);
+    static constexpr int R = regOf(Op);
+    static constexpr bool legal = S != 0 && isDataAlterable(M);
+    static void run() {
+        modifyEa<M, R, S>([](uint32_t dest) {
+            return WithX ? sub<S, true>(dest, 0) : sub<S>(dest, 0);
+        });
+        if constexpr (M == kDn) charge(S == 4 ? 6 : 4);
+        else charge((S == 4 ? 12 : 8) + eaTime<M, S>());
+    }
+};
+
+} // namespace
+
+void addArithmeticFamily(Handler* table) {
+    addPattern<"1101rrrooommmxxx", Arith>(table);
+    addPattern<"1001rrrooommmxxx", Arith>(table);
+    addPattern<"1011rrr0oommmxxx", Arith>(table);  // CMP
+    addPattern<"1011rrr011mmmxxx", Arith>(table);  // CMPA.W
+    addPattern<"1011rrr111mmmxxx", Arith>(table);  // CMPA.L
+    addPattern<"1101xxx1ss00mrrr", Extended>(table);
+    addPattern<"1001xxx1ss00mrrr", Extended>(table);
+    addPattern<"1011xxx1ss001yyy", Cmpm>(table);
+    addPattern<"00000110ssmmmrrr", Immediate>(table);
+    addPattern<"00000100ssmmmrrr", Immediate>(table);
+    addPattern<"00001100ssmmmrrr", Immediate>(table);
+    addPattern<"0101ddd0ssmmmrrr", Quick>(table);
+    addPattern<"0101ddd1ssmmmrrr", Quick>(table);
+    addPattern<"01000000ssmmmrrr", Negate>(table);
+    addPattern<"01000100ssmmmrrr", Negate>(table);
+}
+
+} // namespace varno::cpu

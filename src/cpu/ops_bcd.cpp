@@ -1,0 +1,77 @@
+// Binary-coded decimal.
+//   ABCD/SBCD Dy,Dx and -(Ay),-(Ax); NBCD <ea> (data alterable). Byte only; Z is only cleared.
+// V follows the chip: set when the decimal correction turns bit 7 on (ABCD) or off (SBCD, NBCD).
+#include "cpu/alu.h"
+#include "cpu/opcode_patterns.h"
+
+namespace varno::cpu {
+namespace {
+
+uint32_t addDecimal(uint32_t source, uint32_t dest) {
+    uint32_t binary = source + dest + rs.x;
+    uint32_t result = (source & 0x0F) + (dest & 0x0F) + rs.x;
+    if (result > 9) result += 6;
+    result += (source & 0xF0) + (dest & 0xF0);
+    rs.c = rs.x = result > 0x99;
+    if (rs.c) result += 0x60;
+    rs.v = (~binary & result) >> 7 & 1;
+    result &= 0xFF;
+    rs.n = result >> 7;
+    if (result) rs.z = 0;
+    return result;
+}
+
+uint32_t subDecimal(uint32_t source, uint32_t dest) {
+    uint32_t binary = (dest - source - rs.x) & 0xFF;
+    uint32_t result = (dest & 0x0F) - (source & 0x0F) - rs.x;
+    if (result & 0x10) result -= 6;
+    result += (dest & 0xF0) - (source & 0xF0);
+    rs.c = rs.x = (result >> 8) & 1;
+    if (rs.c) result -= 0x60;
+    rs.v = (binary & ~result) >> 7 & 1;
+    result &= 0xFF;
+    rs.n = result >> 7;
+    if (result) rs.z = 0;
+    return result;
+}
+
+template <uint16_t Op> struct Decimal {
+    static constexpr bool IsAdd = (Op >> 12) == 0xC;
+    static constexpr int Rx = field(Op, 11, 9);
+    static constexpr int Ry = regOf(Op);
+    static constexpr bool Memory = Op & 8;
+    static constexpr bool legal = true;
+    static void run() {
+        if constexpr (Memory) {
+            uint32_t source = readByte(eaAddress<kPreDec, Ry, 1>());
+            uint32_t address = eaAddress<kPreDec, Rx, 1>();
+            uint32_t dest = readByte(address);
+            writeByte(address, IsAdd ? addDecimal(source, dest) : subDecimal(source, dest));
+            charge(18);
+        } else {
+            uint32_t source = cpuState.d[Ry] & 0xFF, dest = cpuState.d[Rx] & 0xFF;
+            writeD<1>(Rx, IsAdd ? addDecimal(source, dest) : subDecimal(source, dest));
+            charge(6);
+        }
+    }
+};
+
+template <uint16_t Op> struct Nbcd {
+    static constexpr int M = eaOf(Op);
+    static constexpr int R = regOf(Op);
+    static constexpr bool legal = isDataAlterable(M);
+    static void run() {
+        modifyEa<M, R, 1>([](uint32_t value) { return subDecimal(value, 0); });
+        charge(M == kDn ? 6 : 8 + eaTime<M, 1>());
+    }
+};
+
+} // namespace
+
+void addBcdFamily(Handler* table) {
+    addPattern<"1100xxx10000myyy", Decimal>(table);
+    addPattern<"1000xxx10000myyy", Decimal>(table);
+    addPattern<"0100100000mmmrrr", Nbcd>(table);
+}
+
+} // namespace varno::cpu

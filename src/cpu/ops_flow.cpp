@@ -1,0 +1,184 @@
+// Program flow.
+//   Bcc/BRA/BSR with 8- or 16-bit displacement; DBcc Dn,d16; Scc <ea> (data alterable, byte)
+//   JMP/JSR <ea> (control modes); RTS; RTR
+//   TRAP #n; TRAPV; CHK <ea>,Dn (word; source data mode)
+#include "cpu/alu.h"
+#include "cpu/opcode_patterns.h"
+
+namespace varno::cpu {
+namespace {
+
+inline void push32(uint32_t value) {
+    uint32_t sp = cpuState.a[7] - 4;
+    cpuState.a[7] = sp;
+    writeLong(sp, value);
+}
+
+// Relative branches land in the cached fetch region without a lookup; the next
+// opcode fetch catches a target outside it.
+template <uint16_t Op> struct Branch {
+    static constexpr int C = field(Op, 11, 8);
+    static constexpr int32_t Disp8 = static_cast<int8_t>(Op & 0xFF);
+    static constexpr bool legal = true;
+    static void run() {
+        uint32_t base = rs.pc;
+        if constexpr (C == 1) {  // BSR
+            uint32_t target = base + static_cast<uint32_t>(Disp8);
+            if constexpr (Disp8 == 0) {
+                target = base + signExtend<2>(fetchWord());
+            }
+            push32(rs.pc);
+            rs.pc = target;
+            charge(18);
+        } else if (condition<C>()) {
+            if constexpr (Disp8 == 0) rs.pc = base + signExtend<2>(fetchWord());
+            else rs.pc = base + static_cast<uint32_t>(Disp8);
+            charge(10);
+        } else {
+            if constexpr (Disp8 == 0) {
+                rs.pc = base + 2;
+                charge(12);
+            } else {
+                charge(8);
+            }
+        }
+    }
+};
+
+template <uint16_t Op> struct DecrementBranch {
+    static constexpr int C = field(Op, 11, 8);
+    static constexpr int Dn = regOf(Op);
+    static constexpr bool legal = true;
+    static void run() {
+        uint32_t base = rs.pc;
+        uint32_t disp = signExtend<2>(fetchWord());
+        if (condition<C>()) {
+            charge(12);
+            return;
+        }
+        uint32_t& d = cpuState.d[Dn];
+        uint32_t count = (d - 1) & 0xFFFF;
+        d = (d & 0xFFFF0000) | count;
+        if (count == 0xFFFF) {
+            charge(14);
+        } else {
+            rs.pc = base + disp;
+            charge(10);
+        }
+    }
+};
+
+template <uint16_t Op> struct Set {
+    static constexpr int C = field(Op, 11, 8);
+    static constexpr int M = eaOf(Op);
+    static constexpr int R = regOf(Op);
+    static constexpr bool legal = isDataAlterable(M);
+    static void run() {
+        bool taken = condition<C>();
+        writeEa<M, R, 1>(taken ? 0xFF : 0);
+        if constexpr (M == kDn) charge(taken ? 6 : 4);
+        else charge(8 + eaTime<M, 1>());
+    }
+};
+
+template <int M> constexpr int jumpTime() {
+    switch (M) {
+    case kInd: return 8;
+    case kDisp: case kAbsW: case kPcDisp: return 10;
+    case kIndex: case kPcIndex: return 14;
+    default: return 12;  // abs.L
+    }
+}
+
+template <uint16_t Op> struct Jump {
+    static constexpr bool Subroutine = !(Op & 0x40);
+    static constexpr int M = eaOf(Op);
+    static constexpr int R = regOf(Op);
+    static constexpr bool legal = isControl(M);
+    static void run() {
+        uint32_t target = eaAddress<M, R, 4>();
+        if constexpr (Subroutine) {
+            push32(rs.pc);
+            charge(jumpTime<M>() + 8);
+        } else {
+            charge(jumpTime<M>());
+        }
+        jumpTo(target);
+    }
+};
+
+void rts() {
+    uint32_t sp = cpuState.a[7];
+    uint32_t target = readLong(sp);
+    cpuState.a[7] = sp + 4;
+    charge(16);
+    jumpTo(target);
+}
+
+void rtr() {
+    uint32_t sp = cpuState.a[7];
+    setCCR(readWord(sp));
+    uint32_t target = readLong(sp + 2);
+    cpuState.a[7] = sp + 6;
+    charge(20);
+    jumpTo(target);
+}
+
+void trapv() {
+    if (rs.v) {
+        enterException(7);
+        charge(34);
+    } else {
+        charge(4);
+    }
+}
+
+template <uint16_t Op> struct Trap {
+    static constexpr bool legal = true;
+    static void run() {
+        enterException(32 + (Op & 15));
+        charge(34);
+    }
+};
+
+template <uint16_t Op> struct Chk {
+    static constexpr int M = eaOf(Op);
+    static constexpr int R = regOf(Op);
+    static constexpr bool legal = isData(M);
+    static void run() {
+        int16_t bound = static_cast<int16_t>(readEa<M, R, 2>());
+        int16_t value = static_cast<int16_t>(cpuState.d[field(Op, 11, 9)]);
+        rs.z = value == 0;
+        rs.v = rs.c = 0;
+        if (value < 0 || value > bound) {
+            rs.n = value < 0;
+            enterException(6);
+            charge(40 + eaTime<M, 2>());
+        } else {
+            charge(10 + eaTime<M, 2>());
+        }
+    }
+};
+
+template <void (*F)()> struct Fixed {
+    template <uint16_t> struct Of {
+        static constexpr bool legal = true;
+        static void run() { F(); }
+    };
+};
+
+} // namespace
+
+void addFlowFamily(Handler* table) {
+    addPattern<"0110ccccdddddddd", Branch>(table);
+    addPattern<"0101cccc11001rrr", DecrementBranch>(table);
+    addPattern<"0101cccc11mmmrrr", Set>(table);
+    addPattern<"010011101smmmrrr", Jump>(table);
+    addPattern<"0100111001110101", Fixed<rts>::Of>(table);
+    addPattern<"0100111001110111", Fixed<rtr>::Of>(table);
+    addPattern<"0100111001110110", Fixed<trapv>::Of>(table);
+    addPattern<"010011100100vvvv", Trap>(table);
+    addPattern<"0100rrr110mmmxxx", Chk>(table);
+}
+
+} // namespace varno::cpu

@@ -1,0 +1,92 @@
+// Multiply and divide, word operands.
+//   MULU/MULS <ea>,Dn   16 x 16 -> 32; source data mode
+//   DIVU/DIVS <ea>,Dn   32 / 16 -> 16-bit quotient and remainder; source data mode
+// Divide times are fixed at 133 (DIVU) and 150 (DIVS) plus the source's time whatever the
+// operands, a rule of this core in place of the chip's data-dependent count.
+#include <bit>
+
+#include "cpu/alu.h"
+#include "cpu/opcode_patterns.h"
+
+namespace varno::cpu {
+namespace {
+
+template <uint16_t Op> struct Multiply {
+    static constexpr bool Signed = Op & 0x100;
+    static constexpr int Dn = field(Op, 11, 9);
+    static constexpr int M = eaOf(Op);
+    static constexpr int R = regOf(Op);
+    static constexpr bool legal = isData(M);
+    static void run() {
+        uint32_t source = readEa<M, R, 2>();
+        uint32_t result;
+        int ones;
+        if constexpr (Signed) {
+            result = static_cast<uint32_t>(static_cast<int16_t>(source) *
+                                           static_cast<int16_t>(cpuState.d[Dn]));
+            // Each 01 or 10 pair in the source with a 0 below it costs 2.
+            uint32_t pairs = (source << 1) ^ (source << 2);
+            ones = std::popcount((pairs >> 1) & 0xFFFF);
+        } else {
+            result = source * (cpuState.d[Dn] & 0xFFFF);
+            ones = std::popcount(source);
+        }
+        cpuState.d[Dn] = result;
+        logic<4>(result);
+        charge(38 + 2 * ones + eaTime<M, 2>());
+    }
+};
+
+template <uint16_t Op> struct Divide {
+    static constexpr bool Signed = Op & 0x100;
+    static constexpr int Dn = field(Op, 11, 9);
+    static constexpr int M = eaOf(Op);
+    static constexpr int R = regOf(Op);
+    static constexpr bool legal = isData(M);
+    static void run() {
+        uint32_t source = readEa<M, R, 2>();
+        uint32_t dividend = cpuState.d[Dn];
+        if (source == 0) {
+            rs.c = 0;
+            enterException(5);
+            charge(38 + eaTime<M, 2>());
+            return;
+        }
+        rs.c = 0;
+        if constexpr (Signed) {
+            int64_t quotient = static_cast<int64_t>(static_cast<int32_t>(dividend)) / static_cast<int16_t>(source);
+            int64_t remainder = static_cast<int64_t>(static_cast<int32_t>(dividend)) % static_cast<int16_t>(source);
+            if (quotient < -32768 || quotient > 32767) {
+                rs.v = 1;
+                rs.n = 1;
+                rs.z = 0;
+            } else {
+                cpuState.d[Dn] = static_cast<uint32_t>(remainder) << 16 | (static_cast<uint32_t>(quotient) & 0xFFFF);
+                setNZ<2>(static_cast<uint32_t>(quotient));
+                rs.v = 0;
+            }
+            charge(150 + eaTime<M, 2>());
+        } else {
+            uint32_t quotient = dividend / source, remainder = dividend % source;
+            if (quotient > 0xFFFF) {
+                rs.v = 1;
+                rs.n = 1;
+                rs.z = 0;
+            } else {
+                cpuState.d[Dn] = remainder << 16 | quotient;
+                setNZ<2>(quotient);
+                rs.v = 0;
+            }
+            charge(133 + eaTime<M, 2>());
+        }
+    }
+};
+
+} // namespace
+
+void addMultiplyFamily(Handler* table) {
+    addPattern<"1100rrrs11mmmxxx", Multiply>(table);
+    addPattern<"1000rrrs11mmmxxx", Divide>(table);
+}
+
+} // namespace varno::cpu
