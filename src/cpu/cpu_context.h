@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "cpu/cpu.h"
 #include "machine/memory_region.h"
@@ -39,5 +40,22 @@ struct CpuContext {
     AmigaMachine* owner = nullptr;
     Mutex cpuMutex;
 };
+
+// Low-memory layout installed by the context.
+constexpr uint32_t kStubLength = 0x22;          // each interrupt/call stub
+constexpr uint32_t kChipIntSlots = 0x150;       // server data, code, D1 for chipIntStub/chipIntCallStub
+constexpr uint32_t kSoftIntSlots = 0x160;       // the same for softIntStub/softIntCallStub
+constexpr uint32_t kVectorChipInt = 28;         // level-4 autovector
+constexpr uint32_t kVectorSoftInt = 29;         // level-5 autovector
+
+// Builds the region lists from the machine's RAM and devices, writes the vectors
+// and stubs into low memory, initialises and resets the processor, and leaves it
+// ready for a call (A7 = stackTop holding returnStub). Returns null when the
+// machine has no RAM regions.
+std::unique_ptr<CpuContext> createCpuContext(AmigaMachine& machine);
+
+// Clears the run flags, resets the processor and restores the return address at
+// stackTop; used at construction and whenever a module is opened.
+void resetCpuContext(CpuContext& cpu);
 
 } // namespace varno

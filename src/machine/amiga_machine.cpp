@@ -28,7 +28,12 @@ AmigaMachine::AmigaMachine() {
     mixBuffer = zeroedFloats(kMixFloats);
 }
 
-AmigaMachine::~AmigaMachine() = default;
+// The process-wide device pointers must not outlive the devices.
+AmigaMachine::~AmigaMachine() {
+    if (ciaADevice == ciaA.get()) ciaADevice = nullptr;
+    if (ciaBDevice == ciaB.get()) ciaBDevice = nullptr;
+    if (customChipsDevice == customChips.get()) customChipsDevice = nullptr;
+}
 
 void AmigaMachine::updatePan() {
     // Separations outside 0..100 % would take the square root of a negative number.

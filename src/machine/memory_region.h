@@ -45,6 +45,15 @@ struct MemoryRegion {
     MemoryRegion(uint32_t base, uint32_t size)
         : base(base), size(size), data(new uint8_t[size]()), resetCursor(base), markCursor(base), cursor(base) {}
 
+    // Bump allocation: the current cursor, advanced by bytes rounded up to even.
+    // Returns 0 and leaves the cursor alone when the block would not fit.
+    uint32_t allocate(uint32_t bytes) {
+        const uint64_t next = uint64_t(cursor) + bytes + (bytes & 1);
+        if (cursor < base || next > uint64_t(base) + size) return 0;
+        const uint32_t block = cursor;
+        cursor = uint32_t(next);
+        return block;
+    }
     // True when [address, address + length) lies wholly inside the region.
     bool contains(uint32_t address, uint32_t length = 1) const {
         return address >= base && length <= size && address - base <= size - length;

@@ -30,4 +30,14 @@ struct PlayerArchive {
     SlavePlayer* player(uint32_t index) const { return index < count ? items[index].get() : nullptr; }
 };
 
+// What placeFile does with the placed data (bits may be combined).
+constexpr uint32_t kPlaceListData = 1;   // becomes the next list-data entry
+constexpr uint32_t kPlaceCheckData = 2;  // becomes the data to check (DeliBase 36/40)
+constexpr uint32_t kPlaceBoth = 3;
+
+// Copies host data into mainMemory at its cursor and records it as kind says.
+// Returns the emulated address, or 0 when the data does not fit (nothing is
+// written or recorded then). List-data entries beyond the 32nd are not recorded.
+uint32_t placeFile(AmigaMachine& machine, const uint8_t* data, uint32_t size, uint32_t kind);
+
 } // namespace varno

@@ -1,0 +1,170 @@
+# 68000 programs: sources are assembled (.S, through the C preprocessor) or compiled
+# (.c) with Debian's m68k cross tools for the plain 68000, linked with m68k/hunk.ld
+# and converted to AmigaOS hunk executables by varno-elf2hunk, all inside the
+# normal build (ALL).
+#
+#   varno_m68k_executable(NAME <name> SOURCES <file.S|file.c>...
+#                         [INCLUDES <dir>...] [DEFINES <NAME=value>...])
+#     Builds the hunk file ${CMAKE_CURRENT_BINARY_DIR}/<name>, with the linked
+#     ELF beside it as <name>.elf (for objdump). The first source's code comes
+#     first in the code hunk, after any .text.header section. m68k/include is
+#     always on the include path (#include <varno/lvo.h> ...), and the runtime
+#     (m68k/runtime: __mulsi3, __divsi3, __udivsi3, __modsi3, __umodsi3, memcpy,
+#     memmove, memset, memcmp) is linked in as needed.
+#
+#   varno_m68k_programs([INCLUDES <dir>...] [DEFINES <NAME=value>...])
+#     Every *.S and *.c of the current source folder becomes a program of its
+#     own, named after the file without its extension.
+#
+# Folders below m68k/ that hold a CMakeLists.txt are picked up by m68k/CMakeLists.txt,
+# so adding a program is one line there (or none with varno_m68k_programs()).
+# The output folders mirror the source folders: m68k/tests/cpu/addx.S becomes
+# ${VARNO_M68K_DIR}/tests/cpu/addx.
+#
+# Variables for other folders:
+#   VARNO_HAVE_M68K  ON when the cross tools were found (and VARNO_M68K is on);
+#                    when OFF, no 68000 program is built and tests must skip.
+#   VARNO_M68K_DIR   ${CMAKE_BINARY_DIR}/m68k; test executables get it as the
+#                    compile definition VARNO_M68K_DIR (a string) together with
+#                    VARNO_HAVE_M68K (0 or 1).
+# Target m68k_programs depends on every program; test executables depend on it.
+
+option(VARNO_M68K "Build the 68000 programs (needs the m68k cross tools)" ON)
+
+set(VARNO_M68K_DIR ${CMAKE_BINARY_DIR}/m68k)
+set(VARNO_M68K_SOURCE_DIR ${CMAKE_SOURCE_DIR}/m68k)
+set(VARNO_HAVE_M68K OFF)
+
+if(VARNO_M68K)
+  find_program(VARNO_M68K_CC m68k-linux-gnu-gcc)
+  find_program(VARNO_M68K_LD m68k-linux-gnu-ld)
+  find_program(VARNO_M68K_AR m68k-linux-gnu-ar)
+  if(VARNO_M68K_CC AND VARNO_M68K_LD AND VARNO_M68K_AR)
+    set(VARNO_HAVE_M68K ON)
+  else()
+    message(WARNING
+      "The m68k cross tools were not found (m68k-linux-gnu-gcc, -ld and -ar; Debian "
+      "packages gcc-m68k-linux-gnu and binutils-m68k-linux-gnu, installed by "
+      "scripts/install-deps.sh). The 68000 programs are not built, and the tests "
+      "that need them are skipped.")
+  endif()
+endif()
+
+if(VARNO_HAVE_M68K)
+  add_custom_target(m68k_programs)
+
+  set(VARNO_M68K_COMMON_FLAGS -m68000 -I${VARNO_M68K_SOURCE_DIR}/include)
+  set(VARNO_M68K_ASM_FLAGS -Wa,--fatal-warnings)
+  # Freestanding 68000 code: no libc, no libgcc (Debian's is built for the 68020),
+  # absolute addressing (hunks are relocated by the loader, not position independent).
+  set(VARNO_M68K_C_FLAGS -std=gnu11 -O2 -ffreestanding -fno-pic -fno-pie -fno-common
+      -fomit-frame-pointer -fno-asynchronous-unwind-tables -fno-exceptions -Wall -Wextra)
+  set(VARNO_M68K_LINK_FLAGS -T ${VARNO_M68K_SOURCE_DIR}/hunk.ld -q --orphan-handling=error
+      -z noexecstack)
+  if(VARNO_WERROR)
+    list(APPEND VARNO_M68K_C_FLAGS -Werror)
+    list(APPEND VARNO_M68K_LINK_FLAGS --fatal-warnings)
+  endif()
+  set(VARNO_M68K_RUNTIME ${VARNO_M68K_DIR}/runtime/libvarno68k.a)
+endif()
+
+# Objects of one program or library, one custom command per source, with the
+# dependencies on included files taken from the compiler's depfile.
+function(_varno_m68k_objects out_var object_dir)
+  cmake_parse_arguments(ARG "" "" "SOURCES;INCLUDES;DEFINES" ${ARGN})
+  set(flags ${VARNO_M68K_COMMON_FLAGS})
+  foreach(dir ${ARG_INCLUDES})
+    get_filename_component(dir ${dir} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    list(APPEND flags -I${dir})
+  endforeach()
+  foreach(definition ${ARG_DEFINES})
+    list(APPEND flags -D${definition})
+  endforeach()
+  set(objects)
+  foreach(source ${ARG_SOURCES})
+    get_filename_component(source ${source} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    get_filename_component(file_name ${source} NAME)
+    get_filename_component(extension ${source} LAST_EXT)
+    if(extension STREQUAL ".S")
+      set(language_flags ${VARNO_M68K_ASM_FLAGS})
+    elseif(extension STREQUAL ".c")
+      set(language_flags ${VARNO_M68K_C_FLAGS})
+    else()
+      message(FATAL_ERROR "68000 source ${source}: only .S and .c files are supported")
+    endif()
+    set(object ${object_dir}/${file_name}.o)
+    add_custom_command(
+      OUTPUT ${object}
+      COMMAND ${VARNO_M68K_CC} ${flags} ${language_flags} -MD -MF ${object}.d -c ${source} -o ${object}
+      DEPENDS ${source}
+      DEPFILE ${object}.d
+      COMMENT "Building 68000 object ${file_name}"
+      VERBATIM)
+    list(APPEND objects ${object})
+  endforeach()
+  set(${out_var} ${objects} PARENT_SCOPE)
+endfunction()
+
+# Target names follow the source folder: m68k/tests/examples + chain -> m68k_tests_examples_chain.
+function(_varno_m68k_target_name out_var name)
+  file(RELATIVE_PATH folder ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  if(NOT folder MATCHES "^m68k")
+    set(folder "m68k/${folder}")
+  endif()
+  string(REGEX REPLACE "[^A-Za-z0-9_]" "_" target "${folder}/${name}")
+  set(${out_var} ${target} PARENT_SCOPE)
+endfunction()
+
+function(varno_m68k_executable)
+  cmake_parse_arguments(ARG "" "NAME" "SOURCES;INCLUDES;DEFINES" ${ARGN})
+  if(NOT ARG_NAME OR NOT ARG_SOURCES)
+    message(FATAL_ERROR "varno_m68k_executable needs NAME and SOURCES")
+  endif()
+  if(NOT VARNO_HAVE_M68K)
+    return()
+  endif()
+  _varno_m68k_target_name(target ${ARG_NAME})
+  set(output ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME})
+  _varno_m68k_objects(objects ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}.objects
+    SOURCES ${ARG_SOURCES} INCLUDES ${ARG_INCLUDES} DEFINES ${ARG_DEFINES})
+  add_custom_command(
+    OUTPUT ${output}.elf
+    COMMAND ${VARNO_M68K_LD} ${VARNO_M68K_LINK_FLAGS} -o ${output}.elf ${objects} ${VARNO_M68K_RUNTIME}
+    DEPENDS ${objects} ${VARNO_M68K_RUNTIME} m68k_runtime ${VARNO_M68K_SOURCE_DIR}/hunk.ld
+    COMMENT "Linking 68000 program ${ARG_NAME}.elf"
+    VERBATIM)
+  add_custom_command(
+    OUTPUT ${output}
+    COMMAND varno-elf2hunk ${output}.elf ${output}
+    DEPENDS ${output}.elf varno-elf2hunk
+    COMMENT "Converting 68000 program ${ARG_NAME} to a hunk executable"
+    VERBATIM)
+  add_custom_target(${target} ALL DEPENDS ${output})
+  add_dependencies(m68k_programs ${target})
+endfunction()
+
+function(varno_m68k_programs)
+  cmake_parse_arguments(ARG "" "" "INCLUDES;DEFINES" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.S ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  foreach(source ${sources})
+    get_filename_component(name ${source} NAME_WE)
+    varno_m68k_executable(NAME ${name} SOURCES ${source} INCLUDES ${ARG_INCLUDES} DEFINES ${ARG_DEFINES})
+  endforeach()
+endfunction()
+
+# The runtime archive every program links against (members are pulled in only when used).
+function(_varno_m68k_runtime)
+  if(NOT VARNO_HAVE_M68K)
+    return()
+  endif()
+  file(GLOB sources CONFIGURE_DEPENDS ${VARNO_M68K_SOURCE_DIR}/runtime/*.S)
+  _varno_m68k_objects(objects ${VARNO_M68K_DIR}/runtime/objects SOURCES ${sources})
+  add_custom_command(
+    OUTPUT ${VARNO_M68K_RUNTIME}
+    COMMAND ${CMAKE_COMMAND} -E rm -f ${VARNO_M68K_RUNTIME}
+    COMMAND ${VARNO_M68K_AR} rcs ${VARNO_M68K_RUNTIME} ${objects}
+    DEPENDS ${objects}
+    COMMENT "Archiving the 68000 runtime"
+    VERBATIM)
+  add_custom_target(m68k_runtime DEPENDS ${VARNO_M68K_RUNTIME})
+endfunction()

@@ -1,0 +1,151 @@
+// exec.library calls as replay routines use them.
+#include "amigaos/exec_library.h"
+
+#include <cstring>
+
+#include "amigaos/cia_resource.h"
+#include "amigaos/system.h"
+#include "amigaos/text.h"
+#include "cpu/cpu_context.h"
+#include "hardware/cia.h"
+#include "hardware/custom_chips.h"
+#include "machine/amiga_machine.h"
+#include "machine/run_routine.h"
+#include "players/deli_base.h"
+
+namespace varno {
+
+namespace {
+
+constexpr uint32_t kSysBaseAddress = 4;
+constexpr uint32_t kMaxNameChars = 31;
+constexpr uint32_t kIntVertBlank = 5;
+constexpr uint32_t kIntAudio0 = 7;
+constexpr uint32_t kIntAudio3 = 10;
+constexpr uint32_t kMemfPublicChip = 3;
+
+// Interrupt structure (exec/interrupts.h).
+constexpr uint32_t kIsData = 14;
+constexpr uint32_t kIsCode = 18;
+
+uint32_t& d0() { return cpuState.d[0]; }
+uint32_t a1() { return cpuState.a[1]; }
+
+} // namespace
+
+const CExecLibrary::Call CExecLibrary::kCalls[] = {
+    {-162, "SetIntVector", &CExecLibrary::setIntVector},
+    {-168, "AddIntServer", &CExecLibrary::addIntServer},
+    {-180, "Cause", &CExecLibrary::cause},
+    {-198, "AllocMem", &CExecLibrary::allocMem},
+    {-408, "OldOpenLibrary", &CExecLibrary::openLibrary},
+    {-498, "OpenResource", &CExecLibrary::openResource},
+    {-534, "TypeOfMem", &CExecLibrary::typeOfMem},
+    {-552, "OpenLibrary", &CExecLibrary::openLibrary},
+    // FreeMem (-210) and every other vector do nothing: memory is never freed.
+};
+
+CExecLibrary::CExecLibrary(AmigaMachine& machine)
+    : CLibrary(machine, kNegativeSize, kPositiveSize, kPreviousEnd, "exec.library") {
+    writeVectors();
+    memory->writeLong(kSysBaseAddress, baseAddress());
+    memory->writeWord(baseAddress() + kAttnFlags, 1);
+    memory->writeByte(baseAddress() + kVBlankFrequency, 50);
+    memory->writeByte(baseAddress() + kPowerSupplyFrequency, 50);
+}
+
+void CExecLibrary::dispatch(int16_t lvo) {
+    for (const Call& call : kCalls)
+        if (call.lvo == lvo) return (this->*call.run)();
+}
+
+// The four audio interrupts are the only ones a player may set; their servers
+// are kept in the player-interface structure, where the audio logic finds them.
+void CExecLibrary::setIntVector() {
+    if (d0() < kIntAudio0 || d0() > kIntAudio3) {
+        d0() = 1;
+        return;
+    }
+    const CDeliBase& deli = *machine->system->deliBase;
+    memory->writeLong(deli.base + kDeliAudioVectors + 4 * (d0() - kIntAudio0), a1());
+    d0() = 0;
+}
+
+// A vertical-blank server is paced by CIA-B timer A at the PAL frame rate.
+void CExecLibrary::addIntServer() {
+    if ((d0() & 0xFF) != kIntVertBlank) return;
+    machine->system->ciab->timerAInterrupt = a1();
+    if (CiaChip* cia = machine->ciaB.get()) {
+        cia->ICR |= 0x01;
+        cia->CRA |= 0x01;
+        cia->TALO = kDefaultTimerLatch & 0xFF;
+        cia->TAHI = kDefaultTimerLatch >> 8;
+    }
+    machine->updateTickLength();
+    d0() = 0;
+}
+
+// A software interrupt runs its server at once: as a subroutine when called from
+// native code, as a level-7 interrupt through vector 29 when 68000 code is running.
+void CExecLibrary::cause() {
+    if (a1() == 0) return;
+    const MemoryRegion& main = *machine->mainMemory;
+    const uint32_t data = main.readLong(a1() + kIsData);
+    const uint32_t code = main.readLong(a1() + kIsCode);
+    const CustomChips* chips = machine->customChips.get();
+    const uint32_t enabledRequests = chips ? uint16_t(chips->intena & chips->intreq) : 0;
+    memory->writeLong(kSoftIntSlots, data);
+    memory->writeLong(kSoftIntSlots + 4, code);
+    memory->writeLong(kSoftIntSlots + 8, enabledRequests);
+    if (!cpu) return;
+    if (!cpu->busy) {
+        cpu->inInterruptCall = 1;
+        cpuState.pc = cpu->softIntCallStub;
+        runRoutine(*cpu, nullptr, nullptr);
+        cpu->inInterruptCall = 0;
+    } else if (!cpu->inInterruptCall) {
+        cpu::raiseInterrupt(7, int32_t(kVectorSoftInt));
+    }
+}
+
+// Memory is handed out from mainMemory and never freed. A request that does not
+// fit returns 0, as AmigaOS does, and touches nothing.
+void CExecLibrary::allocMem() {
+    MemoryRegion& main = *machine->mainMemory;
+    const uint32_t size = d0();
+    const uint32_t block = main.allocate(size);
+    if (block) main.fill(block, 0, size);
+    d0() = block;
+}
+
+void CExecLibrary::openResource() {
+    char name[kMaxNameChars + 1];
+    machine->mainMemory->readString(a1(), name, kMaxNameChars);
+    const CSystem& sys = *machine->system;
+    if (equalsIgnoringCase(name, sys.ciaa->name()))
+        d0() = sys.ciaa->baseAddress();
+    else if (equalsIgnoringCase(name, sys.ciab->name()))
+        d0() = sys.ciab->baseAddress();
+    else
+        d0() = 0;
+}
+
+void CExecLibrary::typeOfMem() { d0() = kMemfPublicChip; }
+
+// Names must match exactly; the library's own open vector is never called.
+void CExecLibrary::openLibrary() {
+    char name[kMaxNameChars + 1];
+    machine->mainMemory->readString(a1(), name, kMaxNameChars);
+    const CSystem& sys = *machine->system;
+    d0() = 0;
+    for (const CLibrary* lib : {static_cast<const CLibrary*>(this), static_cast<const CLibrary*>(sys.dos.get()),
+                                static_cast<const CLibrary*>(sys.graphics.get()),
+                                static_cast<const CLibrary*>(sys.varno.get())}) {
+        if (std::strcmp(name, lib->name()) == 0) {
+            d0() = lib->baseAddress();
+            return;
+        }
+    }
+}
+
+} // namespace varno

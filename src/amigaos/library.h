@@ -1,0 +1,85 @@
+// The base of every emulated library and resource: its layout in low memory
+// (name, vector table, base structure, trap word, call stubs) and the native
+// dispatcher that a stub's write to the trap word reaches.
+#pragma once
+
+#include <cstdint>
+
+namespace varno {
+
+struct AmigaMachine;
+struct MemoryRegion;
+struct CpuContext;
+
+constexpr uint16_t kOpJmpAbsLong = 0x4EF9;
+constexpr uint16_t kOpMoveWordImmAbsLong = 0x33FC;
+constexpr uint16_t kOpRts = 0x4E75;
+constexpr uint16_t kOpTstLongD0 = 0x4A80;
+
+constexpr uint8_t kNodeTypeLibrary = 9;
+constexpr uint8_t kNodeTypeResource = 8;
+constexpr uint8_t kNodeTypeInterrupt = 2;
+
+// Library structure offsets (exec/libraries.h).
+constexpr uint32_t kLibNodeType = 8;
+constexpr uint32_t kLibNodeName = 10;
+constexpr uint32_t kLibIdString = 24;
+
+constexpr uint32_t kVectorSize = 6;   // JMP abs.l
+constexpr uint32_t kLibStubSize = 10; // MOVE.W #lvo,trap.l ; RTS
+
+// The address where an object following one that ends at previousEnd puts its
+// name: 16-byte aligned, leaving at least 16 bytes of gap.
+constexpr uint32_t alignedStart(uint32_t previousEnd) { return (previousEnd + 32) & 0x0FFFFFF0; }
+
+class CLibrary {
+public:
+    // Lays the library out after previousEnd and writes the four standard
+    // vectors -6 .. -24. Subclasses then call writeVectors().
+    CLibrary(AmigaMachine& machine, uint32_t negativeSize, uint32_t positiveSize, uint32_t previousEnd,
+             const char* name);
+    virtual ~CLibrary() = default;
+    CLibrary(const CLibrary&) = delete;
+    CLibrary& operator=(const CLibrary&) = delete;
+
+    virtual uint32_t stubExtent() const { return stubCursor_ - baseAddress(); }
+    virtual uint32_t negativeSize() const { return 24; }
+    virtual uint32_t totalSize() const { return negativeSize() + stubExtent() + 16; }
+    virtual uint32_t baseAddress() const { return base_; }
+    virtual uint32_t nameAddress() const { return nameAddress_; }
+    virtual uint32_t trapAddress() const { return trapAddress_; }
+    virtual uint32_t positiveSize() const { return 34; }  // struct Library
+    virtual uint32_t endAddress() const { return stubCursor_; }
+
+    // Native side of a call of vector `lvo`. Works on the registers in cpuState;
+    // vectors it does not implement leave every register unchanged.
+    virtual void dispatch(int16_t lvo) { (void)lvo; }
+
+    const char* name() const { return name_; }
+    uint32_t stubStart() const { return stubStart_; }
+
+    AmigaMachine* machine;
+    MemoryRegion* memory;        // lowMemory
+    CpuContext* cpu = nullptr;   // set once the machine has its CPU context
+
+protected:
+    void writeVector(int16_t lvo);
+    // Vectors -30 .. -negativeSize().
+    void writeVectors();
+
+private:
+    const char* name_;
+    uint32_t nameAddress_;
+    uint32_t base_;
+    uint32_t trapAddress_;
+    uint32_t stubStart_;
+    uint32_t stubCursor_;
+};
+
+// Resources are laid out and called like libraries.
+class CResource : public CLibrary {
+public:
+    using CLibrary::CLibrary;
+};
+
+} // namespace varno

@@ -1,0 +1,86 @@
+// Building the OS environment and the low-memory handlers that turn a stub's
+// write to a trap word into a native call.
+#include "amigaos/system.h"
+
+#include <cstdio>
+
+#include "machine/amiga_machine.h"
+
+namespace varno {
+
+CSystem* systemInstance = nullptr;
+
+namespace {
+
+uint32_t lowReadByte(uint32_t address, const BusRegion&) {
+    return systemInstance ? systemInstance->memory->readByte(address) : 0;
+}
+
+uint32_t lowReadWord(uint32_t address, const BusRegion&) {
+    return systemInstance ? systemInstance->memory->readWord(address) : 0;
+}
+
+// Byte writes are not protected: only word and long writes could replace a
+// vector in one go.
+void lowWriteByte(uint32_t address, uint32_t data, const BusRegion&) {
+    if (systemInstance) systemInstance->memory->writeByte(address, uint8_t(data));
+}
+
+// The trap hook. graphics.library's trap word is deliberately not tested: its
+// calls store into it like an ordinary write and do nothing else.
+void lowWriteWord(uint32_t address, uint32_t data, const BusRegion&) {
+    CSystem* sys = systemInstance;
+    if (!sys) return;
+    const int16_t lvo = int16_t(data);
+    if (address == sys->deliBase->trapAddress) return sys->deliBase->dispatch(lvo);
+    if (address == sys->ciaa->trapAddress()) return sys->ciaa->dispatch(lvo);
+    if (address == sys->ciab->trapAddress()) return sys->ciab->dispatch(lvo);
+    if (address == sys->exec->trapAddress()) return sys->exec->dispatch(lvo);
+    if (address == sys->dos->trapAddress()) return sys->dos->dispatch(lvo);
+    if (address == sys->varno->trapAddress()) return;  // varno.library has no calls
+    if (address >= kProtectedLowMemoryEnd) sys->memory->writeWord(address, uint16_t(data));
+}
+
+} // namespace
+
+CSystem::CSystem(AmigaMachine& machine, const char* pluginDirectory)
+    : memory(machine.lowMemory.get()), machine(&machine) {
+    std::snprintf(this->pluginDirectory, sizeof this->pluginDirectory, "%s", pluginDirectory ? pluginDirectory : "");
+    memory->handlers = {lowReadByte, lowReadWord, lowWriteByte, lowWriteWord};
+    systemInstance = this;
+
+    exec = std::make_unique<CExecLibrary>(machine);
+    graphics = std::make_unique<CGraphicsLibrary>(machine, exec->endAddress());
+    dos = std::make_unique<CDosLibrary>(machine, graphics->endAddress(), this->pluginDirectory);
+    varno = std::make_unique<CVarnoLibrary>(machine, dos->endAddress());
+    ciaa = std::make_unique<CCiaResource>(machine, varno->endAddress(), "ciaa.resource", machine.ciaA.get());
+    ciab = std::make_unique<CCiaResource>(machine, ciaa->endAddress(), "ciab.resource", machine.ciaB.get());
+    deliBase = std::make_unique<CDeliBase>(machine, ciab->endAddress());
+    initialiseDeliBase();
+}
+
+CSystem::~CSystem() {
+    if (systemInstance == this) systemInstance = nullptr;
+}
+
+void CSystem::attachCpu(CpuContext* context) {
+    cpu = context;
+    deliBase->cpu = context;
+    for (CLibrary* lib : {static_cast<CLibrary*>(exec.get()), static_cast<CLibrary*>(graphics.get()),
+                          static_cast<CLibrary*>(dos.get()), static_cast<CLibrary*>(varno.get()),
+                          static_cast<CLibrary*>(ciaa.get()), static_cast<CLibrary*>(ciab.get())})
+        lib->cpu = context;
+}
+
+void CSystem::initialiseDeliBase() {
+    deliBase->initialise();
+    memory->writeLong(deliBase->base + kDeliDosBase, dos->baseAddress());
+    memory->writeLong(deliBase->base + kDeliGraphicsBase, graphics->baseAddress());
+}
+
+void CSystem::resetForModule() {
+    initialiseDeliBase();
+    for (CCiaResource* resource : {ciaa.get(), ciab.get()}) resource->timerAInterrupt = resource->timerBInterrupt = 0;
+}
+
+} // namespace varno

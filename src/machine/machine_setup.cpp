@@ -1,0 +1,78 @@
+// Building the whole machine and returning it to its power-on state.
+#include <cstdio>
+
+#include "amigaos/system.h"
+#include "cpu/cpu_context.h"
+#include "hardware/cia.h"
+#include "hardware/custom_chips.h"
+#include "machine/amiga_machine.h"
+#include "players/player_archive.h"
+
+namespace varno {
+
+namespace {
+
+constexpr uint32_t kDeviceSize = 4096;
+
+std::unique_ptr<CiaChip> makeCia(AmigaMachine& machine, uint32_t base, RegionHandlers handlers) {
+    auto cia = std::make_unique<CiaChip>();
+    cia->header = DeviceRegion{base, kDeviceSize, handlers};
+    cia->owner = &machine;
+    resetCia(*cia);
+    return cia;
+}
+
+} // namespace
+
+std::unique_ptr<AmigaMachine> createMachine(const HostTables* host, const char* pluginDirectory) {
+    auto machine = std::make_unique<AmigaMachine>();
+    AmigaMachine& m = *machine;
+    m.pluginDirectoryRef = pluginDirectory;
+    m.host = host;
+
+    m.lowMemory = std::make_unique<MemoryRegion>(kLowMemoryBase, kLowMemorySize);
+    m.mainMemory = std::make_unique<MemoryRegion>(kMainMemoryBase, kMainMemorySize);
+
+    m.ciaA = makeCia(m, kCiaABase, ciaAHandlers());
+    ciaADevice = m.ciaA.get();
+    m.ciaB = makeCia(m, kCiaBBase, ciaBHandlers());
+    ciaBDevice = m.ciaB.get();
+
+    m.customChips = std::make_unique<CustomChips>();
+    m.customChips->header = DeviceRegion{kCustomChipsBase, kDeviceSize, customChipsHandlers()};
+    m.customChips->sampleMemory = m.mainMemory.get();
+    m.customChips->owner = &m;
+    customChipsDevice = m.customChips.get();
+    resetCustomChips(*m.customChips);
+
+    m.system = std::make_unique<CSystem>(m, pluginDirectory);
+    m.cpu = createCpuContext(m);
+
+    m.players = nullptr;
+    m.system->attachCpu(m.cpu.get());
+    std::snprintf(m.pluginDirectory, sizeof m.pluginDirectory, "%s", pluginDirectory ? pluginDirectory : "");
+    m.updateTickLength();
+    return machine;
+}
+
+void AmigaMachine::reset() {
+    if (cpu) resetCpuContext(*cpu);
+    if (ciaA) resetCia(*ciaA);
+    if (ciaB) resetCia(*ciaB);
+    if (customChips) resetCustomChips(*customChips);
+    if (mainMemory) mainMemory->cursor = mainMemory->resetCursor;
+    if (system) system->resetForModule();
+    if (players) players->listCount = 0;
+
+    for (auto& buffer : surroundDelay) std::fill_n(buffer.get(), 0x10000 / sizeof(float), 0.0f);
+    std::fill_n(mixBuffer.get(), kMixFloats, 0.0f);
+    for (auto& half : outputBuffers) std::fill_n(half.get(), kOutputHalfFloats, 0.0f);
+    for (auto& buffer : resampledBuffers) std::fill_n(buffer.get(), kResampledFloats, 0.0f);
+
+    elapsedSeconds = 0;
+    outputFill[0] = outputFill[1] = 0;
+    songEndSignalled = silenceEnded = soundHeard = 0;
+    silentSamples = 0;
+}
+
+} // namespace varno

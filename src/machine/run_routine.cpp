@@ -1,0 +1,105 @@
+// runRoutine: one emulated subroutine call, its end detection and fault reports.
+#include "machine/run_routine.h"
+
+#include <cstdio>
+
+#include "amigaos/system.h"
+#include "machine/amiga_machine.h"
+#include "platform/message_box.h"
+#include "players/deli_base.h"
+#include "players/slave_player.h"
+
+namespace varno {
+
+namespace {
+
+// A stopped processor idles through every later run without looking at its
+// requests; only raiseInterrupt wakes it, and no code runs during the call that
+// could raise one. So a STOP inside a call never ends.
+bool stoppedForGood() { return cpuState.pendingInterrupts & PENDING_STOPPED; }
+
+struct ProcedureNames {
+    const char* player = "";
+    const char* routine = "";
+};
+
+// Names come from the machine's current player; while none is chosen (catalogue
+// loading, module checks) they stay empty.
+ProcedureNames procedureNames(const CpuContext& cpu) {
+    ProcedureNames names;
+    if (!cpu.owner) return names;
+    if (const SlavePlayer* p = cpu.owner->currentPlayer()) {
+        names.player = p->formatTitle;
+        if (p->routineName) names.routine = p->routineName;
+    }
+    return names;
+}
+
+void reportFault(const CpuContext& cpu, uint32_t result, uint32_t routine) {
+    char text[256];
+    const uint32_t pc = cpuState.pc;
+    const uint32_t sp = cpuState.a[7];
+    const ProcedureNames names = procedureNames(cpu);
+    if (result == kRunTimedOut) {
+        std::snprintf(text, sizeof text,
+                      "Emulated CPU did not return in time. (PC = 0x%08x)\n\n"
+                      "Emulation of procedure %s/%s ($%08x) cannot continue.",
+                      pc, names.player, names.routine, routine);
+    } else if (result == RUN_FETCH_FAULT && (pc < kReturnTrap || pc > kTrapWindowEnd)) {
+        std::snprintf(text, sizeof text, "Emulated CPU went into the weeds. (PC = 0x%08x)", pc);
+    } else {
+        const MemoryRegion& low = *cpu.lowMemory;
+        const uint32_t offset = pc - kReturnTrap;
+        std::snprintf(text, sizeof text,
+                      "Guru Meditation: exception $%02X (vector %i) at $%08X\n"
+                      "SP: %08X, Stack: %08X %08X %08X %08X\n\n"
+                      "Emulation of procedure %s/%s ($%08x) cannot contiune.",
+                      offset, int(offset / 4), low.readLong(sp + 2), sp, low.readLong(sp), low.readLong(sp + 4),
+                      low.readLong(sp + 8), low.readLong(sp + 12), names.player, names.routine, routine);
+    }
+    showError(kPluginCaption, text);
+}
+
+} // namespace
+
+uint32_t runRoutine(CpuContext& cpu, uint32_t* d0Out, uint32_t* d1Out, uint32_t cycleLimit) {
+    MutexLock lock(cpu.cpuMutex);
+    cpu.busy = 1;
+    const uint32_t routine = cpuState.pc;
+    cpuState.a[7] = cpu.stackTop;
+    cpu::takeCycles();
+
+    // Cycles are the bound; bus handlers may restart the cycle count, so the
+    // number of instructions (each at least 4 cycles) bounds the loop as well.
+    const uint32_t instructionLimit = cycleLimit / 4 + 1;
+    uint32_t result = RUN_BUDGET_SPENT;
+    for (uint32_t steps = 0;; ++steps) {
+        result = cpu::execute(1);
+        if (result != RUN_BUDGET_SPENT) break;
+        if (steps >= instructionLimit || cpuState.cycleCounter >= cycleLimit || stoppedForGood()) {
+            result = kRunTimedOut;
+            break;
+        }
+    }
+
+    if (result == RUN_FETCH_FAULT && cpuState.pc == kReturnTrap)
+        result = RUN_BUDGET_SPENT;
+    else
+        reportFault(cpu, result, routine);
+
+    cpuState.a[7] -= 4;
+    if (d0Out) *d0Out = cpuState.d[0];
+    if (d1Out) *d1Out = cpuState.d[1];
+    cpu.busy = 0;
+    return result;
+}
+
+uint32_t callEntry(SlavePlayer& player, const char* name, uint32_t address, uint32_t* d0Out, uint32_t* d1Out) {
+    AmigaMachine& machine = *player.machine;
+    player.routineName = name;
+    cpuState.pc = address;
+    cpuState.a[5] = machine.system->deliBase->base;
+    return runRoutine(*machine.cpu, d0Out, d1Out);
+}
+
+} // namespace varno

@@ -1,0 +1,186 @@
+// Layout of the player-interface block and the callbacks players reach through it.
+#include "players/deli_base.h"
+
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "cpu/cpu.h"
+#include "hardware/cia.h"
+#include "machine/amiga_machine.h"
+#include "players/player_archive.h"
+
+namespace varno {
+
+namespace {
+
+constexpr uint16_t kOpJmpAbsLong = 0x4EF9;
+constexpr uint16_t kOpMoveWordImmAbsLong = 0x33FC;
+constexpr uint16_t kOpTstLongD0 = 0x4A80;
+constexpr uint16_t kOpRts = 0x4E75;
+constexpr uint32_t kMaxPathChars = kDeliBufferSize - 1;
+constexpr uint32_t kLoadFailed = 255;
+
+// Every callback offset 56 .. 180 gets a stub (in that order), then the vectors
+// -6 .. -390 below the base.
+constexpr int kCallbackCount = (kDeliCallbacksLast - kDeliCallbacksFirst) / 4 + 1;
+
+int16_t offsetOfStub(uint32_t index) {
+    return index < uint32_t(kCallbackCount) ? int16_t(kDeliCallbacksFirst + 4 * index)
+                                            : int16_t(-6 * int32_t(index - kCallbackCount + 1));
+}
+
+} // namespace
+
+CDeliBase::CDeliBase(AmigaMachine& machine, uint32_t previousEnd)
+    : machine(&machine), memory(machine.lowMemory.get()) {
+    headerAddress = (previousEnd + 32) & 0x0FFFFFF0;
+    base = headerAddress + kDeliBaseOffset;
+    directoryBuffer = headerAddress + kDeliDirectoryBuffer;
+    fileBuffer = headerAddress + kDeliFileBuffer;
+    pathBuffer = headerAddress + kDeliPathBuffer;
+    trapAddress = headerAddress + kDeliTrapOffset;
+    stubStart = trapAddress + 2;
+    stubCursor = stubStart + kDeliStubCount * kDeliStubSize;
+    initialise();
+}
+
+uint32_t CDeliBase::stubFor(int16_t offset) const {
+    const uint32_t index = offset > 0 ? uint32_t(offset - kDeliCallbacksFirst) / 4
+                                      : uint32_t(kCallbackCount + (-offset / 6) - 1);
+    return stubStart + index * kDeliStubSize;
+}
+
+void CDeliBase::initialise() {
+    memory->writeString(headerAddress, "Varno/DT/EP-API");
+    memory->fill(base, 0, kDeliStructureSize);
+
+    for (uint32_t i = 0; i < kDeliStubCount; ++i) {
+        const int16_t offset = offsetOfStub(i);
+        const uint32_t stub = stubStart + i * kDeliStubSize;
+        memory->writeWord(stub, kOpMoveWordImmAbsLong);
+        memory->writeWord(stub + 2, uint16_t(offset));
+        memory->writeLong(stub + 4, trapAddress);
+        memory->writeWord(stub + 8, kOpTstLongD0);  // callers test the result by the flags
+        memory->writeWord(stub + 10, kOpRts);
+        if (offset > 0) {
+            memory->writeLong(base + uint32_t(offset), stub);
+        } else {
+            memory->writeWord(base - uint32_t(-offset), kOpJmpAbsLong);
+            memory->writeLong(base - uint32_t(-offset) + 2, stub);
+        }
+    }
+
+    memory->writeLong(base + kDeliDirectory, directoryBuffer);
+    memory->writeLong(base + kDeliFileName, fileBuffer);
+    memory->writeLong(base + kDeliPath, pathBuffer);
+    for (uint32_t offset : {46u, 48u, 50u, 328u, 330u, 332u, 334u}) memory->writeWord(base + offset, 64);
+    memory->writeWord(base + kDeliTimer, kDefaultTimerLatch);
+    memory->writeLong(base + kDeliZeroAreaPointer, base + kDeliZeroArea);
+    memory->writeWord(base + 326, 15);
+
+    // The player's timer Interrupt: node type interrupt, named, code filled in
+    // when a player is started.
+    memory->writeByte(base + kDeliInterrupt + 8, 2);
+    memory->writeLong(base + kDeliInterrupt + 10, base + kDeliInterruptName);
+    memory->writeString(base + kDeliInterruptName, "VarnoTimer");
+}
+
+void CDeliBase::dispatch(int16_t offset) {
+    switch (offset) {
+    case kDeliListData: listData(); break;
+    case kDeliLoadFile:
+    case kDeliLoadFileAgain: loadFile(); break;
+    case kDeliCopyDir: appendToPath(machine->moduleDirectory); break;
+    case kDeliCopyFile: appendToPath(machine->moduleFileName); break;
+    case kDeliCopyString: {
+        char text[kDeliBufferSize];
+        machine->mainMemory->readString(cpuState.a[0], text, kMaxPathChars);
+        appendToPath(text);
+        break;
+    }
+    case kDeliSongEnd: machine->songEndSignalled = 1; break;
+    case kDeliSetTimer: setTimer(); break;
+    case kDeliCodePatch: codePatch(); break;
+    case kDeliVectorZero: cpuState.d[0] = 0; break;
+    default: break;  // every other callback and vector does nothing
+    }
+}
+
+void CDeliBase::listData() {
+    const PlayerArchive* archive = machine->players.get();
+    const uint32_t index = cpuState.d[0];
+    if (archive && index < archive->listCount) {
+        cpuState.a[0] = archive->listData[index].address;
+        cpuState.d[0] = archive->listData[index].size;
+    } else {
+        cpuState.a[0] = 0;
+        cpuState.d[0] = 0;
+    }
+}
+
+// The path string lives wherever the long at B + 32 points, normally the path
+// buffer. The result never grows past one buffer's length, so appending can
+// never run over the trap word and stubs behind the buffers.
+void CDeliBase::appendToPath(const char* text) {
+    const uint32_t path = memory->readLong(base + kDeliPath);
+    char joined[2 * kDeliBufferSize];
+    const size_t length = memory->readString(path, joined, kMaxPathChars);
+    const size_t extra = std::strlen(text);
+    if (!memory->contains(path) || length + extra > kMaxPathChars) return;
+    std::memcpy(joined + length, text, extra + 1);
+    memory->writeString(path, joined);
+}
+
+void CDeliBase::loadFile() {
+    char path[kDeliBufferSize];
+    memory->readString(memory->readLong(base + kDeliPath), path, kMaxPathChars);
+
+    // Host paths use backslashes; in a network address only the part naming an
+    // archive entry is a host path.
+    std::string_view view(path);
+    const bool network = view.find("http://") != view.npos || view.find("ftp://") != view.npos;
+    size_t from = 0;
+    if (network) from = view.find('|') == view.npos ? view.size() : view.find('|') + 1;
+    for (size_t i = from; i < view.size(); ++i)
+        if (path[i] == '/') path[i] = '\\';
+
+    uint32_t& d0 = cpuState.d[0];
+    const HostFileFunctions* files = machine->host ? machine->host->fileFunctions : nullptr;
+    HostFile file = files ? files->open(path) : nullptr;
+    if (!file) {
+        d0 = kLoadFailed;
+        return;
+    }
+    // A file larger than the free emulated memory cannot be placed; it fails
+    // like a missing one instead of allocating a host buffer for it.
+    const MemoryRegion& main = *machine->mainMemory;
+    const uint32_t size = files->size(file);
+    const uint64_t room = uint64_t(main.base) + main.size - main.cursor;
+    if (size > room) {
+        files->close(file);
+        d0 = kLoadFailed;
+        return;
+    }
+    std::vector<uint8_t> data(size);
+    uint32_t got = 0;
+    while (got < size) {
+        const uint32_t n = files->read(file, data.data() + got, size - got);
+        if (n == 0 || n > size - got) break;
+        got += n;
+    }
+    files->close(file);
+    d0 = placeFile(*machine, data.data(), got, kPlaceListData) ? 0 : kLoadFailed;
+}
+
+// Loads CIA-B timer A from the word at B + 54.
+void CDeliBase::setTimer() {
+    const uint16_t value = memory->readWord(base + kDeliTimer);
+    if (CiaChip* cia = machine->ciaB.get()) {
+        cia->TALO = uint8_t(value);
+        cia->TAHI = uint8_t(value >> 8);
+    }
+    machine->updateTickLength();
+}
+
+} // namespace varno
