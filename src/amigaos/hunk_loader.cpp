@@ -146,7 +146,7 @@ private:
                 if (!in_.next(offset)) return false;
                 if (block.bytes < 4 || offset > block.bytes - 4) return false;
                 const uint32_t at = block.address + kSegmentHeader + offset;
-                uint8_t b[4];
+                uint8_t b[4] = {};
                 mem_.readBytes(at, b, 4);
                 uint32_t value = uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
                 value += delta;
