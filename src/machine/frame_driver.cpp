@@ -21,8 +21,7 @@ namespace {
 // Bit 1 of a player's flags: it reports the end of its songs itself.
 constexpr uint16_t kPlayerReportsSongEnd = 0x0002;
 
-// Set when the last tick routine faulted. Its message has been shown once; the
-// song ends there rather than showing the same fault fifty times a second.
+// Set when the last tick routine faulted.
 bool lastTickFaulted = false;
 
 } // namespace
@@ -43,6 +42,8 @@ bool playerTick(AmigaMachine& m) {
     lastTickFaulted = !ok;
     return ok;
 }
+
+void clearTickFault() { lastTickFaulted = false; }
 
 bool endCheck(const AmigaMachine& m) {
     const bool useSongEnd = pluginSettings.use_songend != 0;

@@ -13,8 +13,14 @@ struct AmigaMachine;
 // processor take a pending interrupt. False when the routine faulted.
 bool playerTick(AmigaMachine& machine);
 
-// True when rendering must stop now; asked before every tick.
+// True when rendering must stop now; asked before every tick. Besides the
+// song-end signal, silence and the play time, a faulted tick routine ends the
+// song: its message has been shown once, rather than fifty times a second.
 bool endCheck(const AmigaMachine& machine);
+
+// Forgets a faulted tick; for a subsong start (which also replaces it by the
+// result of its first tick).
+void clearTickFault();
 
 // After a tick's channels have been resampled: counts silent frames and ends
 // the song after 3 s of silence once sound was heard, 6 s before that.
