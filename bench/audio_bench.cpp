@@ -6,7 +6,9 @@
 #include <cmath>
 
 #include "audio/mixer.h"
+#include "audio/render.h"
 #include "audio/resample.h"
+#include "hardware/custom_chips.h"
 #include "machine/amiga_machine.h"
 #include "machine/settings.h"
 
@@ -71,12 +73,52 @@ void slidingMinute(benchmark::State& state) {
     state.counters["x_realtime"] = benchmark::Counter(60.0 * double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
+// The whole render path of a machine: Paula DMA of four channels looping
+// 16 KB blocks at period 214, resampling, mixing and the output halves,
+// served in host-sized requests. No tick routine runs.
+void renderedMinute(benchmark::State& state, bool sinc, bool surround) {
+    pluginSettings.interpolation = sinc;
+    pluginSettings.surround = surround;
+    pluginSettings.default_playtime = 0;
+    auto machine = createMachine(nullptr, "");
+    AmigaMachine& m = *machine;
+    m.updatePan();
+    CustomChips& chips = *m.customChips;
+    for (int c = 0; c < 4; ++c) {
+        const uint32_t block = 0x40000 + 0x4000 * uint32_t(c);
+        for (uint32_t w = 0; w < 0x2000; ++w)
+            m.mainMemory->writeWord(block + 2 * w, uint16_t(int(std::sin(0.01 * w * (c + 1)) * 100) & 0xFFFF));
+        PaulaChannel& ch = chips.paulaChannels[c];
+        ch.location = block;
+        writeAudLen(ch, 0x2000);
+        writeAudPer(ch, 214);
+        writeAudVol(ch, 64);
+    }
+    writeDmacon(chips, 0x820F);
+    runTick(m, 0);
+    runTick(m, 1);
+    constexpr int32_t kRequest = 4096;
+    float out[kRequest];
+    for (auto _ : state) {
+        for (int64_t done = 0; done < 2 * 48000 * 60; done += kRequest) {
+            if (render(m, out, kRequest) != kRequest) state.SkipWithError("song ended");
+            m.silentSamples = 0;
+        }
+        benchmark::DoNotOptimize(out[0]);
+    }
+    state.counters["x_realtime"] = benchmark::Counter(60.0 * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
 void NoneStereo(benchmark::State& state) { minuteOfAudio(state, false, false); }
+void RenderNone(benchmark::State& state) { renderedMinute(state, false, false); }
+void RenderSincSurround(benchmark::State& state) { renderedMinute(state, true, true); }
 void SincSurroundSlidingPeriod(benchmark::State& state) { slidingMinute(state); }
 void SincSurround(benchmark::State& state) { minuteOfAudio(state, true, true); }
 BENCHMARK(NoneStereo)->Unit(benchmark::kMillisecond);
 BENCHMARK(SincSurround)->Unit(benchmark::kMillisecond);
 BENCHMARK(SincSurroundSlidingPeriod)->Unit(benchmark::kMillisecond);
+BENCHMARK(RenderNone)->Unit(benchmark::kMillisecond);
+BENCHMARK(RenderSincSurround)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace varno
