@@ -45,7 +45,7 @@ template <uint16_t Op> struct Arith {
             constexpr bool quick = M == kDn || M == kAn || M == kImm;
             if constexpr (K == Kind::Cmp) charge(6 + eaTime<M, S>());
             else if constexpr (S == 2) charge(8 + eaTime<M, S>());
-            else charge(quick ? 8 : 6 + eaTime<M, S>());
+            else charge((quick ? 8 : 6) + eaTime<M, S>());
         } else if constexpr (ToMemory) {
             uint32_t source = cpuState.d[Dn];
             modifyEa<M, R, S>([&](uint32_t dest) { return compute<K, S>(source, dest); });
@@ -57,7 +57,7 @@ template <uint16_t Op> struct Arith {
             constexpr bool quick = M == kDn || M == kAn || M == kImm;
             if constexpr (S != 4) charge(4 + eaTime<M, S>());
             else if constexpr (K == Kind::Cmp) charge(6 + eaTime<M, S>());
-            else charge(quick ? 8 : 6 + eaTime<M, S>());
+            else charge((quick ? 8 : 6) + eaTime<M, S>());
         }
     }
 };

@@ -7,12 +7,13 @@
 namespace varno::cpu {
 namespace {
 
+// The chip corrects the low digit when it overflowed and the high digit only when the
+// binary sum exceeded 0x99, which decides C as well.
 uint32_t addDecimal(uint32_t source, uint32_t dest) {
     uint32_t binary = source + dest + rs.x;
-    uint32_t result = (source & 0x0F) + (dest & 0x0F) + rs.x;
-    if (result > 9) result += 6;
-    result += (source & 0xF0) + (dest & 0xF0);
-    rs.c = rs.x = result > 0x99;
+    uint32_t result = binary;
+    if ((source & 0x0F) + (dest & 0x0F) + rs.x > 9) result += 6;
+    rs.c = rs.x = binary > 0x99;
     if (rs.c) result += 0x60;
     rs.v = (~binary & result) >> 7 & 1;
     result &= 0xFF;
@@ -21,18 +22,20 @@ uint32_t addDecimal(uint32_t source, uint32_t dest) {
     return result;
 }
 
+// The high digit is corrected only when the binary difference borrowed; C is set when
+// either correction leaves the result below zero.
 uint32_t subDecimal(uint32_t source, uint32_t dest) {
-    uint32_t binary = (dest - source - rs.x) & 0xFF;
-    uint32_t result = (dest & 0x0F) - (source & 0x0F) - rs.x;
-    if (result & 0x10) result -= 6;
-    result += (dest & 0xF0) - (source & 0xF0);
-    rs.c = rs.x = (result >> 8) & 1;
-    if (rs.c) result -= 0x60;
-    rs.v = (binary & ~result) >> 7 & 1;
-    result &= 0xFF;
-    rs.n = result >> 7;
-    if (result) rs.z = 0;
-    return result;
+    int32_t binary = static_cast<int32_t>(dest) - static_cast<int32_t>(source) - static_cast<int32_t>(rs.x);
+    int32_t result = binary;
+    if (static_cast<int32_t>(dest & 0x0F) - static_cast<int32_t>(source & 0x0F) - static_cast<int32_t>(rs.x) < 0)
+        result -= 6;
+    if (binary < 0) result -= 0x60;
+    rs.c = rs.x = result < 0;
+    rs.v = (static_cast<uint32_t>(binary) & ~static_cast<uint32_t>(result)) >> 7 & 1;
+    uint32_t value = static_cast<uint32_t>(result) & 0xFF;
+    rs.n = value >> 7;
+    if (value) rs.z = 0;
+    return value;
 }
 
 template <uint16_t Op> struct Decimal {

@@ -40,7 +40,8 @@ template <uint16_t Op> struct BitOp {
             number &= 7;
             if constexpr (K == Bit::Tst) {
                 apply<K>(readEa<M, R, 1>(), 1u << number);
-                charge((Static ? 8 : 4) + eaTime<M, 1>());
+                // BTST Dn,#imm takes 10, not the 8 the table's sum gives.
+                charge(M == kImm ? 10 : (Static ? 8 : 4) + eaTime<M, 1>());
             } else {
                 modifyEa<M, R, 1>([&](uint32_t value) { return apply<K>(value, 1u << number); });
                 charge((Static ? 12 : 8) + eaTime<M, 1>());

@@ -127,7 +127,7 @@ void rtr() {
 void trapv() {
     if (rs.v) {
         enterException(7);
-        charge(34);
+        charge(38);
     } else {
         charge(4);
     }
@@ -150,8 +150,8 @@ template <uint16_t Op> struct Chk {
         int16_t value = static_cast<int16_t>(cpuState.d[field(Op, 11, 9)]);
         rs.z = value == 0;
         rs.v = rs.c = 0;
+        rs.n = value < 0;
         if (value < 0 || value > bound) {
-            rs.n = value < 0;
             enterException(6);
             charge(40 + eaTime<M, 2>());
         } else {

@@ -40,7 +40,7 @@ template <uint16_t Op> struct Logic {
             writeD<S>(Dn, logic<S>(combine<K>(source, cpuState.d[Dn])));
             constexpr bool quick = M == kDn || M == kImm;
             if constexpr (S != 4) charge(4 + eaTime<M, S>());
-            else charge(quick ? 8 : 6 + eaTime<M, S>());
+            else charge((quick ? 8 : 6) + eaTime<M, S>());
         }
     }
 };

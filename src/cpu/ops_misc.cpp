@@ -103,9 +103,11 @@ template <uint16_t Op> struct Link {
     static constexpr bool legal = true;
     static void run() {
         uint32_t disp = signExtend<2>(fetchWord());
+        // LINK A7 stores A7 as it was before the push.
+        uint32_t value = cpuState.a[R];
         uint32_t sp = cpuState.a[7] - 4;
         cpuState.a[7] = sp;
-        writeLong(sp, cpuState.a[R]);
+        writeLong(sp, value);
         cpuState.a[R] = sp;
         cpuState.a[7] += disp;
         charge(16);
