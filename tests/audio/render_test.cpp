@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "audio/render.h"
+#include "hardware/cia.h"
 #include "hardware/custom_chips.h"
 #include "machine/frame_driver.h"
 #include "machine/machine_fixture.h"
@@ -192,6 +193,42 @@ TEST_F(Render, FaultingTickEndsTheSongWithOneMessage) {
     EXPECT_TRUE(reportedLengths.empty());
     clearTickFault();
     EXPECT_FALSE(endCheck(m()));
+}
+
+TEST_F(Render, TempoSetByTheTickAppliesToThatTick) {
+    // The tick routine writes CIA-B timer A's high byte: 0x6E6C = 28268 counts,
+    // 28268 / 709378.9 s at 48000 Hz is 1912.7 frames, rounded to 1913, made even.
+    m().timerSource = 3;
+    m().ciaB->TALO = 0x6C;
+    m().ciaB->TAHI = 0x37;
+    m().updateTickLength();
+    ASSERT_EQ(m().samplesPerTick, 960);
+    m().timerCode = placeCode({0x13FC, 0x006E, 0x00BF, 0xD500, 0x4E75}); // move.b #$6e,$bfd500; rts
+    playCountingBytes(428);
+    prime();
+    EXPECT_EQ(m().slotTickSamples[0], 1912);
+    EXPECT_EQ(m().slotTickSamples[1], 1912);
+    EXPECT_EQ(m().channelCounts[0][0], 5 * 28268 / 428); // the channel already played the longer tick
+    std::vector<float> out(2 * 1912);
+    EXPECT_EQ(render(m(), out.data(), 2 * 1912), 2 * 1912);
+    EXPECT_EQ(m().outputFill[0] + m().outputFill[1], 0);  // exactly one tick
+}
+
+TEST_F(Render, FaultedTickLeavesItsSlotAsItWas) {
+    installCountingTick();
+    playCountingBytes(428);
+    prime();
+    runTick(m(), 2);
+    const int32_t count = m().channelCounts[0][2];
+    const float first = m().channelBuffers[0][2][0];
+    ASSERT_EQ(count, 165);
+    writeDmacon(*m().customChips, 0x0001); // a good tick would now render nothing
+    m().timerCode = placeCode({0x4AFC});
+    runTick(m(), 2);
+    EXPECT_EQ(errors.size(), 1u);
+    EXPECT_EQ(m().channelCounts[0][2], count);
+    EXPECT_EQ(m().channelBuffers[0][2][0], first);
+    clearTickFault();
 }
 
 TEST(EndCheck, SongEndSignalPlayTimeAndSilence) {
