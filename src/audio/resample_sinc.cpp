@@ -44,20 +44,23 @@ int32_t tapWeights(float x, float weights[6]) {
     if (float(k) > x) --k;
     // The taps are evaluated side by side so that the compiler can keep two of
     // them in flight per vector instruction; each value is rounded exactly as
-    // lanczosKernel rounds it.
+    // lanczosKernel rounds it. Rounded values live in float arrays, and x - j
+    // is one float subtraction (j is exact in a float): GCC 12's vectorizer
+    // was seen to use double(x) - j unrounded on some lanes when it was
+    // written as float(double(x) - j).
     float t[6];
-    double args[12];
+    float args[12];
     for (int i = 0; i < 6; ++i) {
-        t[i] = float(double(x) - double(k - 2 + i));
+        t[i] = x - float(k - 2 + i);
         args[i] = float(double(t[i]) * kPi32);
         args[6 + i] = float(double(t[i]) / 3.0 * kPi32);
     }
-    double sines[12];
-    for (int i = 0; i < 12; ++i) sines[i] = float(kernelSine(args[i]));
+    float sines[12];
+    for (int i = 0; i < 12; ++i) sines[i] = float(kernelSine(double(args[i])));
     for (int i = 0; i < 6; ++i) {
         const double tt = double(t[i]);
         const double denominator = t[i] == 0.0f ? 1.0 : kPi32Squared * tt * tt;
-        const float w = float((3.0 * sines[i] * sines[6 + i]) / denominator);
+        const float w = float((3.0 * double(sines[i]) * double(sines[6 + i])) / denominator);
         weights[i] = t[i] == 0.0f ? 1.0f : w;
     }
     return k;
