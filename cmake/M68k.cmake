@@ -8,13 +8,26 @@
 #     Builds the hunk file ${CMAKE_CURRENT_BINARY_DIR}/<name>, with the linked
 #     ELF beside it as <name>.elf (for objdump). The first source's code comes
 #     first in the code hunk, after any .text.header section. m68k/include is
-#     always on the include path (#include <varno/lvo.h> ...), and the runtime
+#     always on the include path (#include <varno/exec.h> ...), and the runtime
 #     (m68k/runtime: __mulsi3, __divsi3, __udivsi3, __modsi3, __umodsi3, memcpy,
-#     memmove, memset, memcmp) is linked in as needed.
+#     memmove, memset, memcmp) is linked in as needed. The target is named after
+#     the folder and the program (m68k/tests/examples + chain:
+#     m68k_tests_examples_chain). Give names without a dot: the tools tests
+#     check every extension-less file under ${VARNO_M68K_DIR} as a hunk file.
 #
 #   varno_m68k_programs([INCLUDES <dir>...] [DEFINES <NAME=value>...])
 #     Every *.S and *.c of the current source folder becomes a program of its
 #     own, named after the file without its extension.
+#
+# Include files (m68k/include/varno, for .S and C alike): player.h (tag ids, DeliBase
+# offsets, and in .S files the DELIRIUM_HEADER / EPPLAYER_HEADER macros), tags.h,
+# delibase.h, exec.h, dos.h, graphics.h, cia.h, custom.h. In .S files combine bits
+# with +, since the assembler reads | as a comment.
+#
+# C is compiled -O2 -ffreestanding for the 68000: there is no libc, and no 64-bit
+# division or floating point (their helpers are missing and the link says so).
+# Assembly is checked by the assembler for the 68000 (-m68000): an instruction of a
+# later processor is an error, never silently assembled.
 #
 # Folders below m68k/ that hold a CMakeLists.txt are picked up by m68k/CMakeLists.txt,
 # so adding a program is one line there (or none with varno_m68k_programs()).

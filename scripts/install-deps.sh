@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build git python3
   libgtest-dev libbenchmark-dev
   binutils-m68k-linux-gnu gcc-m68k-linux-gnu
-  libzip-dev libsndfile1-dev libcli11-dev libinih-dev zip
+  pkg-config libzip-dev libsndfile1-dev libcli11-dev libinih-dev zip
 )
 missing=()
 for p in "${packages[@]}"; do

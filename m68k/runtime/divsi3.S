@@ -2,8 +2,10 @@
 | __udivsi3, __umodsi3, __divsi3, __modsi3 take (dividend, divisor) on the stack
 | and return in D0, as GCC expects. Signed results truncate toward zero, and a
 | remainder takes the sign of the dividend.
-| Division by zero never traps: the unsigned quotient is 0xFFFFFFFF and the
-| remainder is the dividend (signed: the same on the magnitudes, then the signs).
+| Division by zero never traps (a DIVU by zero would end the player with an
+| exception): the unsigned quotient is 0xFFFFFFFF and the remainder the dividend;
+| the signed quotient is -1 for a dividend >= 0 and 1 for a negative one, and the
+| signed remainder the dividend.
 
         .text
 
@@ -38,7 +40,9 @@ __varno_udivmod:
 .Llong_divisor:
         | Divisor above 0xFFFF: the quotient fits 16 bits, and the dividend's high
         | word alone is smaller than the divisor, so restoring division starts with
-        | it as the partial remainder and runs over the low 16 bits only.
+        | it as the partial remainder and runs over the low 16 bits only. Before
+        | step i (0..15) the partial remainder is below 2^(16+i) <= 2^31, so doubling
+        | it never carries out of 32 bits.
         movem.l %d2-%d3,-(%sp)
         move.l  %d0,%d2
         clr.w   %d2
@@ -49,10 +53,8 @@ __varno_udivmod:
 .Lnext_bit:
         add.l   %d0,%d0                 | next dividend bit into X
         addx.l  %d2,%d2
-        bcs.s   .Lsubtract              | remainder passed 32 bits: surely >= divisor
         cmp.l   %d1,%d2
         bcs.s   .Lkeep
-.Lsubtract:
         sub.l   %d1,%d2
         addq.l  #1,%d0
 .Lkeep:

@@ -16,8 +16,4 @@ constexpr bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-constexpr bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && equalsIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
-
 } // namespace varno

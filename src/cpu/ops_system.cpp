@@ -1,6 +1,6 @@
 // Status register and system control.
 //   ORI/ANDI/EORI #,CCR and #,SR; MOVE <ea>,CCR and <ea>,SR (data modes); MOVE SR,<ea>
-//   (data alterable, not privileged on the 68000); MOVE USP; RTE; STOP #; RESET
+//   (data alterable, not privileged on the 68000); MOVE USP; RTE; STOP #; RESET; ILLEGAL
 // Instructions that may lower the mask or set T cut the run short, so the run loop
 // checks interrupts and trace before the next instruction.
 #include "cpu/alu.h"
@@ -120,6 +120,10 @@ void resetInstruction() {
     charge(132);
 }
 
+// ILLEGAL is an instruction of its own in the manual, with the illegal-instruction
+// exception as its whole effect.
+void illegalInstructionWord() { illegalInstruction(); }
+
 template <void (*F)()> struct Fixed {
     template <uint16_t> struct Of {
         static constexpr bool legal = true;
@@ -138,6 +142,7 @@ void addSystemFamily(Handler* table) {
     addPattern<"0100111001110011", Fixed<rteInstruction>::Of>(table);
     addPattern<"0100111001110010", Fixed<stopInstruction>::Of>(table);
     addPattern<"0100111001110000", Fixed<resetInstruction>::Of>(table);
+    addPattern<"0100101011111100", Fixed<illegalInstructionWord>::Of>(table);
 }
 
 } // namespace varno::cpu

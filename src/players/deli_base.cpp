@@ -120,14 +120,18 @@ void CDeliBase::listData() {
 }
 
 // The path string lives wherever the long at B + 32 points, normally the path
-// buffer. The result never grows past one buffer's length, so appending can
-// never run over the trap word and stubs behind the buffers.
+// buffer. It is read from anywhere in low memory but written back only inside
+// the block's three text buffers and never longer than one buffer: a player that
+// points it elsewhere cannot overwrite SysBase, the vectors or the trap word.
 void CDeliBase::appendToPath(const char* text) {
     const uint32_t path = memory->readLong(base + kDeliPath);
     char joined[2 * kDeliBufferSize];
     const size_t length = memory->readString(path, joined, kMaxPathChars);
     const size_t extra = std::strlen(text);
-    if (!memory->contains(path) || length + extra > kMaxPathChars) return;
+    const uint32_t bytes = uint32_t(length + extra + 1);
+    const bool inBuffers = path >= directoryBuffer && path < pathBuffer + kDeliBufferSize &&
+                           pathBuffer + kDeliBufferSize - path >= bytes;
+    if (!inBuffers || length + extra > kMaxPathChars) return;
     std::memcpy(joined + length, text, extra + 1);
     memory->writeString(path, joined);
 }

@@ -134,6 +134,26 @@ TEST_F(DeliBaseTest, PlaceFileKeepsThirtyTwoEntriesAndRefusesWhatDoesNotFit) {
     EXPECT_EQ(m().players->listCount, 0u);
 }
 
+TEST_F(DeliBaseTest, PlaceFilePutsEasoDataBehindTheBuiltInBlock) {
+    attachCatalogue();
+    const uint8_t file[10] = {'E', 'A', 'S', 'O', 1, 2, 3, 4, 5, 6};
+    main().fill(main().cursor, 0xEE, 2000);
+    const uint32_t cursor = main().cursor;
+    const uint32_t address = placeFile(m(), file, 10, kPlaceBoth);
+    EXPECT_EQ(address, cursor);
+    EXPECT_EQ(main().cursor, cursor + 1176);
+    EXPECT_EQ(m().players->listData[0].size, 1176u);
+    EXPECT_EQ(low().readLong(B + 40), 1176u);
+    EXPECT_EQ(main().readWord(address), 0x6000) << "BRA.W to the init routine";
+    EXPECT_EQ(main().readWord(address + 0x1A), 3424) << "first note period";
+    for (uint32_t i = 0; i < 6; ++i) EXPECT_EQ(main().readByte(address + 1166 + i), i + 1);
+    for (uint32_t i = 6; i < 10; ++i) EXPECT_EQ(main().readByte(address + 1166 + i), 0);
+
+    const uint8_t odd[3] = {'E', 'A', 'S'};  // too short to carry the tag: plain data
+    EXPECT_EQ(placeFile(m(), odd, 3, kPlaceListData), cursor + 1176);
+    EXPECT_EQ(main().cursor, cursor + 1176 + 4);
+}
+
 TEST_F(DeliBaseTest, PathCallbacksAppendAndNeverOverrunTheBuffer) {
     std::strcpy(m().moduleDirectory, "C:\\mods\\");
     std::strcpy(m().moduleFileName, "song.mod");
@@ -162,6 +182,23 @@ TEST_F(DeliBaseTest, PathCallbacksAppendAndNeverOverrunTheBuffer) {
     main().writeString(0x30000, "main");
     call(64);
     EXPECT_EQ(main().readByte(0x30000), 'm');
+
+    // Pointed at SysBase or at the end of the path buffer, nothing is written.
+    low().writeLong(B + 32, 0);
+    call(64);
+    EXPECT_EQ(low().readLong(4), 0x4BCu);
+    EXPECT_EQ(low().readLong(0), 0u);
+    low().writeLong(B + 32, H + 2054 + 505);
+    low().writeByte(H + 2054 + 505, 0);
+    call(68);  // "song.mod" and its terminator would reach the trap word
+    EXPECT_EQ(low().readWord(T), 0);
+    EXPECT_EQ(low().readByte(H + 2054 + 505), 0);
+
+    // The directory and file-name buffers may hold the path too.
+    low().writeLong(B + 32, H + 1030);
+    low().writeByte(H + 1030, 0);
+    call(68);
+    EXPECT_EQ(lowString(H + 1030), "song.mod");
 }
 
 TEST_F(DeliBaseTest, LoadFileConvertsSeparatorsAndPlacesTheFile) {

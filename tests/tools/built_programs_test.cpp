@@ -2,6 +2,7 @@
 // build, checked byte by byte against what their sources tell the assembler.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "tools/hunk_reader.h"
@@ -67,6 +68,52 @@ TEST(ChainExample, HasCodeDataAndBssHunksWithTheAssembledBytes) {
     EXPECT_EQ(executable->hunks[2].id, kBss);
     EXPECT_EQ(executable->hunks[2].longs, 4u);
     EXPECT_TRUE(executable->hunks[2].relocations.empty());
+}
+
+bool relocatedTo(const ReadHunk& hunk, std::uint32_t target, std::uint32_t offset) {
+    const auto it = hunk.relocations.find(target);
+    return it != hunk.relocations.end() &&
+           std::find(it->second.begin(), it->second.end(), offset) != it->second.end();
+}
+
+// The header and tag list exactly as the host reads them: entry code, "DELIRIUM", the
+// tag list address, and the tag ids of the DeliTracker table with relocated values.
+TEST(PlayerSkeleton, HeaderAndTagListAreWhatTheHostReads) {
+    SKIP_WITHOUT_M68K();
+    const auto executable = readExecutable(readFileBytes(programPath("tests/examples/player_skeleton")));
+    ASSERT_TRUE(executable.has_value());
+    ASSERT_GE(executable->hunks.size(), 2u);
+    const ReadHunk& code = executable->hunks[0];
+    ASSERT_EQ(code.id, kCode);
+    ASSERT_GE(code.bytes.size(), 16u);
+    EXPECT_EQ(bigEndianLong(code.bytes, 0), 0x70FF4E75u); // moveq #-1,d0; rts
+    EXPECT_EQ(std::string(code.bytes.begin() + 4, code.bytes.begin() + 12), "DELIRIUM");
+    EXPECT_TRUE(relocatedTo(code, 0, 12));
+
+    std::map<std::uint32_t, std::uint32_t> tags; // id -> offset of its value
+    for (std::uint32_t at = bigEndianLong(code.bytes, 12); bigEndianLong(code.bytes, at) != 0; at += 8) {
+        ASSERT_LT(at + 8, code.bytes.size());
+        tags[bigEndianLong(code.bytes, at)] = at + 4;
+    }
+    const std::map<std::uint32_t, std::uint32_t> expectedTargets = {
+        {0x80004459, 0}, // PlayerName
+        {0x8000445A, 0}, // Creator
+        {0x80004473, 1}, // DeliBase: a long in the data hunk
+        {0x8000445C, 0}, // Check2
+        {0x80004462, 0}, // SubSongRange
+        {0x80004463, 0}, // InitPlayer
+        {0x80004464, 0}, // EndPlayer
+        {0x80004465, 0}, // InitSound
+        {0x80004466, 0}, // EndSound
+        {0x8000445E, 0}, // Interrupt
+    };
+    ASSERT_EQ(tags.size(), expectedTargets.size());
+    for (const auto& [id, target] : expectedTargets) {
+        ASSERT_TRUE(tags.count(id)) << std::hex << id;
+        EXPECT_TRUE(relocatedTo(code, target, tags[id])) << std::hex << id;
+    }
+    const std::uint32_t name = bigEndianLong(code.bytes, tags[0x80004459]);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(code.bytes.data() + name)), "Varno Skeleton");
 }
 
 // Every program any folder builds must be a file the loader can take: each relocation

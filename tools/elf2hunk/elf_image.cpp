@@ -25,13 +25,13 @@ std::uint32_t read32(std::span<const std::uint8_t> bytes, std::uint64_t at) {
     return static_cast<std::uint32_t>(read16(bytes, at)) << 16 | read16(bytes, at + 2);
 }
 
-std::string hex(std::uint64_t value) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
+} // namespace
+
+std::string hex(std::uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(value));
     return text;
 }
-
-} // namespace
 
 ElfImage::ElfImage(std::span<const std::uint8_t> file) : file_(file) {
     readHeader();

@@ -15,6 +15,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// "0x1a2b", for messages.
+std::string hex(std::uint32_t value);
+
 // ELF constants used by the converter (System V ABI, m68k supplement).
 namespace elf {
 inline constexpr std::uint16_t kTypeRelocatable = 1;

@@ -2,7 +2,6 @@
 #include "hunk_converter.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <optional>
 #include <set>
@@ -21,12 +20,6 @@ struct Hunk {
     std::vector<std::uint8_t> contents; // code and data only
     std::map<std::uint32_t, std::vector<std::uint32_t>> relocations; // target hunk -> offsets
 };
-
-std::string hex(std::uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%x", value);
-    return text;
-}
 
 std::uint32_t read32(const std::vector<std::uint8_t>& bytes, std::uint32_t at) {
     return static_cast<std::uint32_t>(bytes[at]) << 24 | static_cast<std::uint32_t>(bytes[at + 1]) << 16 |
@@ -118,16 +111,16 @@ private:
             if (!section.allocated() || (section.size == 0 && !referenced[i])) {
                 continue;
             }
+            if (section.size > kAddressSpace) {
+                throw ConversionError("section " + section.name + " (" + hex(section.size) +
+                                      " bytes) does not fit the 68000's 16 MiB address space");
+            }
             Hunk hunk;
             hunk.id = hunkIdOf(section);
             hunk.sectionIndex = i;
             if (hunk.id != hunk::kBss) {
                 const auto bytes = image_.contents(section);
                 hunk.contents.assign(bytes.begin(), bytes.end());
-            }
-            if (section.size > kAddressSpace) {
-                throw ConversionError("section " + section.name + " (" + hex(section.size) +
-                                      " bytes) does not fit the 68000's 16 MiB address space");
             }
             hunkOfSection_[i] = static_cast<std::uint32_t>(hunks_.size());
             hunks_.push_back(std::move(hunk));

@@ -2,12 +2,9 @@
 | is one scenario, reached at code + 4 x n through the branch table below; the
 | tests read the results from registers or from the `results` area.
 
-        .set    SysBase, 4
-        .set    LVOAllocMem, -198
-        .set    LVOCause, -180
-        .set    LVOOpenResource, -498
-        .set    LVOOpenLibrary, -552
-        .set    LVOAddICRVector, -6
+#include <varno/cia.h>
+#include <varno/delibase.h>
+#include <varno/exec.h>
 
         .text
         .globl  start
@@ -20,6 +17,8 @@ start:
         bra.w   cause_soft_interrupt    | 5
         bra.w   player_callbacks        | 6
         bra.w   overwrite_vector        | 7
+        bra.w   soft_interrupt_address  | 8
+        bra.w   soft_count_value        | 9
 
 | D0 = address of the results area (16 longs).
 results_address:
@@ -29,23 +28,23 @@ results_address:
 | OpenLibrary("dos.library", 0). The copy in D1 is made by the very next
 | instruction, so it shows D0 was set while the call ran.
 open_dos:
-        movea.l SysBase.w,%a6
+        movea.l AbsExecBase.w,%a6
         lea     dosname,%a1
         moveq   #0,%d0
-        jsr     LVOOpenLibrary(%a6)
+        jsr     _LVOOpenLibrary(%a6)
         move.l  %d0,%d1
         rts
 
 | AllocMem(5) then AllocMem(4): D0 = first block, D1 = second.
 alloc_twice:
-        movea.l SysBase.w,%a6
+        movea.l AbsExecBase.w,%a6
         moveq   #5,%d0
         moveq   #0,%d1
-        jsr     LVOAllocMem(%a6)
+        jsr     _LVOAllocMem(%a6)
         move.l  %d0,-(%sp)
         moveq   #4,%d0
         moveq   #0,%d1
-        jsr     LVOAllocMem(%a6)
+        jsr     _LVOAllocMem(%a6)
         move.l  %d0,%d1
         move.l  (%sp)+,%d0
         rts
@@ -53,7 +52,7 @@ alloc_twice:
 | Every register a known value, exec -30 (no function), then all sixteen
 | registers stored in results.
 unimplemented_call:
-        movea.l SysBase.w,%a6
+        movea.l AbsExecBase.w,%a6
         move.l  #0x11111111,%d0
         move.l  #0x22222222,%d1
         move.l  #0x33333333,%d2
@@ -75,25 +74,25 @@ unimplemented_call:
 | OpenResource("ciab.resource"), then AddICRVector(timer A, timer_interrupt).
 | D0 = the result, D1 = the Interrupt structure's address.
 claim_ciab_timer:
-        movea.l SysBase.w,%a6
+        movea.l AbsExecBase.w,%a6
         lea     ciabname,%a1
-        jsr     LVOOpenResource(%a6)
+        jsr     _LVOOpenResource(%a6)
         tst.l   %d0
         beq.s   1f
         movea.l %d0,%a6
         lea     timer_interrupt,%a1
         move.l  %a1,%d1
         moveq   #0,%d0
-        jsr     LVOAddICRVector(%a6)
+        jsr     _LVOAddICRVector(%a6)
 1:      rts
 
 | Cause(soft_interrupt) from running code: the server runs as an interrupt
 | before the call returns. D0 = times the server ran, D1 = the A1 it saw,
 | D2 = the A6 it saw.
 cause_soft_interrupt:
-        movea.l SysBase.w,%a6
+        movea.l AbsExecBase.w,%a6
         lea     soft_interrupt,%a1
-        jsr     LVOCause(%a6)
+        jsr     _LVOCause(%a6)
         move.l  soft_count,%d0
         move.l  soft_seen_a1,%d1
         move.l  soft_seen_a6,%d2
@@ -113,12 +112,22 @@ player_callbacks:
         moveq   #5,%d0
         jsr     -96(%a5)
         seq     %d2
-        movea.l 92(%a5),%a0
+        movea.l dtg_SongEnd(%a5),%a0
         jsr     (%a0)
         moveq   #7,%d0
-        movea.l 56(%a5),%a0
+        movea.l dtg_GetListData(%a5),%a0
         jsr     (%a0)
         seq     %d3
+        rts
+
+| D0 = the software Interrupt structure, for Cause from native code.
+soft_interrupt_address:
+        move.l  #soft_interrupt,%d0
+        rts
+
+| D0 = how often the software-interrupt server has run.
+soft_count_value:
+        move.l  soft_count,%d0
         rts
 
 | Tries to point the illegal-instruction vector at its own handler, then runs

@@ -1,0 +1,276 @@
+// File, archive, memory, settings and length services for the plugin when no
+// XMPlay is around. Files are read whole into memory when opened: modules and
+// their companions are small, and it makes archive entries and plain files alike.
+#include "host/portable_host.h"
+
+#include <zip.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace varno {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct OpenFile {
+    std::string path;              // the file system path (the archive for entries)
+    std::vector<uint8_t> bytes;
+    uint32_t position = 0;
+    std::vector<char> entryList;   // kept until close: the plugin does not release it
+};
+
+std::vector<std::unique_ptr<OpenFile>>& openFiles() {
+    static std::vector<std::unique_ptr<OpenFile>> files;
+    return files;
+}
+
+// Handles are small numbers, so they survive the trip through a 32-bit 68000 register.
+HostFile toHandle(size_t slot) { return reinterpret_cast<HostFile>(slot + 1); }
+
+OpenFile* fromHandle(HostFile handle) {
+    auto slot = reinterpret_cast<uintptr_t>(handle);
+    auto& files = openFiles();
+    if (slot == 0 || slot > files.size()) return nullptr;
+    return files[slot - 1].get();
+}
+
+HostFile store(std::unique_ptr<OpenFile> file) {
+    auto& files = openFiles();
+    for (size_t i = 0; i < files.size(); ++i)
+        if (!files[i]) {
+            files[i] = std::move(file);
+            return toHandle(i);
+        }
+    files.push_back(std::move(file));
+    return toHandle(files.size() - 1);
+}
+
+bool equalNoCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// Amiga players name companion files without regard to case, as AmigaDOS and
+// Windows do; on a case-sensitive file system each component is looked up so.
+std::optional<fs::path> findNoCase(const std::string& path) {
+    std::error_code ec;
+    if (fs::exists(path, ec)) return fs::path(path);
+    fs::path wanted(path);
+    fs::path found = wanted.is_absolute() ? wanted.root_path() : fs::path(".");
+    for (const auto& part : wanted.relative_path()) {
+        fs::path exact = found / part;
+        if (fs::exists(exact, ec)) {
+            found = exact;
+            continue;
+        }
+        bool matched = false;
+        for (const auto& entry : fs::directory_iterator(found, ec)) {
+            if (equalNoCase(entry.path().filename().string(), part.string())) {
+                found = entry.path();
+                matched = true;
+                break;
+            }
+        }
+        if (!matched) return std::nullopt;
+    }
+    return found;
+}
+
+std::optional<std::vector<uint8_t>> readWholeFile(const fs::path& path) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (bytes.size() > 0xFFFFFFFFu) return std::nullopt;
+    return bytes;
+}
+
+struct ZipCloser {
+    void operator()(zip_t* z) const { zip_discard(z); }
+};
+using ZipArchive = std::unique_ptr<zip_t, ZipCloser>;
+
+ZipArchive openZip(const std::string& path) {
+    int error = 0;
+    return ZipArchive(zip_open(path.c_str(), ZIP_RDONLY, &error));
+}
+
+std::string normaliseEntryName(std::string name) {
+    std::replace(name.begin(), name.end(), '\\', '/');
+    return name;
+}
+
+HostFile openEntryOf(const std::string& archivePath, const std::string& entryName) {
+    ZipArchive zip = openZip(archivePath);
+    if (!zip) return nullptr;
+    std::string wanted = normaliseEntryName(entryName);
+    zip_int64_t index = zip_name_locate(zip.get(), wanted.c_str(), ZIP_FL_NOCASE);
+    if (index < 0) return nullptr;
+    zip_stat_t st;
+    if (zip_stat_index(zip.get(), zip_uint64_t(index), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) ||
+        st.size > 0x7FFFFFFF)
+        return nullptr;
+    zip_file_t* entry = zip_fopen_index(zip.get(), zip_uint64_t(index), 0);
+    if (!entry) return nullptr;
+    auto file = std::make_unique<OpenFile>();
+    file->path = archivePath;
+    file->bytes.resize(size_t(st.size));
+    zip_int64_t got = st.size ? zip_fread(entry, file->bytes.data(), st.size) : 0;
+    zip_fclose(entry);
+    if (got != zip_int64_t(st.size)) return nullptr;
+    return store(std::move(file));
+}
+
+HostFile VARNO_HOSTAPI fileOpen(const char* rawPath) {
+    if (!rawPath) return nullptr;
+    std::string path(rawPath);
+    if (path.find("http://") != std::string::npos || path.find("ftp://") != std::string::npos) return nullptr;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    size_t bar = path.find('|');
+    if (bar != std::string::npos) {
+        auto archive = findNoCase(path.substr(0, bar));
+        return archive ? openEntryOf(archive->string(), path.substr(bar + 1)) : nullptr;
+    }
+    auto found = findNoCase(path);
+    if (!found) return nullptr;
+    auto bytes = readWholeFile(*found);
+    if (!bytes) return nullptr;
+    auto file = std::make_unique<OpenFile>();
+    file->path = found->string();
+    file->bytes = std::move(*bytes);
+    return store(std::move(file));
+}
+
+void VARNO_HOSTAPI fileClose(HostFile handle) {
+    auto slot = reinterpret_cast<uintptr_t>(handle);
+    auto& files = openFiles();
+    if (slot >= 1 && slot <= files.size()) files[slot - 1].reset();
+}
+
+uint32_t VARNO_HOSTAPI fileSize(HostFile handle) {
+    OpenFile* f = fromHandle(handle);
+    return f ? uint32_t(f->bytes.size()) : 0;
+}
+
+uint32_t VARNO_HOSTAPI fileRead(HostFile handle, void* buffer, uint32_t bytes) {
+    OpenFile* f = fromHandle(handle);
+    if (!f || !buffer) return 0;
+    uint32_t available = uint32_t(f->bytes.size()) - std::min(f->position, uint32_t(f->bytes.size()));
+    uint32_t n = std::min(bytes, available);
+    if (n) std::memcpy(buffer, f->bytes.data() + f->position, n);
+    f->position += n;
+    return n;
+}
+
+int VARNO_HOSTAPI fileSeek(HostFile handle, uint32_t position) {
+    OpenFile* f = fromHandle(handle);
+    if (!f || position > f->bytes.size()) return 0;
+    f->position = position;
+    return 1;
+}
+
+uint32_t VARNO_HOSTAPI fileTell(HostFile handle) {
+    OpenFile* f = fromHandle(handle);
+    return f ? f->position : 0;
+}
+
+char* VARNO_HOSTAPI fileListEntries(HostFile handle) {
+    OpenFile* f = fromHandle(handle);
+    if (!f) return nullptr;
+    ZipArchive zip = openZip(f->path);
+    if (!zip) return nullptr;
+    f->entryList.clear();
+    zip_int64_t count = zip_get_num_entries(zip.get(), 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char* name = zip_get_name(zip.get(), zip_uint64_t(i), 0);
+        if (!name || !*name || name[std::strlen(name) - 1] == '/') continue; // folders are not files
+        f->entryList.insert(f->entryList.end(), name, name + std::strlen(name) + 1);
+    }
+    f->entryList.push_back(0);
+    return f->entryList.data();
+}
+
+HostFile VARNO_HOSTAPI fileOpenEntry(HostFile archive, const char* entry, uint32_t) {
+    OpenFile* f = fromHandle(archive);
+    return f && entry ? openEntryOf(f->path, entry) : nullptr;
+}
+
+void* VARNO_HOSTAPI memAllocate(uint32_t bytes) { return std::malloc(bytes ? bytes : 1); }
+void* VARNO_HOSTAPI memReallocate(void* block, uint32_t bytes) { return std::realloc(block, bytes ? bytes : 1); }
+void VARNO_HOSTAPI memRelease(void* block) { std::free(block); }
+
+std::string settingKey(const char* section, const char* key) {
+    return std::string(section ? section : "") + "/" + (key ? key : "");
+}
+
+int VARNO_HOSTAPI settingsGetInt(const char* section, const char* key, int* value) {
+    auto& store = PortableHost::instance().settings;
+    auto it = store.find(settingKey(section, key));
+    if (it == store.end() || !value) return 0;
+    *value = it->second;
+    return 1;
+}
+
+int VARNO_HOSTAPI settingsSetInt(const char* section, const char* key, const int* value) {
+    if (!value) return 0;
+    PortableHost::instance().settings[settingKey(section, key)] = *value;
+    return 1;
+}
+
+char* VARNO_HOSTAPI textConvert(const char* text, int length) {
+    if (!text) return nullptr;
+    size_t n = length < 0 ? std::strlen(text) : size_t(length);
+    char* copy = static_cast<char*>(std::malloc(n + 1));
+    if (!copy) return nullptr;
+    std::memcpy(copy, text, n);
+    copy[n] = 0;
+    return copy;
+}
+
+void VARNO_HOSTAPI inputSetLength(float seconds, int) {
+    auto& host = PortableHost::instance();
+    if (host.onLength) host.onLength(seconds);
+}
+
+const HostMemoryFunctions memoryFunctions{nullptr, nullptr, memAllocate, memReallocate, memRelease};
+const HostSettingsFunctions settingsFunctions{nullptr, nullptr, settingsGetInt, nullptr, nullptr, settingsSetInt};
+const HostFileFunctions fileFunctions{fileOpen,  nullptr,  fileClose, nullptr, fileSize, nullptr,
+                                      nullptr,   fileRead, fileSeek,  fileTell, nullptr,  nullptr,
+                                      nullptr,   nullptr,  fileListEntries, fileOpenEntry};
+const HostTextFunctions textFunctions{textConvert};
+const HostInputFunctions inputFunctions{inputSetLength};
+
+} // namespace
+
+PortableHost& PortableHost::instance() {
+    static PortableHost host;
+    return host;
+}
+
+PortableHost::PortableHost() {
+    tables_.memoryFunctions = &memoryFunctions;
+    tables_.settingsFunctions = &settingsFunctions;
+    tables_.fileFunctions = &fileFunctions;
+    tables_.textFunctions = &textFunctions;
+    tables_.inputFunctions = &inputFunctions;
+}
+
+size_t PortableHost::openFileCount() const {
+    const auto& files = openFiles();
+    return size_t(std::count_if(files.begin(), files.end(), [](const auto& f) { return f != nullptr; }));
+}
+
+void PortableHost::closeAllFiles() { openFiles().clear(); }
+
+} // namespace varno

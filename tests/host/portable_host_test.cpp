@@ -1,0 +1,146 @@
+// The portable host's files, archive entries, settings and length reports.
+#include <gtest/gtest.h>
+
+#include <zip.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "host/portable_host.h"
+
+namespace varno {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PortableHostTest : public testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::path(VARNO_BINARY_DIR) / "test-host";
+        fs::remove_all(dir);
+        fs::create_directories(dir / "Mods");
+        writeFile(dir / "Mods" / "Song.MOD", "0123456789");
+        writeFile(dir / "notzip.dat", "plain text, not an archive");
+        makeZip(dir / "players.dat", {{"one", "first"}, {"sub/two.bin", "second entry"}, {"empty", ""}});
+    }
+    void TearDown() override { host().closeAllFiles(); }
+
+    static PortableHost& host() { return PortableHost::instance(); }
+    static const HostFileFunctions& files() { return *host().tables().fileFunctions; }
+
+    static void writeFile(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
+    static void makeZip(const fs::path& p, const std::vector<std::pair<std::string, std::string>>& entries) {
+        int error = 0;
+        zip_t* z = zip_open(p.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+        ASSERT_NE(z, nullptr);
+        for (const auto& [name, text] : entries) {
+            zip_source_t* src = zip_source_buffer(z, text.data(), text.size(), 0);
+            ASSERT_GE(zip_file_add(z, name.c_str(), src, 0), 0);
+        }
+        ASSERT_EQ(zip_close(z), 0);
+    }
+    std::string readAll(HostFile f) {
+        std::string out(files().size(f), '\0');
+        EXPECT_EQ(files().read(f, out.data(), uint32_t(out.size())), out.size());
+        return out;
+    }
+
+    fs::path dir;
+};
+
+TEST_F(PortableHostTest, PlainFilesReadSeekAndTell) {
+    // Windows separators and another letter case still find the file.
+    std::string path = (dir / "mods").string() + "\\song.mod";
+    HostFile f = files().open(path.c_str());
+    ASSERT_NE(f, nullptr);
+    EXPECT_LE(reinterpret_cast<uintptr_t>(f), 0xFFFFFFFFu) << "handles travel in 68000 registers";
+    EXPECT_EQ(files().size(f), 10u);
+    char buf[8] = {};
+    EXPECT_EQ(files().read(f, buf, 4), 4u);
+    EXPECT_EQ(std::string(buf, 4), "0123");
+    EXPECT_EQ(files().tell(f), 4u);
+    EXPECT_EQ(files().read(f, buf, 8), 6u) << "a read past the end returns what is there";
+    EXPECT_EQ(files().read(f, buf, 8), 0u);
+    EXPECT_TRUE(files().seek(f, 8));
+    EXPECT_EQ(files().read(f, buf, 8), 2u);
+    EXPECT_FALSE(files().seek(f, 11)) << "no seeking past the end";
+    EXPECT_EQ(host().openFileCount(), 1u);
+    files().close(f);
+    EXPECT_EQ(host().openFileCount(), 0u);
+}
+
+TEST_F(PortableHostTest, ArchiveEntriesOpenByBarPath) {
+    std::string archive = (dir / "players.dat").string();
+    const std::pair<std::string, std::string> rows[] = {
+        {archive + "|one", "first"},
+        {archive + "|sub/two.bin", "second entry"},
+        {archive + "|SUB\\TWO.BIN", "second entry"},  // entry names ignore case and separators
+        {archive + "|empty", ""},
+    };
+    for (const auto& [path, text] : rows) {
+        HostFile f = files().open(path.c_str());
+        ASSERT_NE(f, nullptr) << path;
+        EXPECT_EQ(readAll(f), text) << path;
+        files().close(f);
+    }
+}
+
+TEST_F(PortableHostTest, ListsAndOpensEntriesOfAnOpenArchive) {
+    HostFile archive = files().open((dir / "players.dat").c_str());
+    ASSERT_NE(archive, nullptr);
+    const char* list = files().listEntries(archive);
+    ASSERT_NE(list, nullptr);
+    std::vector<std::string> names;
+    for (const char* p = list; *p; p += std::strlen(p) + 1) names.emplace_back(p);
+    EXPECT_EQ(names, (std::vector<std::string>{"one", "sub/two.bin", "empty"}));
+    HostFile entry = files().openEntry(archive, "sub/two.bin", 0);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(readAll(entry), "second entry");
+    EXPECT_EQ(files().openEntry(archive, "missing", 0), nullptr);
+}
+
+TEST_F(PortableHostTest, WhatCannotBeOpenedGivesNoHandle) {
+    std::string archive = (dir / "players.dat").string();
+    const std::string paths[] = {
+        (dir / "nothing.mod").string(),
+        archive + "|nothing",
+        (dir / "notzip.dat").string() + "|one",
+        "http://example.invalid/song.mod",
+        "ftp://example.invalid/song.mod",
+        dir.string(),  // a folder is not a file
+        "",
+    };
+    for (const auto& path : paths) EXPECT_EQ(files().open(path.c_str()), nullptr) << path;
+    HostFile plain = files().open((dir / "notzip.dat").c_str());
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(files().listEntries(plain), nullptr);
+    EXPECT_EQ(files().size(nullptr), 0u);
+    EXPECT_EQ(files().read(reinterpret_cast<HostFile>(uintptr_t(999)), nullptr, 4), 0u);
+    EXPECT_EQ(host().openFileCount(), 1u);
+}
+
+TEST_F(PortableHostTest, SettingsKeepValuesAndLeaveMissingKeysAlone) {
+    const HostSettingsFunctions& settings = *host().tables().settingsFunctions;
+    host().settings.clear();
+    int value = 75;
+    EXPECT_FALSE(settings.getInt("VARNO", "stereo_separation", &value));
+    EXPECT_EQ(value, 75);
+    int stored = 40;
+    settings.setInt("VARNO", "stereo_separation", &stored);
+    EXPECT_TRUE(settings.getInt("VARNO", "stereo_separation", &value));
+    EXPECT_EQ(value, 40);
+}
+
+TEST_F(PortableHostTest, LengthReportsReachTheListener) {
+    float reported = -1;
+    host().onLength = [&](float s) { reported = s; };
+    host().tables().inputFunctions->setLength(12.5f, 0);
+    host().onLength = nullptr;
+    EXPECT_EQ(reported, 12.5f);
+}
+
+} // namespace
+} // namespace varno

@@ -1,0 +1,85 @@
+// Building the machine and returning it to its power-on state between modules.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "amigaos/system.h"
+#include "hardware/cia.h"
+#include "hardware/custom_chips.h"
+#include "machine/machine_fixture.h"
+#include "players/player_archive.h"
+
+namespace varno {
+namespace {
+
+using MachineSetup = test::MachineTest;
+
+TEST_F(MachineSetup, CreationWiresTheWholeMachine) {
+    EXPECT_EQ(low().base, 0u);
+    EXPECT_EQ(low().size, 0x20000u);
+    EXPECT_EQ(main().base, 0x20000u);
+    EXPECT_EQ(main().size, 0x5E0000u);
+    EXPECT_EQ(main().cursor, 0x20000u);
+    EXPECT_EQ(m().ciaA->header.base, 0xBFE000u);
+    EXPECT_EQ(m().ciaB->header.base, 0xBFD000u);
+    EXPECT_EQ(m().customChips->header.base, 0xDFF000u);
+    EXPECT_EQ(m().customChips->sampleMemory, &main());
+    EXPECT_EQ(ciaADevice, m().ciaA.get());
+    EXPECT_EQ(ciaBDevice, m().ciaB.get());
+    EXPECT_EQ(customChipsDevice, m().customChips.get());
+    EXPECT_EQ(systemInstance, m().system.get());
+    EXPECT_EQ(m().system->cpu, m().cpu.get());
+    EXPECT_EQ(m().system->exec->cpu, m().cpu.get());
+    EXPECT_EQ(m().system->deliBase->cpu, m().cpu.get());
+    EXPECT_EQ(m().cpu->owner, &m());
+    EXPECT_STREQ(m().pluginDirectory, "/plugins/");
+    EXPECT_STREQ(m().system->dos->pluginDirectoryRef, "/plugins/");
+    EXPECT_EQ(m().players, nullptr);
+    EXPECT_EQ(m().playerIndex, 0xFFFF);
+}
+
+TEST_F(MachineSetup, ResetDropsEverythingAfterThePlayers) {
+    main().cursor = main().resetCursor = 0x30000;
+    m().players = std::make_unique<PlayerArchive>();
+    m().players->listCount = 5;
+    main().allocate(0x1000);
+    m().songEndSignalled = m().silenceEnded = m().soundHeard = 1;
+    m().silentSamples = 99;
+    m().elapsedSeconds = 12.5f;
+    m().outputFill[0] = m().outputFill[1] = 7;
+    m().mixBuffer[123] = 1.0f;
+    m().surroundDelay[1][5] = 1.0f;
+    m().resampledBuffers[3][0x3FFFF] = 1.0f;
+    m().outputBuffers[1][0] = 1.0f;
+    m().ciaB->TAHI = 0x12;
+    m().customChips->dmacon = 0x820F;
+    m().system->ciaa->timerBInterrupt = 0x30000;
+
+    m().reset();
+
+    EXPECT_EQ(main().cursor, 0x30000u);
+    EXPECT_EQ(m().players->listCount, 0u);
+    EXPECT_EQ(m().songEndSignalled + m().silenceEnded + m().soundHeard, 0);
+    EXPECT_EQ(m().silentSamples, 0);
+    EXPECT_EQ(m().elapsedSeconds, 0.0f);
+    EXPECT_EQ(m().outputFill[0] + m().outputFill[1], 0);
+    EXPECT_EQ(m().mixBuffer[123], 0.0f);
+    EXPECT_EQ(m().surroundDelay[1][5], 0.0f);
+    EXPECT_EQ(m().resampledBuffers[3][0x3FFFF], 0.0f);
+    EXPECT_EQ(m().outputBuffers[1][0], 0.0f);
+    EXPECT_EQ(m().ciaB->TAHI, 0);
+    EXPECT_EQ(m().customChips->dmacon, 0x0200);
+    EXPECT_EQ(m().system->ciaa->timerBInterrupt, 0u);
+}
+
+TEST_F(MachineSetup, DestroyingTheMachineClearsTheProcessWidePointers) {
+    auto other = createMachine(test::fakeHost(), "/x/");
+    EXPECT_EQ(systemInstance, other->system.get());
+    other.reset();
+    EXPECT_EQ(systemInstance, nullptr);
+    EXPECT_EQ(ciaADevice, nullptr);
+    EXPECT_EQ(customChipsDevice, nullptr);
+}
+
+} // namespace
+} // namespace varno
