@@ -20,6 +20,7 @@ void fill(RamCache& cache, const BusRegion& region, uint32_t tail) {
     uint32_t size = region.last - region.first + 1;
     cache.first = region.first;
     cache.limit = size > tail ? size - tail : 0;
+    cache.longLimit = size > 3 ? size - 3 : 0;
     cache.base = region.hostBase;
 }
 

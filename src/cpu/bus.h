@@ -39,7 +39,7 @@ inline uint32_t readWord(uint32_t address) {
 inline uint32_t readLong(uint32_t address) {
     address &= kWordMask;
     uint32_t offset = address - rs.readWord.first;
-    if (offset + 2 < rs.readWord.limit) [[likely]] {
+    if (offset < rs.readWord.longLimit) [[likely]] {
         uintptr_t host = reinterpret_cast<uintptr_t>(rs.readWord.base + offset);
         return static_cast<uint32_t>(load16(host)) << 16 | load16(host + 2);
     }
@@ -74,7 +74,7 @@ inline void writeWord(uint32_t address, uint32_t value) {
 inline void writeLong(uint32_t address, uint32_t value) {
     address &= kWordMask;
     uint32_t offset = address - rs.writeWord.first;
-    if (offset + 2 < rs.writeWord.limit) [[likely]] {
+    if (offset < rs.writeWord.longLimit) [[likely]] {
         store16(rs.writeWord.base + offset, value >> 16);
         store16(rs.writeWord.base + offset + 2, value);
         return;

@@ -11,11 +11,12 @@ namespace varno::cpu {
 
 using Handler = void (*)();
 
-// One cached RAM region of a data list. `limit` counts the offsets at which a whole
-// access of the cache's kind fits; 0 means empty.
+// One cached RAM region of a data list. An access at offset o from `first` fits when
+// o < `limit` (bytes or words, by the list's kind) or o < `longLimit` (longs); 0 means empty.
 struct RamCache {
     uint32_t first = 0;
     uint32_t limit = 0;
+    uint32_t longLimit = 0;
     uint8_t* base = nullptr;
 };
 

@@ -49,7 +49,8 @@ public:
         cpuState.supervisor = maps;
         cpuState.user = maps;
         cpuState.current = maps;
-        cpu::init();
+        static const bool tableReady = (cpu::init(), true);  // the table is filled once per process
+        (void)tableReady;
         cpu::suppressTrace(false);
         for (uint32_t n = 2; n < 256; ++n) put32(4 * n, kTrapBase + 4 * n);
     }
