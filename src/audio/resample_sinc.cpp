@@ -34,15 +34,105 @@ float lanczosKernel(float t) {
     return kernelInRange(t);
 }
 
-float sincInterpolate(const float* b, float x) {
-    const int32_t k = int32_t(std::floor(double(x)));
+namespace {
+
+// The six tap weights for position x, taps at floor(x) - 2 .. floor(x) + 3.
+// Returns floor(x).
+int32_t tapWeights(float x, float weights[6]) {
+    // floor without a library call; x is never negative in practice.
+    int32_t k = int32_t(x);
+    if (float(k) > x) --k;
+    // The taps are evaluated side by side so that the compiler can keep two of
+    // them in flight per vector instruction; each value is rounded exactly as
+    // lanczosKernel rounds it. Rounded values live in float arrays, and x - j
+    // is one float subtraction (j is exact in a float): GCC 12's vectorizer
+    // was seen to use double(x) - j unrounded on some lanes when it was
+    // written as float(double(x) - j).
+    float t[6];
+    float args[12];
+    for (int i = 0; i < 6; ++i) {
+        t[i] = x - float(k - 2 + i);
+        args[i] = float(double(t[i]) * kPi32);
+        args[6 + i] = float(double(t[i]) / 3.0 * kPi32);
+    }
+    float sines[12];
+    for (int i = 0; i < 12; ++i) sines[i] = float(kernelSine(double(args[i])));
+    for (int i = 0; i < 6; ++i) {
+        const double tt = double(t[i]);
+        const double denominator = t[i] == 0.0f ? 1.0 : kPi32Squared * tt * tt;
+        const float w = float((3.0 * double(sines[i]) * double(sines[6 + i])) / denominator);
+        weights[i] = t[i] == 0.0f ? 1.0f : w;
+    }
+    return k;
+}
+
+float applyWeights(const float* b, int32_t k, const float weights[6]) {
     float acc = 0.0f;
-    for (int32_t j = k - 2; j <= k + 3; ++j) {
-        const float t = float(double(x) - double(j));
+    for (int i = 0; i < 6; ++i) {
         // The accumulator is rounded to a float after every tap.
-        acc = float(double(acc) + double(lanczosKernel(t)) * double(b[j]));
+        acc = float(double(acc) + double(weights[i]) * double(b[k - 2 + i]));
     }
     return acc;
+}
+
+// The positions of a block depend only on its length n and the output length
+// m, and most ticks repeat the n and m of an earlier one (a note held at one
+// period). A plan keeps the tap weights of every output of one (n, m), so a
+// repeated block costs six multiply-adds per output instead of twelve sines.
+// Plans give exactly the values a fresh evaluation gives.
+constexpr int32_t kPlanFrames = 4608;  // longest tick at 48000 Hz is 4434 frames
+constexpr int kPlans = 8;              // four channels, with room for arpeggios
+
+struct SincPlan {
+    int32_t n = -1;
+    int32_t m = -1;
+    uint32_t lastUse = 0;
+    int32_t first[kPlanFrames];
+    float weights[kPlanFrames][6];
+};
+
+SincPlan plans[kPlans];
+uint32_t planClock = 0;
+
+// Output positions: pos advances by step, rounded to a float after every
+// addition, so the rounding error accumulates over the block. Rounding could
+// in principle carry it past a huge block; there the taps stop at the guard.
+template <typename Visit>
+void forEachPosition(int32_t n, int32_t m, Visit visit) {
+    const float step = float(double(n) / double(m));
+    const float last = float(n);
+    float pos = 0.0f;
+    for (int32_t i = 0; i < m; ++i) {
+        visit(i, pos < last ? pos : last);
+        pos = pos + step;
+    }
+}
+
+const SincPlan* planFor(int32_t n, int32_t m) {
+    if (m > kPlanFrames) return nullptr;
+    ++planClock;
+    SincPlan* oldest = &plans[0];
+    for (SincPlan& plan : plans) {
+        if (plan.n == n && plan.m == m) {
+            plan.lastUse = planClock;
+            return &plan;
+        }
+        if (plan.lastUse < oldest->lastUse) oldest = &plan;
+    }
+    SincPlan& plan = *oldest;
+    plan.n = n;
+    plan.m = m;
+    plan.lastUse = planClock;
+    forEachPosition(n, m, [&](int32_t i, float x) { plan.first[i] = tapWeights(x, plan.weights[i]); });
+    return &plan;
+}
+
+} // namespace
+
+float sincInterpolate(const float* b, float x) {
+    float weights[6];
+    const int32_t k = tapWeights(x, weights);
+    return applyWeights(b, k, weights);
 }
 
 void resampleSinc(int32_t prevCount, int32_t curCount, const float* cur, int32_t m, float* dst, const float* prev,
@@ -50,7 +140,6 @@ void resampleSinc(int32_t prevCount, int32_t curCount, const float* cur, int32_t
     if (m <= 0) return;
     if (curCount > kMaxSincBlock) curCount = kMaxSincBlock;
     const int32_t n = curCount > 0 ? curCount : 2;
-    const float step = float(double(n) / double(m));
 
     float* w = scratch;
     for (int32_t i = 0; i < n + 7; ++i) w[i] = 0.0f;
@@ -66,13 +155,11 @@ void resampleSinc(int32_t prevCount, int32_t curCount, const float* cur, int32_t
         w[n + 5] = next[2];
     }
 
-    // Rounding could in principle carry the position past the block on huge
-    // blocks; there the taps stop at the guard sample.
-    const float last = float(n);
-    float pos = 0.0f;
-    for (int32_t i = 0; i < m; ++i) {
-        dst[i] = sincInterpolate(w + 3, pos < last ? pos : last);
-        pos = pos + step; // rounded to a float every time: the error accumulates over the block
+    const float* b = w + 3;
+    if (const SincPlan* plan = planFor(n, m)) {
+        for (int32_t i = 0; i < m; ++i) dst[i] = applyWeights(b, plan->first[i], plan->weights[i]);
+    } else {
+        forEachPosition(n, m, [&](int32_t i, float x) { dst[i] = sincInterpolate(b, x); });
     }
 }
 

@@ -2,6 +2,7 @@
 // of sin(), and the kernel's results must be the same in every build.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 
 namespace varno {
@@ -15,10 +16,12 @@ inline double kernelSine(double x) {
     constexpr double kInvPi = 0.3183098861837907;
     constexpr double kPiHigh = 3.141592651605606;       // 30 significant bits
     constexpr double kPiLow = 1.984187159361081e-09;    // the rest of pi
-    const double half = x < 0 ? -0.5 : 0.5;
-    const int32_t q = int32_t(x * kInvPi + half);
-    const double qd = double(q);
-    const double r = (x - qd * kPiHigh) - qd * kPiLow;
+    // Adding 1.5 * 2^52 rounds to an integer held in the low mantissa bits:
+    // round to nearest without a library call or a branch.
+    constexpr double kRoundingShift = 6755399441055744.0;
+    const double shifted = x * kInvPi + kRoundingShift;
+    const double q = shifted - kRoundingShift;
+    const double r = (x - q * kPiHigh) - q * kPiLow;
     // sin(r) = r P(r^2) on |r| <= pi/2, Chebyshev-fitted.
     const double u = r * r;
     double p = -7.374360691567403e-13;
@@ -29,8 +32,9 @@ inline double kernelSine(double x) {
     p = p * u + 0.008333333333282726;
     p = p * u - 0.16666666666666072;
     p = p * u + 0.9999999999999999;
-    const double s = r * p;
-    return (q & 1) ? -s : s;
+    // An odd q flips the sign: moved into the result's sign bit, no branch.
+    const uint64_t odd = std::bit_cast<uint64_t>(shifted) << 63;
+    return std::bit_cast<double>(std::bit_cast<uint64_t>(r * p) ^ odd);
 }
 
 } // namespace varno

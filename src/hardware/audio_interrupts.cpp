@@ -1,10 +1,13 @@
 // Delivery of the four audio interrupts to the servers a player installed in
 // the audio vector slots of its player-interface block: a direct call when no
 // emulated code runs, a CPU interrupt through vector 28 while code runs.
+#include "amigaos/system.h"
 #include "cpu/cpu.h"
 #include "cpu/cpu_context.h"
 #include "hardware/custom_chips.h"
 #include "machine/amiga_machine.h"
+#include "machine/run_routine.h"
+#include "players/deli_base.h"
 
 namespace varno {
 
@@ -18,16 +21,29 @@ constexpr uint32_t LN_PRI = 9;
 constexpr uint32_t IS_DATA = 14;
 constexpr uint32_t IS_CODE = 18;
 
-// Address of channel n's audio vector slot, or 0 while no player-interface block exists.
-uint32_t audioVectorSlot(const AmigaMachine&, int) { return 0; }
+// Channel n's audio vector slot in the player-interface block: the address of
+// the Interrupt structure the player installed there, or 0.
+uint32_t audioVector(const AmigaMachine& machine, int n) {
+    if (!machine.system || !machine.system->deliBase || !machine.lowMemory) return 0;
+    return machine.lowMemory->readLong(machine.system->deliBase->base + kDeliAudioVectors + 4 * uint32_t(n));
+}
 
 // Runs or raises the server whose registers are already in the mailbox.
 void deliver(CpuContext* cpu, uint8_t priority) {
     if (!cpu) return;
-    if (cpu->busy) {
-        if (!cpu->inInterruptCall) cpu::raiseInterrupt(priority == kNmiPriority ? 7 : 5, kAudioVector);
-        return; // a server is running as a subroutine: the request waits in intreq
+    if (!cpu->busy) {
+        // No emulated code runs: the server runs to completion now, as a
+        // subroutine. Its result is not needed; a fault has been reported.
+        cpuState.pc = cpu->chipIntCallStub;
+        cpu->inInterruptCall = 1;
+        runRoutine(*cpu, nullptr, nullptr, kTickCycleLimit);
+        cpu->inInterruptCall = 0;
+    } else if (!cpu->inInterruptCall) {
+        // Emulated code runs: the processor takes the interrupt after the
+        // current instruction, through vector 28 to chipIntStub.
+        cpu::raiseInterrupt(priority == kNmiPriority ? 7 : 5, kAudioVector);
     }
+    // Otherwise a server is running as a subroutine: the request waits in intreq.
 }
 
 } // namespace
@@ -37,16 +53,17 @@ void dispatchAudioInterrupts(CustomChips& chips) {
     for (int n : channelOrder) {
         const uint16_t bit = uint16_t(INTF_AUD0 << n);
         if (machine && (chips.intena & chips.intreq & bit)) {
-            const uint32_t slot = audioVectorSlot(*machine, n);
             const MemoryRegion* main = machine->mainMemory.get();
-            const uint32_t vector = slot && main ? main->readLong(slot) : 0;
-            if (vector) {
+            const uint32_t vector = main ? audioVector(*machine, n) : 0;
+            // A structure outside main memory reads as 0: with no code to call
+            // there is nothing to deliver (calling address 0 would only crash).
+            const uint32_t code = vector ? main->readLong(vector + IS_CODE) : 0;
+            MemoryRegion* low = machine->lowMemory.get();
+            if (code && low) {
                 const uint8_t priority = main->readByte(vector + LN_PRI);
-                if (MemoryRegion* low = machine->lowMemory.get()) {
-                    low->writeLong(kMailboxData, main->readLong(vector + IS_DATA));
-                    low->writeLong(kMailboxCode, main->readLong(vector + IS_CODE));
-                    low->writeLong(kMailboxBits, uint32_t(chips.intena & chips.intreq));
-                }
+                low->writeLong(kMailboxData, main->readLong(vector + IS_DATA));
+                low->writeLong(kMailboxCode, code);
+                low->writeLong(kMailboxBits, uint32_t(chips.intena & chips.intreq));
                 deliver(machine->cpu.get(), priority);
             }
         }

@@ -1,0 +1,109 @@
+// The render loop behind the host's decode call. The audio path runs one tick
+// behind the player: slot 2 is generated, slot 1 is heard, slot 0 is context.
+#include "audio/render.h"
+
+#include <algorithm>
+
+#include "audio/mixer.h"
+#include "audio/resample.h"
+#include "hardware/custom_chips.h"
+#include "machine/amiga_machine.h"
+#include "machine/frame_driver.h"
+#include "machine/settings.h"
+
+namespace varno {
+
+int32_t outputSelect = 0;
+
+namespace {
+
+// Tempos so fast that a tick rounds to no output at all would stall the loop;
+// such ticks are heard for one frame pair instead.
+constexpr int32_t kMinTickFrames = 2;
+
+void resampleChannels(AmigaMachine& m, int32_t frames) {
+    const bool sinc = pluginSettings.interpolation != 0;
+    for (int c = 0; c < 4; ++c) {
+        float* dst = m.resampledBuffers[c].get();
+        const int32_t* counts = m.channelCounts[c];
+        if (sinc)
+            resampleSinc(counts[0], counts[1], m.channelBuffers[c][1].get(), frames, dst, m.channelBuffers[c][0].get(),
+                         m.channelBuffers[c][2].get(), counts[2]);
+        else
+            resampleNearest(m.channelBuffers[c][1].get(), counts[1], dst, frames);
+    }
+}
+
+int32_t mixTick(AmigaMachine& m, float* dst, int32_t frames) {
+    if (m.outputChannels == 1) return mixMono(m, dst, frames);
+    if (pluginSettings.surround) return mixSurround(m, dst, frames);
+    return mixStereo(m, dst, frames);
+}
+
+// Slot 1 becomes the context of the next tick, slot 2 the tick heard next.
+void shiftSlots(AmigaMachine& m) {
+    for (int c = 0; c < 4; ++c) {
+        auto& slots = m.channelBuffers[c];
+        int32_t* counts = m.channelCounts[c];
+        std::copy(slots[1].get(), slots[1].get() + counts[1], slots[0].get());
+        std::copy(slots[2].get(), slots[2].get() + counts[2], slots[1].get());
+        counts[0] = counts[1];
+        counts[1] = counts[2];
+    }
+    m.slotTickSamples[0] = m.slotTickSamples[1];
+    m.slotTickSamples[1] = m.slotTickSamples[2];
+}
+
+// One part of a request, count <= kRenderPartValues.
+int32_t renderPart(AmigaMachine& m, float* out, int32_t count) {
+    const int32_t cur = outputSelect;
+    float* half = m.outputBuffers[cur].get();
+    int32_t have = m.outputFill[cur];
+    while (have < count) {
+        if (endCheck(m)) {
+            std::copy(half, half + have, out);
+            m.outputFill[0] = m.outputFill[1] = 0;
+            outputSelect = 1 - cur;
+            return have;
+        }
+        runTick(m, 2);
+        const int32_t frames = m.slotTickSamples[1];
+        resampleChannels(m, frames);
+        detectSilence(m, frames);
+        have += mixTick(m, half + have, frames);
+        shiftSlots(m);
+        recordSongEnd(m);
+    }
+    // The surplus moves to the other half, which is filled next.
+    const int32_t surplus = have - count;
+    std::copy(half + count, half + have, m.outputBuffers[1 - cur].get());
+    m.outputFill[1 - cur] = surplus;
+    m.outputFill[cur] = 0;
+    std::copy(half, half + count, out);
+    outputSelect = 1 - cur;
+    return count;
+}
+
+} // namespace
+
+void runTick(AmigaMachine& m, int slot) {
+    if (!playerTick(m)) return;
+    for (int n : channelOrder)
+        m.channelCounts[n][slot] = m.customChips ? renderChannelTick(*m.customChips, n, m.channelBuffers[n][slot].get()) : 0;
+    // Read after the tick: a tempo change made by the routine already applies.
+    m.slotTickSamples[slot] = std::max(m.samplesPerTick, kMinTickFrames);
+}
+
+int32_t render(AmigaMachine& m, float* out, int32_t count) {
+    if (!out || count <= 0) return 0;
+    int32_t done = 0;
+    while (done < count) {
+        const int32_t part = std::min(count - done, kRenderPartValues);
+        const int32_t got = renderPart(m, out + done, part);
+        done += got;
+        if (got < part) break;
+    }
+    return done;
+}
+
+} // namespace varno

@@ -1,0 +1,27 @@
+// The render loop: ticks on demand, resampling, mixing, and the output double
+// buffer from which the host's requests are served.
+#pragma once
+
+#include <cstdint>
+
+namespace varno {
+
+struct AmigaMachine;
+
+// The output half being filled (0 or 1). Process-wide, never reset.
+extern int32_t outputSelect;
+
+// Runs one player tick and renders the four channels' raw samples into the
+// given channel slot (0, 1 or 2). A faulted tick leaves the slot as it was.
+void runTick(AmigaMachine& machine, int slot);
+
+// Fills out with count interleaved values; returns count, or fewer (down to 0)
+// once the song has ended. Any count is accepted: large requests are served
+// in parts that each fit one output half.
+int32_t render(AmigaMachine& machine, float* out, int32_t count);
+
+// Largest part of a request served from one output half: a part plus the two
+// longest ticks (2 x 65534 values each way) still fits the half.
+constexpr int32_t kRenderPartValues = 65536;
+
+} // namespace varno

@@ -1,0 +1,96 @@
+// The frame driver's per-tick work: the player's tick routine, the end checks,
+// silence detection and the recording of song lengths.
+#include "machine/frame_driver.h"
+
+#include <cmath>
+
+#include "amigaos/exec_library.h"
+#include "amigaos/system.h"
+#include "cpu/cpu.h"
+#include "cpu/cpu_context.h"
+#include "hardware/custom_chips.h"
+#include "machine/amiga_machine.h"
+#include "machine/run_routine.h"
+#include "machine/settings.h"
+#include "players/slave_player.h"
+
+namespace varno {
+
+namespace {
+
+// Bit 1 of a player's flags: it reports the end of its songs itself.
+constexpr uint16_t kPlayerReportsSongEnd = 0x0002;
+
+// Set when the last tick routine faulted.
+bool lastTickFaulted = false;
+
+} // namespace
+
+bool playerTick(AmigaMachine& m) {
+    bool ok = true;
+    if (m.timerCode != 0 && m.cpu) {
+        cpuState.a[0] = kCustomChipsBase;
+        cpuState.a[1] = m.timerData;
+        cpuState.a[6] = (m.system && m.system->exec) ? m.system->exec->baseAddress() : 0;
+        cpuState.d[1] = m.customChips ? uint32_t(m.customChips->intreq & m.customChips->intena) : 0;
+        cpuState.pc = m.timerCode;
+        if (SlavePlayer* player = m.currentPlayer()) player->routineName = "interrupt";
+        ok = runRoutine(*m.cpu, nullptr, nullptr, kTickCycleLimit) == RUN_BUDGET_SPENT;
+        m.elapsedSeconds += m.tickSeconds;
+    }
+    cpu::serviceInterrupts();
+    lastTickFaulted = !ok;
+    return ok;
+}
+
+void clearTickFault() { lastTickFaulted = false; }
+
+bool endCheck(const AmigaMachine& m) {
+    const bool useSongEnd = pluginSettings.use_songend != 0;
+    if (m.songEndSignalled && useSongEnd) return true;
+    if (m.silenceEnded) return true;
+    if (lastTickFaulted) return true;
+    if (pluginSettings.default_playtime != 0 && m.elapsedSeconds >= float(pluginSettings.default_playtime)) {
+        // A player that reports its song ends is trusted over the play time.
+        const SlavePlayer* player = m.currentPlayer();
+        const bool reportsEnd = player && (player->flags & kPlayerReportsSongEnd);
+        if (!(reportsEnd && useSongEnd)) return true;
+    }
+    return false;
+}
+
+void detectSilence(AmigaMachine& m, int32_t frames) {
+    bool sound = false;
+    for (int c = 0; c < 4 && !sound; ++c) {
+        const float* samples = m.resampledBuffers[c].get();
+        for (int32_t i = 0; i < frames; ++i) {
+            if (std::abs(samples[i]) > kSilenceThreshold) {
+                sound = true;
+                break;
+            }
+        }
+    }
+    if (sound) {
+        m.silentSamples = 0;
+        m.soundHeard = 1;
+    } else if (m.silentSamples <= INT32_MAX - frames) {
+        m.silentSamples += frames;
+    }
+    const double limit = m.soundHeard ? kSilenceAfterSound : kSilenceBeforeSound;
+    if (double(m.silentSamples) / double(m.sampleRate) > limit) m.silenceEnded = 1;
+}
+
+void recordSongEnd(AmigaMachine& m) {
+    const bool signalled = m.songEndSignalled && pluginSettings.use_songend;
+    if (!signalled && !m.silenceEnded) return;
+    if (m.currentSubsong >= uint32_t(kMaxSubsongs)) return;
+    m.subsongSeconds[m.currentSubsong] = m.elapsedSeconds;
+    float total = 0;
+    for (uint32_t s = m.firstSubsong; s < m.firstSubsong + m.subsongCount && s < uint32_t(kMaxSubsongs); ++s)
+        total += m.subsongSeconds[s];
+    m.totalSeconds = total;
+    if (m.host && m.host->inputFunctions && m.host->inputFunctions->setLength)
+        m.host->inputFunctions->setLength(m.subsongSeconds[m.currentSubsong], 0);
+}
+
+} // namespace varno

@@ -1,0 +1,39 @@
+// Driving the player tick by tick: one run of its periodic routine, the checks
+// that end a song (song-end signal, play time, silence), and recording the
+// length of a song that ended.
+#pragma once
+
+#include <cstdint>
+
+namespace varno {
+
+struct AmigaMachine;
+
+// Runs the player's tick routine once (when there is one) and lets the
+// processor take a pending interrupt. False when the routine faulted.
+bool playerTick(AmigaMachine& machine);
+
+// True when rendering must stop now; asked before every tick. Besides the
+// song-end signal, silence and the play time, a faulted tick routine ends the
+// song: its message has been shown once, rather than fifty times a second.
+bool endCheck(const AmigaMachine& machine);
+
+// Forgets a faulted tick; for a subsong start (which also replaces it by the
+// result of its first tick).
+void clearTickFault();
+
+// After a tick's channels have been resampled: counts silent frames and ends
+// the song after 3 s of silence once sound was heard, 6 s before that.
+void detectSilence(AmigaMachine& machine, int32_t frames);
+
+// After every rendered tick: when the song has ended, stores its length and
+// reports it to the host.
+void recordSongEnd(AmigaMachine& machine);
+
+// Silence limits in seconds.
+constexpr double kSilenceAfterSound = 3.0;
+constexpr double kSilenceBeforeSound = 6.0;
+// A resampled sample above this magnitude counts as sound.
+constexpr float kSilenceThreshold = 0.01f;
+
+} // namespace varno

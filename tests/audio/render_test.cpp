@@ -1,0 +1,293 @@
+// The render loop on a whole machine: ticks on demand, the one-tick lag, output
+// halves and their surplus, split requests, and the ends of a song.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "audio/render.h"
+#include "hardware/cia.h"
+#include "hardware/custom_chips.h"
+#include "machine/frame_driver.h"
+#include "machine/machine_fixture.h"
+#include "machine/settings.h"
+#include "players/player_archive.h"
+
+namespace varno {
+namespace {
+
+std::vector<float> reportedLengths;
+void VARNO_HOSTAPI recordLength(float seconds, int) { reportedLengths.push_back(seconds); }
+
+class Render : public test::MachineTest {
+protected:
+    PluginSettings saved = pluginSettings;
+    HostInputFunctions input{recordLength};
+    HostTables host;
+    uint32_t tickCounter = 0;
+
+    void SetUp() override {
+        test::MachineTest::SetUp();
+        reportedLengths.clear();
+        host = *m().host;
+        host.inputFunctions = &input;
+        m().host = &host;
+        pluginSettings = PluginSettings{};
+        pluginSettings.surround = 0;
+        pluginSettings.stereo_separation = 100;
+        pluginSettings.default_playtime = 0;
+        m().updatePan();
+    }
+    void TearDown() override {
+        pluginSettings = saved;
+        test::MachineTest::TearDown();
+    }
+
+    // A tick routine that counts its calls: addq.l #1,(a1); rts.
+    void installCountingTick() {
+        tickCounter = main().allocate(4);
+        main().writeLong(tickCounter, 0);
+        m().timerCode = placeCode({0x5291, 0x4E75});
+        m().timerData = tickCounter;
+    }
+    uint32_t ticks() { return main().readLong(tickCounter); }
+
+    // What a subsong start does: empty slots, then two ticks ahead.
+    void prime() {
+        for (auto& counts : m().channelCounts)
+            for (int32_t& c : counts) c = 0;
+        m().outputFill[0] = m().outputFill[1] = 0;
+        runTick(m(), 0);
+        runTick(m(), 1);
+    }
+
+    // Channel 0 plays 256 words whose bytes count 0, 1, 2, ... 255, 0, 1, ...
+    void playCountingBytes(uint16_t period) {
+        for (uint32_t w = 0; w < 256; ++w) main().writeWord(0x30000 + 2 * w, uint16_t((2 * w & 0xFF) << 8 | ((2 * w + 1) & 0xFF)));
+        CustomChips& chips = *m().customChips;
+        PaulaChannel& ch = chips.paulaChannels[0];
+        writeAudLch(ch, 0x0003);
+        writeAudLcl(ch, 0x0000);
+        writeAudLen(ch, 256);
+        writeAudPer(ch, period);
+        writeAudVol(ch, 64);
+        writeDmacon(chips, 0x8201);
+    }
+    // Channel sample s of that block: the start transient plays bytes 2, 3 first;
+    // after it byte s mod 512 plays at step s.
+    static float countingSample(uint32_t s) {
+        const uint32_t byte = s < 2 ? s + 2 : s % 512;
+        return float(int8_t(uint8_t(byte))) / 256.0f;
+    }
+};
+
+TEST_F(Render, EachTickAddsItsFramesAndTheSurplusWaits) {
+    installCountingTick();
+    prime();
+    EXPECT_EQ(ticks(), 2u);
+    std::vector<float> out(4000);
+    EXPECT_EQ(render(m(), out.data(), 1920), 1920);
+    EXPECT_EQ(ticks(), 3u);                           // one tick: 960 frames
+    EXPECT_EQ(render(m(), out.data(), 1000), 1000);
+    EXPECT_EQ(ticks(), 4u);
+    EXPECT_EQ(render(m(), out.data(), 920), 920);     // the 920 kept from that tick
+    EXPECT_EQ(ticks(), 4u);
+    EXPECT_EQ(render(m(), out.data(), 1), 1);
+    EXPECT_EQ(ticks(), 5u);
+    EXPECT_EQ(render(m(), out.data(), 3839), 3839);   // 1919 kept + two ticks
+    EXPECT_EQ(ticks(), 6u);
+
+    m().outputChannels = 1;                           // mono: 960 values a tick
+    EXPECT_EQ(render(m(), out.data(), 961), 961);    // two ticks
+    EXPECT_EQ(ticks(), 8u);
+    EXPECT_EQ(render(m(), out.data(), 959), 959);    // the rest of the second
+    EXPECT_EQ(render(m(), out.data(), 0), 0);
+    EXPECT_EQ(render(m(), nullptr, 10), 0);
+    EXPECT_EQ(ticks(), 8u);
+}
+
+TEST_F(Render, ChannelSamplesReachTheOutputOneTickLater) {
+    // 16000 Hz: a tick is 320 frames, and period 221 gives 320 samples a tick,
+    // so None copies the channel sample for sample.
+    m().sampleRate = 16000;
+    m().updateTickLength();
+    ASSERT_EQ(m().samplesPerTick, 320);
+    playCountingBytes(221);
+    prime();
+    std::vector<float> out(640);
+    ASSERT_EQ(render(m(), out.data(), 640), 640);
+    // Tick 0 (samples 0 .. 319) is never heard; this is tick 1.
+    for (uint32_t i = 0; i < 320; ++i) {
+        EXPECT_EQ(out[2 * i], 0.5f * countingSample(320 + i)) << i;
+        EXPECT_EQ(out[2 * i + 1], 0.0f) << i;
+    }
+    ASSERT_EQ(render(m(), out.data(), 640), 640);
+    for (uint32_t i = 0; i < 320; ++i) EXPECT_EQ(out[2 * i], 0.5f * countingSample(640 + i)) << i;
+}
+
+TEST_F(Render, RequestsLargerThanAnOutputHalfAreServedWhole) {
+    m().sampleRate = 16000;
+    m().updateTickLength();
+    playCountingBytes(221);
+    prime();
+    const int32_t values = 300000; // more than one output half holds
+    std::vector<float> out(size_t(values) + 1, 9.0f);
+    ASSERT_EQ(render(m(), out.data(), values), values);
+    for (uint32_t i = 0; i < uint32_t(values) / 2; ++i)
+        ASSERT_EQ(out[2 * i], 0.5f * countingSample(320 + i)) << i;
+    EXPECT_EQ(out[size_t(values)], 9.0f);
+    // The stream goes on without a gap.
+    ASSERT_EQ(render(m(), out.data(), 2), 2);
+    EXPECT_EQ(out[0], 0.5f * countingSample(320 + uint32_t(values) / 2));
+}
+
+TEST_F(Render, SilenceEndsTheSongAfterSixSecondsOrThreeAfterSound) {
+    installCountingTick();
+    prime();
+    std::vector<float> out(1920);
+    int full = 0;
+    while (render(m(), out.data(), 1920) == 1920) ASSERT_LT(++full, 1000);
+    // 301 silent ticks of 960 frames pass 6 s (300 make exactly 288000 frames).
+    EXPECT_EQ(full, 301);
+    EXPECT_EQ(m().silenceEnded, 1);
+    ASSERT_EQ(reportedLengths.size(), 1u);
+    EXPECT_NEAR(reportedLengths[0], 303 * 14188 / 709378.9, 1e-3); // with the two ticks ahead
+    EXPECT_FLOAT_EQ(m().subsongSeconds[m().currentSubsong], reportedLengths[0]);
+    EXPECT_EQ(render(m(), out.data(), 1920), 0);
+    EXPECT_EQ(ticks(), 303u);
+}
+
+TEST_F(Render, ThreeSecondsOfSilenceEndASongOnceSoundWasHeard) {
+    installCountingTick();
+    playCountingBytes(428);
+    prime();
+    std::vector<float> out(1920);
+    for (int i = 0; i < 5; ++i) ASSERT_EQ(render(m(), out.data(), 1920), 1920);
+    EXPECT_EQ(m().soundHeard, 1);
+    writeDmacon(*m().customChips, 0x0001);
+    // The tick in slot 2 still holds sound; then 151 silent ticks pass 3 s.
+    int full = 0;
+    while (render(m(), out.data(), 1000) == 1000) ASSERT_LT(++full, 1000);
+    EXPECT_EQ(m().silenceEnded, 1);
+    EXPECT_EQ(ticks(), 2u + 5u + 1u + 151u);
+}
+
+TEST_F(Render, EndedSongHandsOverTheRemainderThenNothing) {
+    installCountingTick();
+    prime();
+    std::vector<float> out(2000);
+    EXPECT_EQ(render(m(), out.data(), 1000), 1000);   // 920 kept
+    m().songEndSignalled = 1;
+    EXPECT_EQ(render(m(), out.data(), 1000), 920);
+    EXPECT_EQ(render(m(), out.data(), 1000), 0);
+    EXPECT_EQ(render(m(), out.data(), 1000), 0);
+    EXPECT_EQ(ticks(), 3u);
+}
+
+TEST_F(Render, FaultingTickEndsTheSongWithOneMessage) {
+    m().timerCode = placeCode({0x4AFC}); // ILLEGAL
+    prime();
+    ASSERT_EQ(errors.size(), 2u) << "both ticks ahead fault";
+    std::vector<float> out(1920);
+    EXPECT_EQ(render(m(), out.data(), 1920), 0);
+    EXPECT_EQ(errors.size(), 2u);
+    EXPECT_TRUE(reportedLengths.empty());
+    clearTickFault();
+    EXPECT_FALSE(endCheck(m()));
+}
+
+TEST_F(Render, TempoSetByTheTickAppliesToThatTick) {
+    // The tick routine writes CIA-B timer A's high byte: 0x6E6C = 28268 counts,
+    // 28268 / 709378.9 s at 48000 Hz is 1912.7 frames, rounded to 1913, made even.
+    m().timerSource = 3;
+    m().ciaB->TALO = 0x6C;
+    m().ciaB->TAHI = 0x37;
+    m().updateTickLength();
+    ASSERT_EQ(m().samplesPerTick, 960);
+    m().timerCode = placeCode({0x13FC, 0x006E, 0x00BF, 0xD500, 0x4E75}); // move.b #$6e,$bfd500; rts
+    playCountingBytes(428);
+    prime();
+    EXPECT_EQ(m().slotTickSamples[0], 1912);
+    EXPECT_EQ(m().slotTickSamples[1], 1912);
+    EXPECT_EQ(m().channelCounts[0][0], 5 * 28268 / 428); // the channel already played the longer tick
+    std::vector<float> out(2 * 1912);
+    EXPECT_EQ(render(m(), out.data(), 2 * 1912), 2 * 1912);
+    EXPECT_EQ(m().outputFill[0] + m().outputFill[1], 0);  // exactly one tick
+}
+
+TEST_F(Render, FaultedTickLeavesItsSlotAsItWas) {
+    installCountingTick();
+    playCountingBytes(428);
+    prime();
+    runTick(m(), 2);
+    const int32_t count = m().channelCounts[0][2];
+    const float first = m().channelBuffers[0][2][0];
+    ASSERT_EQ(count, 165);
+    writeDmacon(*m().customChips, 0x0001); // a good tick would now render nothing
+    m().timerCode = placeCode({0x4AFC});
+    runTick(m(), 2);
+    EXPECT_EQ(errors.size(), 1u);
+    EXPECT_EQ(m().channelCounts[0][2], count);
+    EXPECT_EQ(m().channelBuffers[0][2][0], first);
+    clearTickFault();
+}
+
+TEST(EndCheck, SongEndSignalPlayTimeAndSilence) {
+    PluginSettings saved = pluginSettings;
+    AmigaMachine m;
+    m.players = std::make_unique<PlayerArchive>();
+    m.players->items[0] = std::make_unique<SlavePlayer>();
+    m.playerIndex = 0;
+    clearTickFault();
+    struct Row {
+        uint8_t signalled, silence; int useSongEnd, playtime; float elapsed; uint16_t flags; bool stop;
+    };
+    const Row rows[] = {
+        {0, 0, 1, 180, 10.0f, 0, false},
+        {1, 0, 1, 180, 10.0f, 0, true},
+        {1, 0, 0, 180, 10.0f, 0, false},    // the signal is ignored when song ends are off
+        {0, 1, 0, 0, 10.0f, 0, true},
+        {0, 0, 1, 180, 180.0f, 0, true},    // play time reached
+        {0, 0, 1, 180, 179.9f, 0, false},
+        {0, 0, 1, 180, 500.0f, 2, false},   // a player that reports its end is awaited
+        {0, 0, 0, 180, 180.0f, 2, true},    // ... unless song ends are off
+        {0, 0, 1, 0, 5000.0f, 0, false},    // no play time limit
+    };
+    for (const Row& r : rows) {
+        m.songEndSignalled = r.signalled;
+        m.silenceEnded = r.silence;
+        pluginSettings.use_songend = r.useSongEnd;
+        pluginSettings.default_playtime = r.playtime;
+        m.elapsedSeconds = r.elapsed;
+        m.players->items[0]->flags = r.flags;
+        EXPECT_EQ(endCheck(m), r.stop) << int(r.signalled) << int(r.silence) << r.useSongEnd << " " << r.playtime
+                                       << " " << r.elapsed << " " << r.flags;
+    }
+    pluginSettings = saved;
+}
+
+TEST(RecordSongEnd, StoresTheLengthAndTheTotal) {
+    PluginSettings saved = pluginSettings;
+    AmigaMachine m;
+    m.firstSubsong = 1;
+    m.subsongCount = 3;
+    m.subsongSeconds[1] = 60.0f;
+    m.subsongSeconds[2] = 90.0f;
+    m.subsongSeconds[4] = 1000.0f;  // not one of this module's subsongs
+    m.currentSubsong = 3;
+    m.elapsedSeconds = 30.0f;
+    pluginSettings.use_songend = 0;
+    m.songEndSignalled = 1;
+    recordSongEnd(m);
+    EXPECT_EQ(m.subsongSeconds[3], 0.0f);       // signal ignored
+    pluginSettings.use_songend = 1;
+    recordSongEnd(m);
+    EXPECT_EQ(m.subsongSeconds[3], 30.0f);
+    EXPECT_EQ(m.totalSeconds, 180.0f);
+    m.currentSubsong = 200;                       // out of range: nothing written
+    recordSongEnd(m);
+    EXPECT_EQ(m.totalSeconds, 180.0f);
+    pluginSettings = saved;
+}
+
+} // namespace
+} // namespace varno
