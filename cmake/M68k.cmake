@@ -26,6 +26,7 @@
 #
 # C is compiled -O2 -ffreestanding for the 68000: there is no libc, and no 64-bit
 # division or floating point (their helpers are missing and the link says so).
+# C is optional: write players and test programs in assembly.
 # Assembly is checked by the assembler for the 68000 (-m68000): an instruction of a
 # later processor is an error, never silently assembled.
 #
@@ -35,8 +36,10 @@
 # ${VARNO_M68K_DIR}/tests/cpu/addx.
 #
 # Variables for other folders:
-#   VARNO_HAVE_M68K  ON when the cross tools were found (and VARNO_M68K is on);
-#                    when OFF, no 68000 program is built and tests must skip.
+#   VARNO_HAVE_M68K  ON when the cross assembler tools were found (and VARNO_M68K
+#                    is on); when OFF, no 68000 program is built and tests must skip.
+#   VARNO_HAVE_M68K_C  ON when the cross C compiler was found as well; when OFF,
+#                    programs with C sources are skipped (with a message).
 #   VARNO_M68K_DIR   ${CMAKE_BINARY_DIR}/m68k; test executables get it as the
 #                    compile definition VARNO_M68K_DIR (a string) together with
 #                    VARNO_HAVE_M68K (0 or 1).
@@ -48,16 +51,38 @@ set(VARNO_M68K_DIR ${CMAKE_BINARY_DIR}/m68k)
 set(VARNO_M68K_SOURCE_DIR ${CMAKE_SOURCE_DIR}/m68k)
 set(VARNO_HAVE_M68K OFF)
 
+set(VARNO_HAVE_M68K_C OFF)
+
+# Assembly needs only the cross preprocessor and binutils. The cross C compiler is
+# optional: Debian's gcc-m68k-linux-gnu conflicts with gcc-multilib, so a machine
+# may well lack it; programs with C sources are then skipped.
+# A cached path is searched again when its file has gone (a package removed).
+macro(_varno_m68k_find variable program)
+  if(${variable} AND NOT EXISTS "${${variable}}")
+    unset(${variable} CACHE)
+  endif()
+  find_program(${variable} ${program})
+endmacro()
+
 if(VARNO_M68K)
-  find_program(VARNO_M68K_CC m68k-linux-gnu-gcc)
-  find_program(VARNO_M68K_LD m68k-linux-gnu-ld)
-  find_program(VARNO_M68K_AR m68k-linux-gnu-ar)
-  if(VARNO_M68K_CC AND VARNO_M68K_LD AND VARNO_M68K_AR)
+  _varno_m68k_find(VARNO_M68K_CPP m68k-linux-gnu-cpp)
+  _varno_m68k_find(VARNO_M68K_AS m68k-linux-gnu-as)
+  _varno_m68k_find(VARNO_M68K_LD m68k-linux-gnu-ld)
+  _varno_m68k_find(VARNO_M68K_AR m68k-linux-gnu-ar)
+  _varno_m68k_find(VARNO_M68K_CC m68k-linux-gnu-gcc)
+  if(VARNO_M68K_CPP AND VARNO_M68K_AS AND VARNO_M68K_LD AND VARNO_M68K_AR)
     set(VARNO_HAVE_M68K ON)
+    if(VARNO_M68K_CC)
+      set(VARNO_HAVE_M68K_C ON)
+    else()
+      message(WARNING
+        "m68k-linux-gnu-gcc was not found (Debian package gcc-m68k-linux-gnu, which "
+        "conflicts with gcc-multilib): 68000 programs with C sources are skipped.")
+    endif()
   else()
     message(WARNING
-      "The m68k cross tools were not found (m68k-linux-gnu-gcc, -ld and -ar; Debian "
-      "packages gcc-m68k-linux-gnu and binutils-m68k-linux-gnu, installed by "
+      "The m68k cross tools were not found (m68k-linux-gnu-cpp, -as, -ld and -ar; Debian "
+      "packages cpp-m68k-linux-gnu and binutils-m68k-linux-gnu, installed by "
       "scripts/install-deps.sh). The 68000 programs are not built, and the tests "
       "that need them are skipped.")
   endif()
@@ -66,11 +91,15 @@ endif()
 if(VARNO_HAVE_M68K)
   add_custom_target(m68k_programs)
 
-  set(VARNO_M68K_COMMON_FLAGS -m68000 -I${VARNO_M68K_SOURCE_DIR}/include)
-  set(VARNO_M68K_ASM_FLAGS -Wa,--fatal-warnings)
-  # Freestanding 68000 code: no libc, no libgcc (Debian's is built for the 68020),
-  # absolute addressing (hunks are relocated by the loader, not position independent).
-  set(VARNO_M68K_C_FLAGS -std=gnu11 -O2 -ffreestanding -fno-pic -fno-pie -fno-common
+  set(VARNO_M68K_INCLUDE_FLAGS -I${VARNO_M68K_SOURCE_DIR}/include)
+  # .S files: preprocessed alone (no system headers), then assembled for the 68000,
+  # which refuses any instruction of a later processor.
+  set(VARNO_M68K_CPP_FLAGS -x assembler-with-cpp -nostdinc -ffreestanding)
+  set(VARNO_M68K_AS_FLAGS -m68000 --fatal-warnings)
+  # .c files: freestanding 68000 code: no libc, no libgcc (Debian's is built for the
+  # 68020), absolute addressing (hunks are relocated by the loader, not position
+  # independent).
+  set(VARNO_M68K_C_FLAGS -m68000 -std=gnu11 -O2 -ffreestanding -fno-pic -fno-pie -fno-common
       -fomit-frame-pointer -fno-asynchronous-unwind-tables -fno-exceptions -Wall -Wextra)
   set(VARNO_M68K_LINK_FLAGS -T ${VARNO_M68K_SOURCE_DIR}/hunk.ld -q --orphan-handling=error
       -z noexecstack)
@@ -85,7 +114,7 @@ endif()
 # dependencies on included files taken from the compiler's depfile.
 function(_varno_m68k_objects out_var object_dir)
   cmake_parse_arguments(ARG "" "" "SOURCES;INCLUDES;DEFINES" ${ARGN})
-  set(flags ${VARNO_M68K_COMMON_FLAGS})
+  set(flags ${VARNO_M68K_INCLUDE_FLAGS})
   foreach(dir ${ARG_INCLUDES})
     get_filename_component(dir ${dir} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
     list(APPEND flags -I${dir})
@@ -98,21 +127,29 @@ function(_varno_m68k_objects out_var object_dir)
     get_filename_component(source ${source} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
     get_filename_component(file_name ${source} NAME)
     get_filename_component(extension ${source} LAST_EXT)
+    set(object ${object_dir}/${file_name}.o)
     if(extension STREQUAL ".S")
-      set(language_flags ${VARNO_M68K_ASM_FLAGS})
+      add_custom_command(
+        OUTPUT ${object}
+        COMMAND ${VARNO_M68K_CPP} ${VARNO_M68K_CPP_FLAGS} ${flags} -MD -MF ${object}.d -MT ${object}
+                ${source} -o ${object}.s
+        COMMAND ${VARNO_M68K_AS} ${VARNO_M68K_AS_FLAGS} ${object}.s -o ${object}
+        DEPENDS ${source}
+        DEPFILE ${object}.d
+        COMMENT "Assembling 68000 object ${file_name}"
+        VERBATIM)
     elseif(extension STREQUAL ".c")
-      set(language_flags ${VARNO_M68K_C_FLAGS})
+      add_custom_command(
+        OUTPUT ${object}
+        COMMAND ${VARNO_M68K_CC} ${VARNO_M68K_C_FLAGS} ${flags} -MD -MF ${object}.d -MT ${object}
+                -c ${source} -o ${object}
+        DEPENDS ${source}
+        DEPFILE ${object}.d
+        COMMENT "Compiling 68000 object ${file_name}"
+        VERBATIM)
     else()
       message(FATAL_ERROR "68000 source ${source}: only .S and .c files are supported")
     endif()
-    set(object ${object_dir}/${file_name}.o)
-    add_custom_command(
-      OUTPUT ${object}
-      COMMAND ${VARNO_M68K_CC} ${flags} ${language_flags} -MD -MF ${object}.d -c ${source} -o ${object}
-      DEPENDS ${source}
-      DEPFILE ${object}.d
-      COMMENT "Building 68000 object ${file_name}"
-      VERBATIM)
     list(APPEND objects ${object})
   endforeach()
   set(${out_var} ${objects} PARENT_SCOPE)
@@ -134,6 +171,10 @@ function(varno_m68k_executable)
     message(FATAL_ERROR "varno_m68k_executable needs NAME and SOURCES")
   endif()
   if(NOT VARNO_HAVE_M68K)
+    return()
+  endif()
+  if(NOT VARNO_HAVE_M68K_C AND ARG_SOURCES MATCHES "\\.c(;|$)")
+    message(STATUS "68000 program ${ARG_NAME} skipped: it has C sources and there is no m68k C compiler")
     return()
   endif()
   _varno_m68k_target_name(target ${ARG_NAME})

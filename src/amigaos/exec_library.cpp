@@ -138,9 +138,8 @@ void CExecLibrary::openLibrary() {
     machine->mainMemory->readString(a1(), name, kMaxNameChars);
     const CSystem& sys = *machine->system;
     d0() = 0;
-    for (const CLibrary* lib : {static_cast<const CLibrary*>(this), static_cast<const CLibrary*>(sys.dos.get()),
-                                static_cast<const CLibrary*>(sys.graphics.get()),
-                                static_cast<const CLibrary*>(sys.varno.get())}) {
+    const CLibrary* const libraries[] = {this, sys.dos.get(), sys.graphics.get(), sys.varno.get()};
+    for (const CLibrary* lib : libraries) {
         if (std::strcmp(name, lib->name()) == 0) {
             d0() = lib->baseAddress();
             return;

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "amigaos/opcodes.h"
 #include "machine/amiga_machine.h"
 
 namespace varno {

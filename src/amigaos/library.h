@@ -11,11 +11,6 @@ struct AmigaMachine;
 struct MemoryRegion;
 struct CpuContext;
 
-constexpr uint16_t kOpJmpAbsLong = 0x4EF9;
-constexpr uint16_t kOpMoveWordImmAbsLong = 0x33FC;
-constexpr uint16_t kOpRts = 0x4E75;
-constexpr uint16_t kOpTstLongD0 = 0x4A80;
-
 constexpr uint8_t kNodeTypeLibrary = 9;
 constexpr uint8_t kNodeTypeResource = 8;
 constexpr uint8_t kNodeTypeInterrupt = 2;

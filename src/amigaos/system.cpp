@@ -66,10 +66,8 @@ CSystem::~CSystem() {
 void CSystem::attachCpu(CpuContext* context) {
     cpu = context;
     deliBase->cpu = context;
-    for (CLibrary* lib : {static_cast<CLibrary*>(exec.get()), static_cast<CLibrary*>(graphics.get()),
-                          static_cast<CLibrary*>(dos.get()), static_cast<CLibrary*>(varno.get()),
-                          static_cast<CLibrary*>(ciaa.get()), static_cast<CLibrary*>(ciab.get())})
-        lib->cpu = context;
+    CLibrary* const libraries[] = {exec.get(), graphics.get(), dos.get(), varno.get(), ciaa.get(), ciab.get()};
+    for (CLibrary* lib : libraries) lib->cpu = context;
 }
 
 void CSystem::initialiseDeliBase() {

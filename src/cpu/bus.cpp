@@ -58,7 +58,7 @@ uint32_t readWordSlow(uint32_t address) {
 uint32_t readLongSlow(uint32_t address) {
     const BusRegion* region = find(cpuState.current.readWordMap, address);
     if (!region) return 0xFFFFFFFF;
-    bool fits = address + 2 <= region->last;
+    bool fits = address + 3 <= region->last;
     uint32_t high;
     if (region->read) {
         high = region->read(address, *region) & 0xFFFF;
@@ -99,7 +99,7 @@ void writeWordSlow(uint32_t address, uint32_t value) {
 void writeLongSlow(uint32_t address, uint32_t value) {
     const BusRegion* region = find(cpuState.current.writeWordMap, address);
     if (region) {
-        bool fits = address + 2 <= region->last;
+        bool fits = address + 3 <= region->last;
         if (region->write) {
             region->write(address, value >> 16, *region);
             if (fits) {

@@ -20,7 +20,8 @@ bool lookupFetch(uint32_t address) {
     const FetchRegion* region = cpuState.current.fetchMap;
     if (region) {
         for (; region->first != kListEnd; ++region) {
-            if (region->first <= masked && masked <= region->last) {
+            // The whole word must lie inside: a word straddling the end is a miss.
+            if (region->first <= masked && masked < region->last) {
                 uint32_t top = address & 0xFF000000;
                 rs.fetchFirst = region->first | top;
                 rs.fetchLimit = region->last - region->first;
@@ -58,6 +59,12 @@ bool checkInterrupts() {
     return true;
 }
 
+// Cycles run so far in this run; wide arithmetic since the last instruction may
+// overshoot a budget close to the largest one.
+uint32_t executedCycles() {
+    return static_cast<uint32_t>(int64_t{rs.budget} - (int64_t{rs.remaining} + 1) - rs.parked);
+}
+
 void beginRun(int32_t budget) {
     rs.budget = budget;
     rs.remaining = budget - 1;
@@ -76,7 +83,7 @@ void beginRun(int32_t budget) {
 uint32_t endRun(uint32_t result) {
     cpuState.pc = rs.pc;
     cpuState.sr = packSR();
-    cpuState.cycleCounter += static_cast<uint32_t>(rs.budget - (rs.remaining + 1) - rs.parked);
+    cpuState.cycleCounter += executedCycles();
     rs.running = false;
     rs.budget = 0;
     rs.remaining = -1;
@@ -129,6 +136,7 @@ uint32_t reset() {
 
 uint32_t execute(int32_t budget) {
     if (rs.running) return RUN_HALTED;  // no nested runs
+    if (budget < 0) budget = 0;  // still one instruction, as for a budget of 0
     if (cpuState.pendingInterrupts & PENDING_STOPPED) {
         if (cpuState.pc & 1) return RUN_HALTED;
         cpuState.cycleCounter += static_cast<uint32_t>(budget);
@@ -171,7 +179,9 @@ uint32_t raiseInterrupt(int32_t level, int32_t vector) {
     if (vector == -1) vector = 24 + level;
     uint8_t bit = static_cast<uint8_t>(1 << level);
     if (cpuState.pendingInterrupts & bit) return 1;
-    cpuState.pendingInterrupts = static_cast<uint8_t>((cpuState.pendingInterrupts | bit) & ~PENDING_STOPPED);
+    cpuState.pendingInterrupts |= bit;
+    // A stopped processor wakes up; a halted one (odd PC) stays halted until reset.
+    if (!(cpuState.pc & 1) || rs.running) cpuState.pendingInterrupts &= static_cast<uint8_t>(~PENDING_STOPPED);
     cpuState.interruptVectors[level - 1] = static_cast<uint8_t>(vector);
     if (rs.running) cutShort();
     return 0;
@@ -196,9 +206,7 @@ void serviceInterrupts() {
     rs.fault = false;
 }
 
-uint32_t readCycles() {
-    return cpuState.cycleCounter + static_cast<uint32_t>(rs.budget - (rs.remaining + 1) - rs.parked);
-}
+uint32_t readCycles() { return cpuState.cycleCounter + executedCycles(); }
 
 uint32_t takeCycles() {
     uint32_t total = readCycles();

@@ -60,9 +60,21 @@ template <Pattern P, template <uint16_t> class Family> void addPattern(Handler* 
     fillPattern<P, Family>(table, std::make_index_sequence<std::size_t{1} << P.freeBits()>{});
 }
 
+// A family of one opcode whose handler is a plain function.
+template <void (*F)()> struct Fixed {
+    template <uint16_t> struct Of {
+        static constexpr bool legal = true;
+        static void run() { F(); }
+    };
+};
+
 // One registration function per instruction family file.
 void addMoveFamily(Handler* table);
-void addArithmeticFamily(Handler* table);
+void addAddFamily(Handler* table);
+void addSubFamily(Handler* table);
+void addCompareFamily(Handler* table);
+void addAndFamily(Handler* table);
+void addOrFamily(Handler* table);
 void addLogicFamily(Handler* table);
 void addShiftFamily(Handler* table);
 void addBitFamily(Handler* table);

@@ -17,7 +17,11 @@ uint32_t init() {
         else opcodeTable[op] = illegalInstruction;
     }
     addMoveFamily(opcodeTable);
-    addArithmeticFamily(opcodeTable);
+    addAddFamily(opcodeTable);
+    addSubFamily(opcodeTable);
+    addCompareFamily(opcodeTable);
+    addAndFamily(opcodeTable);
+    addOrFamily(opcodeTable);
     addLogicFamily(opcodeTable);
     addShiftFamily(opcodeTable);
     addBitFamily(opcodeTable);

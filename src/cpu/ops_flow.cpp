@@ -23,10 +23,8 @@ template <uint16_t Op> struct Branch {
     static void run() {
         uint32_t base = rs.pc;
         if constexpr (C == 1) {  // BSR
-            uint32_t target = base + static_cast<uint32_t>(Disp8);
-            if constexpr (Disp8 == 0) {
-                target = base + signExtend<2>(fetchWord());
-            }
+            uint32_t disp = Disp8 == 0 ? signExtend<2>(fetchWord()) : static_cast<uint32_t>(Disp8);
+            uint32_t target = base + disp;
             push32(rs.pc);
             rs.pc = target;
             charge(18);
@@ -158,13 +156,6 @@ template <uint16_t Op> struct Chk {
             charge(10 + eaTime<M, 2>());
         }
     }
-};
-
-template <void (*F)()> struct Fixed {
-    template <uint16_t> struct Of {
-        static constexpr bool legal = true;
-        static void run() { F(); }
-    };
 };
 
 } // namespace

@@ -178,10 +178,7 @@ template <uint16_t Op> struct Tas {
     }
 };
 
-template <uint16_t> struct Nop {
-    static constexpr bool legal = true;
-    static void run() { charge(4); }
-};
+void nop() { charge(4); }
 
 } // namespace
 
@@ -195,7 +192,7 @@ void addMiscFamily(Handler* table) {
     addPattern<"010010001s000rrr", Ext>(table);
     addPattern<"1100xxx1ooooorrr", Exg>(table);
     addPattern<"0100101011mmmrrr", Tas>(table);
-    addPattern<"0100111001110001", Nop>(table);
+    addPattern<"0100111001110001", Fixed<nop>::Of>(table);
 }
 
 } // namespace varno::cpu

@@ -34,7 +34,6 @@ template <uint16_t Op> struct Move {
         if constexpr (Dst == kAn) {
             cpuState.a[DstReg] = signExtend<S>(value);
         } else {
-            // The 68000 sets the flags before the destination's extension words are read.
             setNZ<S>(value);
             rs.v = 0;
             rs.c = 0;

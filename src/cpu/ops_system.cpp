@@ -124,13 +124,6 @@ void resetInstruction() {
 // exception as its whole effect.
 void illegalInstructionWord() { illegalInstruction(); }
 
-template <void (*F)()> struct Fixed {
-    template <uint16_t> struct Of {
-        static constexpr bool legal = true;
-        static void run() { F(); }
-    };
-};
-
 } // namespace
 
 void addSystemFamily(Handler* table) {

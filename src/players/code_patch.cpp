@@ -1,7 +1,9 @@
 // The player-interface code-patch callback: replaces routines inside a player's
 // or module's code by calls of the player's own replacements.
+#include <algorithm>
 #include <vector>
 
+#include "amigaos/opcodes.h"
 #include "machine/amiga_machine.h"
 #include "players/deli_base.h"
 
@@ -9,8 +11,6 @@ namespace varno {
 
 namespace {
 
-constexpr uint16_t kOpNop = 0x4E71;
-constexpr uint16_t kOpJsrAbsLong = 0x4EB9;
 constexpr uint32_t kPatchArgCount = 5;
 constexpr uint32_t kPatchMode = 1;
 constexpr uint32_t kPatchEndMarker = 0xFFFFFFFE;  // -2

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "amigaos/library.h"
+#include "amigaos/opcodes.h"
 #include "cpu/cpu.h"
 #include "hardware/cia.h"
 #include "machine/amiga_machine.h"
@@ -14,10 +16,6 @@ namespace varno {
 
 namespace {
 
-constexpr uint16_t kOpJmpAbsLong = 0x4EF9;
-constexpr uint16_t kOpMoveWordImmAbsLong = 0x33FC;
-constexpr uint16_t kOpTstLongD0 = 0x4A80;
-constexpr uint16_t kOpRts = 0x4E75;
 constexpr uint32_t kMaxPathChars = kDeliBufferSize - 1;
 constexpr uint32_t kLoadFailed = 255;
 
@@ -34,7 +32,7 @@ int16_t offsetOfStub(uint32_t index) {
 
 CDeliBase::CDeliBase(AmigaMachine& machine, uint32_t previousEnd)
     : machine(&machine), memory(machine.lowMemory.get()) {
-    headerAddress = (previousEnd + 32) & 0x0FFFFFF0;
+    headerAddress = alignedStart(previousEnd);
     base = headerAddress + kDeliBaseOffset;
     directoryBuffer = headerAddress + kDeliDirectoryBuffer;
     fileBuffer = headerAddress + kDeliFileBuffer;
@@ -43,12 +41,6 @@ CDeliBase::CDeliBase(AmigaMachine& machine, uint32_t previousEnd)
     stubStart = trapAddress + 2;
     stubCursor = stubStart + kDeliStubCount * kDeliStubSize;
     initialise();
-}
-
-uint32_t CDeliBase::stubFor(int16_t offset) const {
-    const uint32_t index = offset > 0 ? uint32_t(offset - kDeliCallbacksFirst) / 4
-                                      : uint32_t(kCallbackCount + (-offset / 6) - 1);
-    return stubStart + index * kDeliStubSize;
 }
 
 void CDeliBase::initialise() {
@@ -74,15 +66,16 @@ void CDeliBase::initialise() {
     memory->writeLong(base + kDeliDirectory, directoryBuffer);
     memory->writeLong(base + kDeliFileName, fileBuffer);
     memory->writeLong(base + kDeliPath, pathBuffer);
-    for (uint32_t offset : {46u, 48u, 50u, 328u, 330u, 332u, 334u}) memory->writeWord(base + offset, 64);
+    for (uint32_t i = 0; i < 3; ++i) memory->writeWord(base + kDeliVolume + 2 * i, 64);  // full volume, centred
     memory->writeWord(base + kDeliTimer, kDefaultTimerLatch);
     memory->writeLong(base + kDeliZeroAreaPointer, base + kDeliZeroArea);
-    memory->writeWord(base + 326, 15);
+    memory->writeWord(base + kDeliVoices, 0x0F);  // all four voices on, at full volume
+    for (uint32_t i = 0; i < 4; ++i) memory->writeWord(base + kDeliVoiceVolumes + 2 * i, 64);
 
     // The player's timer Interrupt: node type interrupt, named, code filled in
     // when a player is started.
-    memory->writeByte(base + kDeliInterrupt + 8, 2);
-    memory->writeLong(base + kDeliInterrupt + 10, base + kDeliInterruptName);
+    memory->writeByte(base + kDeliInterrupt + kLibNodeType, kNodeTypeInterrupt);
+    memory->writeLong(base + kDeliInterrupt + kLibNodeName, base + kDeliInterruptName);
     memory->writeString(base + kDeliInterruptName, "VarnoTimer");
 }
 

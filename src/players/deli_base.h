@@ -22,12 +22,15 @@ constexpr uint32_t kDeliPath = 32;            // long: address of the path buffe
 constexpr uint32_t kDeliCheckData = 36;       // long: module data to check or play
 constexpr uint32_t kDeliCheckSize = 40;       // long: its size
 constexpr uint32_t kDeliSubsong = 44;         // word: current subsong
+constexpr uint32_t kDeliVolume = 46;          // word, then left and right balance: 64 each
 constexpr uint32_t kDeliTimer = 54;           // word: value the set-timer callback loads
 constexpr uint32_t kDeliCallbacksFirst = 56;  // longs 56 .. 124 and 128 .. 180: callback entries
 constexpr uint32_t kDeliCallbacksLast = 180;
 constexpr uint32_t kDeliZeroAreaPointer = 268; // long: B + 554
 constexpr uint32_t kDeliZeroArea = 554;        // 70 zero bytes
 constexpr uint32_t kDeliPatchArgs = 290;       // 6 longs: code-patch arguments
+constexpr uint32_t kDeliVoices = 326;          // word: enabled voices, bit n for channel n
+constexpr uint32_t kDeliVoiceVolumes = 328;    // 4 words: volume of each channel
 constexpr uint32_t kDeliInterrupt = 500;       // Interrupt structure for the player's timer
 constexpr uint32_t kDeliInterruptName = 522;   // "VarnoTimer"
 constexpr uint32_t kDeliAudioVectors = 538;    // 4 longs: Interrupt structures of audio channels 0-3
@@ -85,7 +88,6 @@ public:
     CpuContext* cpu = nullptr;
 
 private:
-    uint32_t stubFor(int16_t offset) const;
     void listData();
     void loadFile();
     void appendToPath(const char* text);

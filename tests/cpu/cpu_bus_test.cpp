@@ -2,6 +2,7 @@
 // run past a region's end, unmapped addresses, and the order of device accesses.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "test_machine.h"
@@ -185,6 +186,39 @@ TEST_F(BusTest, CodeRunsAcrossTwoFetchRegions) {
     EXPECT_EQ(cpuState.d[0], 5u);
     EXPECT_EQ(cpuState.d[1], 6u);
     EXPECT_EQ(cpuState.pc, 0x20000u);
+}
+
+} // namespace
+} // namespace varno::test
+
+namespace varno::test {
+namespace {
+
+// Regions whose size is odd: no access may reach past their last byte (the sanitizer
+// build watches the exact-size host buffers).
+TEST(OddRegionTest, AccessesNeverReadOrWritePastTheLastByte) {
+    TestMachine m;
+    std::vector<uint8_t> code(3, 0), data(3, 0x11);
+    uint16_t nop = 0x4E71;
+    std::memcpy(code.data(), &nop, 2);
+    FetchRegion fetch[3] = {{0x3000, 0x3002, reinterpret_cast<uintptr_t>(code.data()) - 0x3000},
+                            {0, 0x2FFF, reinterpret_cast<uintptr_t>(m.bytes())},
+                            {kListEnd, kListEnd, 0}};
+    BusRegion list[3] = {{0x10000, 0x10002, nullptr, nullptr, data.data()},
+                         {kListEnd, kListEnd, nullptr, nullptr, nullptr},
+                         {kListEnd, kListEnd, nullptr, nullptr, nullptr}};
+    MapSet maps{fetch, list, list, list, list};
+    cpuState.supervisor = cpuState.user = cpuState.current = maps;
+    m.code(0x2000, {0x2039, 0x0001, 0x0000,   // MOVE.L $10000,D0
+                    0x3239, 0x0001, 0x0002,   // MOVE.W $10002,D1
+                    0x23C0, 0x0001, 0x0000,   // MOVE.L D0,$10000
+                    0x33C0, 0x0001, 0x0002,   // MOVE.W D0,$10002
+                    0x4EF9, 0x0000, 0x3000}); // JMP $3000
+    m.start(0x2000, 0x2700);
+    EXPECT_EQ(cpu::execute(1000), RUN_FETCH_FAULT);
+    EXPECT_EQ(cpuState.d[1] & 0xFFFF, 0xFFFFu) << "a word straddling the end reads as unmapped";
+    EXPECT_EQ(cpuState.pc, 0x3002u) << "the NOP ran, the straddling word did not";
+    EXPECT_EQ(data[2], 0x11);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // between runs, STOP, and cycle accounting around them.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "test_machine.h"
 
 namespace varno::test {
@@ -28,6 +30,21 @@ TEST_F(InterruptTest, BudgetOfZeroOrOneRunsExactlyOneInstruction) {
         EXPECT_EQ(cpuState.pc, kCode + 2) << "budget " << budget;
         EXPECT_EQ(cpu::takeCycles(), 4u);
     }
+}
+
+TEST_F(InterruptTest, ExtremeBudgetsAreSafe) {
+    m.code(kCode, {0x7001, 0x4EF9, 0x00F8, 0x0000});  // MOVEQ #1,D0 ; JMP $F80000
+    m.start(kCode);
+    EXPECT_EQ(cpu::execute(INT32_MAX), RUN_BUDGET_SPENT);
+    EXPECT_EQ(cpuState.pc, 0xF80000u);
+    EXPECT_EQ(cpu::takeCycles(), 4u + 12u);
+    m.start(kCode);
+    EXPECT_EQ(cpu::execute(INT32_MIN), RUN_BUDGET_SPENT);
+    EXPECT_EQ(cpuState.pc, kCode + 2) << "a negative budget runs one instruction like 0";
+    EXPECT_EQ(cpu::takeCycles(), 4u);
+    cpuState.pendingInterrupts = PENDING_STOPPED;
+    cpu::execute(-5);
+    EXPECT_EQ(cpu::takeCycles(), 0u);
 }
 
 TEST_F(InterruptTest, RunOvershootsByAtMostOneInstruction) {
@@ -173,6 +190,8 @@ TEST_F(InterruptTest, HaltedRunReturnsHaltedAndCountsNothing) {
     cpuState.pendingInterrupts = PENDING_STOPPED;
     EXPECT_EQ(cpu::execute(500), RUN_HALTED);
     EXPECT_EQ(cpu::takeCycles(), 0u);
+    EXPECT_EQ(cpu::raiseInterrupt(7, -1), 0u);
+    EXPECT_EQ(cpu::execute(500), RUN_HALTED) << "only reset leaves the halted state";
 }
 
 TEST_F(InterruptTest, StopWithRequestPendingTakesItInTheSameRun) {

@@ -88,20 +88,24 @@ bool readTest(Reader& in, VectorTest& test) {
 bool readVectorFile(const std::string& path, std::vector<VectorTest>& tests, std::string& error) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        error = "cannot open " + path;
+        error = "cannot open the file";
         return false;
     }
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     Reader in(bytes);
     uint32_t count;
-    if (!in.expect(0x1A3F5D71) || !in.u32(count) || count > in.left() / 16) {
-        error = path + ": not a vector file";
+    if (!in.expect(0x1A3F5D71) || !in.u32(count)) {
+        error = "not a vector file";
+        return false;
+    }
+    if (count > in.left() / 16) {
+        error = "truncated: " + std::to_string(count) + " tests announced";
         return false;
     }
     tests.assign(count, {});
     for (uint32_t i = 0; i < count; ++i) {
         if (!readTest(in, tests[i])) {
-            error = path + ": test " + std::to_string(i + 1) + " is malformed";
+            error = "test " + std::to_string(i + 1) + " is malformed or truncated";
             return false;
         }
     }

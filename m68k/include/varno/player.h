@@ -36,6 +36,12 @@
         .macro  EPPLAYER_HEADER tags
         _VARNO_PLAYER_HEADER EPPLAYER, \tags
         .endm
+
+        /* Calls the DeliBase callback at the given offset (A5 = the base); uses A0. */
+        .macro  DTG_CALL offset
+        movea.l \offset(%a5),%a0
+        jsr     (%a0)
+        .endm
 #else
 /* From C, fields are read and written through the base that the assembly routine
    entered with A5 passes on: DTG_LONG(base, dtg_ChkData). Callbacks expect A5 =

@@ -59,14 +59,12 @@ subSongRange:
 | the audio channels.
 initPlayer:
         move.l  dtg_ChkData(%a5),module
-        movea.l dtg_AudioAlloc(%a5),%a0
-        jsr     (%a0)
+        DTG_CALL dtg_AudioAlloc
         moveq   #0,%d0
         rts
 
 endPlayer:
-        movea.l dtg_AudioFree(%a5),%a0
-        jsr     (%a0)
+        DTG_CALL dtg_AudioFree
         moveq   #0,%d0
         rts
 
@@ -99,8 +97,7 @@ interrupt:
         bne.s   1f
         move.w  #50,ticksLeft
         movea.l deliBase,%a5
-        movea.l dtg_SongEnd(%a5),%a0
-        jsr     (%a0)
+        DTG_CALL dtg_SongEnd
 1:      movem.l (%sp)+,%d1-%d7/%a0-%a6
         rts
 

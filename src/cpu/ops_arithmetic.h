@@ -1,4 +1,4 @@
-// Binary arithmetic.
+// Binary arithmetic, shared by the ADD, SUB and CMP family files.
 //   ADD/SUB <ea>,Dn      B/W/L; source any mode (An not for .B)
 //   ADD/SUB Dn,<ea>      B/W/L; destination memory alterable
 //   CMP <ea>,Dn          B/W/L; source any mode (An not for .B)
@@ -8,11 +8,13 @@
 //   ADDI/SUBI/CMPI #,<ea>  B/W/L; destination data alterable
 //   ADDQ/SUBQ #1-8,<ea>  B/W/L; destination alterable (An not for .B; An takes the whole long, no flags)
 //   NEG/NEGX <ea>        B/W/L; data alterable
+#pragma once
+
 #include "cpu/alu.h"
 #include "cpu/opcode_patterns.h"
 
-namespace varno::cpu {
-namespace {
+namespace varno::cpu::arithmetic {
+
 
 enum class Kind { Add, Sub, Cmp };
 
@@ -157,24 +159,4 @@ template <uint16_t Op> struct Negate {
     }
 };
 
-} // namespace
-
-void addArithmeticFamily(Handler* table) {
-    addPattern<"1101rrrooommmxxx", Arith>(table);
-    addPattern<"1001rrrooommmxxx", Arith>(table);
-    addPattern<"1011rrr0oommmxxx", Arith>(table);  // CMP
-    addPattern<"1011rrr011mmmxxx", Arith>(table);  // CMPA.W
-    addPattern<"1011rrr111mmmxxx", Arith>(table);  // CMPA.L
-    addPattern<"1101xxx1ss00mrrr", Extended>(table);
-    addPattern<"1001xxx1ss00mrrr", Extended>(table);
-    addPattern<"1011xxx1ss001yyy", Cmpm>(table);
-    addPattern<"00000110ssmmmrrr", Immediate>(table);
-    addPattern<"00000100ssmmmrrr", Immediate>(table);
-    addPattern<"00001100ssmmmrrr", Immediate>(table);
-    addPattern<"0101ddd0ssmmmrrr", Quick>(table);
-    addPattern<"0101ddd1ssmmmrrr", Quick>(table);
-    addPattern<"01000000ssmmmrrr", Negate>(table);
-    addPattern<"01000100ssmmmrrr", Negate>(table);
-}
-
-} // namespace varno::cpu
+} // namespace varno::cpu::arithmetic

@@ -1,4 +1,4 @@
-/* Every include file must also serve C: this file only has to compile. */
+/* Every include file must also serve C: this program only has to build. */
 #include <varno/player.h>
 #include <varno/exec.h>
 #include <varno/dos.h>
