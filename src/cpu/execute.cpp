@@ -188,7 +188,8 @@ uint32_t raiseInterrupt(int32_t level, int32_t vector) {
 }
 
 void serviceInterrupts() {
-    if (rs.running) return;
+    bool halted = (cpuState.pendingInterrupts & PENDING_STOPPED) && (cpuState.pc & 1);
+    if (rs.running || halted) return;
     rs.pc = cpuState.pc;
     setCCR(cpuState.sr);
     rs.remaining = -1;

@@ -28,25 +28,38 @@ uint32_t audioVector(const AmigaMachine& machine, int n) {
     return machine.lowMemory->readLong(machine.system->deliBase->base + kDeliAudioVectors + 4 * uint32_t(n));
 }
 
+// Server code that faulted when called directly, per channel. Its fault has
+// been shown once; it is not called again until the chips are reset, so that a
+// broken server cannot bring up the same message at every block start.
+uint32_t faultedServer[4] = {};
+
 // Runs or raises the server whose registers are already in the mailbox.
-void deliver(CpuContext* cpu, uint8_t priority) {
-    if (!cpu) return;
+// False when a direct call faulted.
+bool deliver(CpuContext* cpu, uint8_t priority) {
+    if (!cpu) return true;
     if (!cpu->busy) {
         // No emulated code runs: the server runs to completion now, as a
-        // subroutine. Its result is not needed; a fault has been reported.
+        // subroutine.
         cpuState.pc = cpu->chipIntCallStub;
         cpu->inInterruptCall = 1;
-        runRoutine(*cpu, nullptr, nullptr, kTickCycleLimit);
+        const uint32_t result = runRoutine(*cpu, nullptr, nullptr, kTickCycleLimit);
         cpu->inInterruptCall = 0;
-    } else if (!cpu->inInterruptCall) {
+        return result == RUN_BUDGET_SPENT;
+    }
+    if (!cpu->inInterruptCall) {
         // Emulated code runs: the processor takes the interrupt after the
         // current instruction, through vector 28 to chipIntStub.
         cpu::raiseInterrupt(priority == kNmiPriority ? 7 : 5, kAudioVector);
     }
     // Otherwise a server is running as a subroutine: the request waits in intreq.
+    return true;
 }
 
 } // namespace
+
+void forgetFaultedServers() {
+    for (uint32_t& code : faultedServer) code = 0;
+}
 
 void dispatchAudioInterrupts(CustomChips& chips) {
     AmigaMachine* machine = chips.owner;
@@ -59,12 +72,12 @@ void dispatchAudioInterrupts(CustomChips& chips) {
             // there is nothing to deliver (calling address 0 would only crash).
             const uint32_t code = vector ? main->readLong(vector + IS_CODE) : 0;
             MemoryRegion* low = machine->lowMemory.get();
-            if (code && low) {
+            if (code && low && code != faultedServer[n]) {
                 const uint8_t priority = main->readByte(vector + LN_PRI);
                 low->writeLong(kMailboxData, main->readLong(vector + IS_DATA));
                 low->writeLong(kMailboxCode, code);
                 low->writeLong(kMailboxBits, uint32_t(chips.intena & chips.intreq));
-                deliver(machine->cpu.get(), priority);
+                if (!deliver(machine->cpu.get(), priority)) faultedServer[n] = code;
             }
         }
         // Read after the delivery: a server that acknowledged its request cleared it.

@@ -14,6 +14,7 @@ void resetCustomChips(CustomChips& chips) {
     chips.vhposCounter = 0;
     chips.vposCounter = 0;
     for (PaulaChannel& channel : chips.paulaChannels) resetPaulaChannel(channel);
+    forgetFaultedServers();
 }
 
 namespace {

@@ -66,4 +66,8 @@ void writeAdkcon(CustomChips& chips, uint16_t value);
 // channel's audio vector slot, and notes which stay pending.
 void dispatchAudioInterrupts(CustomChips& chips);
 
+// A server that faulted when called is skipped from then on (its fault was
+// shown once); a reset of the chips forgets them.
+void forgetFaultedServers();
+
 } // namespace varno

@@ -192,6 +192,9 @@ TEST_F(InterruptTest, HaltedRunReturnsHaltedAndCountsNothing) {
     EXPECT_EQ(cpu::takeCycles(), 0u);
     EXPECT_EQ(cpu::raiseInterrupt(7, -1), 0u);
     EXPECT_EQ(cpu::execute(500), RUN_HALTED) << "only reset leaves the halted state";
+    cpu::serviceInterrupts();
+    EXPECT_EQ(cpuState.pc, kCode + 1);
+    EXPECT_EQ(cpuState.pendingInterrupts, PENDING_STOPPED | 1 << 7);
 }
 
 TEST_F(InterruptTest, StopWithRequestPendingTakesItInTheSameRun) {

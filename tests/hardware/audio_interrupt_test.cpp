@@ -132,6 +132,28 @@ TEST_F(AudioInterrupts, ServerThatNeverAcknowledgesSilencesTheChannel) {
     EXPECT_EQ(calls(counter), 2u);
 }
 
+TEST_F(AudioInterrupts, FaultingServerIsReportedOnceThenSkipped) {
+    const uint32_t counter = installServer(0, {0x4AFC}); // counts, then ILLEGAL
+    writeIntena(chips(), 0xC080);
+    writeIntreq(chips(), 0x8080);
+    EXPECT_EQ(calls(counter), 1u);
+    EXPECT_EQ(errors.size(), 1u);
+    EXPECT_EQ(m().cpu->inInterruptCall, 0);
+    for (int i = 0; i < 5; ++i) {
+        writeIntreq(chips(), 0x0080);
+        writeIntreq(chips(), 0x8080);
+    }
+    EXPECT_EQ(calls(counter), 1u);
+    EXPECT_EQ(errors.size(), 1u);
+    EXPECT_EQ(chips().paulaChannels[0].intPending, 0x0080u); // as with no server at all
+    // A reset before the next module forgets the fault.
+    resetCustomChips(chips());
+    writeIntena(chips(), 0xC080);
+    writeIntreq(chips(), 0x8080);
+    EXPECT_EQ(calls(counter), 2u);
+    EXPECT_EQ(errors.size(), 2u);
+}
+
 TEST_F(AudioInterrupts, CpuInterruptDuringARun) {
     const uint32_t counter = installServer(0, acknowledge(0x0080));
     writeIntena(chips(), 0xC080);

@@ -1,0 +1,70 @@
+// Rendering allocates nothing: every buffer of the audio path exists before the
+// first tick. Counted with a replacement of the global allocation functions.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "audio/render.h"
+#include "hardware/custom_chips.h"
+#include "machine/machine_fixture.h"
+#include "machine/settings.h"
+
+namespace {
+bool counting = false;
+int allocations = 0;
+} // namespace
+
+void* operator new(std::size_t size) {
+    if (counting) ++allocations;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace varno {
+namespace {
+
+class NoAllocation : public test::MachineTest {};
+
+TEST_F(NoAllocation, RenderingTicksAllocatesNothing) {
+    PluginSettings saved = pluginSettings;
+    pluginSettings.default_playtime = 0;
+    // A tick routine runs every tick and all four channels play; channel 1's
+    // period changes between calls, so Sinc meets new block lengths.
+    const uint32_t counter = main().allocate(4);
+    m().timerCode = placeCode({0x5291, 0x4E75}); // addq.l #1,(a1); rts
+    m().timerData = counter;
+    CustomChips& chips = *m().customChips;
+    for (int c = 0; c < 4; ++c) {
+        PaulaChannel& ch = chips.paulaChannels[c];
+        ch.location = 0x30000;
+        writeAudLen(ch, 1000);
+        writeAudPer(ch, uint16_t(214 + 40 * c));
+        writeAudVol(ch, 64);
+    }
+    for (uint32_t a = 0x30000; a < 0x30000 + 2000; a += 2) main().writeWord(a, uint16_t(a * 40503u));
+    writeDmacon(chips, 0x820F);
+    runTick(m(), 0);
+    runTick(m(), 1);
+    std::vector<float> out(300000);
+    for (int setting = 0; setting < 4; ++setting) {
+        pluginSettings.interpolation = setting & 1;
+        pluginSettings.surround = setting >> 1;
+        counting = true;
+        allocations = 0;
+        for (int call = 0; call < 50; ++call) {
+            writeAudPer(chips.paulaChannels[1], uint16_t(200 + setting * 50 + call)); // new block lengths
+            ASSERT_EQ(render(m(), out.data(), 1000 + 97 * call), 1000 + 97 * call);
+        }
+        ASSERT_EQ(render(m(), out.data(), 300000), 300000);
+        counting = false;
+        EXPECT_EQ(allocations, 0) << "interpolation " << (setting & 1) << " surround " << (setting >> 1);
+    }
+    pluginSettings = saved;
+}
+
+} // namespace
+} // namespace varno
