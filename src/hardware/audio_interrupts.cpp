@@ -74,9 +74,9 @@ void dispatchAudioInterrupts(CustomChips& chips) {
             MemoryRegion* low = machine->lowMemory.get();
             if (code && low && code != faultedServer[n]) {
                 const uint8_t priority = main->readByte(vector + LN_PRI);
-                low->writeLong(kMailboxData, main->readLong(vector + IS_DATA));
-                low->writeLong(kMailboxCode, code);
-                low->writeLong(kMailboxBits, uint32_t(chips.intena & chips.intreq));
+                low->writeLong(kChipIntSlots, main->readLong(vector + IS_DATA));
+                low->writeLong(kChipIntSlots + 4, code);
+                low->writeLong(kChipIntSlots + 8, uint32_t(chips.intena & chips.intreq));
                 if (!deliver(machine->cpu.get(), priority)) faultedServer[n] = code;
             }
         }

@@ -23,11 +23,6 @@ constexpr uint16_t INTF_SETCLR = 0x8000;
 constexpr uint16_t INTF_INTEN = 0x4000;
 constexpr uint16_t INTF_AUD0 = 0x0080; // channel n is INTF_AUD0 << n
 
-// The interrupt mailbox in low memory read by the interrupt stubs.
-constexpr uint32_t kMailboxData = 0x150;  // is_Data
-constexpr uint32_t kMailboxCode = 0x154;  // is_Code
-constexpr uint32_t kMailboxBits = 0x158;  // intena & intreq
-
 struct CustomChips {
     DeviceRegion header;
     uint16_t intena = 0x4000;

@@ -16,6 +16,10 @@ bool counting = false;
 int allocations = 0;
 } // namespace
 
+// GCC pairs `new T` with the built-in allocator and, once inlined, warns about the
+// free() below, although new and delete are replaced together here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t size) {
     if (counting) ++allocations;
     if (void* p = std::malloc(size ? size : 1)) return p;
@@ -23,6 +27,7 @@ void* operator new(std::size_t size) {
 }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
 
 namespace varno {
 namespace {

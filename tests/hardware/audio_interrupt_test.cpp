@@ -60,7 +60,7 @@ TEST_F(AudioInterrupts, DirectCallWhenNoCodeRuns) {
     EXPECT_EQ(calls(counter), 1u);           // ran before the write returned
     EXPECT_EQ(chips().intreq & 0x0080, 0);   // and acknowledged
     EXPECT_EQ(chips().paulaChannels[0].intPending, 0u);
-    EXPECT_EQ(low().readLong(kMailboxBits), 0x0080u);  // intena & intreq at delivery
+    EXPECT_EQ(low().readLong(0x158), 0x0080u);  // intena & intreq at delivery
     EXPECT_EQ(m().cpu->inInterruptCall, 0);
     EXPECT_EQ(m().cpu->busy, 0);
     EXPECT_TRUE(errors.empty());
