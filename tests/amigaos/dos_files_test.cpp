@@ -35,7 +35,7 @@ TEST_F(DosFiles, SmallHostHandlesReachPlayersUnchanged) {
 TEST_F(DosFiles, WideHostHandlesAreNeverTruncated) {
     if (kWideHandle == 0) GTEST_SKIP() << "host handles are 32 bits wide here";
     host.firstHandle = kWideHandle;
-    host.handleStep = 0x100000000ull;  // the same low 32 bits for every handle
+    host.handleStep = uintptr_t(0x100000000ull);  // the same low 32 bits for every handle
     const uint32_t song = open("song.smp");
     const uint32_t other = open("other.smp");
     EXPECT_NE(song, 0u);
