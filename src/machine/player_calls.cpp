@@ -165,7 +165,8 @@ int32_t detectPlayer(AmigaMachine& m, const char* path, uint32_t fileSize, const
     int32_t found = -1;
     MemoryRegion& main = *m.mainMemory;
     main.cursor = main.markCursor;
-    if (placeFile(m, data, dataSize < kCheckBufferSize ? dataSize : kCheckBufferSize, kPlaceCheckData) != 0) {
+    const uint32_t placed = !data ? 0 : dataSize < kCheckBufferSize ? dataSize : kCheckBufferSize;
+    if (placeFile(m, data, placed, kPlaceCheckData) != 0) {
         low.writeLong(base + kDeliCheckSize, fileSize);
         splitPath(m, path);
         found = detectLoadedPlayer(m);

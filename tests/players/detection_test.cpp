@@ -125,6 +125,7 @@ TEST_F(DetectionTest, ModuleOfNoBytesIsCheckedSafely) {
     writeArchive(std::vector<PlayerImage>{withChecks({-1, 1, 1})});
     ensureCatalogue(m());
     EXPECT_EQ(identifyModule(m(), "empty.mod", nullptr, 0, 0), -1);
+    EXPECT_EQ(identifyModule(m(), "null.mod", nullptr, 4096, 4096), -1) << "no data, whatever its size";
     const uint8_t none[1] = {};
     EXPECT_EQ(identifyModule(m(), "", none, 0, 0), -1);
 }
