@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "amigaos/hunk_loader.h"
+#include "amigaos/system.h"
 #include "machine/amiga_machine.h"
 #include "machine/frame_driver.h"
 #include "machine/player_calls.h"
@@ -111,6 +112,8 @@ bool checkModule(AmigaMachine& m, const char* path, const uint8_t* data, uint32_
 }
 
 bool openModule(AmigaMachine& m, const char* path, const uint8_t* data, uint32_t size) {
+    // A module opened without the previous one being closed leaves no host files open either.
+    m.system->dos->closeOpenFiles();
     m.reset();
     PlayerArchive& archive = *ensureCatalogue(m);
     MemoryRegion& main = *m.mainMemory;
@@ -130,6 +133,7 @@ bool openModule(AmigaMachine& m, const char* path, const uint8_t* data, uint32_t
 void closeModule(AmigaMachine& m) {
     endPlayer(m);
     forgetPlayer(m);
+    m.system->dos->closeOpenFiles();
 }
 
 } // namespace varno

@@ -86,11 +86,11 @@ void probeNextSong(AmigaMachine& m, SlavePlayer& p) {
 }
 
 struct SavedModuleState {
-    char directory[512];
-    char fileName[512];
-    char path[512];
-    char dosCurrent[512];
-    char dosSaved[512];
+    char directory[sizeof AmigaMachine::moduleDirectory];
+    char fileName[sizeof AmigaMachine::moduleFileName];
+    char path[sizeof AmigaMachine::modulePath];
+    char dosCurrent[sizeof CDosLibrary::currentDirectory];
+    char dosSaved[sizeof CDosLibrary::savedDirectory];
     uint32_t checkData;
     uint32_t checkSize;
 };
@@ -150,12 +150,12 @@ int32_t detectPlayer(AmigaMachine& m, const char* path, uint32_t fileSize, const
     // A file check may come while a module plays: what the open module's player
     // relies on (its paths, its data, its index) is put back afterwards.
     SavedModuleState saved;
-    std::memcpy(saved.directory, m.moduleDirectory, 512);
-    std::memcpy(saved.fileName, m.moduleFileName, 512);
-    std::memcpy(saved.path, m.modulePath, 512);
+    std::memcpy(saved.directory, m.moduleDirectory, sizeof saved.directory);
+    std::memcpy(saved.fileName, m.moduleFileName, sizeof saved.fileName);
+    std::memcpy(saved.path, m.modulePath, sizeof saved.path);
     CDosLibrary& dos = *m.system->dos;
-    std::memcpy(saved.dosCurrent, dos.currentDirectory, 512);
-    std::memcpy(saved.dosSaved, dos.savedDirectory, 512);
+    std::memcpy(saved.dosCurrent, dos.currentDirectory, sizeof saved.dosCurrent);
+    std::memcpy(saved.dosSaved, dos.savedDirectory, sizeof saved.dosSaved);
     MemoryRegion& low = *m.lowMemory;
     const uint32_t base = deliBase(m);
     saved.checkData = low.readLong(base + kDeliCheckData);
@@ -172,11 +172,11 @@ int32_t detectPlayer(AmigaMachine& m, const char* path, uint32_t fileSize, const
         found = detectLoadedPlayer(m);
     }
 
-    std::memcpy(m.moduleDirectory, saved.directory, 512);
-    std::memcpy(m.moduleFileName, saved.fileName, 512);
-    std::memcpy(m.modulePath, saved.path, 512);
-    std::memcpy(dos.currentDirectory, saved.dosCurrent, 512);
-    std::memcpy(dos.savedDirectory, saved.dosSaved, 512);
+    std::memcpy(m.moduleDirectory, saved.directory, sizeof saved.directory);
+    std::memcpy(m.moduleFileName, saved.fileName, sizeof saved.fileName);
+    std::memcpy(m.modulePath, saved.path, sizeof saved.path);
+    std::memcpy(dos.currentDirectory, saved.dosCurrent, sizeof saved.dosCurrent);
+    std::memcpy(dos.savedDirectory, saved.dosSaved, sizeof saved.dosSaved);
     copyPathsToDeliBase(m);
     low.writeLong(base + kDeliCheckData, saved.checkData);
     low.writeLong(base + kDeliCheckSize, saved.checkSize);

@@ -2,6 +2,8 @@
 // file checks made while a module plays.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -151,6 +153,35 @@ TEST_F(ModuleSessionTest, FileChecksLeaveThePlayingModuleAlone) {
     EXPECT_EQ(main().markCursor, mark);
     EXPECT_GE(main().cursor, mark) << "checks work above the open module";
     EXPECT_EQ(main().readLong(module), 0x534F4E47u) << "the module's data is untouched";
+}
+
+TEST_F(ModuleSessionTest, HostFilesThePlayerLeftOpenAreClosedWithTheModule) {
+    const std::string companion = (folder / "companion.bin").string();
+    std::ofstream(companion, std::ios::binary) << "samples";
+    // InitPlayer opens the companion file through dos.library and keeps it:
+    // movea.l 4(a5),a6 ; move.l #name,d1 ; move.l #1005,d2 ; jsr -30(a6) ; moveq #0,d0 ; rts
+    CountingPlayer player;
+    const uint32_t name = player.image.text(companion);
+    const uint32_t initPlayer = player.image.words({0x2C6D, 0x0004, 0x223C});
+    player.image.address(name);
+    player.image.words({0x243C, 0x0000, 0x03ED, 0x4EAE, 0xFFE2, 0x7000, 0x4E75});
+    player.image.tag(0x80004463, initPlayer);
+    installPlayers({player.image});
+    PortableHost& host = PortableHost::instance();
+
+    ASSERT_TRUE(openModule(m(), "a.song", kSong.data(), uint32_t(kSong.size())));
+    EXPECT_EQ(host.openFileCount(), 1u) << "the player holds its file";
+    closeModule(m());
+    EXPECT_EQ(host.openFileCount(), 0u);
+
+    // Opening the next module without a close lets go of the files as well.
+    ASSERT_TRUE(openModule(m(), "a.song", kSong.data(), uint32_t(kSong.size())));
+    EXPECT_EQ(host.openFileCount(), 1u);
+    ASSERT_TRUE(openModule(m(), "b.song", kSong.data(), uint32_t(kSong.size())));
+    EXPECT_EQ(host.openFileCount(), 1u) << "only the new module's file";
+    closeModule(m());
+    EXPECT_EQ(host.openFileCount(), 0u);
+    EXPECT_TRUE(errors.empty());
 }
 
 } // namespace
