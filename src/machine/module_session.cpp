@@ -39,6 +39,8 @@ void forgetPlayer(AmigaMachine& m) {
     m.playerIndex = kNoPlayer;
     m.timerCode = m.timerData = m.timerSource = 0;
     m.subsongCount = 0;
+    // Subsong requests that arrive now find nothing to start.
+    std::memset(m.subsongValid, 0, sizeof m.subsongValid);
 }
 
 // Loads the module, finds its player and sets it up.

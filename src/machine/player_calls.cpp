@@ -34,10 +34,6 @@ bool callDt(SlavePlayer& p, int tag, uint32_t* d0 = nullptr, uint32_t* d1 = null
     return callEntry(p, dtTagNames[tag], p.dtTags[tag], d0, d1) == RUN_BUDGET_SPENT;
 }
 
-void copyTextFrom(const MemoryRegion& memory, uint32_t address, char* out, size_t maxChars) {
-    memory.readString(address, out, maxChars);
-}
-
 void readModuleInfo(AmigaMachine& m, SlavePlayer& p) {
     const MemoryRegion& main = *m.mainMemory;
     const uint32_t list = moduleInfoList(p);
@@ -200,7 +196,7 @@ bool initPlayer(AmigaMachine& m, const char* path) {
     MemoryRegion& main = *m.mainMemory;
     main.markCursor = main.cursor;
 
-    if (p->dtTags[DTP_ModuleName]) copyTextFrom(main, p->dtTags[DTP_ModuleName], m.songTitle, sizeof m.songTitle - 1);
+    if (p->dtTags[DTP_ModuleName]) main.readString(p->dtTags[DTP_ModuleName], m.songTitle, sizeof m.songTitle - 1);
     std::memcpy(m.formatName, p->formatTag, sizeof m.formatName);
     m.formatName[sizeof m.formatName - 1] = 0;
     readModuleInfo(m, *p);

@@ -111,6 +111,16 @@ TEST_F(SubsongTest, StartClearsTheSongStateAndReportsAKnownLength) {
     EXPECT_EQ(cpuState.pendingInterrupts & 0x08, 0) << "requests of the previous song are dropped";
 }
 
+TEST_F(SubsongTest, NothingStartsOnceTheModuleIsClosed) {
+    open(0, 2);
+    closeModule(m());
+    startSubsong(m(), 1, false);
+    startSubsong(m(), -1, false);
+    EXPECT_EQ(m().currentSubsong, 0u);
+    EXPECT_EQ(subsongWord(), 0u);
+    EXPECT_EQ(m().timerCode, 0u);
+}
+
 TEST_F(SubsongTest, RestartIfEnded) {
     struct Case {
         const char* what;
