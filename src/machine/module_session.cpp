@@ -10,13 +10,14 @@
 #include "machine/player_calls.h"
 #include "players/player_archive.h"
 #include "players/slave_player.h"
+#include "players/tag_names.h"
 
 namespace varno {
 
 namespace {
 
-constexpr uint32_t kCustomPlayerTag = 0x80004455;
-constexpr uint32_t kFlagsTag = 0x80004474;
+constexpr uint32_t kCustomPlayerTag = kDtTagBase + DTP_CustomPlayer;
+constexpr uint32_t kFlagsTag = kDtTagBase + DTP_Flags;
 
 uint32_t bigEndianLong(const uint8_t* p) {
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
