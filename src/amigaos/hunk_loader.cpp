@@ -177,6 +177,9 @@ private:
 uint32_t loadExecutable(MemoryRegion& memory, const uint8_t* file, size_t size) {
     if (!file) return 0;
     const uint32_t saved = memory.cursor;
+    // Segment lists are BCPL pointers (address / 4): the link fields must lie on
+    // long boundaries, and every block is a whole number of longs after the first.
+    memory.cursor = (memory.cursor + 3) & ~3u;
     const uint32_t result = Loader(memory, file, size).run();
     if (result == 0) memory.cursor = saved;
     return result;

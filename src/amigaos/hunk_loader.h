@@ -24,7 +24,8 @@ constexpr uint32_t HUNK_HEADER = 0x3F3;
 constexpr uint32_t kSegmentHeader = 12;
 constexpr uint32_t kSegmentLink = 8;
 
-// Loads the executable in file[0 .. size) at memory's cursor. Returns the
+// Loads the executable at memory's cursor, rounded up to a long boundary so that
+// the segment list can be given as a BCPL pointer. Returns the
 // address of the first block's link field (its code starts 4 bytes later), or
 // 0 when the file is not a loadable executable: wrong magic, resident-library
 // names, truncated or inconsistent hunks, relocations outside their hunks, or

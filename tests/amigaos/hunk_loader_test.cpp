@@ -38,6 +38,18 @@ TEST_F(LoaderTest, OneCodeHunkMakesOneBlock) {
     EXPECT_EQ(mem.cursor, kBase + 20);
 }
 
+TEST_F(LoaderTest, SegmentsStartOnALongBoundarySoTheirBcplPointerIsExact) {
+    mem.cursor = kBase + 6;  // left so by an odd-sized module placed before
+    const uint32_t seg = load(hunkFile({0x3F3, 0, 2, 0, 1, 1, 1, 0x3E9, 1, 0x4E754E75, 0x3EB, 1, 0x3F2}));
+    ASSERT_EQ(seg, kBase + 8 + 8);
+    EXPECT_EQ(seg % 4, 0u);
+    EXPECT_EQ(mem.readLong(seg) * 4, kBase + 8 + 16 + 8) << "link to the second block, a long boundary too";
+    EXPECT_EQ(mem.cursor, kBase + 8 + 16 + 16);
+    mem.cursor = kBase + 6;
+    EXPECT_EQ(load(hunkFile({0x3F3, 1})), 0u);
+    EXPECT_EQ(mem.cursor, kBase + 6) << "a failed load leaves the cursor where it was";
+}
+
 TEST_F(LoaderTest, RelocationAddsTheTargetHunksAddress) {
     const uint32_t seg =
         load(hunkFile({0x3F3, 0, 1, 0, 0, 2, 0x3E9, 2, 0x4EF90000, 0x00000004, 0x3EC, 1, 0, 4, 0, 0x3F2}));
