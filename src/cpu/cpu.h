@@ -86,7 +86,8 @@ uint32_t init();
 // 0 success; 1 refused (run active, no supervisor fetch list, nothing at address 0);
 // RUN_HALTED when the initial PC is odd.
 uint32_t reset();
-// Runs at least one instruction unless stopped/faulted; see RUN_* for results.
+// Runs at least one instruction unless stopped/faulted; see RUN_* for results. A negative
+// budget counts as 0; a call from inside a run (a bus handler) is refused with RUN_HALTED.
 uint32_t execute(int32_t budget);
 // level 1-7; vector 0-255, -1 autovector (24 + level), -2 spurious (24).
 // 0 requested, 1 already requested, 2 bad argument.

@@ -6,10 +6,6 @@ namespace varno::cpu {
 
 Handler opcodeTable[65536];
 
-} // namespace varno::cpu
-
-namespace varno::cpu {
-
 uint32_t init() {
     for (uint32_t op = 0; op < 65536; ++op) {
         if ((op & 0xF000) == 0xA000) opcodeTable[op] = lineA;

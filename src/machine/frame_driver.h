@@ -9,6 +9,16 @@ namespace varno {
 
 struct AmigaMachine;
 
+// Starts a subsong: -1 restarts the current one, n starts firstSubsong + n.
+// Unless fresh (the first start after opening), the previous sound is stopped
+// first. A subsong that does not exist is ignored: the current one plays on.
+void startSubsong(AmigaMachine& machine, int32_t subsong, bool fresh);
+
+// For the host's loop requests: clears the song-end signal; a song that ended
+// in silence (or is in a silent stretch) starts again. True when the song was
+// still running and was left alone.
+bool restartIfEnded(AmigaMachine& machine);
+
 // Runs the player's tick routine once (when there is one) and lets the
 // processor take a pending interrupt. False when the routine faulted.
 bool playerTick(AmigaMachine& machine);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "machine/host.h"
 #include "players/slave_player.h"
 
 namespace varno {
@@ -22,6 +23,7 @@ struct PlayerArchive {
 
     std::unique_ptr<SlavePlayer> items[kMaxItems];  // 0: a custom module's own player
     char archivePath[512] = {};
+    HostFile archiveHandle = nullptr;  // open only while the catalogue loads
     uint32_t count = 1;
     AmigaMachine* machine = nullptr;
     ListDataEntry listData[kMaxListData] = {};
@@ -39,5 +41,19 @@ constexpr uint32_t kPlaceBoth = 3;
 // Returns the emulated address, or 0 when the data does not fit (nothing is
 // written or recorded then). List-data entries beyond the 32nd are not recorded.
 uint32_t placeFile(AmigaMachine& machine, const uint8_t* data, uint32_t size, uint32_t kind);
+
+// Creates machine.players for <pluginDirectory>xmp-varno.dat and loads it at
+// mainMemory's cursor. When the archive cannot be opened or listed the user is
+// told (this happens once: the empty catalogue stays).
+PlayerArchive& createPlayerArchive(AmigaMachine& machine, const char* pluginDirectory);
+
+// Loads every Amiga executable of the archive as a player, in the order the
+// host lists them, and marks the end of the players in mainMemory. False (after
+// the message) when the archive cannot be read.
+bool loadCatalogue(PlayerArchive& archive);
+
+constexpr const char* kArchiveName = "xmp-varno.dat";
+constexpr const char* kNoPlayersMessage =
+    "No slave players found (either xmp-varno.dat is missing or the ZIP plugin is not installed).";
 
 } // namespace varno

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 namespace varno {
 
@@ -22,6 +23,46 @@ struct SlavePlayer {
     char formatTitle[32] = {};
     char formatTag[8] = {};
     uint8_t channels = 4;
+
+    SlavePlayer() = default;
+    ~SlavePlayer();
+    SlavePlayer(const SlavePlayer&) = delete;
+    SlavePlayer& operator=(const SlavePlayer&) = delete;
 };
+
+// Player kinds, from its header and tags.
+constexpr uint32_t kPlayerNoHeader = 0;
+constexpr uint32_t kPlayerDeliTracker = 1;
+constexpr uint32_t kPlayerEagle = 2;
+constexpr uint32_t kPlayerNotePlayer = 3;
+constexpr uint32_t kPlayerAmplifier = 4;
+constexpr uint32_t kPlayerCustom = 5;
+
+// Module-information tag whose text names the format by its file-name prefix
+// ("mod.", or ".mod" at the end).
+constexpr uint32_t kModuleInfoPrefix = 0x80004D5F;
+constexpr uint32_t kModuleInfoTitle = 0x80004D49;
+
+// Builds the record for the executable the loader placed at loadedAddress (its
+// code starts 4 bytes later): reads the header and tag list, runs the player's
+// GetModuleInfo and Config, hands it the player-interface base, and names its
+// format. A file without a player header still gives a record, of kind 0.
+std::unique_ptr<SlavePlayer> createSlavePlayer(AmigaMachine& machine, const char* fileName, uint32_t loadedAddress);
+
+// The routine that recognises modules: EaglePlayer Check3, else Check2, else
+// Check1; 0 when the player has none.
+uint32_t checkRoutine(const SlavePlayer& player);
+const char* checkRoutineName(const SlavePlayer& player);
+
+// Short format name from a module-information prefix text: "mod.x" and ".mod"
+// both give "MOD". False (and out untouched) for a text without a dot.
+bool formatFromPrefix(const char* text, char (&out)[8]);
+
+// The player's module-information tag list: what its GetModuleInfo returns in
+// A0, else the long its NewModuleInfo names. 0 when it has none.
+uint32_t moduleInfoList(SlavePlayer& player);
+
+// Reads a word of emulated RAM wherever it lies (low or main memory); 0 outside.
+uint16_t readRamWord(const AmigaMachine& machine, uint32_t address);
 
 } // namespace varno

@@ -156,6 +156,17 @@ TEST_F(InterruptTest, ServiceInterruptsDoesNothingDuringARun) {
     EXPECT_EQ(cpuState.pendingInterrupts, 1 << 2);
 }
 
+TEST_F(InterruptTest, NestedRunFromABusHandlerIsRefused) {
+    m.code(kCode, {0x33C0, 0x00DF, 0xF000, NOP});  // MOVE.W D0,$DFF000
+    m.start(kCode);
+    uint32_t nested = 0;
+    TestMachine::onAccess = [&](const Access&) { nested = cpu::execute(100); };
+    cpu::execute(1);
+    EXPECT_EQ(nested, RUN_HALTED);
+    EXPECT_EQ(cpuState.pc, kCode + 6);
+    EXPECT_EQ(cpu::takeCycles(), 16u);
+}
+
 TEST_F(InterruptTest, ReadCyclesInsideFirstInstructionCountsOnlyEarlierWork) {
     m.code(kCode, {NOP, 0x3039, 0x00DF, 0xF000});  // NOP ; MOVE.W $DFF000,D0
     m.start(kCode, 0x2700);

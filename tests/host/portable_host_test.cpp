@@ -19,7 +19,8 @@ namespace fs = std::filesystem;
 class PortableHostTest : public testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::path(VARNO_BINARY_DIR) / "test-host";
+        // A folder per test: ctest runs the tests of this fixture in parallel processes.
+        dir = fs::path(VARNO_BINARY_DIR) / "test-host" / testing::UnitTest::GetInstance()->current_test_info()->name();
         fs::remove_all(dir);
         fs::create_directories(dir / "Mods");
         writeFile(dir / "Mods" / "Song.MOD", "0123456789");

@@ -1,0 +1,139 @@
+// Opening and closing modules, and recognising them for the host.
+#include "machine/module_session.h"
+
+#include <cstring>
+
+#include "amigaos/hunk_loader.h"
+#include "amigaos/system.h"
+#include "machine/amiga_machine.h"
+#include "machine/frame_driver.h"
+#include "machine/player_calls.h"
+#include "players/player_archive.h"
+#include "players/slave_player.h"
+
+namespace varno {
+
+namespace {
+
+constexpr uint32_t kCustomPlayerTag = 0x80004455;
+constexpr uint32_t kFlagsTag = 0x80004474;
+
+uint32_t bigEndianLong(const uint8_t* p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+}
+
+// Reads of a file that may be cut short anywhere; every read past the end fails.
+struct FileReader {
+    const uint8_t* data;
+    uint32_t size;
+    bool read(uint64_t offset, uint32_t& value) const {
+        if (offset + 4 > size) return false;
+        value = bigEndianLong(data + offset);
+        return true;
+    }
+};
+
+// After a close or a failed open nothing may be left to play.
+void forgetPlayer(AmigaMachine& m) {
+    if (m.players) m.players->items[0].reset();
+    m.playerIndex = kNoPlayer;
+    m.timerCode = m.timerData = m.timerSource = 0;
+    m.subsongCount = 0;
+}
+
+// Loads the module, finds its player and sets it up.
+bool startPlayer(AmigaMachine& m, PlayerArchive& archive, const char* path, const uint8_t* data, uint32_t size) {
+    if (isCustomModule(data, size)) {
+        const uint32_t loaded = loadExecutable(*m.mainMemory, data, size);
+        if (loaded == 0) return false;
+        archive.items[0] = createSlavePlayer(m, path, loaded);
+        m.playerIndex = 0;
+    } else {
+        const uint32_t address = placeFile(m, data, size, kPlaceBoth);
+        if (address == 0) return false;
+        m.moduleAddress = address;
+        m.moduleSize = size;
+        splitPath(m, path);
+        if (detectLoadedPlayer(m) < 0) return false;
+    }
+    return initPlayer(m, path);
+}
+
+} // namespace
+
+PlayerArchive* ensureCatalogue(AmigaMachine& m) {
+    if (!m.players) createPlayerArchive(m, m.pluginDirectory);
+    return m.players.get();
+}
+
+bool isCustomModule(const uint8_t* data, uint32_t size) {
+    if (!data) return false;
+    const FileReader file{data, size};
+    uint32_t word = 0;
+    if (!file.read(0, word) || word != HUNK_HEADER) return false;
+    uint32_t sizes = 0;
+    if (!file.read(8, sizes)) return false;
+    uint64_t at = 20 + 4 * uint64_t(sizes);
+
+    // Find the first code hunk.
+    for (;;) {
+        uint32_t type = 0;
+        if (!file.read(at, type)) return false;
+        type &= 0x3FFFFFFF;
+        if (type == HUNK_CODE) break;
+        if (type == HUNK_END) return false;
+        uint32_t length = 0;
+        if (!file.read(at + 4, length)) return false;
+        at += 8 + 4 * uint64_t(length);
+    }
+    uint32_t codeLength = 0;
+    if (!file.read(at + 4, codeLength)) return false;
+    const uint64_t code = at + 8;
+    if (code + 16 > size || std::memcmp(data + code + 4, "DELIRIUM", 8) != 0) return false;
+
+    uint32_t tagOffset = 0;
+    if (!file.read(code + 12, tagOffset)) return false;
+    for (uint64_t tag = code + tagOffset;; tag += 8) {
+        uint32_t id = 0, value = 0;
+        if (!file.read(tag, id) || id == 0 || !file.read(tag + 4, value)) return false;
+        if (id == kCustomPlayerTag) return true;
+        if (id == kFlagsTag && (value & 1)) return true;
+    }
+}
+
+int32_t identifyModule(AmigaMachine& m, const char* path, const uint8_t* data, uint32_t dataSize, uint32_t fileSize) {
+    ensureCatalogue(m);
+    if (isCustomModule(data, dataSize)) return 0;
+    return detectPlayer(m, path, fileSize, data, dataSize);
+}
+
+bool checkModule(AmigaMachine& m, const char* path, const uint8_t* data, uint32_t dataSize, uint32_t fileSize) {
+    return identifyModule(m, path, data, dataSize, fileSize) >= 0;
+}
+
+bool openModule(AmigaMachine& m, const char* path, const uint8_t* data, uint32_t size) {
+    // A module opened without the previous one being closed leaves no host files open either.
+    m.system->dos->closeOpenFiles();
+    m.reset();
+    PlayerArchive& archive = *ensureCatalogue(m);
+    MemoryRegion& main = *m.mainMemory;
+    main.markCursor = main.resetCursor;
+    forgetPlayer(m);
+    if (data && startPlayer(m, archive, path, data, size)) {
+        startSubsong(m, 0, true);
+        return true;
+    }
+    // Nothing of the failed module stays: not its player, nor its memory.
+    forgetPlayer(m);
+    main.cursor = main.markCursor = main.resetCursor;
+    archive.listCount = 0;
+    return false;
+}
+
+void closeModule(AmigaMachine& m) {
+    endPlayer(m);
+    forgetPlayer(m);
+    m.system->dos->closeOpenFiles();
+}
+
+} // namespace varno

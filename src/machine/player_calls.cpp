@@ -1,0 +1,296 @@
+// The wrappers that run a player's entry points and turn their results into
+// the machine's state.
+#include "machine/player_calls.h"
+
+#include <cstring>
+
+#include "amigaos/system.h"
+#include "cpu/cpu.h"
+#include "cpu/cpu_context.h"
+#include "hardware/cia.h"
+#include "hardware/custom_chips.h"
+#include "machine/amiga_machine.h"
+#include "machine/run_routine.h"
+#include "players/deli_base.h"
+#include "players/player_archive.h"
+#include "players/slave_player.h"
+#include "players/tag_names.h"
+
+namespace varno {
+
+namespace {
+
+constexpr uint32_t kMaxSubsong = uint32_t(kMaxSubsongs) - 1;
+// The Interrupt structure's code and data pointers (is_Code, is_Data).
+constexpr uint32_t kInterruptCode = 18;
+constexpr uint32_t kInterruptData = 14;
+
+uint32_t deliBase(const AmigaMachine& m) { return m.system->deliBase->base; }
+
+// Runs a DeliTracker entry point when the player has it. True when it ran and
+// returned normally; d0 then holds its result.
+bool callDt(SlavePlayer& p, int tag, uint32_t* d0 = nullptr, uint32_t* d1 = nullptr) {
+    if (p.dtTags[tag] == 0) return false;
+    return callEntry(p, dtTagNames[tag], p.dtTags[tag], d0, d1) == RUN_BUDGET_SPENT;
+}
+
+void copyTextFrom(const MemoryRegion& memory, uint32_t address, char* out, size_t maxChars) {
+    memory.readString(address, out, maxChars);
+}
+
+void readModuleInfo(AmigaMachine& m, SlavePlayer& p) {
+    const MemoryRegion& main = *m.mainMemory;
+    const uint32_t list = moduleInfoList(p);
+    if (list == 0 || !main.contains(list, 8)) return;
+    for (uint32_t a = list; main.contains(a, 8); a += 8) {
+        const uint32_t tag = main.readLong(a);
+        if (tag == 0) break;
+        const uint32_t value = main.readLong(a + 4);
+        if (tag == kModuleInfoPrefix) {
+            char text[8];
+            main.readString(value, text, 7);
+            formatFromPrefix(text, m.formatName);
+        } else if (tag == kModuleInfoTitle) {
+            main.readString(value, m.songTitle, sizeof m.songTitle - 1);
+        }
+    }
+}
+
+void markRange(AmigaMachine& m, uint32_t first, uint32_t last) {
+    if (first > kMaxSubsong) first = kMaxSubsong;
+    if (last > kMaxSubsong) last = kMaxSubsong;
+    // A range that runs backwards is taken as its first subsong alone.
+    if (last < first) last = first;
+    m.firstSubsong = m.currentSubsong = first;
+    m.lastSubsong = last;
+    m.subsongCount = last - first + 1;
+    for (uint32_t s = first; s <= last; ++s) m.subsongValid[s] = 1;
+}
+
+// NextSong steps the subsong word; probing stops when it no longer changes.
+// A player that counts past 63 or goes round in a circle stops the probe after
+// 64 steps; the subsongs seen until then are kept.
+void probeNextSong(AmigaMachine& m, SlavePlayer& p) {
+    MemoryRegion& low = *m.lowMemory;
+    const uint32_t word = deliBase(m) + kDeliSubsong;
+    low.writeWord(word, 0);
+    uint32_t highest = 0;
+    for (int step = 0; step < kMaxSubsongs; ++step) {
+        const uint16_t before = low.readWord(word);
+        callDt(p, DTP_NextSong);
+        const uint16_t after = low.readWord(word);
+        if (after == before || after > kMaxSubsong) break;
+        if (after > highest) highest = after;
+    }
+    markRange(m, 0, highest);
+}
+
+struct SavedModuleState {
+    char directory[sizeof AmigaMachine::moduleDirectory];
+    char fileName[sizeof AmigaMachine::moduleFileName];
+    char path[sizeof AmigaMachine::modulePath];
+    char dosCurrent[sizeof CDosLibrary::currentDirectory];
+    char dosSaved[sizeof CDosLibrary::savedDirectory];
+    uint32_t checkData;
+    uint32_t checkSize;
+};
+
+void copyPathsToDeliBase(AmigaMachine& m) {
+    MemoryRegion& low = *m.lowMemory;
+    const uint32_t base = deliBase(m);
+    low.writeString(low.readLong(base + kDeliFileName), m.moduleFileName);
+    low.writeString(low.readLong(base + kDeliDirectory), m.moduleDirectory);
+    low.writeString(low.readLong(base + kDeliPath), m.modulePath);
+}
+
+} // namespace
+
+void splitPath(AmigaMachine& m, const char* path) {
+    std::memset(m.moduleDirectory, 0, sizeof m.moduleDirectory);
+    std::memset(m.moduleFileName, 0, sizeof m.moduleFileName);
+    std::memset(m.modulePath, 0, sizeof m.modulePath);
+    if (!path) path = "";
+    size_t split = 0;
+    for (size_t i = 0; path[i]; ++i)
+        if (path[i] == '\\' || path[i] == '/' || path[i] == '|') split = i + 1;
+    const size_t length = std::strlen(path);
+    const size_t keep = sizeof m.modulePath - 1;
+    std::memcpy(m.modulePath, path, length < keep ? length : keep);
+    std::memcpy(m.moduleDirectory, path, split < keep ? split : keep);
+    const size_t nameLength = length - split;
+    std::memcpy(m.moduleFileName, path + split, nameLength < keep ? nameLength : keep);
+    if (CDosLibrary* dos = m.system->dos.get()) {
+        std::memset(dos->currentDirectory, 0, sizeof dos->currentDirectory);
+        std::memset(dos->savedDirectory, 0, sizeof dos->savedDirectory);
+    }
+    copyPathsToDeliBase(m);
+}
+
+int32_t detectLoadedPlayer(AmigaMachine& m) {
+    m.playerIndex = kNoPlayer;
+    PlayerArchive* archive = m.players.get();
+    if (!archive) return -1;
+    for (uint32_t i = 1; i < archive->count; ++i) {
+        SlavePlayer* p = archive->player(i);
+        if (!p) continue;
+        const uint32_t check = checkRoutine(*p);
+        if (check == 0) continue;
+        uint32_t d0 = ~0u;
+        // A check that faulted or never returned has not recognised anything.
+        if (callEntry(*p, checkRoutineName(*p), check, &d0, nullptr) != RUN_BUDGET_SPENT) continue;
+        if (d0 == 0) {
+            m.playerIndex = uint16_t(i);
+            return int32_t(i);
+        }
+    }
+    return -1;
+}
+
+int32_t detectPlayer(AmigaMachine& m, const char* path, uint32_t fileSize, const uint8_t* data, uint32_t dataSize) {
+    // A file check may come while a module plays: what the open module's player
+    // relies on (its paths, its data, its index) is put back afterwards.
+    SavedModuleState saved;
+    std::memcpy(saved.directory, m.moduleDirectory, sizeof saved.directory);
+    std::memcpy(saved.fileName, m.moduleFileName, sizeof saved.fileName);
+    std::memcpy(saved.path, m.modulePath, sizeof saved.path);
+    CDosLibrary& dos = *m.system->dos;
+    std::memcpy(saved.dosCurrent, dos.currentDirectory, sizeof saved.dosCurrent);
+    std::memcpy(saved.dosSaved, dos.savedDirectory, sizeof saved.dosSaved);
+    MemoryRegion& low = *m.lowMemory;
+    const uint32_t base = deliBase(m);
+    saved.checkData = low.readLong(base + kDeliCheckData);
+    saved.checkSize = low.readLong(base + kDeliCheckSize);
+    const uint16_t playerIndex = m.playerIndex;
+
+    int32_t found = -1;
+    MemoryRegion& main = *m.mainMemory;
+    main.cursor = main.markCursor;
+    const uint32_t placed = !data ? 0 : dataSize < kCheckBufferSize ? dataSize : kCheckBufferSize;
+    if (placeFile(m, data, placed, kPlaceCheckData) != 0) {
+        low.writeLong(base + kDeliCheckSize, fileSize);
+        splitPath(m, path);
+        found = detectLoadedPlayer(m);
+    }
+
+    std::memcpy(m.moduleDirectory, saved.directory, sizeof saved.directory);
+    std::memcpy(m.moduleFileName, saved.fileName, sizeof saved.fileName);
+    std::memcpy(m.modulePath, saved.path, sizeof saved.path);
+    std::memcpy(dos.currentDirectory, saved.dosCurrent, sizeof saved.dosCurrent);
+    std::memcpy(dos.savedDirectory, saved.dosSaved, sizeof saved.dosSaved);
+    copyPathsToDeliBase(m);
+    low.writeLong(base + kDeliCheckData, saved.checkData);
+    low.writeLong(base + kDeliCheckSize, saved.checkSize);
+    m.playerIndex = playerIndex;
+    return found;
+}
+
+bool initPlayer(AmigaMachine& m, const char* path) {
+    SlavePlayer* p = m.currentPlayer();
+    if (!p) return false;
+    splitPath(m, path);
+    std::memset(m.songTitle, 0, sizeof m.songTitle);
+
+    callDt(*p, DTP_Process);
+    uint32_t d0 = 0;
+    if (p->dtTags[DTP_ExtLoad] && (!callDt(*p, DTP_ExtLoad, &d0) || d0 != 0)) return false;
+    if (p->dtTags[DTP_InitPlayer] && (!callDt(*p, DTP_InitPlayer, &d0) || d0 != 0)) return false;
+
+    setVoices(m);
+    readSubsongRange(m);
+    MemoryRegion& main = *m.mainMemory;
+    main.markCursor = main.cursor;
+
+    if (p->dtTags[DTP_ModuleName]) copyTextFrom(main, p->dtTags[DTP_ModuleName], m.songTitle, sizeof m.songTitle - 1);
+    std::memcpy(m.formatName, p->formatTag, sizeof m.formatName);
+    m.formatName[sizeof m.formatName - 1] = 0;
+    readModuleInfo(m, *p);
+    return true;
+}
+
+void setVoices(AmigaMachine& m) {
+    SlavePlayer* p = m.currentPlayer();
+    if (!p) return;
+    if (p->epTags[EP_Voices]) {
+        cpuState.d[0] = 15;  // all four channels on
+        callEntry(*p, epTagNames[EP_Voices], p->epTags[EP_Voices], nullptr, nullptr);
+    }
+    callDt(*p, DTP_Volume);
+    callDt(*p, DTP_Balance);
+}
+
+void readSubsongRange(AmigaMachine& m) {
+    std::memset(m.subsongValid, 0, sizeof m.subsongValid);
+    for (float& seconds : m.subsongSeconds) seconds = 0;
+    m.firstSubsong = m.lastSubsong = m.subsongCount = 0;
+    SlavePlayer* p = m.currentPlayer();
+
+    uint32_t d0 = 0, d1 = 0;
+    if (p && p->dtTags[DTP_SubSongRange]) {
+        callDt(*p, DTP_SubSongRange, &d0, &d1);
+        markRange(m, d0, d1 & 0xFF);
+    } else if (p && p->dtTags[DTP_NewSubSongRange]) {
+        const uint32_t table = p->dtTags[DTP_NewSubSongRange];
+        markRange(m, readRamWord(m, table + 2), readRamWord(m, table + 4));
+    } else if (p && p->dtTags[DTP_NextSong]) {
+        probeNextSong(m, *p);
+    } else {
+        m.subsongValid[0] = 1;
+        m.subsongCount = 1;
+    }
+    m.totalSeconds = 0;
+}
+
+void startInterrupt(AmigaMachine& m) {
+    SlavePlayer* p = m.currentPlayer();
+    if (!p) return;
+    if (p->dtTags[DTP_StartInt]) {
+        callDt(*p, DTP_StartInt);
+        writeDmacon(*m.customChips, 0x800F);
+    } else if (p->dtTags[DTP_Interrupt]) {
+        const uint32_t interrupt = deliBase(m) + kDeliInterrupt;
+        m.lowMemory->writeLong(interrupt + kInterruptCode, p->dtTags[DTP_Interrupt]);
+        m.system->ciab->timerAInterrupt = interrupt;
+        m.ciaB->CRA |= 0x01;
+        m.ciaB->ICR |= 0x01;
+    }
+}
+
+void chooseTickSource(AmigaMachine& m) {
+    m.timerCode = m.timerData = m.timerSource = 0;
+    struct Timer {
+        const CiaChip* cia;
+        const CCiaResource* resource;
+        bool timerA;
+        uint32_t source;
+    };
+    const Timer timers[] = {
+        {m.ciaB.get(), m.system->ciab.get(), true, 3},
+        {m.ciaB.get(), m.system->ciab.get(), false, 4},
+        {m.ciaA.get(), m.system->ciaa.get(), true, 1},
+        {m.ciaA.get(), m.system->ciaa.get(), false, 2},
+    };
+    for (const Timer& t : timers) {
+        const uint8_t control = t.timerA ? t.cia->CRA : t.cia->CRB;
+        const uint8_t maskBit = t.timerA ? 0x01 : 0x02;
+        if (!(control & 0x01) || !(t.cia->ICR & maskBit)) continue;
+        const uint32_t interrupt = t.timerA ? t.resource->timerAInterrupt : t.resource->timerBInterrupt;
+        const auto pointer = [&](uint32_t offset) {
+            const uint32_t v = m.lowMemory->readLong(interrupt + offset);
+            return v != 0 ? v : m.mainMemory->readLong(interrupt + offset);
+        };
+        m.timerCode = pointer(kInterruptCode);
+        m.timerData = pointer(kInterruptData);
+        m.timerSource = t.source;
+        return;
+    }
+}
+
+void endPlayer(AmigaMachine& m) {
+    SlavePlayer* p = m.currentPlayer();
+    if (!p) return;
+    callDt(*p, DTP_StopInt);
+    callDt(*p, DTP_EndSound);
+    callDt(*p, DTP_EndPlayer);
+}
+
+} // namespace varno

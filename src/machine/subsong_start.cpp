@@ -1,0 +1,95 @@
+// Starting and restarting subsongs: stopping the previous sound, the player's
+// InitSound and interrupt, the tick length, and the first two ticks.
+#include <algorithm>
+
+#include "amigaos/system.h"
+#include "audio/render.h"
+#include "cpu/cpu.h"
+#include "hardware/cia.h"
+#include "machine/amiga_machine.h"
+#include "machine/frame_driver.h"
+#include "machine/player_calls.h"
+#include "machine/run_routine.h"
+#include "players/deli_base.h"
+#include "players/slave_player.h"
+#include "players/tag_names.h"
+
+namespace varno {
+
+namespace {
+
+void callIfPresent(SlavePlayer* p, int tag) {
+    if (p && p->dtTags[tag]) callEntry(*p, dtTagNames[tag], p->dtTags[tag], nullptr, nullptr);
+}
+
+void clearSampleBuffers(AmigaMachine& m) {
+    for (auto& buffer : m.surroundDelay) std::fill_n(buffer.get(), kSurroundDelayFloats, 0.0f);
+    std::fill_n(m.mixBuffer.get(), kMixFloats, 0.0f);
+    for (auto& half : m.outputBuffers) std::fill_n(half.get(), kOutputHalfFloats, 0.0f);
+    for (auto& buffer : m.resampledBuffers) std::fill_n(buffer.get(), kResampledFloats, 0.0f);
+    for (auto& channel : m.channelBuffers)
+        for (auto& slot : channel) std::fill_n(slot.get(), kChannelBufferFloats, 0.0f);
+}
+
+void reportLength(const AmigaMachine& m, float seconds) {
+    if (m.host && m.host->inputFunctions && m.host->inputFunctions->setLength)
+        m.host->inputFunctions->setLength(seconds, 0);
+}
+
+} // namespace
+
+void startSubsong(AmigaMachine& m, int32_t subsong, bool fresh) {
+    const int64_t s = subsong == -1 ? int64_t(m.currentSubsong) : int64_t(subsong) + m.firstSubsong;
+    if (s < 0 || s >= kMaxSubsongs || !m.subsongValid[s]) return;
+
+    cpuState.pendingInterrupts = 0;
+    std::fill(std::begin(cpuState.interruptVectors), std::end(cpuState.interruptVectors), uint8_t(0));
+    SlavePlayer* p = m.currentPlayer();
+    if (!fresh) {
+        callIfPresent(p, DTP_StopInt);
+        callIfPresent(p, DTP_EndSound);
+    }
+    clearSampleBuffers(m);
+
+    m.updateFrameSamples();
+    m.currentSubsong = uint32_t(s);
+    MemoryRegion& low = *m.lowMemory;
+    const uint32_t base = m.system->deliBase->base;
+    low.writeWord(base + kDeliSubsong, uint16_t(s));
+
+    callIfPresent(p, DTP_InitSound);
+    startInterrupt(m);
+    chooseTickSource(m);
+    if (p && p->dtTags[DTP_Interrupt]) {
+        const uint16_t timer = low.readWord(base + kDeliTimer);
+        m.ciaB->TALO = uint8_t(timer);
+        m.ciaB->TAHI = uint8_t(timer >> 8);
+    }
+    m.updateTickLength();
+
+    m.elapsedSeconds = 0;
+    m.outputFill[0] = m.outputFill[1] = 0;
+    m.songEndSignalled = m.silenceEnded = m.soundHeard = 0;
+    m.silentSamples = 0;
+    clearTickFault();
+    reportLength(m, m.subsongSeconds[s]);
+
+    for (auto& counts : m.channelCounts) std::fill(std::begin(counts), std::end(counts), 0);
+    runTick(m, 0);
+    runTick(m, 1);
+}
+
+bool restartIfEnded(AmigaMachine& m) {
+    m.songEndSignalled = 0;
+    bool running = true;
+    if (m.silenceEnded || m.silentSamples != 0) {
+        startSubsong(m, -1, false);
+        running = false;
+    }
+    m.silenceEnded = 0;
+    m.elapsedSeconds = 0;
+    m.silentSamples = 0;
+    return running;
+}
+
+} // namespace varno

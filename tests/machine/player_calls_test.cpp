@@ -1,0 +1,282 @@
+// The player calls made when a module is opened: subsong ranges, the tick
+// source, the path texts, set-up failures and the module information.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "amigaos/system.h"
+#include "hardware/cia.h"
+#include "hardware/custom_chips.h"
+#include "machine/module_session.h"
+#include "machine/player_calls.h"
+#include "players/deli_base.h"
+#include "players/player_fixture.h"
+
+namespace varno::test {
+namespace {
+
+constexpr uint32_t kCheck1 = 0x8000445B;
+constexpr uint32_t kSubSongRange = 0x80004462;
+constexpr uint32_t kNewSubSongRange = 0x80004472;
+constexpr uint32_t kNextSong = 0x8000446F;
+constexpr uint32_t kInterrupt = 0x8000445E;
+constexpr uint32_t kStartInt = 0x80004467;
+constexpr uint32_t kInitPlayer = 0x80004463;
+constexpr uint32_t kExtLoad = 0x8000445D;
+constexpr uint32_t kModuleName = 0x80004483;
+constexpr uint32_t kGetModuleInfo = 0x80004550;
+constexpr uint32_t kPlayerName = 0x80004459;
+
+const uint8_t kModule[] = {'S', 'O', 'N', 'G', 0, 1, 2, 3, 4, 5};
+
+PlayerImage accepting() {
+    PlayerImage image;
+    image.tag(kCheck1, image.returning(0));
+    return image;
+}
+
+using PlayerCallsTest = PlayerTest;
+
+struct RangeCase {
+    const char* what;
+    std::function<void(PlayerImage&)> build;
+    uint32_t first, last, count;
+};
+
+// moveq #d0,d0 ; move.l #d1,d1 ; rts
+uint32_t subSongRange(PlayerImage& image, int8_t d0, uint32_t d1) {
+    return image.words({uint16_t(0x7000 | uint8_t(d0)), 0x223C, uint16_t(d1 >> 16), uint16_t(d1), 0x4E75});
+}
+// Steps the subsong word at 44(a5) up to limit: cmpi.w #limit,44(a5) ; beq.s 1f ;
+// addq.w #1,44(a5) ; 1: rts
+uint32_t nextSongUpTo(PlayerImage& image, uint16_t limit) {
+    return image.words({0x0C6D, limit, 0x002C, 0x6704, 0x526D, 0x002C, 0x4E75});
+}
+
+TEST_F(PlayerCallsTest, SubsongRanges) {
+    const RangeCase cases[] = {
+        {"SubSongRange 1, 0x105", [](PlayerImage& i) { i.tag(kSubSongRange, subSongRange(i, 1, 0x105)); }, 1, 5, 5},
+        {"only the low byte of D1, capped at 63", [](PlayerImage& i) { i.tag(kSubSongRange, subSongRange(i, 2, 0x12FF)); }, 2, 63, 62},
+        {"last below first: the first alone", [](PlayerImage& i) { i.tag(kSubSongRange, subSongRange(i, 5, 2)); }, 5, 5, 1},
+        {"first above 63", [](PlayerImage& i) { i.tag(kSubSongRange, subSongRange(i, 70, 80)); }, 63, 63, 1},
+        {"NewSubSongRange table",
+         [](PlayerImage& i) { i.tag(kNewSubSongRange, i.words({3, 2, 4})); }, 2, 4, 3},
+        {"NewSubSongRange reversed",
+         [](PlayerImage& i) { i.tag(kNewSubSongRange, i.words({0, 4, 1})); }, 4, 4, 1},
+        {"SubSongRange before NewSubSongRange",
+         [](PlayerImage& i) {
+             i.tag(kNewSubSongRange, i.words({0, 7, 9}));
+             i.tag(kSubSongRange, subSongRange(i, 0, 1));
+         }, 0, 1, 2},
+        {"NextSong that never moves", [](PlayerImage& i) { i.tag(kNextSong, i.rts()); }, 0, 0, 1},
+        {"NextSong up to 3", [](PlayerImage& i) { i.tag(kNextSong, nextSongUpTo(i, 3)); }, 0, 3, 4},
+        {"NextSong that never stops", [](PlayerImage& i) { i.tag(kNextSong, i.words({0x526D, 0x002C, 0x4E75})); }, 0, 63, 64},
+        {"no subsong information", [](PlayerImage&) {}, 0, 0, 1},
+    };
+    for (const RangeCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        PlayerImage image = accepting();
+        c.build(image);
+        installPlayers({image});
+        ASSERT_TRUE(openModule(m(), "song.mod", kModule, sizeof kModule));
+        EXPECT_EQ(m().firstSubsong, c.first);
+        EXPECT_EQ(m().lastSubsong, c.last);
+        EXPECT_EQ(m().subsongCount, c.count);
+        EXPECT_EQ(m().currentSubsong, c.first) << "the first subsong plays";
+        for (uint32_t s = 0; s < uint32_t(kMaxSubsongs); ++s)
+            EXPECT_EQ(m().subsongValid[s], s >= c.first && s <= c.last) << s;
+        EXPECT_EQ(m().totalSeconds, 0.0f);
+        closeModule(m());
+    }
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(PlayerCallsTest, SplitPathAtTheLastSeparator) {
+    struct Case {
+        const char* path;
+        const char* directory;
+        const char* fileName;
+    };
+    const Case cases[] = {
+        {"song.mod", "", "song.mod"},
+        {"C:\\Music\\song.mod", "C:\\Music\\", "song.mod"},
+        {"/home/x/song.mod", "/home/x/", "song.mod"},
+        {"C:\\a/b\\c/d.mod", "C:\\a/b\\c/", "d.mod"},
+        {"/mods/pack.zip|inner/song.mod", "/mods/pack.zip|inner/", "song.mod"},
+        {"/mods/pack.zip|song.mod", "/mods/pack.zip|", "song.mod"},
+        {"dir/", "dir/", ""},
+        {"", "", ""},
+    };
+    const CDeliBase& deli = *m().system->deliBase;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        std::strcpy(m().system->dos->currentDirectory, "stale/");
+        splitPath(m(), c.path);
+        EXPECT_STREQ(m().modulePath, c.path);
+        EXPECT_STREQ(m().moduleDirectory, c.directory);
+        EXPECT_STREQ(m().moduleFileName, c.fileName);
+        EXPECT_STREQ(m().system->dos->currentDirectory, "");
+        char text[512];
+        low().readString(low().readLong(deli.base + kDeliDirectory), text, 511);
+        EXPECT_STREQ(text, c.directory);
+        low().readString(low().readLong(deli.base + kDeliFileName), text, 511);
+        EXPECT_STREQ(text, c.fileName);
+        low().readString(low().readLong(deli.base + kDeliPath), text, 511);
+        EXPECT_STREQ(text, c.path);
+    }
+}
+
+TEST_F(PlayerCallsTest, SetUpFailureFailsTheOpen) {
+    struct Case {
+        const char* what;
+        uint32_t tag;
+        int8_t result;
+        bool opens;
+    };
+    const Case cases[] = {
+        {"InitPlayer fails", kInitPlayer, 1, false},
+        {"ExtLoad fails", kExtLoad, -1, false},
+        {"InitPlayer succeeds", kInitPlayer, 0, true},
+        {"ExtLoad succeeds", kExtLoad, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PlayerImage image = accepting();
+        image.tag(c.tag, image.returning(c.result));
+        image.tag(kInterrupt, image.rts());
+        installPlayers({image});
+        EXPECT_EQ(openModule(m(), "song.mod", kModule, sizeof kModule), c.opens);
+        if (!c.opens) {
+            EXPECT_EQ(m().currentPlayer(), nullptr) << "nothing plays after a failed open";
+            EXPECT_EQ(m().timerCode, 0u);
+        } else {
+            EXPECT_EQ(m().playerIndex, 1u);
+            EXPECT_NE(m().timerCode, 0u);
+        }
+        closeModule(m());
+    }
+}
+
+TEST_F(PlayerCallsTest, SongTitleAndFormatNameFromTheModuleInformation) {
+    struct Case {
+        const char* prefix;
+        const char* formatName;
+    };
+    const Case cases[] = {
+        {"mdat.song", "MDAT"},
+        {".thx", "THX"},
+        {"nodot", "TAG"},  // the player's own short name stays
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.prefix);
+        PlayerImage image = accepting();
+        const uint32_t prefix = image.text(c.prefix);
+        const uint32_t title = image.text("Title From Info");
+        const uint32_t list = image.longWord(kModuleInfoTitle);
+        image.address(title);
+        image.longWord(kModuleInfoPrefix);
+        image.address(prefix);
+        image.longWord(0);
+        image.longWord(0);
+        image.tag(kModuleName, image.text("Module Name"));
+        image.tag(kPlayerName, image.text("Some Player"));
+        image.tag(kGetModuleInfo, image.loadingA0(list));
+        installPlayers({image});
+        // The player's short name as loaded: the prefix at load time gives it,
+        // so overwrite it to see what the module information changes.
+        std::strcpy(m().players->player(1)->formatTag, "TAG");
+        ASSERT_TRUE(openModule(m(), "song.mod", kModule, sizeof kModule));
+        EXPECT_STREQ(m().songTitle, "Title From Info");
+        EXPECT_STREQ(m().formatName, c.formatName);
+        closeModule(m());
+    }
+}
+
+TEST_F(PlayerCallsTest, ModuleNameGivesTheTitleWithoutModuleInformation) {
+    PlayerImage image = accepting();
+    image.tag(kModuleName, image.text(std::string(80, 't')));
+    installPlayers({image});
+    ASSERT_TRUE(openModule(m(), "song.mod", kModule, sizeof kModule));
+    EXPECT_EQ(std::string(m().songTitle), std::string(63, 't'));
+}
+
+struct TimerCase {
+    const char* what;
+    uint8_t ciaACra, ciaACrb, ciaAIcr, ciaBCra, ciaBCrb, ciaBIcr;
+    uint32_t source;
+};
+
+TEST_F(PlayerCallsTest, TickSourceIsTheFirstRunningTimer) {
+    const TimerCase cases[] = {
+        {"no timer runs", 0, 0, 0, 0, 0, 0, 0},
+        {"all four run: CIA-B A first", 1, 1, 3, 1, 1, 3, 3},
+        {"CIA-B B before CIA-A", 1, 1, 3, 0, 1, 2, 4},
+        {"CIA-A A before CIA-A B", 1, 1, 3, 0, 0, 0, 1},
+        {"CIA-A B alone", 0, 1, 2, 0, 0, 0, 2},
+        {"started without its mask bit", 1, 0, 2, 1, 0, 2, 0},
+        {"mask bit without start", 0, 0, 3, 0, 0, 3, 0},
+        {"other control bits do not start a timer", 0x08, 0x10, 3, 0xFE, 0, 1, 0},
+    };
+    // One Interrupt structure per timer, each with its own code and data.
+    uint32_t interrupts[4];
+    for (uint32_t t = 0; t < 4; ++t) {
+        interrupts[t] = main().allocate(22);
+        main().writeLong(interrupts[t] + 14, 0x1000 + t);  // is_Data
+        main().writeLong(interrupts[t] + 18, 0x2000 + t);  // is_Code
+    }
+    CCiaResource& ciaa = *m().system->ciaa;
+    CCiaResource& ciab = *m().system->ciab;
+    ciaa.timerAInterrupt = interrupts[0];
+    ciaa.timerBInterrupt = interrupts[1];
+    ciab.timerAInterrupt = interrupts[2];
+    ciab.timerBInterrupt = interrupts[3];
+    for (const TimerCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        CiaChip& a = *m().ciaA;
+        CiaChip& b = *m().ciaB;
+        a.CRA = c.ciaACra, a.CRB = c.ciaACrb, a.ICR = c.ciaAIcr;
+        b.CRA = c.ciaBCra, b.CRB = c.ciaBCrb, b.ICR = c.ciaBIcr;
+        m().timerCode = m().timerData = m().timerSource = 99;
+        chooseTickSource(m());
+        EXPECT_EQ(m().timerSource, c.source);
+        const uint32_t t = c.source == 0 ? 0 : c.source - 1;  // sources 1-4 are the structures 0-3
+        EXPECT_EQ(m().timerCode, c.source ? 0x2000 + t : 0u);
+        EXPECT_EQ(m().timerData, c.source ? 0x1000 + t : 0u);
+    }
+}
+
+TEST_F(PlayerCallsTest, InterruptRoutineRunsOnCiaBTimerA) {
+    PlayerImage image = accepting();
+    const uint32_t interrupt = image.rts();
+    image.tag(kInterrupt, interrupt);
+    // InitSound: move.w #7094,54(a5) ; rts — a 100 Hz tick.
+    image.tag(0x80004465, image.words({0x3B7C, 7094, 0x0036, 0x4E75}));
+    installPlayers({image});
+    ASSERT_TRUE(openModule(m(), "song.mod", kModule, sizeof kModule));
+    const uint32_t base = m().system->deliBase->base;
+    const uint32_t code = m().currentPlayer()->entry + interrupt;
+    EXPECT_EQ(low().readLong(base + kDeliInterrupt + 18), code);
+    EXPECT_EQ(m().system->ciab->timerAInterrupt, base + kDeliInterrupt);
+    EXPECT_EQ(m().timerSource, 3u);
+    EXPECT_EQ(m().timerCode, code);
+    EXPECT_EQ(m().ciaB->TALO, 7094 & 0xFF);
+    EXPECT_EQ(m().ciaB->TAHI, 7094 >> 8);
+    // 7094 CIA ticks at 709378.9 Hz are 10.0 ms: 480 samples at 48 kHz.
+    EXPECT_NEAR(m().tickSeconds, 0.0100003, 1e-6);
+    EXPECT_EQ(m().samplesPerTick, 480);
+}
+
+TEST_F(PlayerCallsTest, StartIntSwitchesOnTheAudioChannels) {
+    PlayerImage image = accepting();
+    image.tag(kStartInt, image.rts());
+    installPlayers({image});
+    ASSERT_TRUE(openModule(m(), "song.mod", kModule, sizeof kModule));
+    EXPECT_EQ(m().customChips->dmacon & 0x000F, 0x000F);
+    EXPECT_EQ(m().timerSource, 0u) << "no timer runs: the player keeps its own time";
+    EXPECT_EQ(m().timerCode, 0u);
+}
+
+} // namespace
+} // namespace varno::test
