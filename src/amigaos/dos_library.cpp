@@ -21,7 +21,7 @@ uint32_t d1() { return cpuState.d[1]; }
 uint32_t d2() { return cpuState.d[2]; }
 uint32_t d3() { return cpuState.d[3]; }
 
-// AmigaDOS's failure value for Seek (and the value of OFFSET_BEGINNING).
+// AmigaDOS's failure value for Seek.
 constexpr uint32_t kDosError = 0xFFFFFFFF;
 
 constexpr int32_t kOffsetBeginning = -1;

@@ -13,7 +13,7 @@ uint32_t HostFileTable::add(HostFile file) {
         }
     if (!slot) return 0;
     const auto raw = reinterpret_cast<uintptr_t>(file);
-    const bool fits = raw <= UINT32_MAX && !inUse(uint32_t(raw));
+    const bool fits = uint64_t(raw) <= UINT32_MAX && !inUse(uint32_t(raw));
     slot->file = file;
     slot->value = fits ? uint32_t(raw) : newToken();
     return slot->value;

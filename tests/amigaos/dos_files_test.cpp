@@ -35,7 +35,7 @@ TEST_F(DosFiles, SmallHostHandlesReachPlayersUnchanged) {
 TEST_F(DosFiles, WideHostHandlesAreNeverTruncated) {
     if (kWideHandle == 0) GTEST_SKIP() << "host handles are 32 bits wide here";
     host.firstHandle = kWideHandle;
-    host.handleStep = 0x100000000ull;  // the same low 32 bits for every handle
+    host.handleStep = uintptr_t(0x100000000ull);  // the same low 32 bits for every handle
     const uint32_t song = open("song.smp");
     const uint32_t other = open("other.smp");
     EXPECT_NE(song, 0u);
@@ -244,6 +244,34 @@ TEST_F(DosFiles, OpeningMoreFilesThanTheTableHoldsFailsCleanly) {
     EXPECT_EQ(call(kLvoClose, handles[7]), 0u);
     EXPECT_NE(open("song.smp"), 0u) << "room again after a Close";
     dos().closeOpenFiles();
+}
+
+} // namespace
+} // namespace varno::test
+
+namespace varno::test {
+namespace {
+
+// MOVEQ #1,D0 / RTS / NOP / NOP as one code hunk of two longs.
+const char kTinyExecutable[] = "\0\0\x03\xF3" "\0\0\0\0" "\0\0\0\x01" "\0\0\0\0" "\0\0\0\0" "\0\0\0\x02"
+                               "\0\0\x03\xE9" "\0\0\0\x02" "\x70\x01\x4E\x75" "\x4E\x71\x4E\x71" "\0\0\x03\xF2";
+
+TEST_F(DosFiles, LoadSegOfWhatCannotFitInMemoryGivesZero) {
+    host.files["tiny"] = std::string(kTinyExecutable, sizeof kTinyExecutable - 1);
+    host.files["huge"] = std::string(kTinyExecutable, sizeof kTinyExecutable - 1) + std::string(main().size, '\0');
+    const uint32_t tiny = placeString("tiny");
+    const uint32_t huge = placeString("huge");
+
+    EXPECT_EQ(call(kLvoLoadSeg, huge), 0u) << "larger than all of main memory";
+    const uint32_t end = main().base + main().size;
+    main().cursor = end - 18;  // the tiny one needs 20 bytes
+    EXPECT_EQ(call(kLvoLoadSeg, tiny), 0u);
+    EXPECT_EQ(main().cursor, end - 18);
+    main().cursor = end - 20;
+    EXPECT_EQ(call(kLvoLoadSeg, tiny), (end - 20 + 8) / 4);
+    EXPECT_EQ(main().readLong(end - 8), 0x70014E75u);
+    EXPECT_EQ(host.closed.size(), 3u) << "every file LoadSeg opened went back";
+    EXPECT_TRUE(host.open.empty());
 }
 
 } // namespace

@@ -124,27 +124,22 @@ constexpr uint32_t kDosFailure = 0xFFFFFFFF;
 // D0 before a call, to see whether the call set it.
 constexpr uint32_t kUntouched = 0xD0D0D0D0;
 
-class DosTest : public ::testing::Test {
+// A machine and dos calls made the way a stub makes them.
+class DosMachineTest : public ::testing::Test {
 protected:
-    void SetUp() override { build("C:\\Varno\\"); }
-    void TearDown() override {
+    void build(const HostTables* host, const char* pluginDirectory) {
         machine_.reset();
-        EXPECT_TRUE(host.open.empty()) << "host files left open after the machine is gone";
-        EXPECT_TRUE(host.misused.empty()) << "a handle the host never gave out reached it";
-    }
-
-    void build(const char* pluginDirectory) {
-        machine_.reset();
-        machine_ = createMachine(&host.tables, pluginDirectory);
+        machine_ = createMachine(host, pluginDirectory);
         ASSERT_TRUE(machine_ && machine_->system);
     }
+    void destroyMachine() { machine_.reset(); }
 
     AmigaMachine& m() { return *machine_; }
     CDosLibrary& dos() { return *machine_->system->dos; }
     MemoryRegion& low() { return *machine_->lowMemory; }
     MemoryRegion& main() { return *machine_->mainMemory; }
 
-    // A call the way a stub makes it: the LVO written to dos.library's trap word.
+    // The LVO written to dos.library's trap word, as its vector's stub does.
     uint32_t call(int16_t lvo, uint32_t d1, uint32_t d2 = 0, uint32_t d3 = 0) {
         cpuState.d[0] = kUntouched;
         cpuState.d[1] = d1;
@@ -168,10 +163,22 @@ protected:
         return out;
     }
 
-    RecordingHost host;
-
 private:
     std::unique_ptr<AmigaMachine> machine_;
+};
+
+// With the recording host, and the plugin in C:\Varno\ (as on Windows).
+class DosTest : public DosMachineTest {
+protected:
+    void SetUp() override { build("C:\\Varno\\"); }
+    void TearDown() override {
+        destroyMachine();
+        EXPECT_TRUE(host.open.empty()) << "host files left open after the machine is gone";
+        EXPECT_TRUE(host.misused.empty()) << "a handle the host never gave out reached it";
+    }
+    void build(const char* pluginDirectory) { DosMachineTest::build(&host.tables, pluginDirectory); }
+
+    RecordingHost host;
 };
 
 } // namespace varno::test

@@ -30,7 +30,7 @@ std::string bigEndian(std::initializer_list<uint32_t> longs) {
 const std::string kOneHunkExecutable =
     bigEndian({0x3F3, 0, 1, 0, 0, 2, 0x3E9, 2, 0x70014E75, 0x4E714E71, 0x3F2});
 
-class DosHostFiles : public ::testing::Test {
+class DosHostFiles : public DosMachineTest {
 protected:
     void SetUp() override {
         // A folder per test: ctest runs the tests in parallel processes.
@@ -46,12 +46,11 @@ protected:
         makeZip(dir / "Mods" / "pack.zip", {{"samples/one.smp", "ONE!"}, {"prog", kOneHunkExecutable}});
         makeZip(dir / "plugin" / "xmp-varno.env", {{"EP-Test.cfg", "CFG1"}, {"sub/deep.cfg", "DEEP"}});
         pluginDirectory = (dir / "plugin").string() + "/";
-        machine = createMachine(&host().tables(), pluginDirectory.c_str());
-        ASSERT_TRUE(machine && machine->system);
+        build(&host().tables(), pluginDirectory.c_str());
         filesBefore = host().openFileCount();
     }
     void TearDown() override {
-        machine.reset();
+        destroyMachine();
         EXPECT_EQ(host().openFileCount(), 0u) << "the machine closes what players left open";
         host().closeAllFiles();
     }
@@ -71,24 +70,6 @@ protected:
         ASSERT_EQ(zip_close(z), 0);
     }
 
-    CDosLibrary& dos() { return *machine->system->dos; }
-    MemoryRegion& main() { return *machine->mainMemory; }
-    MemoryRegion& low() { return *machine->lowMemory; }
-
-    uint32_t call(int16_t lvo, uint32_t d1, uint32_t d2 = 0, uint32_t d3 = 0) {
-        cpuState.d[0] = kUntouched;
-        cpuState.d[1] = d1;
-        cpuState.d[2] = d2;
-        cpuState.d[3] = d3;
-        low().handlers.writeWord(dos().trapAddress(), uint16_t(lvo), BusRegion{});
-        return cpuState.d[0];
-    }
-    uint32_t placeString(const std::string& text) {
-        const uint32_t at = main().allocate(uint32_t(text.size() + 1));
-        EXPECT_TRUE(main().writeString(at, text.c_str()));
-        return at;
-    }
-    uint32_t open(const std::string& name) { return call(kLvoOpen, placeString(name), kModeOldFile); }
     // Reads the whole rest of the file through dos Read; "" when Read gives nothing.
     std::string readRest(uint32_t handle) {
         const uint32_t buffer = main().allocate(256);
@@ -101,7 +82,6 @@ protected:
 
     fs::path dir;
     std::string pluginDirectory;
-    std::unique_ptr<AmigaMachine> machine;
     size_t filesBefore = 0;
 };
 
@@ -188,7 +168,7 @@ TEST_F(DosHostFiles, LoadSegFromAnArchiveAndFromTheCurrentDirectory) {
 
 // The name a player builds in the player-interface path buffer, in low memory.
 TEST_F(DosHostFiles, LoadSegOfANameInLowMemory) {
-    const uint32_t name = machine->system->deliBase->base + 600;
+    const uint32_t name = m().system->deliBase->base + 600;
     ASSERT_TRUE(low().writeString(name, (modsDirectory() + "player").c_str()));
     const uint32_t segments = call(kLvoLoadSeg, name);
     ASSERT_NE(segments, 0u);
