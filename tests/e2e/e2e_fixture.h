@@ -16,6 +16,7 @@
 #include "hardware/custom_chips.h"
 #include "host/portable_host.h"
 #include "machine/amiga_machine.h"
+#include "machine/settings.h"
 #include "platform/message_box.h"
 #include "players/deli_base.h"
 
@@ -42,9 +43,14 @@ protected:
     void SetUp() override {
         if (!VARNO_HAVE_M68K) GTEST_SKIP() << "no m68k cross tools: the test players were not built";
         ASSERT_TRUE(std::filesystem::exists(playersDirectory() + "xmp-varno.dat"));
+        savedSettings = pluginSettings;
+        // Without the surround echo the left output is channel 0 alone, scaled.
+        pluginSettings.surround = 0;
         setErrorSink([this](const std::string&, const std::string& text) { errors.push_back(text); });
+        // A folder per test: ctest runs the tests in parallel processes.
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         folder = std::filesystem::temp_directory_path() /
-                 ("varno-e2e-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                 ("varno-e2e-" + std::string(info->test_suite_name()) + "-" + info->name());
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
         machine = createMachine(&PortableHost::instance().tables(), playersDirectory().c_str());
@@ -54,6 +60,7 @@ protected:
     void TearDown() override {
         machine.reset();
         setErrorSink(nullptr);
+        pluginSettings = savedSettings;
         if (!folder.empty()) std::filesystem::remove_all(folder);
     }
 
@@ -68,6 +75,7 @@ protected:
     uint32_t deliBase() const { return machine->system->deliBase->base; }
     PaulaChannel& channel(int n) const { return machine->customChips->paulaChannels[n]; }
 
+    PluginSettings savedSettings;
     std::unique_ptr<AmigaMachine> machine;
     std::vector<std::string> errors;
     std::filesystem::path folder;
