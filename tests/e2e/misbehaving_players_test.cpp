@@ -58,5 +58,13 @@ TEST_F(Misbehaving, PlayerThatTakesAllMemory) {
     EXPECT_EQ(renderFrames(960), 960);
 }
 
+// Known fault, not yet fixed: quick checks place the file's first 128 KB above
+// the open module's memory, so while this player holds all of it every file is
+// reported unplayable. Enable once checks have room of their own.
+TEST_F(Misbehaving, DISABLED_FilesCanBeCheckedWhileAPlayerHoldsAllMemory) {
+    ASSERT_TRUE(open(write("hog.vtbm", module("VTBM"))));
+    EXPECT_TRUE(check(write("three.vts3", module("VTS3"))));
+}
+
 } // namespace
 } // namespace varno::test

@@ -98,6 +98,12 @@ TEST_F(Players, SongEndSignalEndsTheSongAndRecordsItsLength) {
     EXPECT_NEAR(machine->subsongSeconds[2], 2 * oneSecond, 0.021);
     EXPECT_NEAR(machine->totalSeconds, 3 * oneSecond, 0.042);
     PortableHost::instance().onLength = nullptr;
+
+    // Looping: the song still sounds, so only the signal and the time are cleared.
+    EXPECT_TRUE(restartIfEnded(*machine));
+    EXPECT_EQ(machine->elapsedSeconds, 0.0f);
+    EXPECT_EQ(renderFrames(960), 960);
+    EXPECT_EQ(machine->currentSubsong, 2u);
 }
 
 // Subsong 3 sets dtg_Timer to 28376 and calls the set-timer callback on its first
