@@ -1,9 +1,10 @@
 // The format-name table, one row per player name.
 #include "players/format_names.h"
 
-#include <cctype>
 #include <cstdio>
 #include <iterator>
+
+#include "amigaos/text.h"
 
 namespace varno {
 
@@ -74,17 +75,11 @@ constexpr FormatNameRow kFormatNames[] = {
 // clang-format on
 static_assert(std::size(kFormatNames) == 58);
 
-bool equalNoCase(const char* a, const char* b) {
-    for (; *a && *b; ++a, ++b)
-        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
-    return *a == *b;
-}
-
 } // namespace
 
 const FormatNameRow* findFormatName(const char* playerName) {
     for (const FormatNameRow& row : kFormatNames)
-        if (equalNoCase(row.playerName, playerName)) return &row;
+        if (equalsIgnoringCase(row.playerName, playerName)) return &row;
     return nullptr;
 }
 

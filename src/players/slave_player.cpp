@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "amigaos/system.h"
+#include "amigaos/text.h"
 #include "cpu/cpu.h"
 #include "machine/amiga_machine.h"
 #include "machine/run_routine.h"
@@ -88,12 +89,6 @@ constexpr ChannelCount kChannelCounts[] = {
     {"DigiBooster", 8}, {"TFMX 7V", 7},           {"Jochen Hippel 7V", 7},
     {"Mugician II", 7}, {"MED/OctaMED (8ch)", 8}, {"EMS v6", 32},
 };
-
-bool equalIgnoringCase(const char* a, const char* b) {
-    for (; *a && *b; ++a, ++b)
-        if (std::tolower(uint8_t(*a)) != std::tolower(uint8_t(*b))) return false;
-    return *a == *b;
-}
 
 void copyBounded(char* out, size_t capacity, const char* text) {
     std::strncpy(out, text, capacity - 1);
@@ -201,7 +196,7 @@ std::unique_ptr<SlavePlayer> createSlavePlayer(AmigaMachine& m, const char* file
     if (!p.playerName) p.playerName = copyText("Custom Player");
     copyBounded(p.formatTitle, sizeof p.formatTitle, p.kind == kPlayerCustom ? "Custom Module" : p.playerName);
     for (const ChannelCount& row : kChannelCounts)
-        if (equalIgnoringCase(p.formatTitle, row.formatTitle)) p.channels = row.channels;
+        if (equalsIgnoringCase(p.formatTitle, row.formatTitle)) p.channels = row.channels;
     applyFormatName(p.formatTitle, p.formatTag);
     return player;
 }
