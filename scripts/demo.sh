@@ -4,6 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNO_TESTS=OFF -DVARNO_BENCH=OFF > /dev/null
-cmake --build build/release -j"$(nproc)" --target varno-vectors
-build/release/tools/varno-vectors "${1:-../shared/m68000-vectors}"
+cmake -S . -B build/demo -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNO_TESTS=OFF -DVARNO_BENCH=OFF > /dev/null
+cmake --build build/demo -j"$(nproc)" --target varno-vectors
+build/demo/tools/varno-vectors "${1:-../shared/m68000-vectors}"
