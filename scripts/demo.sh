@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The main job. Until modules play end to end, it builds Varno and runs its 68000
+# The main job. Until the command line plays modules, it builds Varno and runs its 68000
 # core over the recorded chip behaviour in ../shared/m68000-vectors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
