@@ -74,10 +74,11 @@ int main(int argc, char** argv) {
             "--interpolation",
             [&](const std::string& v) {
                 if (!parseInterpolation(v, settings.interpolation))
-                    throw CLI::ValidationError("--interpolation", "must be none or sinc, not \"" + v + "\"");
+                    throw CLI::ValidationError("--interpolation", std::string("must be ") + kInterpolationChoices +
+                                                                      ", not \"" + v + "\"");
             },
-            "Resampling")
-        ->type_name("none|sinc");
+            "Resampling, or the sound of an Amiga 500 or 1200 (LED filter included)")
+        ->type_name("none|sinc|a500|a1200");
     renderCommand->add_option("--separation", settings.separation, "Stereo separation in percent")
         ->check(CLI::Range(0, 100))
         ->type_name("0-100");

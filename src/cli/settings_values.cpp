@@ -23,11 +23,24 @@ bool parseSwitch(const std::string& text, int& value) {
     return true;
 }
 
+namespace {
+
+// The interpolation setting's values by name, in value order.
+constexpr const char* kInterpolationNames[] = {"none", "sinc", "a500", "a1200"};
+
+} // namespace
+
 bool parseInterpolation(const std::string& text, int& value) {
-    if (text == "none" || text == "0") value = 0;
-    else if (text == "sinc" || text == "1") value = 1;
-    else return false;
-    return true;
+    for (int v = 0; v < 4; ++v)
+        if (text == kInterpolationNames[v] || text == std::to_string(v)) {
+            value = v;
+            return true;
+        }
+    return false;
+}
+
+std::string interpolationName(int value) {
+    return value >= 0 && value < 4 ? kInterpolationNames[value] : kInterpolationNames[1];
 }
 
 bool applySetting(const std::string& assignment, PluginSettings& s, std::string& error) {
@@ -54,7 +67,7 @@ bool applySetting(const std::string& assignment, PluginSettings& s, std::string&
         expected = "seconds, 0 for no limit";
     } else if (key == "interpolation") {
         ok = parseInterpolation(value, s.interpolation);
-        expected = "none or sinc";
+        expected = kInterpolationChoices;
     } else {
         error = "unknown setting \"" + key +
                 "\" (stereo_separation, surround, use_songend, default_playtime, interpolation)";
@@ -71,7 +84,7 @@ std::vector<SettingDescription> describeSettings(const PluginSettings& s) {
         {"surround", onOff(s.surround)},
         {"use_songend", onOff(s.use_songend)},
         {"default_playtime", s.default_playtime ? std::to_string(s.default_playtime) + " s" : "0 (no limit)"},
-        {"interpolation", s.interpolation ? "sinc" : "none"},
+        {"interpolation", interpolationName(s.interpolation)},
     };
 }
 

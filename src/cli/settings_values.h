@@ -10,12 +10,15 @@ namespace varno::cli {
 
 // "key=value" into the record: stereo_separation 0-100, surround on|off,
 // use_songend on|off, default_playtime seconds (0 = no limit), interpolation
-// none|sinc. False with the reason in words.
+// none|sinc|a500|a1200. False with the reason in words.
 bool applySetting(const std::string& assignment, PluginSettings& settings, std::string& error);
 
 // Parsers shared with the command line's options; false for a value out of range.
 bool parseSwitch(const std::string& text, int& value);        // on|off|1|0
-bool parseInterpolation(const std::string& text, int& value); // none|sinc|0|1
+bool parseInterpolation(const std::string& text, int& value); // none|sinc|a500|a1200|0-3
+// The name of an interpolation value; values outside 0-3 play as, and are named, sinc.
+std::string interpolationName(int value);
+inline const char* const kInterpolationChoices = "none, sinc, a500 or a1200";
 
 struct SettingDescription {
     std::string key;

@@ -28,6 +28,7 @@ uint32_t readRegister(CiaChip* cia, uint32_t address) {
     switch (decode(address)) {
     case PRA: return cia->PRA;
     case PRB: return cia->PRB;
+    case DDRA: return cia->DDRA;
     case TALO: return cia->TALO;
     case TAHI: return cia->TAHI;
     case TBLO: return cia->TBLO;
@@ -49,6 +50,7 @@ void writeRegister(CiaChip* cia, uint32_t address, uint8_t value) {
     if (!cia) return;
     switch (decode(address)) {
     case PRA: cia->PRA = value; break;
+    case DDRA: cia->DDRA = value; break;
     case TALO: cia->TALO = value; break;
     case TAHI: cia->TAHI = value; retime(cia); break;
     case TBLO: cia->TBLO = value; break;
@@ -76,6 +78,12 @@ void resetCia(CiaChip& cia) {
     cia = CiaChip{};
     cia.header = header;
     cia.owner = owner;
+    if (header.base == kCiaABase) cia.DDRA = kCiaADdraAtBoot;
+}
+
+bool powerLedOn(const CiaChip& ciaA) {
+    constexpr uint8_t kLedBit = 0x02;
+    return (ciaA.DDRA & kLedBit) && !(ciaA.PRA & kLedBit);
 }
 
 RegionHandlers ciaAHandlers() { return RegionHandlers{ciaAReadByte, ciaReadWord, ciaAWriteByte, ciaWriteWord}; }

@@ -13,8 +13,8 @@ struct CiaChip {
     DeviceRegion header;
     uint8_t PRA = 0x40;
     uint8_t PRB = 0;
-    uint8_t DDRA = 0;
-    uint8_t DDRB = 0;
+    uint8_t DDRA = 0;  // port A directions, 1 = output; CIA-A's as Kickstart leaves it
+    uint8_t DDRB = 0;  // not accessible
     uint8_t TALO = 0;
     uint8_t TAHI = 0;
     uint8_t TBLO = 0;
@@ -35,8 +35,18 @@ extern CiaChip* ciaBDevice;
 constexpr uint32_t kCiaABase = 0xBFE000;
 constexpr uint32_t kCiaBBase = 0xBFD000;
 
-// Registers back to their power-on values (PRA 0x40, everything else 0).
+// CIA-A's port A directions after Kickstart: OVL (bit 0) and the power LED
+// (bit 1) are outputs, the rest inputs.
+constexpr uint8_t kCiaADdraAtBoot = 0x03;
+
+// Registers back to their power-on values (PRA 0x40, CIA-A's DDRA
+// kCiaADdraAtBoot, everything else 0).
 void resetCia(CiaChip& cia);
+
+// Whether CIA-A's port A lights the power LED, which on the Amiga also switches
+// in the audio low-pass ("LED") filter: bit 1 drives it low-active, and only while
+// DDRA makes the pin an output; an input pin floats high, LED off.
+bool powerLedOn(const CiaChip& ciaA);
 
 // The byte read, word read, byte write and word write handlers bound to the
 // process-wide CIA-A or CIA-B record.

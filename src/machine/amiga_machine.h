@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "audio/amiga_output_state.h"
 #include "machine/host.h"
 #include "machine/memory_region.h"
 
@@ -52,6 +53,8 @@ struct AmigaMachine {
     std::unique_ptr<float[]> channelBuffers[4][3];
     int32_t channelCounts[4][3] = {};
     int32_t slotTickSamples[3] = {};
+    uint8_t slotLedFilter[3] = {};   // per slot: the power LED (and LED filter) was on for that tick
+    AmigaOutputState amigaOutput;    // interpolation 2 and 3: step carries and LED filter memory
     std::unique_ptr<float[]> resampledBuffers[4];
     std::unique_ptr<float[]> outputBuffers[2];
     int32_t outputFill[2] = {};

@@ -73,6 +73,7 @@ void AmigaMachine::reset() {
     outputFill[0] = outputFill[1] = 0;
     songEndSignalled = silenceEnded = soundHeard = 0;
     silentSamples = 0;
+    amigaOutput = AmigaOutputState{};
 }
 
 } // namespace varno

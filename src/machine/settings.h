@@ -11,7 +11,7 @@ struct PluginSettings {
     int32_t surround = 1;
     int32_t use_songend = 1;
     int32_t default_playtime = 180; // seconds, 0 = no limit
-    int32_t interpolation = 0;      // 0 None, 1 Sinc
+    int32_t interpolation = 0;      // 0 None, 1 Sinc, 2 Amiga 500, 3 Amiga 1200
 };
 
 extern PluginSettings pluginSettings;

@@ -28,6 +28,9 @@ const HostSettingsFunctions* settingsFunctions() {
 
 int32_t toSwitch(int32_t v) { return v != 0 ? 1 : 0; }
 
+// None, Sinc, Amiga 500 and Amiga 1200 are kept; any other value plays as Sinc.
+int32_t toInterpolation(int32_t v) { return v >= 0 && v <= 3 ? v : 1; }
+
 } // namespace
 
 void loadSettings() {
@@ -40,7 +43,7 @@ void loadSettings() {
         }
     s.surround = toSwitch(s.surround);
     s.use_songend = toSwitch(s.use_songend);
-    s.interpolation = toSwitch(s.interpolation);
+    s.interpolation = toInterpolation(s.interpolation);
     if (s.stereo_separation > 100) s.stereo_separation = 0;
 }
 

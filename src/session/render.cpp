@@ -4,8 +4,11 @@
 
 #include <algorithm>
 
+#include "audio/amiga_output.h"
 #include "audio/mixer.h"
+#include "audio/paula_steps.h"
 #include "audio/resample.h"
+#include "hardware/cia.h"
 #include "hardware/custom_chips.h"
 #include "machine/amiga_machine.h"
 #include "session/frame_driver.h"
@@ -21,8 +24,18 @@ namespace {
 // such ticks are heard for one frame pair instead.
 constexpr int32_t kMinTickFrames = 2;
 
-void resampleChannels(AmigaMachine& m, int32_t frames) {
-    const bool sinc = pluginSettings.interpolation != 0;
+bool amigaModel(int32_t interpolation) {
+    return interpolation == kInterpolationA500 || interpolation == kInterpolationA1200;
+}
+
+void resampleChannels(AmigaMachine& m, int32_t frames, int32_t interpolation) {
+    if (amigaModel(interpolation)) {
+        renderAmigaChannels(m, interpolation, frames);
+        return;
+    }
+    // The models' state is stale once another mode has played.
+    m.amigaOutput.model = 0;
+    const bool sinc = interpolation != 0;
     for (int c = 0; c < 4; ++c) {
         float* dst = m.resampledBuffers[c].get();
         const int32_t* counts = m.channelCounts[c];
@@ -34,10 +47,17 @@ void resampleChannels(AmigaMachine& m, int32_t frames) {
     }
 }
 
-int32_t mixTick(AmigaMachine& m, float* dst, int32_t frames) {
+int32_t mixChannels(AmigaMachine& m, float* dst, int32_t frames) {
     if (m.outputChannels == 1) return mixMono(m, dst, frames);
     if (pluginSettings.surround) return mixSurround(m, dst, frames);
     return mixStereo(m, dst, frames);
+}
+
+// The LED filter acts on the Amiga's two outputs, after the channels are mixed.
+int32_t mixTick(AmigaMachine& m, float* dst, int32_t frames, int32_t interpolation) {
+    const int32_t values = mixChannels(m, dst, frames);
+    if (amigaModel(interpolation)) filterAmigaOutput(m, dst, frames);
+    return values;
 }
 
 // Slot 1 becomes the context of the next tick, slot 2 the tick heard next.
@@ -52,6 +72,8 @@ void shiftSlots(AmigaMachine& m) {
     }
     m.slotTickSamples[0] = m.slotTickSamples[1];
     m.slotTickSamples[1] = m.slotTickSamples[2];
+    m.slotLedFilter[0] = m.slotLedFilter[1];
+    m.slotLedFilter[1] = m.slotLedFilter[2];
 }
 
 // One part of a request, count <= kRenderPartValues.
@@ -68,9 +90,11 @@ int32_t renderPart(AmigaMachine& m, float* out, int32_t count) {
         }
         runTick(m, 2);
         const int32_t frames = m.slotTickSamples[1];
-        resampleChannels(m, frames);
+        // Read once: the configuration dialog may change it while we render.
+        const int32_t interpolation = pluginSettings.interpolation;
+        resampleChannels(m, frames, interpolation);
         detectSilence(m, frames);
-        have += mixTick(m, half + have, frames);
+        have += mixTick(m, half + have, frames, interpolation);
         shiftSlots(m);
         recordSongEnd(m);
     }
@@ -88,6 +112,10 @@ int32_t renderPart(AmigaMachine& m, float* out, int32_t count) {
 
 void runTick(AmigaMachine& m, int slot) {
     if (!playerTick(m)) return;
+    // The tick routine has run and the tick's samples start now: its LED writes
+    // switch the filter for the whole tick. Writes from audio interrupts during
+    // the tick take effect with the next one.
+    m.slotLedFilter[slot] = m.ciaA && powerLedOn(*m.ciaA);
     for (int n : channelOrder)
         m.channelCounts[n][slot] = m.customChips ? renderChannelTick(*m.customChips, n, m.channelBuffers[n][slot].get()) : 0;
     // Read after the tick: a tempo change made by the routine already applies.

@@ -75,6 +75,7 @@ void startSubsong(AmigaMachine& m, int32_t subsong, bool fresh) {
     reportLength(m, m.subsongSeconds[s]);
 
     for (auto& counts : m.channelCounts) std::fill(std::begin(counts), std::end(counts), 0);
+    m.amigaOutput = AmigaOutputState{};
     runTick(m, 0);
     runTick(m, 1);
 }

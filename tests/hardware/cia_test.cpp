@@ -22,7 +22,7 @@ TEST(Cia, ResetAndReadWriteMap) {
     const Row rows[] = {
         {0, 0x12, 0x12},  // PRA
         {1, 0x34, 0x00},  // PRB is never written
-        {2, 0xFF, 0x00}, {3, 0xFF, 0x00},  // DDRA, DDRB not accessible
+        {2, 0xFE, 0xFE}, {3, 0xFF, 0x00},  // DDRA; DDRB not accessible
         {4, 0x9C, 0x9C}, {5, 0x37, 0x37}, {6, 0x01, 0x01}, {7, 0x02, 0x02},
         {9, 0x55, 0x00}, {10, 0x55, 0x00}, {11, 0x55, 0x00},
         {12, 0x66, 0x00}, // SDR
@@ -54,7 +54,10 @@ TEST(Cia, ResetAndReadWriteMap) {
     EXPECT_EQ(f.ciaReadByte(ciaB(13)), 0x03u);
 
     resetCia(*f.m.ciaA);
+    resetCia(*f.m.ciaB);
     EXPECT_EQ(f.m.ciaA->PRA, 0x40);
+    EXPECT_EQ(f.m.ciaA->DDRA, kCiaADdraAtBoot) << "the LED pin is an output, as Kickstart leaves it";
+    EXPECT_EQ(f.m.ciaB->DDRA, 0);
     EXPECT_EQ(f.m.ciaA->TALO, 0);
     EXPECT_EQ(f.m.ciaA->CRB, 0);
     EXPECT_EQ(f.m.ciaA->owner, &f.m);

@@ -97,13 +97,16 @@ TEST_F(CommandLineTest, CheckInfoAndPlayersDescribeTheFiles) {
 }
 
 TEST_F(CommandLineTest, SettingsAreStoredBySettingsAndNeverByRender) {
-    const CommandRun set = varno("settings stereo_separation=50 interpolation=sinc default_playtime=0");
+    const CommandRun set = varno("settings stereo_separation=50 interpolation=a1200 default_playtime=0");
     EXPECT_EQ(set.exitCode, 0) << set.err;
     const std::string ini = (folder / "varno" / "varno.ini").string();
     const std::string stored = read(ini);
-    for (const char* line : {"stereo_separation=50\n", "interpolation=1\n", "default_playtime=0\n", "surround=1\n"})
+    for (const char* line : {"stereo_separation=50\n", "interpolation=3\n", "default_playtime=0\n", "surround=1\n"})
         EXPECT_NE(stored.find(line), std::string::npos) << stored;
-    EXPECT_NE(varno("settings").out.find("default_playtime   0 (no limit)"), std::string::npos);
+    const std::string shown = varno("settings").out;
+    EXPECT_NE(shown.find("default_playtime   0 (no limit)"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("interpolation      a1200"), std::string::npos) << shown;
+    EXPECT_NE(varno("settings interpolation=a2000").err.find("none, sinc, a500 or a1200"), std::string::npos);
 
     EXPECT_EQ(varno("--players " + players + " render " + module + " --separation 10 --time 1 -o " +
                     (folder / "a.wav").string())
@@ -123,6 +126,8 @@ TEST_F(CommandLineTest, RenderedFilesHoldWhatProcessReturns) {
     } cases[] = {
         {"--rate 44100 --separation 40 --surround off --interpolation sinc --subsong 2", 44100, 2, 40, 1},
         {"--rate 22050 --mono --interpolation none --subsong 2", 22050, 1, 75, 0},
+        {"--interpolation a500 --subsong 2", 48000, 2, 75, 2},
+        {"--rate 44100 --mono --interpolation a1200 --subsong 2", 44100, 1, 75, 3},
     };
     for (const auto& c : cases) {
         const std::string wav = (folder / "out.wav").string();

@@ -52,8 +52,21 @@ TEST(PluginDirectory, IsTheLibraryFolderOrRefusedWhenTooLong) {
     }
 }
 
+// None, Sinc, Amiga 500 and Amiga 1200 load as stored; other values play as Sinc.
+TEST_F(PluginTest, InterpolationFoldsToItsFourModes) {
+    const struct { const char* stored; int32_t loaded; } cases[] = {
+        {"0", 0}, {"1", 1}, {"2", 2}, {"3", 3}, {"4", 1}, {"-1", 1}, {"1000", 1},
+    };
+    for (const auto& c : cases) {
+        writeFile("varno.ini", std::string("[VARNO]\ninterpolation=") + c.stored + "\n");
+        pluginSettings = PluginSettings{};
+        loadSettings();
+        EXPECT_EQ(pluginSettings.interpolation, c.loaded) << c.stored;
+    }
+}
+
 TEST_F(PluginTest, SettingsFoldWhenLoadedAndPersistWhenSaved) {
-    writeFile("varno.ini", "[VARNO]\nstereo_separation=150\nsurround=7\nuse_songend=-3\ninterpolation=2\n"
+    writeFile("varno.ini", "[VARNO]\nstereo_separation=150\nsurround=7\nuse_songend=-3\ninterpolation=4\n"
                            "default_playtime=soon\n");
     loadSettings();
     EXPECT_EQ(pluginSettings.stereo_separation, 0);
