@@ -45,8 +45,7 @@ void buildTable(float* table, double filterHz, uint32_t sampleRate) {
     }
     // Unit gain at DC: the step settles at exactly 1 before the RC stage.
     const double settled = response[2 * kHalfSpan * kStepPhases];
-    for (int32_t k = 0; k < kPoints; ++k) response[k] = std::min(response[k], settled) / settled;
-    for (int32_t k = 2 * kHalfSpan * kStepPhases; k < kPoints; ++k) response[k] = 1.0;
+    for (int32_t k = 0; k < kPoints; ++k) response[k] = k < 2 * kHalfSpan * kStepPhases ? response[k] / settled : 1.0;
 
     // The RC stage, solved exactly for input that is linear between grid points.
     const double w = 2.0 * kPi * filterHz / double(sampleRate) * dt;
