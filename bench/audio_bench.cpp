@@ -5,7 +5,9 @@
 
 #include <cmath>
 
+#include "audio/amiga_output.h"
 #include "audio/mixer.h"
+#include "audio/paula_steps.h"
 #include "session/render.h"
 #include "audio/resample.h"
 #include "hardware/custom_chips.h"
@@ -26,6 +28,26 @@ void fillChannels(AmigaMachine& m) {
                 m.channelBuffers[c][s][size_t(i)] = float(std::sin(0.05 * (i + 100 * s) * (c + 1))) * 0.45f;
             m.channelCounts[c][s] = kRaw;
         }
+}
+
+// The Amiga 500 model on the same channels: steps for every raw sample (all of
+// them change), the mix, and the LED filter (switched in) on the mixed output.
+void amigaMinute(benchmark::State& state, int32_t model) {
+    AmigaMachine m;
+    fillChannels(m);
+    pluginSettings.surround = 1;
+    m.updatePan();
+    m.slotLedFilter[1] = 1;
+    float* out = m.outputBuffers[0].get();
+    for (auto _ : state) {
+        for (int tick = 0; tick < kTicksPerMinute; ++tick) {
+            renderAmigaChannels(m, model, kFrames);
+            mixSurround(m, out, kFrames);
+            filterAmigaOutput(m, out, kFrames);
+            benchmark::DoNotOptimize(out[0]);
+        }
+    }
+    state.counters["x_realtime"] = benchmark::Counter(60.0 * double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void minuteOfAudio(benchmark::State& state, bool sinc, bool surround) {
@@ -76,8 +98,8 @@ void slidingMinute(benchmark::State& state) {
 // The whole render path of a machine: Paula DMA of four channels looping
 // 16 KB blocks at period 214, resampling, mixing and the output halves,
 // served in host-sized requests. No tick routine runs.
-void renderedMinute(benchmark::State& state, bool sinc, bool surround) {
-    pluginSettings.interpolation = sinc;
+void renderedMinute(benchmark::State& state, int32_t interpolation, bool surround) {
+    pluginSettings.interpolation = interpolation;
     pluginSettings.surround = surround;
     pluginSettings.default_playtime = 0;
     auto machine = createMachine(nullptr, "");
@@ -110,15 +132,21 @@ void renderedMinute(benchmark::State& state, bool sinc, bool surround) {
 }
 
 void NoneStereo(benchmark::State& state) { minuteOfAudio(state, false, false); }
-void RenderNone(benchmark::State& state) { renderedMinute(state, false, false); }
-void RenderSincSurround(benchmark::State& state) { renderedMinute(state, true, true); }
+void RenderNone(benchmark::State& state) { renderedMinute(state, 0, false); }
+void RenderSincSurround(benchmark::State& state) { renderedMinute(state, 1, true); }
+void RenderA500Surround(benchmark::State& state) { renderedMinute(state, kInterpolationA500, true); }
+void A500Surround(benchmark::State& state) { amigaMinute(state, kInterpolationA500); }
+void A1200Surround(benchmark::State& state) { amigaMinute(state, kInterpolationA1200); }
 void SincSurroundSlidingPeriod(benchmark::State& state) { slidingMinute(state); }
 void SincSurround(benchmark::State& state) { minuteOfAudio(state, true, true); }
 BENCHMARK(NoneStereo)->Unit(benchmark::kMillisecond);
 BENCHMARK(SincSurround)->Unit(benchmark::kMillisecond);
 BENCHMARK(SincSurroundSlidingPeriod)->Unit(benchmark::kMillisecond);
+BENCHMARK(A500Surround)->Unit(benchmark::kMillisecond);
+BENCHMARK(A1200Surround)->Unit(benchmark::kMillisecond);
 BENCHMARK(RenderNone)->Unit(benchmark::kMillisecond);
 BENCHMARK(RenderSincSurround)->Unit(benchmark::kMillisecond);
+BENCHMARK(RenderA500Surround)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace varno
