@@ -1,5 +1,7 @@
 #include "session/machine_switch.h"
 
+#include <algorithm>
+
 #include "amigaos/system.h"
 #include "audio/mixer.h"
 #include "hardware/cia.h"
@@ -12,7 +14,9 @@ namespace varno {
 
 MachineSwitch::MachineSwitch()
     : processor_(cpu::saveProcessor()), system_(systemInstance), chips_(customChipsDevice), ciaA_(ciaADevice),
-      ciaB_(ciaBDevice), outputSelect_(outputSelect), surroundSelect_(surroundSelect), tickFaulted_(tickFaulted()) {}
+      ciaB_(ciaBDevice), outputSelect_(outputSelect), surroundSelect_(surroundSelect), tickFaulted_(tickFaulted()) {
+    std::copy(std::begin(faultedServer), std::end(faultedServer), faultedServers_);
+}
 
 MachineSwitch::~MachineSwitch() {
     cpu::restoreProcessor(processor_);
@@ -23,6 +27,7 @@ MachineSwitch::~MachineSwitch() {
     outputSelect = outputSelect_;
     surroundSelect = surroundSelect_;
     setTickFaulted(tickFaulted_);
+    std::copy(std::begin(faultedServers_), std::end(faultedServers_), faultedServer);
 }
 
 void MachineSwitch::useMachine(AmigaMachine& m, const cpu::SavedProcessor& processor) {
@@ -34,6 +39,7 @@ void MachineSwitch::useMachine(AmigaMachine& m, const cpu::SavedProcessor& proce
     outputSelect = 0;
     surroundSelect = 0;
     setTickFaulted(false);
+    forgetFaultedServers();
 }
 
 } // namespace varno

@@ -4,6 +4,8 @@
 // had happened.
 #pragma once
 
+#include <cstdint>
+
 #include "cpu/saved_processor.h"
 
 namespace varno {
@@ -36,6 +38,7 @@ private:
     int32_t outputSelect_;
     int32_t surroundSelect_;
     bool tickFaulted_;
+    uint32_t faultedServers_[4];
 };
 
 } // namespace varno
