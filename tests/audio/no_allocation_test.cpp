@@ -55,9 +55,10 @@ TEST_F(NoAllocation, RenderingTicksAllocatesNothing) {
     runTick(m(), 0);
     runTick(m(), 1);
     std::vector<float> out(300000);
-    for (int setting = 0; setting < 4; ++setting) {
-        pluginSettings.interpolation = setting & 1;
-        pluginSettings.surround = setting >> 1;
+    // Interpolation None, Sinc, Amiga 500 and Amiga 1200, each without and with surround.
+    for (int setting = 0; setting < 8; ++setting) {
+        pluginSettings.interpolation = setting & 3;
+        pluginSettings.surround = setting >> 2;
         counting = true;
         allocations = 0;
         for (int call = 0; call < 50; ++call) {
@@ -66,7 +67,7 @@ TEST_F(NoAllocation, RenderingTicksAllocatesNothing) {
         }
         ASSERT_EQ(render(m(), out.data(), 300000), 300000);
         counting = false;
-        EXPECT_EQ(allocations, 0) << "interpolation " << (setting & 1) << " surround " << (setting >> 1);
+        EXPECT_EQ(allocations, 0) << "interpolation " << (setting & 3) << " surround " << (setting >> 2);
     }
     pluginSettings = saved;
 }

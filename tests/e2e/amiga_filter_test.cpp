@@ -47,5 +47,23 @@ TEST_F(AmigaFilter, LedWritesSwitchTheFilterTickByTick) {
     }
 }
 
+// The steps still owed and the filter's memory belong to the song that left them.
+TEST_F(AmigaFilter, SubsongStartClearsTheModelState) {
+    pluginSettings.interpolation = kInterpolationA500;
+    ASSERT_TRUE(open(write("filter.vts9", module("VTS9"))));
+    ASSERT_EQ(renderFrames(2 * kPhaseTicks * kTickFrames), 2 * kPhaseTicks * kTickFrames);
+    const auto nonZero = [](const auto& values) {
+        return std::any_of(std::begin(values), std::end(values), [](auto v) { return v != 0; });
+    };
+    const AmigaOutputState& state = machine->amigaOutput;
+    EXPECT_EQ(state.model, kInterpolationA500);
+    EXPECT_TRUE(nonZero(state.stepCarry[0]) && nonZero(state.ledMemory[0]));
+    startSubsong(*machine, -1, false);
+    EXPECT_EQ(state.model, 0);
+    EXPECT_FALSE(nonZero(state.stepLevel));
+    for (const auto& carry : state.stepCarry) EXPECT_FALSE(nonZero(carry));
+    for (const auto& memory : state.ledMemory) EXPECT_FALSE(nonZero(memory));
+}
+
 } // namespace
 } // namespace varno::test
