@@ -23,6 +23,7 @@ tags:
         .long   DTP_Creator, creator
         .long   DTP_DeliBase, deliBase
         .long   DTP_Check2, check
+        .long   DTP_SubSongRange, subSongRange
         .long   DTP_ModuleName, pt_title
         .long   DTP_InitPlayer, initPlayer
         .long   DTP_InitSound, initSound
@@ -64,6 +65,13 @@ initPlayer:
         move.l  %d1,-(%sp)
         jsr     pt_init
         lea     12(%sp),%sp
+        rts
+
+| Tunes 0 .. n - 1, found by pt_init.
+subSongRange:
+        jsr     pt_last_subsong
+        move.l  %d0,%d1
+        moveq   #0,%d0
         rts
 
 initSound:

@@ -8,6 +8,7 @@
 #define PT_MAX_POSITIONS 128
 #define PT_MAX_PATTERNS 128
 #define PT_PATTERN_BYTES 1024 /* 64 rows x 4 channels x 4 bytes */
+#define PT_MAX_SUBSONGS 64
 
 /* Only the first 128 KB of a file are present while the host checks it. */
 #define PT_CHECK_WINDOW 0x20000UL
@@ -40,6 +41,7 @@ static inline unsigned short pt_word(const unsigned char *p) { return (unsigned 
 long pt_check(const unsigned char *data, unsigned long size, long format);
 long pt_init(const unsigned char *data, unsigned long size, long format);
 void pt_start(void *deli_base);
+unsigned long pt_last_subsong(void);
 void pt_stop(void);
 unsigned long pt_tick(void *deli_base);
 extern char pt_title[24];

@@ -75,6 +75,81 @@ static void read_title(const unsigned char *data)
     pt_title[end] = 0;
 }
 
+/* ---- Subsongs ---------------------------------------------------------------------
+   Game modules often hold several tunes, each started at a position of its own and
+   ending by jumping back into itself. A dry run of the position flow (jumps and
+   breaks; loops and delays do not change which rows are reached) gives every row
+   to the first tune that reaches it; each position left unreached starts a tune. */
+
+#define NO_OWNER 0xFF
+
+static unsigned char row_owner[PT_MAX_POSITIONS][PT_ROWS];
+static unsigned char subsong_start[PT_MAX_SUBSONGS];
+static unsigned short subsong_count;
+
+static const unsigned char *row_cells(unsigned int position, unsigned int row)
+{
+    unsigned int pattern = pt_song.data[pt_song.layout.orders + position];
+    if (pattern >= pt_song.layout.patterns) pattern = 0;
+    return pt_song.data + pt_song.layout.pattern_data + pattern * PT_PATTERN_BYTES + row * 16;
+}
+
+/* Follows one tune from its start until it comes round to a row already owned. */
+static void trace_subsong(unsigned int start, unsigned char owner)
+{
+    unsigned int position = start, row = 0, length = pt_song.layout.song_length;
+    while (row_owner[position][row] == NO_OWNER) {
+        const unsigned char *cell = row_cells(position, row);
+        unsigned int ch, jump = 0, break_row = 0, stop = 0;
+        int target = (int)position;
+        row_owner[position][row] = owner;
+        for (ch = 0; ch < 4; ++ch, cell += 4) {
+            unsigned int command = cell[2] & 0x0F, param = cell[3];
+            if (command == 0xB) {
+                target = (int)param - 1;
+                break_row = 0;
+                jump = 1;
+            } else if (command == 0xD) {
+                break_row = (param >> 4) * 10 + (param & 0x0F);
+                if (break_row >= PT_ROWS) break_row = 0;
+                jump = 1;
+            } else if (command == 0xF && param == 0) {
+                stop = 1;
+            }
+        }
+        if (stop) return;
+        if (jump || ++row >= PT_ROWS) {
+            position = (unsigned int)(target + 1) & 127;
+            if (position >= length) position = 0;
+            row = break_row;
+        }
+    }
+}
+
+static int position_reached(unsigned int position)
+{
+    unsigned int row;
+    for (row = 0; row < PT_ROWS; ++row)
+        if (row_owner[position][row] != NO_OWNER) return 1;
+    return 0;
+}
+
+static void find_subsongs(void)
+{
+    unsigned int position, row;
+    for (position = 0; position < PT_MAX_POSITIONS; ++position)
+        for (row = 0; row < PT_ROWS; ++row) row_owner[position][row] = NO_OWNER;
+    subsong_count = 0;
+    for (position = 0; position < pt_song.layout.song_length && subsong_count < PT_MAX_SUBSONGS; ++position) {
+        if (position_reached(position)) continue;
+        subsong_start[subsong_count] = (unsigned char)position;
+        trace_subsong(position, (unsigned char)subsong_count);
+        ++subsong_count;
+    }
+}
+
+unsigned long pt_last_subsong(void) { return subsong_count - 1UL; }
+
 long pt_init(const unsigned char *data, unsigned long size, long format)
 {
     struct pt_layout layout;
@@ -84,6 +159,7 @@ long pt_init(const unsigned char *data, unsigned long size, long format)
     pt_song.layout = layout;
     read_samples(data, size, &layout, (int)format);
     read_title(data);
+    find_subsongs();
     return 0;
 }
 
@@ -94,12 +170,26 @@ void pt_set_tempo(unsigned int tempo)
     pt_song.tick_flags |= PT_TICK_SET_TIMER;
 }
 
+/* Rows of the tunes before this one count as played: reaching them ends it. */
+static void forget_visits(unsigned int subsong)
+{
+    unsigned int position, row;
+    for (position = 0; position < PT_MAX_POSITIONS; ++position)
+        for (row = 0; row < PT_ROWS; row += 8) {
+            unsigned int bit, bits = 0;
+            for (bit = 0; bit < 8; ++bit)
+                if (row_owner[position][row + bit] < subsong) bits |= 1U << bit;
+            pt_song.visited[position][row >> 3] = (unsigned char)bits;
+        }
+}
+
 void pt_start(void *deli_base)
 {
-    unsigned int i;
-    unsigned char *p = (unsigned char *)&pt_song.visited;
+    unsigned int i, subsong = DTG_WORD(deli_base, dtg_SndNum);
+    if (subsong >= subsong_count) subsong = 0;
     CUSTOM_W(DMACON) = 0x000F;
-    for (i = 0; i < sizeof pt_song.visited; ++i) p[i] = 0;
+    pt_song.subsong = (unsigned char)subsong;
+    forget_visits(subsong);
     for (i = 0; i < 4; ++i) {
         struct pt_voice *v = &pt_voices[i];
         unsigned char *bytes = (unsigned char *)v;
@@ -113,7 +203,7 @@ void pt_start(void *deli_base)
     }
     pt_song.speed = DEFAULT_SPEED;
     pt_song.counter = DEFAULT_SPEED - 1; /* the first tick plays row 0 */
-    pt_song.position = 0;
+    pt_song.position = subsong_start[subsong];
     pt_song.row = 0;
     pt_song.break_row = 0;
     pt_song.break_flag = 0;
@@ -148,10 +238,8 @@ static void visit_row(void)
     unsigned char *bits = pt_song.visited[pt_song.position];
     unsigned char mask = (unsigned char)(1 << (pt_song.row & 7));
     if (bits[pt_song.row >> 3] & mask) {
-        unsigned int i;
-        unsigned char *p = (unsigned char *)&pt_song.visited;
         pt_song.tick_flags |= PT_TICK_SONG_END;
-        for (i = 0; i < sizeof pt_song.visited; ++i) p[i] = 0;
+        forget_visits(pt_song.subsong); /* played on, it ends again next time round */
     }
     bits[pt_song.row >> 3] |= mask;
 }

@@ -37,6 +37,7 @@ struct pt_song {
     unsigned char delay, delay_left; /* pattern delay: rows still to repeat */
     unsigned short dma_on;           /* channels started by this row */
     unsigned long tick_flags;
+    unsigned char subsong;     /* the tune playing */
     unsigned char visited[PT_MAX_POSITIONS][PT_ROWS / 8];
 };
 
