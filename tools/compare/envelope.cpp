@@ -47,4 +47,18 @@ Alignment bestAlignment(const std::vector<double>& a, const std::vector<double>&
     return best;
 }
 
+Alignment bestShift(const std::vector<float>& a, const std::vector<float>& b, size_t window, int step, int maxShift) {
+    Alignment best{-2, 0};
+    for (int shift = -maxShift; shift <= maxShift; shift += step) {
+        // A positive shift means the first render runs ahead: compare it with the
+        // second from `shift` samples on. Only the overlap counts.
+        const size_t skipA = shift < 0 ? size_t(-shift) : 0, skipB = shift > 0 ? size_t(shift) : 0;
+        if (skipA >= a.size() || skipB >= b.size()) continue;
+        const std::vector<float> partA(a.begin() + long(skipA), a.end()), partB(b.begin() + long(skipB), b.end());
+        const double c = correlation(rmsEnvelope(partA, window), rmsEnvelope(partB, window), 0);
+        if (c > best.correlation) best = {c, shift};
+    }
+    return best;
+}
+
 } // namespace varno::compare

@@ -19,4 +19,9 @@ struct Alignment {
 };
 Alignment bestAlignment(const std::vector<double>& a, const std::vector<double>& b, int maxLag);
 
+// The best envelope correlation of two renders with the first shifted by whole
+// multiples of `step` samples, up to `maxShift` samples either way: players may
+// start their first row a tick or so apart. lag is the shift in samples.
+Alignment bestShift(const std::vector<float>& a, const std::vector<float>& b, size_t window, int step, int maxShift);
+
 } // namespace varno::compare

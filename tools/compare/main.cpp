@@ -4,14 +4,16 @@
 //   --min-correlation <c>      fail a module whose correlation is below c
 //   --max-duration-error <f>   fail a module whose durations differ by more than f (0.01 = 1 %)
 //   --skip-missing             exit 77 (a skipped test) when openmpt123 or a module is missing
+//   --envelopes <file>         write both envelopes of every subsong as text columns, for plots
 //   --host-silence-end         let the host end a song after 3 s of silence, as it does by
 //                              default (off: the player's own song end is measured)
 // Every subsong is rendered in turn, since openmpt123 renders all of them one after another.
-// The correlation is taken at the best alignment within +-2 windows (40 ms), since the
-// two players may start the first row a tick apart. Exit 1 when any module fails.
+// The correlation is taken at the best alignment within +-40 ms in steps of 1 ms, since
+// the two players may start the first row a tick or so apart. Exit 1 when any module fails.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,10 +23,25 @@
 
 using namespace varno::compare;
 
+namespace {
+
+void writeEnvelopes(const std::string& file, const std::string& module, int subsong, const std::vector<double>& a,
+                    const std::vector<double>& b) {
+    FILE* out = std::fopen(file.c_str(), "a");
+    if (!out) return;
+    for (size_t i = 0; i < std::max(a.size(), b.size()); ++i)
+        std::fprintf(out, "%s %d %.2f %.6f %.6f\n", module.c_str(), subsong, double(i) * 0.02, i < a.size() ? a[i] : 0.0,
+                     i < b.size() ? b[i] : 0.0);
+    std::fclose(out);
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     std::string archiveDir = VARNO_DEFAULT_ARCHIVE_DIR;
     double minCorrelation = -1, maxDurationError = -1;
     bool skipMissing = false, hostSilenceEnd = false;
+    std::string envelopeFile;
     std::vector<std::string> modules;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -33,6 +50,7 @@ int main(int argc, char** argv) {
         else if (a == "--max-duration-error" && i + 1 < argc) maxDurationError = std::atof(argv[++i]);
         else if (a == "--skip-missing") skipMissing = true;
         else if (a == "--host-silence-end") hostSilenceEnd = true;
+        else if (a == "--envelopes" && i + 1 < argc) envelopeFile = argv[++i];
         else if (!a.empty() && a[0] == '-') {
             std::fprintf(stderr, "varno-compare: unknown option %s\n", a.c_str());
             return 2;
@@ -76,7 +94,9 @@ int main(int argc, char** argv) {
                 break;
             }
             const size_t window = kSampleRate / 50;
-            const Alignment a = bestAlignment(rmsEnvelope(ours[s].mono, window), rmsEnvelope(ref.mono, window), 2);
+            const std::vector<double> mine = rmsEnvelope(ours[s].mono, window), theirs = rmsEnvelope(ref.mono, window);
+            const Alignment a = bestShift(ours[s].mono, ref.mono, window, kSampleRate / 1000, kSampleRate / 25);
+            if (!envelopeFile.empty()) writeEnvelopes(envelopeFile, name, int(s), mine, theirs);
             oursSeconds += ours[s].seconds;
             refSeconds += ref.seconds;
             weighted += a.correlation * ref.seconds;
