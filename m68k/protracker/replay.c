@@ -94,7 +94,10 @@ static const unsigned char *row_cells(unsigned int position, unsigned int row)
     return pt_song.data + pt_song.layout.pattern_data + pattern * PT_PATTERN_BYTES + row * 16;
 }
 
-/* Follows one tune from its start until it comes round to a row already owned. */
+static int position_reached(unsigned int position, unsigned char before);
+
+/* Follows one tune from its start until it comes round to a row it played, or
+   into a position an earlier tune played. */
 static void trace_subsong(unsigned int start, unsigned char owner)
 {
     unsigned int position = start, row = 0, length = pt_song.layout.song_length;
@@ -122,15 +125,17 @@ static void trace_subsong(unsigned int start, unsigned char owner)
             position = (unsigned int)(target + 1) & 127;
             if (position >= length) position = 0;
             row = break_row;
+            if (position_reached(position, owner)) return;
         }
     }
 }
 
-static int position_reached(unsigned int position)
+/* Whether a tune numbered below `before` played any row of the position. */
+static int position_reached(unsigned int position, unsigned char before)
 {
     unsigned int row;
     for (row = 0; row < PT_ROWS; ++row)
-        if (row_owner[position][row] != NO_OWNER) return 1;
+        if (row_owner[position][row] < before) return 1;
     return 0;
 }
 
@@ -141,7 +146,7 @@ static void find_subsongs(void)
         for (row = 0; row < PT_ROWS; ++row) row_owner[position][row] = NO_OWNER;
     subsong_count = 0;
     for (position = 0; position < pt_song.layout.song_length && subsong_count < PT_MAX_SUBSONGS; ++position) {
-        if (position_reached(position)) continue;
+        if (position_reached(position, NO_OWNER)) continue;
         subsong_start[subsong_count] = (unsigned char)position;
         trace_subsong(position, (unsigned char)subsong_count);
         ++subsong_count;
@@ -170,17 +175,15 @@ void pt_set_tempo(unsigned int tempo)
     pt_song.tick_flags |= PT_TICK_SET_TIMER;
 }
 
-/* Rows of the tunes before this one count as played: reaching them ends it. */
+/* Positions the tunes before this one played count as played in full: reaching
+   any of their rows ends this tune. */
 static void forget_visits(unsigned int subsong)
 {
-    unsigned int position, row;
-    for (position = 0; position < PT_MAX_POSITIONS; ++position)
-        for (row = 0; row < PT_ROWS; row += 8) {
-            unsigned int bit, bits = 0;
-            for (bit = 0; bit < 8; ++bit)
-                if (row_owner[position][row + bit] < subsong) bits |= 1U << bit;
-            pt_song.visited[position][row >> 3] = (unsigned char)bits;
-        }
+    unsigned int position, i;
+    for (position = 0; position < PT_MAX_POSITIONS; ++position) {
+        unsigned char bits = position_reached(position, (unsigned char)subsong) ? 0xFF : 0;
+        for (i = 0; i < PT_ROWS / 8; ++i) pt_song.visited[position][i] = bits;
+    }
 }
 
 void pt_start(void *deli_base)

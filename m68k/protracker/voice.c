@@ -318,16 +318,16 @@ static void tone_porta(struct pt_voice *v)
     tone_porta_continue(v);
 }
 
-/* Value of a vibrato or tremolo wave at a position. The ramp takes its direction
-   from the vibrato's position in both effects, as the original does. */
-static unsigned int wave_value(unsigned int waveform, unsigned char position, unsigned char ramp_sign)
+/* Size of a vibrato or tremolo wave at a position (its sign is the position's
+   top bit): a sine, a ramp, or a square. */
+static unsigned int wave_value(unsigned int waveform, unsigned char position)
 {
     unsigned int index = (position >> 2) & 0x1F;
     switch (waveform & 3) {
     case 0:
         return pt_sine[index];
     case 1:
-        return (ramp_sign & 0x80) ? index << 3 : 255 - (index << 3);
+        return (position & 0x80) ? index << 3 : 255 - (index << 3);
     default:
         return 255;
     }
@@ -335,7 +335,7 @@ static unsigned int wave_value(unsigned int waveform, unsigned char position, un
 
 static void vibrato_continue(struct pt_voice *v)
 {
-    unsigned int delta = (wave_value(v->waveforms, v->vibrato_pos, v->vibrato_pos) * (v->vibrato_cmd & 0x0F)) >> 7;
+    unsigned int delta = (wave_value(v->waveforms, v->vibrato_pos) * (v->vibrato_cmd & 0x0F)) >> 7;
     write_period(v, (unsigned short)((v->vibrato_pos & 0x80) ? v->period - delta : v->period + delta));
     v->vibrato_pos = (unsigned char)(v->vibrato_pos + ((v->vibrato_cmd >> 2) & 0x3C));
 }
@@ -354,7 +354,7 @@ static void tremolo(struct pt_voice *v)
     int volume;
     if (param & 0x0F) v->tremolo_cmd = (unsigned char)((v->tremolo_cmd & 0xF0) | (param & 0x0F));
     if (param & 0xF0) v->tremolo_cmd = (unsigned char)((v->tremolo_cmd & 0x0F) | (param & 0xF0));
-    value = wave_value(v->waveforms >> 4, v->tremolo_pos, v->vibrato_pos);
+    value = wave_value(v->waveforms >> 4, v->tremolo_pos);
     delta = (value * (v->tremolo_cmd & 0x0F)) >> 6;
     volume = (v->tremolo_pos & 0x80) ? v->volume - (int)delta : v->volume + (int)delta;
     if (volume < 0) volume = 0;

@@ -64,8 +64,8 @@ TEST_F(Songs, GeneratedSongsEndWhenTheyComeRound) {
         {"fx-speed-tempo", (8 * 3 + 4 * 12) * 0.02 + (4 * 12 + 4 * 6) * 0.03125 + (12 * 6 + 1) * 2.5 / 192},
         // Tune 1: position 0 rows 0-15, position 1 rows 10-25, position 3 rows 0-7,
         // then round to position 0. Tune 2 starts at position 2 (never reached): rows
-        // 0-15, position 3 rows 10-12, position 1 rows 0-9, then tune 1's row 10.
-        {"fx-jump-break", ((16 + 16 + 8) * 6 + 1 + (16 + 3 + 10) * 6 + 1) * tick},
+        // 0-15, then into position 3, which tune 1 played.
+        {"fx-jump-break", ((16 + 16 + 8) * 6 + 1 + 16 * 6 + 1) * tick},
         {"demo", 52.19},
     };
     for (const auto& c : cases) {

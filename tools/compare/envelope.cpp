@@ -47,15 +47,33 @@ Alignment bestAlignment(const std::vector<double>& a, const std::vector<double>&
     return best;
 }
 
+namespace {
+
+// Sums of squares up to each sample, so that any window's RMS costs two lookups.
+std::vector<double> squareSums(const std::vector<float>& samples) {
+    std::vector<double> sums(samples.size() + 1, 0.0);
+    for (size_t i = 0; i < samples.size(); ++i) sums[i + 1] = sums[i] + double(samples[i]) * samples[i];
+    return sums;
+}
+
+std::vector<double> envelopeFrom(const std::vector<double>& sums, size_t skip, size_t window) {
+    std::vector<double> out;
+    for (size_t start = skip; start + window < sums.size(); start += window)
+        out.push_back(std::sqrt((sums[start + window] - sums[start]) / double(window)));
+    return out;
+}
+
+} // namespace
+
 Alignment bestShift(const std::vector<float>& a, const std::vector<float>& b, size_t window, int step, int maxShift) {
+    const std::vector<double> sumsA = squareSums(a), sumsB = squareSums(b);
     Alignment best{-2, 0};
     for (int shift = -maxShift; shift <= maxShift; shift += step) {
         // A positive shift means the first render runs ahead: compare it with the
         // second from `shift` samples on. Only the overlap counts.
         const size_t skipA = shift < 0 ? size_t(-shift) : 0, skipB = shift > 0 ? size_t(shift) : 0;
         if (skipA >= a.size() || skipB >= b.size()) continue;
-        const std::vector<float> partA(a.begin() + long(skipA), a.end()), partB(b.begin() + long(skipB), b.end());
-        const double c = correlation(rmsEnvelope(partA, window), rmsEnvelope(partB, window), 0);
+        const double c = correlation(envelopeFrom(sumsA, skipA, window), envelopeFrom(sumsB, skipB, window), 0);
         if (c > best.correlation) best = {c, shift};
     }
     return best;

@@ -31,7 +31,7 @@ std::vector<Render> renderSession(const std::string& path, const std::string& ar
 bool referenceAvailable();
 
 // openmpt123's render of one subsong with the nearest-sample filter, 48 kHz, mono;
-// seconds is the song length openmpt123 --info gives (the render has a short tail).
+// seconds is the song's length (the render without its 100 ms tail).
 Render renderReference(const std::string& path, int subsong);
 
 } // namespace varno::compare
