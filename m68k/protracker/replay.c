@@ -130,8 +130,10 @@ static void trace_subsong(unsigned int start, unsigned char owner)
     }
 }
 
-/* Whether a tune numbered below `before` played any row of the position. */
-static int position_reached(unsigned int position, unsigned char before)
+/* Whether a tune numbered below `before` played any row of the position. Kept out
+   of line: inlined into a loop over positions, the compiler's end pointer would lie
+   a row past the table, which the hunk format cannot express. */
+static __attribute__((noinline)) int position_reached(unsigned int position, unsigned char before)
 {
     unsigned int row;
     for (row = 0; row < PT_ROWS; ++row)
