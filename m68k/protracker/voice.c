@@ -268,18 +268,20 @@ static void slide_period(struct pt_voice *v, int delta)
     write_period(v, v->period);
 }
 
+/* Notes past B-3 are read on into the next finetune's notes, as the original reads
+   its table, so a wide arpeggio on a high note drops low. */
 static void arpeggio(struct pt_voice *v)
 {
-    unsigned int step = pt_song.counter % 3, semitones;
-    const unsigned short *row = pt_periods[v->finetune];
-    unsigned int i;
+    const unsigned short *table = &pt_periods[0][0];
+    unsigned int step = pt_song.counter % 3, semitones, i;
     if (step == 0) {
         write_period(v, v->period);
         return;
     }
     semitones = step == 1 ? PARAM(v) >> 4 : PARAM(v) & 0x0F;
-    i = note_index(row, v->period) + semitones;
-    write_period(v, row[i < PT_NOTES ? i : PT_NOTES - 1]);
+    i = v->finetune * PT_NOTES + note_index(pt_periods[v->finetune], v->period) + semitones;
+    if (i >= 16 * PT_NOTES) i = 16 * PT_NOTES - 1;
+    write_period(v, table[i]);
 }
 
 static void tone_porta_continue(struct pt_voice *v)

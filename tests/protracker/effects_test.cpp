@@ -64,7 +64,8 @@ TEST_F(Effects, PeriodsWrittenTickByTick) {
         {"fine porta up on tick 0 only", {0, 0, 0xE, 0x15}, {kTone, 428}, {423, 423, 423, 423, 423, 423}},
         {"fine porta down on tick 0 only", {0, 0, 0xE, 0x23}, {kTone, 428}, {431, 431, 431, 431, 431, 431}},
         {"arpeggio 0 / +4 / +7", {0, 0, 0, 0x47}, {kTone, 428}, {428, 339, 285, 428, 339, 285}},
-        {"arpeggio past B-3 holds the top", {0, 0, 0, 0x0C}, {kTone, 120}, {120, 120, 113, 120, 120, 113}},
+        // A#3 + 12 is read past B-3, from finetune +1's notes: its A#1.
+        {"arpeggio past B-3 reads on", {0, 0, 0, 0x0C}, {kTone, 120}, {120, 120, 477, 120, 120, 477}},
         // Tone portamento from C-2 towards C-1 (856) by 0x20 a tick; the new note
         // does not restart the sample.
         {"tone porta", {0, 856, 3, 0x20}, {kTone, 428}, {428, 460, 492, 524, 556, 588}},

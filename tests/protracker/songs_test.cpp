@@ -114,6 +114,25 @@ TEST_F(Songs, JumpsIntoPlayedRowsEndTheSong) {
     }
 }
 
+// Positions no jump reaches start tunes of their own, as in game modules: here
+// positions 0-1 (which jump back to 0) and 2-3 (which run round into position 0).
+TEST_F(Songs, UnreachedPositionsStartTunesOfTheirOwn) {
+    modgen::Module m;
+    m.samples = {modgen::toneSample("tone")};
+    m.patterns.resize(4);
+    for (int p = 0; p < 4; ++p) m.patterns[size_t(p)].at(0, 0) = {1, modgen::notePeriod(12 + p), 0, 0};
+    m.patterns[1].at(63, 3) = {0, 0, 0xB, 0x00};
+    m.orders = {0, 1, 2, 3};
+    ASSERT_TRUE(open(m));
+    ASSERT_EQ(machine->subsongCount, 2u);
+    const double tick = 14187 / 709378.92;
+    EXPECT_NEAR(playToSongEnd(60), (128 * 6 + 1) * tick, 1e-3);
+    startSubsong(*machine, 1, false);
+    EXPECT_EQ(channel(0).period, modgen::notePeriod(14)) << "tune 2 starts at position 2";
+    EXPECT_NEAR(playToSongEnd(60), (128 * 6 + 1) * tick, 1e-3);
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
 TEST_F(Songs, FormatNamesAndTitles) {
     const auto songs = modgen::allSongs();
     for (const auto& song : songs) {
