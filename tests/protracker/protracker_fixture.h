@@ -14,13 +14,13 @@
 #include <vector>
 
 #include "amigaos/system.h"
-#include "audio/render.h"
+#include "session/render.h"
 #include "hardware/custom_chips.h"
 #include "hardware/paula.h"
 #include "host/portable_host.h"
 #include "machine/amiga_machine.h"
-#include "machine/frame_driver.h"
-#include "machine/module_session.h"
+#include "session/frame_driver.h"
+#include "session/module_session.h"
 #include "machine/settings.h"
 #include "mod_writer.h"
 #include "platform/message_box.h"

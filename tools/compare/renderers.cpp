@@ -10,11 +10,11 @@
 #include <fstream>
 #include <iterator>
 
-#include "audio/render.h"
+#include "session/render.h"
 #include "host/portable_host.h"
 #include "machine/amiga_machine.h"
-#include "machine/frame_driver.h"
-#include "machine/module_session.h"
+#include "session/frame_driver.h"
+#include "session/module_session.h"
 #include "machine/settings.h"
 #include "players/slave_player.h"
 

@@ -1,6 +1,6 @@
 // The frame driver's per-tick work: the player's tick routine, the end checks,
 // silence detection and the recording of song lengths.
-#include "machine/frame_driver.h"
+#include "session/frame_driver.h"
 
 #include <cmath>
 
@@ -47,6 +47,8 @@ bool playerTick(AmigaMachine& m) {
 }
 
 void clearTickFault() { lastTickFaulted = false; }
+bool tickFaulted() { return lastTickFaulted; }
+void setTickFaulted(bool faulted) { lastTickFaulted = faulted; }
 
 bool endCheck(const AmigaMachine& m) {
     const bool useSongEnd = pluginSettings.use_songend != 0;
@@ -62,17 +64,13 @@ bool endCheck(const AmigaMachine& m) {
     return false;
 }
 
-void detectSilence(AmigaMachine& m, int32_t frames) {
-    bool sound = false;
-    for (int c = 0; c < 4 && !sound; ++c) {
-        const float* samples = m.resampledBuffers[c].get();
-        for (int32_t i = 0; i < frames; ++i) {
-            if (std::abs(samples[i]) > kSilenceThreshold) {
-                sound = true;
-                break;
-            }
-        }
-    }
+bool anySound(const float* samples, int32_t count) {
+    for (int32_t i = 0; i < count; ++i)
+        if (std::abs(samples[i]) > kSilenceThreshold) return true;
+    return false;
+}
+
+void noteSilence(AmigaMachine& m, bool sound, int32_t frames) {
     if (sound) {
         m.silentSamples = 0;
         m.soundHeard = 1;
@@ -81,6 +79,12 @@ void detectSilence(AmigaMachine& m, int32_t frames) {
     }
     const double limit = m.soundHeard ? kSilenceAfterSound : kSilenceBeforeSound;
     if (double(m.silentSamples) / double(m.sampleRate) > limit) m.silenceEnded = 1;
+}
+
+void detectSilence(AmigaMachine& m, int32_t frames) {
+    bool sound = false;
+    for (int c = 0; c < 4 && !sound; ++c) sound = anySound(m.resampledBuffers[c].get(), frames);
+    noteSilence(m, sound, frames);
 }
 
 void recordSongEnd(AmigaMachine& m) {
@@ -92,8 +96,13 @@ void recordSongEnd(AmigaMachine& m) {
     for (uint32_t s = m.firstSubsong; s < m.firstSubsong + m.subsongCount && s < uint32_t(kMaxSubsongs); ++s)
         total += m.subsongSeconds[s];
     m.totalSeconds = total;
-    if (m.host && m.host->inputFunctions && m.host->inputFunctions->setLength)
-        m.host->inputFunctions->setLength(m.subsongSeconds[m.currentSubsong], 0);
+    reportLength(m);
+}
+
+void reportLength(const AmigaMachine& m) {
+    if (!m.host || !m.host->inputFunctions || !m.host->inputFunctions->setLength) return;
+    if (m.currentSubsong >= uint32_t(kMaxSubsongs)) return;
+    m.host->inputFunctions->setLength(m.subsongSeconds[m.currentSubsong], pluginSettings.seeking ? 1 : 0);
 }
 
 } // namespace varno

@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "amigaos/system.h"
-#include "audio/render.h"
+#include "session/render.h"
 #include "cpu/cpu.h"
 #include "hardware/cia.h"
 #include "machine/amiga_machine.h"
-#include "machine/frame_driver.h"
-#include "machine/player_calls.h"
+#include "session/frame_driver.h"
+#include "session/player_calls.h"
 #include "machine/run_routine.h"
 #include "players/deli_base.h"
 #include "players/slave_player.h"
@@ -29,11 +29,6 @@ void clearSampleBuffers(AmigaMachine& m) {
     for (auto& buffer : m.resampledBuffers) std::fill_n(buffer.get(), kResampledFloats, 0.0f);
     for (auto& channel : m.channelBuffers)
         for (auto& slot : channel) std::fill_n(slot.get(), kChannelBufferFloats, 0.0f);
-}
-
-void reportLength(const AmigaMachine& m, float seconds) {
-    if (m.host && m.host->inputFunctions && m.host->inputFunctions->setLength)
-        m.host->inputFunctions->setLength(seconds, 0);
 }
 
 } // namespace
@@ -72,7 +67,7 @@ void startSubsong(AmigaMachine& m, int32_t subsong, bool fresh) {
     m.songEndSignalled = m.silenceEnded = m.soundHeard = 0;
     m.silentSamples = 0;
     clearTickFault();
-    reportLength(m, m.subsongSeconds[s]);
+    reportLength(m);
 
     for (auto& counts : m.channelCounts) std::fill(std::begin(counts), std::end(counts), 0);
     runTick(m, 0);
