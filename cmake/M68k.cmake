@@ -122,6 +122,8 @@ function(_varno_m68k_objects out_var object_dir)
   foreach(definition ${ARG_DEFINES})
     list(APPEND flags -D${definition})
   endforeach()
+  # Makefile generators do not create the folders of custom command outputs.
+  file(MAKE_DIRECTORY ${object_dir})
   set(objects)
   foreach(source ${ARG_SOURCES})
     get_filename_component(source ${source} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})

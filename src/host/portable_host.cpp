@@ -3,6 +3,9 @@
 // their companions are small, and it makes archive entries and plain files alike.
 #include "host/portable_host.h"
 
+#include "host/settings_file.h"
+#include "host/text_conversion.h"
+
 #include <zip.h>
 
 #include <algorithm>
@@ -132,10 +135,25 @@ HostFile openEntryOf(const std::string& archivePath, const std::string& entryNam
     return store(std::move(file));
 }
 
+std::map<std::string, std::string>& redirects() {
+    static std::map<std::string, std::string> table;
+    return table;
+}
+
+// Network paths are the music player's business; this host reads local files only.
+bool isUrl(const std::string& path) {
+    const size_t colon = path.find("://");
+    if (colon == std::string::npos) return false;
+    std::string scheme = path.substr(0, colon);
+    std::transform(scheme.begin(), scheme.end(), scheme.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return scheme == "http" || scheme == "https" || scheme == "ftp";
+}
+
 HostFile VARNO_HOSTAPI fileOpen(const char* rawPath) {
     if (!rawPath) return nullptr;
     std::string path(rawPath);
-    if (path.find("http://") != std::string::npos || path.find("ftp://") != std::string::npos) return nullptr;
+    if (auto it = redirects().find(path); it != redirects().end()) path = it->second;
+    if (isUrl(path)) return nullptr;
     std::replace(path.begin(), path.end(), '\\', '/');
     size_t bar = path.find('|');
     if (bar != std::string::npos) {
@@ -214,27 +232,37 @@ std::string settingKey(const char* section, const char* key) {
     return std::string(section ? section : "") + "/" + (key ? key : "");
 }
 
+std::unique_ptr<SettingsFile>& settingsStore() {
+    static std::unique_ptr<SettingsFile> store;
+    if (!store) store = std::make_unique<SettingsFile>(defaultSettingsPath());
+    return store;
+}
+
 int VARNO_HOSTAPI settingsGetInt(const char* section, const char* key, int* value) {
-    auto& store = PortableHost::instance().settings;
-    auto it = store.find(settingKey(section, key));
-    if (it == store.end() || !value) return 0;
-    *value = it->second;
+    if (!section || !key || !value) return 0;
+    const auto& overrides = PortableHost::instance().settingOverrides;
+    if (auto it = overrides.find(settingKey(section, key)); it != overrides.end()) {
+        *value = it->second;
+        return 1;
+    }
+    const std::optional<int> stored = settingsStore()->getInt(section, key);
+    if (!stored) return 0;
+    *value = *stored;
     return 1;
 }
 
 int VARNO_HOSTAPI settingsSetInt(const char* section, const char* key, const int* value) {
-    if (!value) return 0;
-    PortableHost::instance().settings[settingKey(section, key)] = *value;
-    return 1;
+    if (!section || !key || !value) return 0;
+    return settingsStore()->setInt(section, key, *value) ? 1 : 0;
 }
 
 char* VARNO_HOSTAPI textConvert(const char* text, int length) {
     if (!text) return nullptr;
-    size_t n = length < 0 ? std::strlen(text) : size_t(length);
-    char* copy = static_cast<char*>(std::malloc(n + 1));
+    const size_t n = length < 0 ? std::strlen(text) : size_t(length);
+    const std::string utf8 = latin1ToUtf8(text, n);
+    char* copy = static_cast<char*>(std::malloc(utf8.size() + 1));
     if (!copy) return nullptr;
-    std::memcpy(copy, text, n);
-    copy[n] = 0;
+    std::memcpy(copy, utf8.c_str(), utf8.size() + 1);
     return copy;
 }
 
@@ -265,6 +293,12 @@ PortableHost::PortableHost() {
     tables_.textFunctions = &textFunctions;
     tables_.inputFunctions = &inputFunctions;
 }
+
+void PortableHost::setSettingsFile(const std::string& path) { settingsStore() = std::make_unique<SettingsFile>(path); }
+
+std::string PortableHost::settingsFile() const { return settingsStore()->path(); }
+
+void PortableHost::redirect(const std::string& from, const std::string& to) { redirects()[from] = to; }
 
 size_t PortableHost::openFileCount() const {
     const auto& files = openFiles();

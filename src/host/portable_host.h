@@ -1,5 +1,6 @@
 // A host for platforms without XMPlay: the same function tables the plugin gets from
-// XMPlay, served from the file system and from ZIP archives ("archive|entry").
+// XMPlay, served from the file system and from ZIP archives ("archive|entry"), with
+// settings in an INI file and texts converted from ISO-8859-1 to UTF-8.
 #pragma once
 
 #include <functional>
@@ -17,8 +18,15 @@ public:
 
     const HostTables& tables() const { return tables_; }
 
-    // The settings store the plugin reads and writes ("section/key" -> value).
-    std::map<std::string, int> settings;
+    // The INI file settings are read from and written to; by default the user's
+    // (defaultSettingsPath), chosen at the first settings call.
+    void setSettingsFile(const std::string& path);
+    std::string settingsFile() const;
+    // Values the plugin reads instead of the file's ("section/key" -> value), for
+    // one run; writes still go to the file.
+    std::map<std::string, int> settingOverrides;
+    // Opening `from` opens `to` instead (a player archive given by the user).
+    void redirect(const std::string& from, const std::string& to);
     // Called with every length the plugin reports for the subsong playing.
     std::function<void(float seconds)> onLength;
     // Files currently open (for tests that check nothing is left open).

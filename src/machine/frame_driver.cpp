@@ -62,17 +62,13 @@ bool endCheck(const AmigaMachine& m) {
     return false;
 }
 
-void detectSilence(AmigaMachine& m, int32_t frames) {
-    bool sound = false;
-    for (int c = 0; c < 4 && !sound; ++c) {
-        const float* samples = m.resampledBuffers[c].get();
-        for (int32_t i = 0; i < frames; ++i) {
-            if (std::abs(samples[i]) > kSilenceThreshold) {
-                sound = true;
-                break;
-            }
-        }
-    }
+bool anySound(const float* samples, int32_t count) {
+    for (int32_t i = 0; i < count; ++i)
+        if (std::abs(samples[i]) > kSilenceThreshold) return true;
+    return false;
+}
+
+void noteSilence(AmigaMachine& m, bool sound, int32_t frames) {
     if (sound) {
         m.silentSamples = 0;
         m.soundHeard = 1;
@@ -81,6 +77,12 @@ void detectSilence(AmigaMachine& m, int32_t frames) {
     }
     const double limit = m.soundHeard ? kSilenceAfterSound : kSilenceBeforeSound;
     if (double(m.silentSamples) / double(m.sampleRate) > limit) m.silenceEnded = 1;
+}
+
+void detectSilence(AmigaMachine& m, int32_t frames) {
+    bool sound = false;
+    for (int c = 0; c < 4 && !sound; ++c) sound = anySound(m.resampledBuffers[c].get(), frames);
+    noteSilence(m, sound, frames);
 }
 
 void recordSongEnd(AmigaMachine& m) {

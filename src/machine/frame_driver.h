@@ -35,6 +35,10 @@ void clearTickFault();
 // After a tick's channels have been resampled: counts silent frames and ends
 // the song after 3 s of silence once sound was heard, 6 s before that.
 void detectSilence(AmigaMachine& machine, int32_t frames);
+// The same count for a tick whose sound was judged elsewhere.
+void noteSilence(AmigaMachine& machine, bool sound, int32_t frames);
+// Whether any of the samples counts as sound.
+bool anySound(const float* samples, int32_t count);
 
 // After every rendered tick: when the song has ended, stores its length and
 // reports it to the host.

@@ -7,6 +7,7 @@
 #include "machine/amiga_machine.h"
 #include "machine/settings.h"
 #include "plugin/plugin_instance.h"
+#include "plugin/xmpin.h"
 #include "plugin/settings_store.h"
 
 namespace varno {
@@ -43,7 +44,7 @@ std::string aboutLine(const char* buildDate) {
     std::istringstream words(buildDate ? buildDate : "");
     std::string month, day, year;
     words >> month >> day >> year;
-    return "XMPlay Varno plugin (rev. 9) (" + month + " " + day + " " + year + ")";
+    return std::string(kPluginTitle) + " (" + month + " " + day + " " + year + ")";
 }
 
 } // namespace varno

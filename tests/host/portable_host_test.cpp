@@ -125,14 +125,59 @@ TEST_F(PortableHostTest, WhatCannotBeOpenedGivesNoHandle) {
 
 TEST_F(PortableHostTest, SettingsKeepValuesAndLeaveMissingKeysAlone) {
     const HostSettingsFunctions& settings = *host().tables().settingsFunctions;
-    host().settings.clear();
+    host().setSettingsFile((dir / "config" / "varno" / "varno.ini").string());
     int value = 75;
     EXPECT_FALSE(settings.getInt("VARNO", "stereo_separation", &value));
     EXPECT_EQ(value, 75);
     int stored = 40;
-    settings.setInt("VARNO", "stereo_separation", &stored);
+    EXPECT_TRUE(settings.setInt("VARNO", "stereo_separation", &stored));
     EXPECT_TRUE(settings.getInt("VARNO", "stereo_separation", &value));
     EXPECT_EQ(value, 40);
+}
+
+TEST_F(PortableHostTest, SettingsWritesKeepTheRestOfTheFile) {
+    const fs::path ini = dir / "varno.ini";
+    writeFile(ini, "; mine\n[Other]\nsurround=9\n\n[varno]\nSurround = 1\nextra=keep\n\n[Last]\nx=1\n");
+    host().setSettingsFile(ini.string());
+    const HostSettingsFunctions& settings = *host().tables().settingsFunctions;
+    const int off = 0, playtime = 300;
+    ASSERT_TRUE(settings.setInt("VARNO", "surround", &off));
+    ASSERT_TRUE(settings.setInt("VARNO", "default_playtime", &playtime));
+    std::ifstream in(ini);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "; mine\n[Other]\nsurround=9\n\n[varno]\nsurround=0\nextra=keep\ndefault_playtime=300\n\n"
+                    "[Last]\nx=1\n");
+    EXPECT_FALSE(fs::exists(ini.string() + ".new")) << "no temporary file stays";
+    for (const auto& entry : fs::directory_iterator(dir)) EXPECT_EQ(entry.path().string().find(".new"), std::string::npos);
+}
+
+TEST_F(PortableHostTest, SettingsReadNonNumbersAsZeroAndOverridesWin) {
+    writeFile(dir / "varno.ini", "[VARNO]\ndefault_playtime=soon\nsurround=1\n");
+    host().setSettingsFile((dir / "varno.ini").string());
+    const HostSettingsFunctions& settings = *host().tables().settingsFunctions;
+    int value = 180;
+    EXPECT_TRUE(settings.getInt("VARNO", "default_playtime", &value));
+    EXPECT_EQ(value, 0);
+    host().settingOverrides["VARNO/surround"] = 0;
+    EXPECT_TRUE(settings.getInt("VARNO", "surround", &value));
+    host().settingOverrides.clear();
+    EXPECT_EQ(value, 0);
+}
+
+TEST_F(PortableHostTest, TextsBecomeUtf8AndUrlsDoNotOpen) {
+    char* text = host().tables().textFunctions->convert("M\xfcller \xa9 1992", -1);
+    ASSERT_NE(text, nullptr);
+    EXPECT_STREQ(text, "M\xc3\xbcller \xc2\xa9 1992");
+    host().tables().memoryFunctions->release(text);
+    for (const char* url : {"http://example.org/a.mod", "FTP://host/b.mod", "https://x/y|entry"})
+        EXPECT_EQ(files().open(url), nullptr) << url;
+}
+
+TEST_F(PortableHostTest, RedirectedPathsOpenTheirTarget) {
+    host().redirect("/nowhere/xmp-varno.dat", (dir / "players.dat").string());
+    HostFile archive = files().open("/nowhere/xmp-varno.dat");
+    ASSERT_NE(archive, nullptr);
+    EXPECT_NE(files().listEntries(archive), nullptr);
 }
 
 TEST_F(PortableHostTest, LengthReportsReachTheListener) {

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "platform/library_file.h"
-#include "plugin/plugin_entry.h"
+#include "plugin/plugin_instance.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     switch (reason) {

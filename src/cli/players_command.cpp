@@ -1,0 +1,26 @@
+// varno players: the player catalogue.
+#include <cstdio>
+
+#include "cli/commands.h"
+#include "host/text_conversion.h"
+#include "plugin/plugin_extras.h"
+
+namespace varno::cli {
+
+int runPlayers(const std::string& players) {
+    if (!startPlugin(players, {})) return 1;
+    const std::vector<CataloguedPlayer> list = listPlayers();
+    std::printf("%5s  %-20s %-28s %-7s %s\n", "index", "file", "player", "format", "creator");
+    for (const CataloguedPlayer& p : list)
+        std::printf("%5u  %-20s %-28s %-7s %s\n", p.index, p.fileName.c_str(),
+                    latin1ToUtf8(p.playerName.data(), p.playerName.size()).c_str(), p.formatTag.c_str(),
+                    latin1ToUtf8(p.creator.data(), p.creator.size()).c_str());
+    stopPlugin();
+    if (list.empty()) {
+        reportError("", "the player archive holds no players");
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace varno::cli

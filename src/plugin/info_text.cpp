@@ -1,0 +1,125 @@
+// Format text, general information text and tags of the open module.
+#include "plugin/info_text.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "machine/amiga_machine.h"
+#include "players/slave_player.h"
+#include "plugin/entries.h"
+#include "plugin/plugin_instance.h"
+
+namespace varno {
+
+namespace {
+
+AmigaMachine* machineOf() {
+    PluginInstance* plugin = pluginInstance();
+    return plugin ? plugin->machine : nullptr;
+}
+
+// The host's conversion of a text; released with releaseText.
+char* convertText(const AmigaMachine& m, const char* text) {
+    const HostTextFunctions* t = m.host ? m.host->textFunctions : nullptr;
+    return t && t->convert ? t->convert(text, -1) : nullptr;
+}
+
+void releaseText(const AmigaMachine& m, char* text) {
+    const HostMemoryFunctions* memory = m.host ? m.host->memoryFunctions : nullptr;
+    if (text && memory && memory->release) memory->release(text);
+}
+
+template <typename... Args>
+void appendFormat(std::string& out, const char* format, Args... args) {
+    char line[768];
+    std::snprintf(line, sizeof line, format, args...);
+    out += line;
+}
+
+} // namespace
+
+void appendTag(AmigaMachine& m, const char* name, const char* value, char*& list, uint32_t& used) {
+    const HostMemoryFunctions* memory = m.host ? m.host->memoryFunctions : nullptr;
+    if (!memory || !memory->reallocate) return;
+    char* converted = convertText(m, value);
+    const char* v = converted ? converted : value;
+    const uint32_t nameBytes = uint32_t(std::strlen(name)) + 1;
+    const uint32_t valueBytes = uint32_t(std::strlen(v)) + 1;
+    auto* grown = static_cast<char*>(memory->reallocate(list, used + nameBytes + valueBytes + 1));
+    if (grown) {
+        list = grown;
+        std::memcpy(list + used, name, nameBytes);
+        std::memcpy(list + used + nameBytes, v, valueBytes);
+        list[used + nameBytes + valueBytes] = 0;
+        used += nameBytes + valueBytes;
+    }
+    releaseText(m, converted);
+}
+
+char* buildTags(AmigaMachine& m) {
+    char* list = nullptr;
+    uint32_t used = 0;
+    if (m.songTitle[0]) appendTag(m, "title", m.songTitle, list, used);
+    if (m.formatName[0]) appendTag(m, "filetype", m.formatName, list, used);
+    return list;
+}
+
+char* buildFileTypeTag(AmigaMachine& m, const char* formatTag) {
+    char* list = nullptr;
+    uint32_t used = 0;
+    if (formatTag && formatTag[0]) appendTag(m, "filetype", formatTag, list, used);
+    return list;
+}
+
+namespace entries {
+
+void VARNO_HOSTAPI getInfoText(char* format, char*) {
+    const AmigaMachine* m = machineOf();
+    const SlavePlayer* player = m ? m->currentPlayer() : nullptr;
+    if (!format || !player) return;
+    std::sprintf(format, "%s - %ich", player->formatTitle, int(player->channels));
+}
+
+void VARNO_HOSTAPI getGeneralInfo(char* text) {
+    AmigaMachine* m = machineOf();
+    if (!text) return;
+    text[0] = 0;
+    const SlavePlayer* player = m ? m->currentPlayer() : nullptr;
+    if (!player) return;
+    std::string out;
+    char* creator = player->creatorText ? convertText(*m, player->creatorText) : nullptr;
+    appendFormat(out, "Format\tVARNO/%s\r", m->formatName);
+    appendFormat(out, "Player\t%s\r", player->playerName ? player->playerName : "");
+    if (creator) appendFormat(out, "Creator\t%s\r", creator);
+    releaseText(*m, creator);
+    appendFormat(out, "Channels\t%i\r", int(player->channels));
+    const PluginInstance* plugin = pluginInstance();
+    if (!(plugin && plugin->singleSubsong) && m->subsongCount >= 2) {
+        appendFormat(out, "Subsongs\t%i\rSongs", int(m->subsongCount));
+        for (uint32_t i = m->firstSubsong; i < m->firstSubsong + m->subsongCount && i < kMaxSubsongs; ++i) {
+            const int k = int(i - m->firstSubsong + 1);
+            const char* marker = i == m->currentSubsong ? " [playing]" : "";
+            if (m->subsongSeconds[i] == 0) {
+                appendFormat(out, "\t%i. (\?\?\?)%s\r", k, marker);
+            } else {
+                const int s = int(m->subsongSeconds[i]);
+                appendFormat(out, "\t%i. %i:%02i%s\r", k, s / 60, s % 60, marker);
+            }
+        }
+    }
+    std::memcpy(text, out.c_str(), out.size() + 1);
+}
+
+char* VARNO_HOSTAPI getTags() {
+    AmigaMachine* m = machineOf();
+    return m && m->currentPlayer() ? buildTags(*m) : nullptr;
+}
+
+void VARNO_HOSTAPI getMessage(char* text) {
+    if (text) text[0] = 0;
+}
+
+} // namespace entries
+
+} // namespace varno

@@ -1,0 +1,185 @@
+// The entries through which the host recognises files, opens and closes them,
+// chooses subsongs and pulls samples. Each holds the plugin lock while it uses
+// the machine and converts to the host's units; the work is the machine's.
+#include <cstring>
+#include <vector>
+
+#include "audio/render.h"
+#include "machine/amiga_machine.h"
+#include "machine/frame_driver.h"
+#include "machine/module_session.h"
+#include "players/player_archive.h"
+#include "plugin/entries.h"
+#include "plugin/info_text.h"
+#include "plugin/plugin_instance.h"
+#include "plugin/playback_state.h"
+
+namespace varno {
+
+namespace {
+
+constexpr uint32_t kCheckBytes = 0x20000;
+
+char currentPath[1024];
+uint8_t checkBuffer[kCheckBytes];
+
+AmigaMachine* machineOf() {
+    PluginInstance* plugin = pluginInstance();
+    return plugin ? plugin->machine : nullptr;
+}
+
+const HostFileFunctions* files() {
+    PluginInstance* plugin = pluginInstance();
+    return plugin && plugin->host ? plugin->host->fileFunctions : nullptr;
+}
+
+void reportLength(AmigaMachine& m) {
+    if (m.host && m.host->inputFunctions && m.host->inputFunctions->setLength && m.currentSubsong < kMaxSubsongs)
+        m.host->inputFunctions->setLength(m.subsongSeconds[m.currentSubsong], 0);
+}
+
+// The first 128 KB of the file into the check buffer; the whole size into size.
+uint32_t readCheckData(HostFile file, uint32_t& size) {
+    const HostFileFunctions* f = files();
+    size = 0;
+    if (!f || !file || !f->size || !f->read || !f->seek) return 0;
+    size = f->size(file);
+    f->seek(file, 0);
+    const uint32_t want = size < kCheckBytes ? size : kCheckBytes;
+    return want ? f->read(file, checkBuffer, want) : 0;
+}
+
+} // namespace
+
+const char* openModulePath() { return currentPath; }
+
+int32_t identifyHostFile(const char* path, HostFile file) {
+    AmigaMachine* m = machineOf();
+    if (!m || !path) return -1;
+    uint32_t size = 0;
+    const uint32_t got = readCheckData(file, size);
+    if (got == 0) return -1;
+    return identifyModule(*m, path, checkBuffer, got, size);
+}
+
+namespace entries {
+
+int VARNO_HOSTAPI checkFile(const char* path, HostFile file) {
+    MutexLock lock(pluginMutex());
+    return identifyHostFile(path, file) >= 0 ? 1 : 0;
+}
+
+uint32_t VARNO_HOSTAPI getFileInfo(const char* path, HostFile file, float** lengths, char** tags) {
+    MutexLock lock(pluginMutex());
+    AmigaMachine* m = machineOf();
+    if (!m || !path) return 0;
+    ensureCatalogue(*m);
+    if (currentPath[0] && std::strcmp(path, currentPath) == 0) {
+        const uint32_t n = m->subsongCount;
+        if (tags) *tags = buildTags(*m);
+        if (lengths) {
+            const HostMemoryFunctions* memory = m->host ? m->host->memoryFunctions : nullptr;
+            auto* block = memory && memory->allocate && n ? static_cast<float*>(memory->allocate(n * sizeof(float)))
+                                                          : nullptr;
+            for (uint32_t k = 0; block && k < n; ++k)
+                block[k] = m->firstSubsong + k < kMaxSubsongs ? m->subsongSeconds[m->firstSubsong + k] : 0.0f;
+            *lengths = block;
+        }
+        return n + kFileInfoSubsongs;
+    }
+    const int32_t index = identifyHostFile(path, file);
+    if (index == 0) return kFileInfoSubsongs + 1; // a custom module: one subsong, nothing more known
+    if (index < 1) return 0;
+    if (tags) {
+        const SlavePlayer* player = m->players ? m->players->player(uint32_t(index)) : nullptr;
+        *tags = player ? buildFileTypeTag(*m, player->formatTag) : nullptr;
+    }
+    return kFileInfoSubsongs + 1;
+}
+
+int VARNO_HOSTAPI open(const char* path, HostFile file) {
+    MutexLock lock(pluginMutex());
+    AmigaMachine* m = machineOf();
+    const HostFileFunctions* f = files();
+    if (!m || !path || !file || !f || !f->size || !f->seek || !f->read) return 0;
+    pluginInstance()->singleSubsong = 0;
+    // Whatever happens next, the module open so far is gone.
+    currentPath[0] = 0;
+    const uint32_t size = f->size(file);
+    // A file larger than emulated memory cannot be a module it holds.
+    if (size == 0 || size > m->mainMemory->size) {
+        closeModule(*m);
+        return 0;
+    }
+    std::vector<uint8_t> data(size);
+    f->seek(file, 0);
+    const bool read = f->read(file, data.data(), size) == size;
+    if (!read || !openModule(*m, path, data.data(), size)) return 0;
+    reportLength(*m);
+    std::strncpy(currentPath, path, sizeof currentPath - 1);
+    currentPath[sizeof currentPath - 1] = 0;
+    return 2;
+}
+
+void VARNO_HOSTAPI close() {
+    MutexLock lock(pluginMutex());
+    currentPath[0] = 0;
+    if (AmigaMachine* m = machineOf()) closeModule(*m);
+}
+
+void VARNO_HOSTAPI setFormat(XmpFormat* format) {
+    AmigaMachine* m = machineOf();
+    // A rate of 0 would make every tick empty; such a format is not taken.
+    if (!m || !format || format->rate == 0) return;
+    m->sampleRate = format->rate;
+    m->updateTickLength();
+    for (auto& delay : m->surroundDelay)
+        if (delay) std::memset(delay.get(), 0, 0x10000);
+    m->updateFrameSamples();
+    m->outputChannels = format->channels;
+}
+
+double VARNO_HOSTAPI setPosition(uint32_t position) {
+    MutexLock lock(pluginMutex());
+    AmigaMachine* m = machineOf();
+    if (!m) return 0;
+    switch (position) {
+    case kPositionRestart:
+        startSubsong(*m, -1, false);
+        return 0;
+    case kPositionLoop:
+        restartIfEnded(*m);
+        return 1.0;
+    case kPositionLoopQuery:
+        return restartIfEnded(*m) ? 1.0 : -1.0;
+    default:
+        break;
+    }
+    if (position & kPositionSubsong) {
+        startSubsong(*m, int32_t(position & 0xFFF), false);
+        pluginInstance()->singleSubsong = (position & kPositionSingleSubsong) ? 1 : 0;
+        reportLength(*m);
+    }
+    return 0;
+}
+
+double VARNO_HOSTAPI getGranule() { return 0.1; }
+
+uint32_t VARNO_HOSTAPI process(float* buffer, uint32_t count) {
+    MutexLock lock(pluginMutex());
+    AmigaMachine* m = machineOf();
+    if (!m || !currentPath[0]) return 0;
+    const int32_t want = count > 0x7FFFFFFFu ? 0x7FFFFFFF : int32_t(count);
+    return uint32_t(render(*m, buffer, want));
+}
+
+uint32_t VARNO_HOSTAPI getSubSongs(float* totalSeconds) {
+    AmigaMachine* m = machineOf();
+    if (!m) return 0;
+    if (totalSeconds) *totalSeconds = m->totalSeconds;
+    return m->subsongCount >= 2 ? m->subsongCount : 0;
+}
+
+} // namespace entries
+
+} // namespace varno

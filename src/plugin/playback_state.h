@@ -1,0 +1,18 @@
+// What the playback entries know beyond the machine, for the plugin's other parts.
+#pragma once
+
+#include <cstdint>
+
+#include "machine/host.h"
+
+namespace varno {
+
+// The path of the open module; empty when none is open.
+const char* openModulePath();
+
+// Reads the start of the host file and finds its player: the catalogue index
+// (1 or more), 0 for a custom module, -1 when nothing plays it. The caller
+// holds the plugin lock.
+int32_t identifyHostFile(const char* path, HostFile file);
+
+} // namespace varno

@@ -1,0 +1,37 @@
+// The plugin's process-wide objects: the one instance, the lock every entry that
+// touches the machine holds, and the path of the module that is open.
+#pragma once
+
+#include <cstdint>
+
+#include "machine/host.h"
+#include "platform/mutex.h"
+
+namespace varno {
+
+struct AmigaMachine;
+
+struct PluginInstance {
+    const HostTables* host = nullptr;
+    AmigaMachine* machine = nullptr;
+    void* instance = nullptr; // the library's module handle, for dialog resources
+    char directory[256] = {};
+    uint8_t singleSubsong = 0;
+};
+
+// Null until the host asked for the interface.
+PluginInstance* pluginInstance();
+
+// Taken first by every entry that uses the machine; emulated code then takes
+// the processor's lock inside.
+Mutex& pluginMutex();
+
+// Destroys the machine and the instance (library unload).
+void detachPlugin();
+
+// The folder part of the library path, with its separator, into a 256-byte
+// field. False when it does not fit: such a folder is refused, not cut, since a
+// cut path would name a different folder. No separator gives an empty folder.
+bool pluginDirectoryOf(const char* libraryPath, char (&directory)[256]);
+
+} // namespace varno

@@ -1,0 +1,156 @@
+// The varno command: its outputs, exit codes and error lines, and that what it
+// writes is what the plugin's process entry returns.
+#include <sndfile.h>
+
+#include <cstdlib>
+#include <sstream>
+
+#include "machine/amiga_machine.h"
+#include "plugin/plugin_fixture.h"
+
+namespace varno::test {
+namespace {
+
+struct CommandRun {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+class CommandLineTest : public PluginTest {
+protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        players = std::string(VARNO_M68K_DIR) + "/players/xmp-varno.dat";
+        module = writeModule("song.vts", "VTS1", "M\xfcller");
+    }
+
+    // Runs varno with its settings in the test folder; arguments are not quoted.
+    CommandRun varno(const std::string& arguments) {
+        const std::string out = (folder / "stdout").string();
+        const std::string err = (folder / "stderr").string();
+        const std::string command = "XDG_CONFIG_HOME=" + folder.string() + " " + VARNO_BINARY_DIR + "/bin/varno " +
+                                    arguments + " >" + out + " 2>" + err;
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read(out), read(err)};
+    }
+
+    static std::string read(const std::string& path) {
+        std::ifstream in(path);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    std::string players;
+    std::string module;
+};
+
+TEST_F(CommandLineTest, ErrorsNameTheFileAndTheCause) {
+    const std::string junk = writeFile("junk.bin", "nothing to play");
+    const std::string p = "--players " + players + " ";
+    const struct {
+        std::string arguments;
+        int exitCode;
+        std::string line;
+    } cases[] = {
+        {p + "render " + folder.string() + "/missing.mod -o x.wav", 1, "missing.mod: no such file\n"},
+        {p + "render " + junk + " -o x.wav", 1, "junk.bin: no player recognises this file\n"},
+        {"--players /nowhere/players.dat render " + module + " -o x.wav", 1, "no such player archive\n"},
+        {p + "render " + module + " -o /nowhere/x.wav", 1, "/nowhere/x.wav: cannot be written"},
+        {p + "render " + module + " -o x.mp3", 1, "x.mp3: the output must end in .wav or .flac"},
+        {p + "render " + module + " -o x.flac --bits float", 1, "FLAC holds 16 or 24 bits"},
+        {p + "render " + module + " --subsong 4 -o x.wav", 1, "there is no subsong 4 (the module has 3)\n"},
+        {p + "render " + module + " --rate 5 -o x.wav", 2, "--rate: Value 5 not in range"},
+        {p + "render " + module + " --separation 150 -o x.wav", 2, "--separation"},
+        {p + "render " + module + " --surround maybe -o x.wav", 2, "--surround: must be on or off, not \"maybe\""},
+        {p + "render " + module + " --bits 12 -o x.wav", 2, "--bits: must be 16, 24 or float"},
+        {p + "check " + module + " " + junk, 1, ""},
+        {"settings surround=perhaps", 1, "surround must be on or off, not \"perhaps\"\n"},
+    };
+    for (const auto& c : cases) {
+        const CommandRun run = varno(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments;
+        EXPECT_NE(run.err.find(c.line), std::string::npos) << c.arguments << "\n" << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), c.line.empty() ? 0 : 1) << run.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder / "x.wav"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "x.flac"));
+}
+
+TEST_F(CommandLineTest, CheckInfoAndPlayersDescribeTheFiles) {
+    const std::string junk = writeFile("junk.bin", "nothing to play");
+    const CommandRun check = varno("--players " + players + " check " + module + " " + junk);
+    EXPECT_EQ(check.out, module + ": playable by Varno Test Interrupt\n" + junk +
+                             ": not playable (no player recognises it)\n");
+    EXPECT_EQ(varno("--players " + players + " check " + module).exitCode, 0);
+
+    const CommandRun info = varno("--players " + players + " info --lengths " + module);
+    EXPECT_EQ(info.exitCode, 0) << info.err;
+    for (const char* line : {"  Format text Varno Test Interrupt - 4ch\n", "  Title       M\xc3\xbcller\n",
+                             "  Subsongs    3\n", "  Subsong 2   0:02.000\n", "  Subsong 3   0:01.000\n"})
+        EXPECT_NE(info.out.find(line), std::string::npos) << line << "\n" << info.out;
+
+    const CommandRun list = varno("--players " + players + " players");
+    EXPECT_NE(list.out.find("    3  vts2_startint        Varno Test StartInt          VT2"), std::string::npos)
+        << list.out;
+}
+
+TEST_F(CommandLineTest, SettingsAreStoredBySettingsAndNeverByRender) {
+    const CommandRun set = varno("settings stereo_separation=50 interpolation=sinc default_playtime=0");
+    EXPECT_EQ(set.exitCode, 0) << set.err;
+    const std::string ini = (folder / "varno" / "varno.ini").string();
+    const std::string stored = read(ini);
+    for (const char* line : {"stereo_separation=50\n", "interpolation=1\n", "default_playtime=0\n", "surround=1\n"})
+        EXPECT_NE(stored.find(line), std::string::npos) << stored;
+    EXPECT_NE(varno("settings").out.find("default_playtime   0 (no limit)"), std::string::npos);
+
+    EXPECT_EQ(varno("--players " + players + " render " + module + " --separation 10 --time 1 -o " +
+                    (folder / "a.wav").string())
+                  .exitCode,
+              0);
+    EXPECT_EQ(read(ini), stored);
+}
+
+// What varno render writes is, sample for sample, what the process entry gives.
+TEST_F(CommandLineTest, RenderedFilesHoldWhatProcessReturns) {
+    const struct {
+        std::string options;
+        uint32_t rate;
+        uint32_t channels;
+        int separation;
+        int interpolation;
+    } cases[] = {
+        {"--rate 44100 --separation 40 --surround off --interpolation sinc --subsong 2", 44100, 2, 40, 1},
+        {"--rate 22050 --mono --interpolation none --subsong 2", 22050, 1, 75, 0},
+    };
+    for (const auto& c : cases) {
+        const std::string wav = (folder / "out.wav").string();
+        const CommandRun run = varno("--players " + players + " render " + module + " --bits float " + c.options + " -o " + wav);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        SF_INFO info{};
+        SNDFILE* file = sf_open(wav.c_str(), SFM_READ, &info);
+        ASSERT_NE(file, nullptr);
+        EXPECT_EQ(uint32_t(info.samplerate), c.rate);
+        EXPECT_EQ(uint32_t(info.channels), c.channels);
+        std::vector<float> written(size_t(info.frames) * c.channels);
+        sf_readf_float(file, written.data(), info.frames);
+        sf_close(file);
+
+        pluginSettings.stereo_separation = c.separation;
+        pluginSettings.surround = c.options.find("--surround off") != std::string::npos ? 0 : 1;
+        pluginSettings.interpolation = c.interpolation;
+        pluginInstance()->machine->updatePan();
+        XmpFormat format{c.rate, c.channels, 0};
+        plugin->setFormat(&format);
+        ASSERT_TRUE(open(module));
+        plugin->setPosition(0x80000001);
+        const std::vector<float> processed = processAll({4801});
+        EXPECT_EQ(written.size(), processed.size()) << c.options;
+        EXPECT_TRUE(written == processed) << c.options;
+        plugin->close();
+    }
+}
+
+} // namespace
+} // namespace varno::test
