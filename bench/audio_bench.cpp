@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "audio/mixer.h"
-#include "audio/render.h"
+#include "session/render.h"
 #include "audio/resample.h"
 #include "hardware/custom_chips.h"
 #include "machine/amiga_machine.h"

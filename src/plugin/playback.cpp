@@ -4,10 +4,10 @@
 #include <cstring>
 #include <vector>
 
-#include "audio/render.h"
+#include "session/render.h"
 #include "machine/amiga_machine.h"
-#include "machine/frame_driver.h"
-#include "machine/module_session.h"
+#include "session/frame_driver.h"
+#include "session/module_session.h"
 #include "players/player_archive.h"
 #include "plugin/entries.h"
 #include "plugin/info_text.h"

@@ -1,9 +1,9 @@
 #include "plugin/plugin_extras.h"
 
 #include "machine/amiga_machine.h"
-#include "machine/fast_forward.h"
-#include "machine/frame_driver.h"
-#include "machine/module_session.h"
+#include "session/fast_forward.h"
+#include "session/frame_driver.h"
+#include "session/module_session.h"
 #include "machine/settings.h"
 #include "players/player_archive.h"
 #include "plugin/playback_state.h"

@@ -6,7 +6,7 @@
 #include <new>
 #include <vector>
 
-#include "audio/render.h"
+#include "session/render.h"
 #include "hardware/custom_chips.h"
 #include "machine/machine_fixture.h"
 #include "machine/settings.h"

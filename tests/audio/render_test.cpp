@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "audio/render.h"
+#include "session/render.h"
 #include "hardware/cia.h"
 #include "hardware/custom_chips.h"
-#include "machine/frame_driver.h"
+#include "session/frame_driver.h"
 #include "machine/machine_fixture.h"
 #include "machine/settings.h"
 #include "players/player_archive.h"

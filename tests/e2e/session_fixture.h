@@ -4,10 +4,10 @@
 
 #include <cmath>
 
-#include "audio/render.h"
+#include "session/render.h"
 #include "e2e/e2e_fixture.h"
-#include "machine/frame_driver.h"
-#include "machine/module_session.h"
+#include "session/frame_driver.h"
+#include "session/module_session.h"
 #include "players/player_archive.h"
 
 namespace varno::test {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "amigaos/system.h"
-#include "machine/module_session.h"
+#include "session/module_session.h"
 #include "players/deli_base.h"
 #include "players/player_fixture.h"
 

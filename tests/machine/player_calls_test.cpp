@@ -9,8 +9,8 @@
 #include "amigaos/system.h"
 #include "hardware/cia.h"
 #include "hardware/custom_chips.h"
-#include "machine/module_session.h"
-#include "machine/player_calls.h"
+#include "session/module_session.h"
+#include "session/player_calls.h"
 #include "players/deli_base.h"
 #include "players/player_fixture.h"
 

@@ -5,8 +5,8 @@
 
 #include "amigaos/system.h"
 #include "cpu/cpu.h"
-#include "machine/frame_driver.h"
-#include "machine/module_session.h"
+#include "session/frame_driver.h"
+#include "session/module_session.h"
 #include "players/deli_base.h"
 #include "players/player_fixture.h"
 

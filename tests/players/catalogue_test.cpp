@@ -4,7 +4,7 @@
 #include <fstream>
 #include <string>
 
-#include "machine/module_session.h"
+#include "session/module_session.h"
 #include "players/player_fixture.h"
 
 namespace varno::test {

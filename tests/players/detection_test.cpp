@@ -5,8 +5,8 @@
 #include <string>
 
 #include "amigaos/system.h"
-#include "machine/module_session.h"
-#include "machine/player_calls.h"
+#include "session/module_session.h"
+#include "session/player_calls.h"
 #include "players/deli_base.h"
 #include "players/player_fixture.h"
 

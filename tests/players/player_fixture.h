@@ -16,7 +16,7 @@
 #include "amigaos/hunk_loader.h"
 #include "host/portable_host.h"
 #include "machine/amiga_machine.h"
-#include "machine/module_session.h"
+#include "session/module_session.h"
 #include "platform/message_box.h"
 #include "players/player_archive.h"
 #include "players/player_image.h"

@@ -1,6 +1,6 @@
 // The render loop behind the host's decode call. The audio path runs one tick
 // behind the player: slot 2 is generated, slot 1 is heard, slot 0 is context.
-#include "audio/render.h"
+#include "session/render.h"
 
 #include <algorithm>
 
@@ -8,7 +8,7 @@
 #include "audio/resample.h"
 #include "hardware/custom_chips.h"
 #include "machine/amiga_machine.h"
-#include "machine/frame_driver.h"
+#include "session/frame_driver.h"
 #include "machine/settings.h"
 
 namespace varno {

@@ -1,6 +1,6 @@
 // The frame driver's per-tick work: the player's tick routine, the end checks,
 // silence detection and the recording of song lengths.
-#include "machine/frame_driver.h"
+#include "session/frame_driver.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 // The wrappers that run a player's entry points and turn their results into
 // the machine's state.
-#include "machine/player_calls.h"
+#include "session/player_calls.h"
 
 #include <cstring>
 

@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "amigaos/system.h"
-#include "audio/render.h"
+#include "session/render.h"
 #include "cpu/cpu.h"
 #include "hardware/cia.h"
 #include "machine/amiga_machine.h"
-#include "machine/frame_driver.h"
-#include "machine/player_calls.h"
+#include "session/frame_driver.h"
+#include "session/player_calls.h"
 #include "machine/run_routine.h"
 #include "players/deli_base.h"
 #include "players/slave_player.h"

@@ -1,13 +1,13 @@
 // Opening and closing modules, and recognising them for the host.
-#include "machine/module_session.h"
+#include "session/module_session.h"
 
 #include <cstring>
 
 #include "amigaos/hunk_loader.h"
 #include "amigaos/system.h"
 #include "machine/amiga_machine.h"
-#include "machine/frame_driver.h"
-#include "machine/player_calls.h"
+#include "session/frame_driver.h"
+#include "session/player_calls.h"
 #include "players/player_archive.h"
 #include "players/slave_player.h"
 #include "players/tag_names.h"

@@ -1,8 +1,8 @@
-#include "machine/fast_forward.h"
+#include "session/fast_forward.h"
 
-#include "audio/render.h"
+#include "session/render.h"
 #include "machine/amiga_machine.h"
-#include "machine/frame_driver.h"
+#include "session/frame_driver.h"
 
 namespace varno {
 
