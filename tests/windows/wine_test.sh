@@ -70,9 +70,10 @@ prefix)
   ;;
 exports)
   dll=$bin/XMP-VARNO.dll
+  mkdir -p "$VARNO_WINDOWS_WORK"
   i686-w64-mingw32-objdump -p "$dll" > "$VARNO_WINDOWS_WORK/objdump.txt"
   grep -q "^Magic.*010b" "$VARNO_WINDOWS_WORK/objdump.txt" || fail "not a 32-bit library"
-  names=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' "$VARNO_WINDOWS_WORK/objdump.txt" | grep '\[' || true)
+  names=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' "$VARNO_WINDOWS_WORK/objdump.txt" | grep -E '^[[:space:]]*\[ *[0-9]+\]' || true)
   echo "exports: $names"
   [ "$(echo "$names" | sed 's/^[[:space:]]*//')" = "[   0] XMPIN_GetInterface" ] || fail "the one export must be XMPIN_GetInterface"
   # Nothing beside the library but Windows itself.
@@ -128,8 +129,10 @@ config)
   mkdir -p shots
   windows_host config --settings settings.ini --set VARNO/surround=0 config tone.vts1 shots ||
     fail "see above $(cat config.err)"
-  echo "stored: $(tr '\n' ' ' < settings.ini)"
-  grep -qx "VARNO/default_playtime=0" settings.ini || fail "a play time of 0 was not stored"
+  # Written by a Windows program: CR LF line ends.
+  tr -d '\r' < settings.ini > stored.txt
+  echo "stored: $(tr '\n' ' ' < stored.txt)"
+  grep -qx "VARNO/default_playtime=0" stored.txt || fail "a play time of 0 was not stored"
   screenshot shots/varno-config.bmp varno-config.png
   ;;
 about)
