@@ -21,14 +21,17 @@ if [ -z "$archive" ]; then
 fi
 [ -f "$archive" ] || { echo "no player archive: $archive" >&2; exit 1; }
 
-cmake -S . -B build/windows-cross -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DVARNO_TESTS=OFF -DVARNO_BENCH=OFF -DVARNO_M68K=OFF > /dev/null
-cmake --build build/windows-cross -j"$(nproc)" --target xmp_varno
+# The folder and options of the test suite's own cross build, so that either reuses
+# the other's work.
+cross=build/release/windows
+cmake -S . -B "$cross" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
+  -DVARNO_WERROR=ON -DVARNO_TESTS=OFF -DVARNO_BENCH=OFF -DVARNO_M68K=OFF > /dev/null
+cmake --build "$cross" -j"$(nproc)" --target xmp_varno
 
 release=build/windows-release
 rm -rf "$release" build/xmp-varno-windows.zip
 mkdir -p "$release"
-cp build/windows-cross/bin/XMP-VARNO.dll "$release/"
+cp "$cross/bin/XMP-VARNO.dll" "$release/"
 cp "$archive" "$release/xmp-varno.dat"
 cat > "$release/INSTALL.txt" <<'TEXT'
 Varno, an XMPlay input plugin for Amiga music (rev. 9)
