@@ -31,11 +31,6 @@ void clearSampleBuffers(AmigaMachine& m) {
         for (auto& slot : channel) std::fill_n(slot.get(), kChannelBufferFloats, 0.0f);
 }
 
-void reportLength(const AmigaMachine& m, float seconds) {
-    if (m.host && m.host->inputFunctions && m.host->inputFunctions->setLength)
-        m.host->inputFunctions->setLength(seconds, 0);
-}
-
 } // namespace
 
 void startSubsong(AmigaMachine& m, int32_t subsong, bool fresh) {
@@ -72,7 +67,7 @@ void startSubsong(AmigaMachine& m, int32_t subsong, bool fresh) {
     m.songEndSignalled = m.silenceEnded = m.soundHeard = 0;
     m.silentSamples = 0;
     clearTickFault();
-    reportLength(m, m.subsongSeconds[s]);
+    reportLength(m);
 
     for (auto& counts : m.channelCounts) std::fill(std::begin(counts), std::end(counts), 0);
     runTick(m, 0);
