@@ -13,6 +13,7 @@
 //
 // Every check prints "FAIL: ..." and makes the exit status 1; a run that takes
 // longer than a minute ends with status 4.
+#include <algorithm>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -256,9 +257,13 @@ int configCommand(const PluginTable* table, const char* path, const std::string&
     };
     const Stored stored[] = {{"VARNO/default_playtime", 0}, {"VARNO/use_songend", 1}, {"VARNO/surround", 0},
                              {"VARNO/stereo_separation", 40}, {"VARNO/interpolation", 0}};
-    std::vector<std::string> keys;
+    // The store may hold more keys than the dialog's five; these five come once
+    // each, in this order.
+    std::vector<std::string> keys, written;
     for (const Stored& s : stored) keys.push_back(s.key);
-    expect(writtenKeys() == keys, "the five settings are written once each, in the store's order");
+    for (const std::string& key : writtenKeys())
+        if (std::find(keys.begin(), keys.end(), key) != keys.end()) written.push_back(key);
+    expect(written == keys, "the five settings are written once each, in the store's order");
     for (const Stored& s : stored) {
         auto it = settings().find(s.key);
         expect(it != settings().end() && it->second == s.value,
