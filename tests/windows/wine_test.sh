@@ -65,6 +65,9 @@ case $case in
 prefix)
   rm -rf "$WINEPREFIX"
   wineboot -i > /dev/null 2>&1 || true
+  # Xvfb has no window manager: Wine then draws the frames and captions itself, so
+  # that they show in the screenshots.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f > /dev/null 2>&1
   wineserver -w
   [ -f "$WINEPREFIX/system.reg" ] || fail "wineboot made no prefix in $WINEPREFIX"
   ;;
