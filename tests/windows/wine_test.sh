@@ -22,11 +22,14 @@ d[4:4 + len(t)] = t; open(sys.argv[3], "wb").write(d)' "$1" "$2" "$3"
 
 # A folder as XMPlay's would be: the plugin with the test players beside it, the
 # test host, and the Linux twin (which looks for the players beside itself).
+# The player archive is the test players' unless one is given.
 prepare() {
-  [ -f "$players" ] || { echo "no test player archive ($players): the m68k tools are missing"; exit 77; }
+  local archive=${1:-$players}
+  [ -f "$archive" ] || { echo "no player archive $archive (the test players need the m68k tools)"; exit 77; }
   rm -rf "$work"
   mkdir -p "$work"
-  cp "$bin/XMP-VARNO.dll" "$bin/varno-xmphost.exe" "$players" "$work/"
+  cp "$bin/XMP-VARNO.dll" "$bin/varno-xmphost.exe" "$work/"
+  cp "$archive" "$work/xmp-varno.dat"
   cp "$VARNO_LINUX_HOST" "$work/varno-xmphost"
   cd "$work"
 }
@@ -53,7 +56,18 @@ render_both() {
   diff -u "$name-linux.out" "$name-windows.out" || fail "$name: the two builds answer differently"
   [ -s "$name-linux.raw" ] || fail "$name: no samples"
   cmp "$name-linux.raw" "$name-windows.raw" || fail "$name: the samples differ"
-  echo "$name: $(($(stat -c %s "$name-linux.raw") / 8)) frames bit-identical ($(head -1 "$name-linux.out"))"
+  local size
+  size=$(stat -c %s "$name-windows.raw")
+  # The command line, with the same settings spelled out, starts with the same samples
+  # (it plays on to the song's end or the three seconds).
+  local names=(none sinc)
+  "$VARNO_COMMAND" --players xmp-varno.dat render "$file" -o - --subsong $((subsong + 1)) \
+    --interpolation "${names[$interpolation]}" --separation 75 --surround on --songend on --time 3 > "$name-command.raw" ||
+    fail "$name: varno render failed"
+  [ "$(stat -c %s "$name-command.raw")" -ge "$size" ] || fail "$name: varno render gave fewer samples"
+  cmp -n "$size" "$name-command.raw" "$name-windows.raw" || fail "$name: varno render's samples differ"
+  echo "$name: $((size / 8)) frames bit-identical on Windows, in the Linux test host and in varno render" \
+    "($(head -1 "$name-linux.out"))"
 }
 
 screenshot() {
@@ -125,6 +139,19 @@ render_subsongs)
   render_both timer-sinc 1 tone.vts1 2
   render_both vblank-sinc 1 vblank.vts3 0
   render_both audio-none 0 audio.vts5 0
+  ;;
+render_modules)
+  # Real modules with the default players, when the build has them.
+  prepare "$VARNO_DEFAULT_PLAYERS"
+  shopt -s nullglob
+  modules=("$VARNO_SHARED_DIR"/modules/*.mod)
+  ((${#modules[@]})) || { echo "no sample modules in $VARNO_SHARED_DIR/modules"; exit 77; }
+  for path in "${modules[@]:0:3}"; do
+    cp "$path" .
+    file=$(basename "$path")
+    ./varno-xmphost render "$file" /dev/null 1 > /dev/null 2>&1 || { echo "$file: not playable, left out"; continue; }
+    render_both "${file%.mod}-sinc" 1 "$file" 0
+  done
   ;;
 config)
   prepare
