@@ -103,7 +103,9 @@ int32_t renderChannelTick(CustomChips& chips, int n, float* out) {
     PaulaChannel& ch = chips.paulaChannels[n];
     // A tick of L CIA counts holds 5 L Paula cycles.
     const uint32_t period = ch.period ? ch.period : 0xFFFF; // only a direct store can leave 0
-    const uint32_t count = (5 * latch / period) & 0xFFFF;
+    const uint32_t cycles = 5 * latch + ch.cycleCarry;
+    const uint32_t count = (cycles / period) & 0xFFFF;
+    ch.cycleCarry = cycles % period;
     const uint32_t dmaBit = 1u << n;
     for (uint32_t i = 0; i < count; ++i) {
         const double volume = double(ch.volume) * 0.015625;

@@ -6,6 +6,7 @@
 #include "session/render.h"
 #include "cpu/cpu.h"
 #include "hardware/cia.h"
+#include "hardware/custom_chips.h"
 #include "machine/amiga_machine.h"
 #include "session/frame_driver.h"
 #include "session/player_calls.h"
@@ -69,6 +70,9 @@ void startSubsong(AmigaMachine& m, int32_t subsong, bool fresh) {
     clearTickFault();
     reportLength(m);
 
+    // The channels' sample clocks start the subsong in step, as at its first start.
+    if (m.customChips)
+        for (PaulaChannel& channel : m.customChips->paulaChannels) channel.cycleCarry = 0;
     for (auto& counts : m.channelCounts) std::fill(std::begin(counts), std::end(counts), 0);
     runTick(m, 0);
     runTick(m, 1);
