@@ -150,6 +150,7 @@ render_modules)
     cp "$path" .
     file=$(basename "$path")
     ./varno-xmphost render "$file" /dev/null 1 > /dev/null 2>&1 || { echo "$file: not playable, left out"; continue; }
+    render_both "${file%.mod}-none" 0 "$file" 0
     render_both "${file%.mod}-sinc" 1 "$file" 0
   done
   ;;
