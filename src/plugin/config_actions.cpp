@@ -36,6 +36,8 @@ void confirmConfig(const ConfigDialogValues& values) {
     pluginSettings.surround = values.surround ? 1 : 0;
     pluginSettings.stereo_separation = values.separation;
     pluginSettings.interpolation = values.interpolation;
+    pluginSettings.scan_lengths = values.scanLengths ? 1 : 0;
+    pluginSettings.seeking = values.seeking ? 1 : 0;
     saveSettings();
 }
 

@@ -23,8 +23,10 @@ struct ConfigDialogValues {
     bool surround = false;
     int separation = 0;
     int interpolation = 0;
+    bool scanLengths = true;
+    bool seeking = true;
 };
-// Closing the dialog confirms it: all five settings are taken and stored.
+// Closing the dialog confirms it: all its settings are taken and stored.
 void confirmConfig(const ConfigDialogValues& values);
 
 // The About box's first line from a compiler date ("Mmm dd yyyy", the day padded

@@ -64,14 +64,14 @@ TEST_F(ConfigActionsTest, SurroundAndInterpolationTakeEffectWithoutSaving) {
     EXPECT_EQ(stored("interpolation"), -12345) << "nothing is stored before the dialog closes";
 }
 
-TEST_F(ConfigActionsTest, ClosingStoresAllFive) {
+TEST_F(ConfigActionsTest, ClosingStoresThemAll) {
     struct Case {
         ConfigDialogValues values;
-        int playtime, songend, surround, separation, interpolation;
+        int playtime, songend, surround, separation, interpolation, scan, seeking;
     };
     const Case cases[] = {
-        {{0, true, false, 40, 0}, 0, 1, 0, 40, 0},      // a play time of 0: no limit
-        {{300, false, true, 100, 1}, 300, 0, 1, 100, 1},
+        {{0, true, false, 40, 0, true, false}, 0, 1, 0, 40, 0, 1, 0}, // a play time of 0: no limit
+        {{300, false, true, 100, 1, false, true}, 300, 0, 1, 100, 1, 0, 1},
     };
     for (const Case& c : cases) {
         confirmConfig(c.values);
@@ -81,6 +81,8 @@ TEST_F(ConfigActionsTest, ClosingStoresAllFive) {
         EXPECT_EQ(stored("surround"), c.surround);
         EXPECT_EQ(stored("stereo_separation"), c.separation);
         EXPECT_EQ(stored("interpolation"), c.interpolation);
+        EXPECT_EQ(stored("scan_lengths"), c.scan);
+        EXPECT_EQ(stored("seeking"), c.seeking);
     }
 }
 

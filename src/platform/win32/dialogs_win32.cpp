@@ -53,6 +53,8 @@ void initConfigDialog(HWND dialog, PluginInstance* instance) {
     SetDlgItemInt(dialog, VARNO_IDC_PLAYTIME, UINT(pluginSettings.default_playtime), FALSE);
     CheckDlgButton(dialog, VARNO_IDC_SURROUND, pluginSettings.surround ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog, VARNO_IDC_USE_SONGEND, pluginSettings.use_songend ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, VARNO_IDC_SCAN_LENGTHS, pluginSettings.scan_lengths ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, VARNO_IDC_SEEKING, pluginSettings.seeking ? BST_CHECKED : BST_UNCHECKED);
     showSeparation(dialog);
 }
 
@@ -63,6 +65,8 @@ void closeConfigDialog(HWND dialog) {
     values.surround = IsDlgButtonChecked(dialog, VARNO_IDC_SURROUND) == BST_CHECKED;
     values.separation = separationPosition(dialog);
     values.interpolation = interpolationIndex(dialog);
+    values.scanLengths = IsDlgButtonChecked(dialog, VARNO_IDC_SCAN_LENGTHS) == BST_CHECKED;
+    values.seeking = IsDlgButtonChecked(dialog, VARNO_IDC_SEEKING) == BST_CHECKED;
     confirmConfig(values);
     EndDialog(dialog, 0);
 }
