@@ -6,7 +6,8 @@
 #include "songs.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
+    // An option is never a folder name: "--help" must not become a folder.
+    if (argc != 2 || argv[1][0] == '-') {
         std::fprintf(stderr, "usage: varno-modgen <output folder>\n");
         return 2;
     }
