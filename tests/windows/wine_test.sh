@@ -60,7 +60,7 @@ render_both() {
   size=$(stat -c %s "$name-windows.raw")
   # The command line, with the same settings spelled out, starts with the same samples
   # (it plays on to the song's end or the three seconds).
-  local names=(none sinc)
+  local names=(none sinc a500 a1200)
   "$VARNO_COMMAND" --players xmp-varno.dat render "$file" -o - --subsong $((subsong + 1)) \
     --interpolation "${names[$interpolation]}" --separation 75 --surround on --songend on --time 3 > "$name-command.raw" ||
     fail "$name: varno render failed"
@@ -130,6 +130,13 @@ render_sinc)
   module VTS1 "tone" tone.vts1
   render_both tone-sinc 1 tone.vts1 1
   ;;
+render_amiga)
+  # The Amiga 500 and 1200 models, with the LED filter switched off and on by the player.
+  prepare
+  module VTS9 "filter" filter.vts9
+  render_both filter-a500 2 filter.vts9 0
+  render_both filter-a1200 3 filter.vts9 0
+  ;;
 render_subsongs)
   # A timer the player sets itself, a vertical-blank server, and audio interrupts.
   prepare
@@ -152,6 +159,7 @@ render_modules)
     ./varno-xmphost render "$file" /dev/null 1 > /dev/null 2>&1 || { echo "$file: not playable, left out"; continue; }
     render_both "${file%.mod}-none" 0 "$file" 0
     render_both "${file%.mod}-sinc" 1 "$file" 0
+    render_both "${file%.mod}-a500" 2 "$file" 0
   done
   ;;
 config)

@@ -49,6 +49,8 @@ void initConfigDialog(HWND dialog, PluginInstance* instance) {
     SendDlgItemMessageA(dialog, VARNO_IDC_SEPARATION, TBM_SETPOS, TRUE, pluginSettings.stereo_separation);
     SendDlgItemMessageA(dialog, VARNO_IDC_INTERPOLATION, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("None"));
     SendDlgItemMessageA(dialog, VARNO_IDC_INTERPOLATION, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Sinc"));
+    SendDlgItemMessageA(dialog, VARNO_IDC_INTERPOLATION, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Amiga 500"));
+    SendDlgItemMessageA(dialog, VARNO_IDC_INTERPOLATION, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Amiga 1200"));
     SendDlgItemMessageA(dialog, VARNO_IDC_INTERPOLATION, CB_SETCURSEL, pluginSettings.interpolation, 0);
     SetDlgItemInt(dialog, VARNO_IDC_PLAYTIME, UINT(pluginSettings.default_playtime), FALSE);
     CheckDlgButton(dialog, VARNO_IDC_SURROUND, pluginSettings.surround ? BST_CHECKED : BST_UNCHECKED);
