@@ -225,7 +225,10 @@ int configCommand(const PluginTable* table, const char* path, const std::string&
         expect(controlText(dialog, 1003) == "75%", "separation label at start " + quoted(controlText(dialog, 1003).c_str()));
         expect(controlText(dialog, 1007) == "180", "play time at start " + quoted(controlText(dialog, 1007).c_str()));
         expect(SendDlgItemMessageA(window, 1011, CB_GETCURSEL, 0, 0) == 0, "interpolation None selected");
-        expect(SendDlgItemMessageA(window, 1011, CB_GETCOUNT, 0, 0) == 2, "two interpolation entries");
+        expect(SendDlgItemMessageA(window, 1011, CB_GETCOUNT, 0, 0) == 4, "four interpolation entries");
+        char entry[32] = {};
+        SendDlgItemMessageA(window, 1011, CB_GETLBTEXT, 3, reinterpret_cast<LPARAM>(entry));
+        expect(std::string(entry) == "Amiga 1200", "the last interpolation entry " + quoted(entry));
         expect(IsDlgButtonChecked(window, 1006) == BST_CHECKED, "song end box checked");
         expect(IsDlgButtonChecked(window, 1008) == BST_UNCHECKED, "surround box clear");
 
