@@ -46,10 +46,11 @@ struct MemoryRegion {
         : base(base), size(size), data(new uint8_t[size]()), resetCursor(base), markCursor(base), cursor(base) {}
 
     // Bump allocation: the current cursor, advanced by bytes rounded up to even.
-    // Returns 0 and leaves the cursor alone when the block would not fit.
-    uint32_t allocate(uint32_t bytes) {
+    // Returns 0 and leaves the cursor alone when the block would not fit below
+    // the last keepFree bytes of the region.
+    uint32_t allocate(uint32_t bytes, uint32_t keepFree = 0) {
         const uint64_t next = uint64_t(cursor) + bytes + (bytes & 1);
-        if (cursor < base || next > uint64_t(base) + size) return 0;
+        if (cursor < base || next + keepFree > uint64_t(base) + size) return 0;
         const uint32_t block = cursor;
         cursor = uint32_t(next);
         return block;

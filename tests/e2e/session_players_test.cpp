@@ -16,9 +16,10 @@ TEST_F(Players, CatalogueHoldsTheArchiveInItsOrder) {
     const char* names[] = {"Varno Test Interrupt",       "Varno Test Garbage Check", "Varno Test StartInt",
                            "Varno Test VBlank",          "Varno Test Silent Driver", "Varno Test Audio Interrupts",
                            "Varno Test Files",           "Varno Test DOS",           "Varno Test EASO",
-                           "Varno Test Illegal Check",   "Varno Test Endless Tick",  "Varno Test Memory Hog"};
-    ASSERT_EQ(catalogue->count, 13u);
-    for (uint32_t i = 1; i < 13; ++i) {
+                           "Varno Test Illegal Check",   "Varno Test Endless Tick",  "Varno Test Memory Hog",
+                           "Varno Test Hang",            "Varno Test Wrecker"};
+    ASSERT_EQ(catalogue->count, 15u);
+    for (uint32_t i = 1; i < 15; ++i) {
         ASSERT_NE(catalogue->player(i), nullptr) << i;
         EXPECT_STREQ(catalogue->player(i)->playerName, names[i - 1]) << i;
     }
@@ -37,7 +38,7 @@ TEST_F(Players, EveryModuleFindsItsOwnPlayer) {
         const char* magic;
         int32_t index;
     } cases[] = {{"VTS1", 1}, {"VTS2", 3}, {"VTS3", 4}, {"VTS4", 5},  {"VTS5", 6},  {"VTS6", 7},
-                 {"VTS7", 8}, {"VTBL", 11}, {"VTBM", 12}, {"VTBG", -1}, {"XXXX", -1}};
+                 {"VTS7", 8}, {"VTBL", 11}, {"VTBM", 12}, {"VTBH", 13}, {"VTBW", 14}, {"VTBG", -1}, {"XXXX", -1}};
     for (const auto& c : cases) {
         const std::string path = write(std::string(c.magic) + ".mod", module(c.magic));
         EXPECT_EQ(identify(path), c.index) << c.magic;
