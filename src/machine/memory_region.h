@@ -98,7 +98,16 @@ struct MemoryRegion {
     bool writeBytes(uint32_t address, const void* bytes, uint32_t length) {
         if (!contains(address, length)) return false;
         const auto* src = static_cast<const uint8_t*>(bytes);
-        for (uint32_t i = 0; i < length; ++i) data[(address - base + i) ^ 1] = src[i];
+        uint8_t* out = data.get();
+        const uint32_t offset = address - base;
+        uint32_t i = 0;
+        if (offset & 1) out[offset ^ 1] = src[i++];
+        // Whole words from here on, swapped: a file check places up to 128 KB this way.
+        for (; i + 1 < length; i += 2) {
+            out[offset + i] = src[i + 1];
+            out[offset + i + 1] = src[i];
+        }
+        if (i < length) out[(offset + i) ^ 1] = src[i];
         return true;
     }
     bool readBytes(uint32_t address, void* bytes, uint32_t length) const {

@@ -134,8 +134,10 @@ bool openModule(AmigaMachine& m, const char* path, const uint8_t* data, uint32_t
         startSubsong(m, 0, true);
         return true;
     }
-    // Nothing of the failed module stays: not its player, nor its memory.
+    // Nothing of the failed module stays: not its player, nor its memory, nor
+    // what its player overwrote.
     forgetPlayer(m);
+    restoreCatalogueImage(archive);
     main.cursor = main.markCursor = main.resetCursor;
     archive.listCount = 0;
     return false;
@@ -144,6 +146,8 @@ bool openModule(AmigaMachine& m, const char* path, const uint8_t* data, uint32_t
 void closeModule(AmigaMachine& m) {
     endPlayer(m);
     forgetPlayer(m);
+    // Files checked from now on meet the players as they loaded.
+    if (m.players) restoreCatalogueImage(*m.players);
     m.system->dos->closeOpenFiles();
 }
 
