@@ -6,6 +6,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   binutils-m68k-linux-gnu gcc-m68k-linux-gnu
   pkg-config libzip-dev libsndfile1-dev libcli11-dev libinih-dev zip
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

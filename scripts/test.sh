@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the dependencies, then builds and runs the whole test suite twice:
 # a warnings-as-errors release build, and a build under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer; then the libFuzzer targets (clang), each for a
+# bounded time (VARNO_FUZZ_SECONDS, 20 by default) and their regression inputs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -20,3 +21,10 @@ echo "== sanitizer build =="
 # -O1 without debug information keeps the instrumented build of the opcode handlers quick;
 # assertions stay on.
 run_suite build/sanitize -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS=-O1 -DVARNO_SANITIZE=ON -DVARNO_BENCH=OFF
+echo "== fuzz targets =="
+fuzz_dir=build/fuzz-ci
+cmake -S . -B "$fuzz_dir" -G Ninja -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS=-O1 -DCMAKE_C_COMPILER=clang \
+  -DCMAKE_CXX_COMPILER=clang++ -DVARNO_FUZZ=ON -DVARNO_TESTS=OFF -DVARNO_BENCH=OFF \
+  -DVARNO_FUZZ_SECONDS="${VARNO_FUZZ_SECONDS:-20}"
+cmake --build "$fuzz_dir" -j"$jobs"
+ctest --test-dir "$fuzz_dir" --output-on-failure

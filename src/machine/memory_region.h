@@ -101,7 +101,7 @@ struct MemoryRegion {
         uint8_t* out = data.get();
         const uint32_t offset = address - base;
         uint32_t i = 0;
-        if (offset & 1) out[offset ^ 1] = src[i++];
+        if ((offset & 1) && length) out[offset ^ 1] = src[i++];
         // Whole words from here on, swapped: a file check places up to 128 KB this way.
         for (; i + 1 < length; i += 2) {
             out[offset + i] = src[i + 1];

@@ -33,6 +33,7 @@ struct PlayerArchive {
     // each module open starts from them, whatever the last player overwrote.
     std::vector<uint8_t> lowImage;
     std::vector<uint8_t> playersImage;
+    bool imageTouched = false;  // a player has run a module since the last restore
 
     SlavePlayer* player(uint32_t index) const { return index < count ? items[index].get() : nullptr; }
 };

@@ -79,6 +79,7 @@ bool loadCatalogue(PlayerArchive& archive) {
 
 void restoreCatalogueImage(PlayerArchive& archive) {
     AmigaMachine& m = *archive.machine;
+    archive.imageTouched = false;
     if (archive.lowImage.size() == m.lowMemory->size)
         std::memcpy(m.lowMemory->data.get(), archive.lowImage.data(), archive.lowImage.size());
     if (archive.playersImage.size() <= m.mainMemory->size)

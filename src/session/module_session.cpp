@@ -137,7 +137,7 @@ bool openModule(AmigaMachine& m, const char* path, const uint8_t* data, uint32_t
     // Nothing of the failed module stays: not its player, nor its memory, nor
     // what its player overwrote.
     forgetPlayer(m);
-    restoreCatalogueImage(archive);
+    archive.imageTouched = true;
     main.cursor = main.markCursor = main.resetCursor;
     archive.listCount = 0;
     return false;
@@ -146,8 +146,9 @@ bool openModule(AmigaMachine& m, const char* path, const uint8_t* data, uint32_t
 void closeModule(AmigaMachine& m) {
     endPlayer(m);
     forgetPlayer(m);
-    // Files checked from now on meet the players as they loaded.
-    if (m.players) restoreCatalogueImage(*m.players);
+    // Files checked from now on meet the players as they loaded (put back at the
+    // next check: until then what the player left can still be looked at).
+    if (m.players) m.players->imageTouched = true;
     m.system->dos->closeOpenFiles();
 }
 

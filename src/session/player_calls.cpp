@@ -167,6 +167,8 @@ int32_t detectPlayer(AmigaMachine& m, const char* path, uint32_t fileSize, const
     saved.checkSize = low.readLong(base + kDeliCheckSize);
     const uint16_t playerIndex = m.playerIndex;
 
+    // With no module open, a check follows the catalogue as it loaded.
+    if (m.playerIndex == kNoPlayer && m.players && m.players->imageTouched) restoreCatalogueImage(*m.players);
     int32_t found = -1;
     MemoryRegion& main = *m.mainMemory;
     // Above all the open module's player holds, also what it took after its set-up;
