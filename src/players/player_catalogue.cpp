@@ -82,7 +82,8 @@ void restoreCatalogueImage(PlayerArchive& archive) {
     archive.imageTouched = false;
     if (archive.lowImage.size() == m.lowMemory->size)
         std::memcpy(m.lowMemory->data.get(), archive.lowImage.data(), archive.lowImage.size());
-    if (archive.playersImage.size() <= m.mainMemory->size)
+    // An archive without players leaves nothing to put back (and no buffer to copy from).
+    if (!archive.playersImage.empty() && archive.playersImage.size() <= m.mainMemory->size)
         std::memcpy(m.mainMemory->data.get(), archive.playersImage.data(), archive.playersImage.size());
 }
 

@@ -11,6 +11,7 @@
 #include "players/player_archive.h"
 #include "session/frame_driver.h"
 #include "session/module_session.h"
+#include "session/player_calls.h"
 #include "session/render.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
