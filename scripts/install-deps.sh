@@ -7,14 +7,28 @@ packages=(
   binutils-m68k-linux-gnu gcc-m68k-linux-gnu
   pkg-config libzip-dev libsndfile1-dev libcli11-dev libinih-dev zip
   clang libclang-rt-14-dev
+  openmpt123
+  # The Windows plugin: the 32-bit MinGW-w64 cross compiler, and Wine with a virtual
+  # X display to test it (Wine's 32-bit half needs the i386 architecture).
+  g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32 xvfb xauth imagemagick
 )
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
+update_needed=false
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+  update_needed=true
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
 done
 if ((${#missing[@]})); then
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO=sudo
+  update_needed=true
+fi
+if $update_needed; then
   $SUDO apt-get update -qq
+fi
+if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
 fi

@@ -12,8 +12,9 @@ uint32_t HostFileTable::add(HostFile file) {
             break;
         }
     if (!slot) return 0;
-    const auto raw = reinterpret_cast<uintptr_t>(file);
-    const bool fits = uint64_t(raw) <= UINT32_MAX && !inUse(uint32_t(raw));
+    // A 64-bit pointer may not fit a 68000 register; a 32-bit one always does.
+    const uint64_t raw = reinterpret_cast<uintptr_t>(file);
+    const bool fits = raw <= UINT32_MAX && !inUse(uint32_t(raw));
     slot->file = file;
     slot->value = fits ? uint32_t(raw) : newToken();
     return slot->value;

@@ -12,13 +12,14 @@ namespace varno::cli {
 
 struct InfoOptions {
     std::vector<std::string> files;
-    bool lengths = false;
+    bool lengths = true;
 };
 
 struct RenderOptions {
     std::string file;
     std::string output;
     int subsong = 0; // counted from 1; 0 = the module's first
+    double start = 0; // seconds into each subsong
     bool allSubsongs = false;
     unsigned rate = 48000;
     bool mono = false;

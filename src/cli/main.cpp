@@ -50,7 +50,8 @@ int main(int argc, char** argv) {
     infoCommand->add_option("files", info.files, "Module files (archive|entry for files in ZIP archives)")
         ->required()
         ->type_name("FILE");
-    infoCommand->add_flag("--lengths", info.lengths, "Play each subsong through silently to measure its length");
+    infoCommand->add_flag("--lengths,!--no-lengths", info.lengths,
+                          "Play each subsong through silently to measure its length (the default)");
     addSongOptions(infoCommand, settings);
 
     std::vector<std::string> checkFiles;
@@ -67,6 +68,9 @@ int main(int argc, char** argv) {
                         ->check(CLI::Range(1, 64))
                         ->type_name("N");
     renderCommand->add_flag("--all-subsongs", render.allSubsongs, "One numbered file per subsong")->excludes(subsong);
+    renderCommand->add_option("--start", render.start, "Start this far into the subsong, to a tenth of a second")
+        ->check(CLI::Range(0.0, 86400.0))
+        ->type_name("SECONDS");
     renderCommand->add_option("--rate", render.rate, "Sample rate")->check(CLI::Range(8000, 192000))->type_name("HZ");
     renderCommand->add_flag("--mono", render.mono, "One channel instead of two");
     renderCommand
@@ -112,7 +116,10 @@ int main(int argc, char** argv) {
 
     if (infoCommand->parsed()) return runInfo(info, players, settings);
     if (checkCommand->parsed()) return runCheck(checkFiles, players);
-    if (renderCommand->parsed()) return runRender(render, players, settings);
+    if (renderCommand->parsed()) {
+        if (render.start > 0) settings.seeking = 1;
+        return runRender(render, players, settings);
+    }
     if (playersCommand->parsed()) return runPlayers(players);
     if (settingsCommand->parsed()) return runSettings(assignments);
     return kUsageError;

@@ -62,6 +62,7 @@ const XmpInterface* startPlugin(const std::string& playersArchive, const Setting
     setOverride("use_songend", overrides.songEnd);
     setOverride("default_playtime", overrides.playTime);
     setOverride("interpolation", overrides.interpolation);
+    setOverride("seeking", overrides.seeking);
 
     const XmpInterface* plugin = XMPIN_GetInterface(kInterfaceVersion, hostFunctions);
     PluginInstance* instance = pluginInstance();

@@ -17,6 +17,7 @@ struct SettingOverrides {
     int songEnd = -1;
     int playTime = -1;
     int interpolation = -1;
+    int seeking = -1;
 };
 
 // Starts the plugin. playersArchive, when not empty, stands in for the

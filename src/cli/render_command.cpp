@@ -1,5 +1,6 @@
 // varno render: a module's samples as the music player would get them, into a
 // WAV or FLAC file or onto standard output.
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -27,6 +28,13 @@ bool renderSubsong(const XmpInterface& plugin, const RenderOptions& options, con
     }
     std::vector<float> buffer(kChunkFrames * channels);
     Progress progress(label);
+    if (options.start > 0) {
+        const double reached = plugin.setPosition(uint32_t(std::lround(options.start * 10)));
+        if (reached + 0.05 < options.start) {
+            reportError(options.file, "the song ends before " + minutesSeconds(options.start));
+            return false;
+        }
+    }
     for (;;) {
         const uint32_t want = uint32_t(buffer.size());
         const uint32_t got = plugin.process(buffer.data(), want);

@@ -1,4 +1,4 @@
-// varno settings: shows the plugin's five settings, or stores new values the way
+// varno settings: shows the plugin's settings, or stores new values the way
 // the configuration dialog does when it closes.
 #include <cstdio>
 #include <string>

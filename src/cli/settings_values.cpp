@@ -55,9 +55,15 @@ bool applySetting(const std::string& assignment, PluginSettings& s, std::string&
     } else if (key == "interpolation") {
         ok = parseInterpolation(value, s.interpolation);
         expected = "none or sinc";
+    } else if (key == "scan_lengths") {
+        ok = parseSwitch(value, s.scan_lengths);
+        expected = "on or off";
+    } else if (key == "seeking") {
+        ok = parseSwitch(value, s.seeking);
+        expected = "on or off";
     } else {
         error = "unknown setting \"" + key +
-                "\" (stereo_separation, surround, use_songend, default_playtime, interpolation)";
+                "\" (stereo_separation, surround, use_songend, default_playtime, interpolation, scan_lengths, seeking)";
         return false;
     }
     if (!ok) error = key + " must be " + expected + ", not \"" + value + "\"";
@@ -72,6 +78,8 @@ std::vector<SettingDescription> describeSettings(const PluginSettings& s) {
         {"use_songend", onOff(s.use_songend)},
         {"default_playtime", s.default_playtime ? std::to_string(s.default_playtime) + " s" : "0 (no limit)"},
         {"interpolation", s.interpolation ? "sinc" : "none"},
+        {"scan_lengths", onOff(s.scan_lengths)},
+        {"seeking", onOff(s.seeking)},
     };
 }
 

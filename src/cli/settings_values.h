@@ -1,4 +1,4 @@
-// The five settings as the command line names and writes them.
+// The plugin's settings as the command line names and writes them.
 #pragma once
 
 #include <string>
@@ -10,7 +10,7 @@ namespace varno::cli {
 
 // "key=value" into the record: stereo_separation 0-100, surround on|off,
 // use_songend on|off, default_playtime seconds (0 = no limit), interpolation
-// none|sinc. False with the reason in words.
+// none|sinc, scan_lengths on|off, seeking on|off. False with the reason in words.
 bool applySetting(const std::string& assignment, PluginSettings& settings, std::string& error);
 
 // Parsers shared with the command line's options; false for a value out of range.

@@ -2,6 +2,7 @@
 // execute, interrupt requests and cycle accounting.
 #include "cpu/bus.h"
 #include "cpu/run_state.h"
+#include "cpu/saved_processor.h"
 
 namespace varno {
 
@@ -13,6 +14,14 @@ RunState rs;
 
 namespace {
 bool traceSuppressed = false;
+}
+
+SavedProcessor saveProcessor() { return {cpuState, rs, traceSuppressed}; }
+
+void restoreProcessor(const SavedProcessor& saved) {
+    cpuState = saved.state;
+    rs = saved.run;
+    traceSuppressed = saved.traceSuppressed;
 }
 
 bool lookupFetch(uint32_t address) {

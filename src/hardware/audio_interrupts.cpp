@@ -28,11 +28,6 @@ uint32_t audioVector(const AmigaMachine& machine, int n) {
     return machine.lowMemory->readLong(machine.system->deliBase->base + kDeliAudioVectors + 4 * uint32_t(n));
 }
 
-// Server code that faulted when called directly, per channel. Its fault has
-// been shown once; it is not called again until the chips are reset, so that a
-// broken server cannot bring up the same message at every block start.
-uint32_t faultedServer[4] = {};
-
 // Runs or raises the server whose registers are already in the mailbox.
 // False when a direct call faulted.
 bool deliver(CpuContext* cpu, uint8_t priority) {
@@ -57,11 +52,21 @@ bool deliver(CpuContext* cpu, uint8_t priority) {
 
 } // namespace
 
+// Server code that faulted when called directly, per channel. Its fault has
+// been shown once; it is not called again until the chips are reset, so that a
+// broken server cannot bring up the same message at every block start.
+uint32_t faultedServer[4] = {};
+
 void forgetFaultedServers() {
     for (uint32_t& code : faultedServer) code = 0;
 }
 
 void dispatchAudioInterrupts(CustomChips& chips) {
+    // Most players take no audio interrupts: then no channel has one pending.
+    if (!(chips.intena & chips.intreq & (INTF_AUD0 | INTF_AUD0 << 1 | INTF_AUD0 << 2 | INTF_AUD0 << 3))) {
+        for (PaulaChannel& channel : chips.paulaChannels) channel.intPending = 0;
+        return;
+    }
     AmigaMachine* machine = chips.owner;
     for (int n : channelOrder) {
         const uint16_t bit = uint16_t(INTF_AUD0 << n);

@@ -64,5 +64,7 @@ void dispatchAudioInterrupts(CustomChips& chips);
 // A server that faulted when called is skipped from then on (its fault was
 // shown once); a reset of the chips forgets them.
 void forgetFaultedServers();
+// The servers concerned, per channel (0 = none).
+extern uint32_t faultedServer[4];
 
 } // namespace varno

@@ -103,11 +103,27 @@ int32_t renderChannelTick(CustomChips& chips, int n, float* out) {
     PaulaChannel& ch = chips.paulaChannels[n];
     // A tick of L CIA counts holds 5 L Paula cycles.
     const uint32_t period = ch.period ? ch.period : 0xFFFF; // only a direct store can leave 0
-    const uint32_t count = (5 * latch / period) & 0xFFFF;
+    const uint32_t cycles = 5 * latch + ch.cycleCarry;
+    const uint32_t count = (cycles / period) & 0xFFFF;
+    ch.cycleCarry = cycles % period;
+    const uint32_t dmaBit = 1u << n;
     for (uint32_t i = 0; i < count; ++i) {
         const double volume = double(ch.volume) * 0.015625;
         const double value = double(int8_t(uint8_t(ch.sample))) * 0.00390625;
-        stepChannel(chips, n);
+        // The two steps inside a block, as stepChannel takes them, without the
+        // call; block ends and the other states take the full path.
+        if (ch.state == kPaulaHighByte && (chips.dmacon & dmaBit)) {
+            ch.sample = ch.dataWord >> 8;
+            ch.state = kPaulaLowByte;
+        } else if (ch.state == kPaulaLowByte && ch.remaining != 1 && (chips.dmacon & dmaBit)) {
+            ch.sample = ch.dataWord & 0xFF;
+            ch.dataWord = fetchWord(chips, ch.pointer);
+            ch.pointer += 2;
+            ch.state = kPaulaHighByte;
+            --ch.remaining;
+        } else {
+            stepChannel(chips, n);
+        }
         // The value current before the step: the output lags the state machine by one.
         out[i] = float(volume * value);
     }

@@ -19,6 +19,7 @@ struct PaulaChannel {
     uint32_t remaining = 0;    // words left in the current block
     uint32_t state = 0;        // 0 idle, 1 starting, 5 first fetch, 2 and 3 playing
     uint32_t intPending = 0;   // interrupt still requested and enabled after the last dispatch
+    uint32_t cycleCarry = 0;   // Paula cycles of the last tick not yet worth a sample
 };
 
 // DMA states.
@@ -45,7 +46,9 @@ void resetPaulaChannel(PaulaChannel& channel);
 void stepChannel(CustomChips& chips, int n);
 
 // Writes channel n's samples for one tick (at most 65535) into out and returns
-// how many; 0 when the channel's DMA is off.
+// how many; 0 when the channel's DMA is off. The Paula cycles a tick holds
+// beyond its last whole sample count towards the next tick's, so that a
+// channel keeps its pitch whatever the tick length.
 int32_t renderChannelTick(CustomChips& chips, int n, float* out);
 
 } // namespace varno

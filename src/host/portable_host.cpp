@@ -270,8 +270,9 @@ char* VARNO_HOSTAPI textConvert(const char* text, int length) {
     return copy;
 }
 
-void VARNO_HOSTAPI inputSetLength(float seconds, int) {
+void VARNO_HOSTAPI inputSetLength(float seconds, int flags) {
     auto& host = PortableHost::instance();
+    host.lastLengthFlags = flags;
     if (host.onLength) host.onLength(seconds);
 }
 

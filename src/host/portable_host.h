@@ -29,6 +29,8 @@ public:
     void redirect(const std::string& from, const std::string& to);
     // Called with every length the plugin reports for the subsong playing.
     std::function<void(float seconds)> onLength;
+    // The flags of the last length report (1: the song can be sought).
+    int lastLengthFlags = 0;
     // Files currently open (for tests that check nothing is left open).
     size_t openFileCount() const;
     void closeAllFiles();

@@ -12,6 +12,10 @@ struct PluginSettings {
     int32_t use_songend = 1;
     int32_t default_playtime = 180; // seconds, 0 = no limit
     int32_t interpolation = 0;      // 0 None, 1 Sinc
+    // Beyond the music player's five: lengths of files not yet played are found
+    // by playing them through silently, and the song can be sought.
+    int32_t scan_lengths = 1;
+    int32_t seeking = 1;
 };
 
 extern PluginSettings pluginSettings;

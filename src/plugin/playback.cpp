@@ -6,13 +6,17 @@
 
 #include "session/render.h"
 #include "machine/amiga_machine.h"
+#include "machine/settings.h"
 #include "session/frame_driver.h"
 #include "session/module_session.h"
 #include "players/player_archive.h"
 #include "plugin/entries.h"
 #include "plugin/info_text.h"
+#include "plugin/length_scan.h"
 #include "plugin/plugin_instance.h"
 #include "plugin/playback_state.h"
+#include "plugin/subsong_lengths.h"
+#include "session/seek.h"
 
 namespace varno {
 
@@ -22,6 +26,8 @@ constexpr uint32_t kCheckBytes = 0x20000;
 
 char currentPath[1024];
 uint8_t checkBuffer[kCheckBytes];
+// Output frames handed to the host since the subsong started: where a seek starts from.
+uint64_t deliveredFrames = 0;
 
 AmigaMachine* machineOf() {
     PluginInstance* plugin = pluginInstance();
@@ -31,11 +37,6 @@ AmigaMachine* machineOf() {
 const HostFileFunctions* files() {
     PluginInstance* plugin = pluginInstance();
     return plugin && plugin->host ? plugin->host->fileFunctions : nullptr;
-}
-
-void reportLength(AmigaMachine& m) {
-    if (m.host && m.host->inputFunctions && m.host->inputFunctions->setLength && m.currentSubsong < kMaxSubsongs)
-        m.host->inputFunctions->setLength(m.subsongSeconds[m.currentSubsong], 0);
 }
 
 // The first 128 KB of the file into the check buffer; the whole size into size.
@@ -75,21 +76,15 @@ uint32_t VARNO_HOSTAPI getFileInfo(const char* path, HostFile file, float** leng
     if (!m || !path) return 0;
     ensureCatalogue(*m);
     if (currentPath[0] && std::strcmp(path, currentPath) == 0) {
-        const uint32_t n = m->subsongCount;
         if (tags) *tags = buildTags(*m);
-        if (lengths) {
-            const HostMemoryFunctions* memory = m->host ? m->host->memoryFunctions : nullptr;
-            auto* block = memory && memory->allocate && n ? static_cast<float*>(memory->allocate(n * sizeof(float)))
-                                                          : nullptr;
-            for (uint32_t k = 0; block && k < n; ++k)
-                block[k] = m->firstSubsong + k < kMaxSubsongs ? m->subsongSeconds[m->firstSubsong + k] : 0.0f;
-            *lengths = block;
-        }
-        return n + kFileInfoSubsongs;
+        if (lengths) *lengths = subsongLengthList(*m);
+        return m->subsongCount + kFileInfoSubsongs;
     }
     const int32_t index = identifyHostFile(path, file);
+    if (index < 0) return 0;
+    if (pluginSettings.scan_lengths)
+        if (const uint32_t scanned = scanFileInfo(*m, path, file, lengths, tags)) return scanned;
     if (index == 0) return kFileInfoSubsongs + 1; // a custom module: one subsong, nothing more known
-    if (index < 1) return 0;
     if (tags) {
         const SlavePlayer* player = m->players ? m->players->player(uint32_t(index)) : nullptr;
         *tags = player ? buildFileTypeTag(*m, player->formatTag) : nullptr;
@@ -115,6 +110,7 @@ int VARNO_HOSTAPI open(const char* path, HostFile file) {
     f->seek(file, 0);
     const bool read = f->read(file, data.data(), size) == size;
     if (!read || !openModule(*m, path, data.data(), size)) return 0;
+    deliveredFrames = 0;
     reportLength(*m);
     std::strncpy(currentPath, path, sizeof currentPath - 1);
     currentPath[sizeof currentPath - 1] = 0;
@@ -146,21 +142,30 @@ double VARNO_HOSTAPI setPosition(uint32_t position) {
     switch (position) {
     case kPositionRestart:
         startSubsong(*m, -1, false);
+        deliveredFrames = 0;
         return 0;
     case kPositionLoop:
-        restartIfEnded(*m);
+        if (!restartIfEnded(*m)) deliveredFrames = 0;
         return 1.0;
     case kPositionLoopQuery:
-        return restartIfEnded(*m) ? 1.0 : -1.0;
+        if (restartIfEnded(*m)) return 1.0;
+        deliveredFrames = 0;
+        return -1.0;
     default:
         break;
     }
     if (position & kPositionSubsong) {
         startSubsong(*m, int32_t(position & 0xFFF), false);
         pluginInstance()->singleSubsong = (position & kPositionSingleSubsong) ? 1 : 0;
+        deliveredFrames = 0;
         reportLength(*m);
+        return 0;
     }
-    return 0;
+    // A time in granules within the subsong playing.
+    if (!pluginSettings.seeking || !currentPath[0] || m->sampleRate == 0) return 0;
+    const uint64_t target = uint64_t(position) * m->sampleRate / 10;
+    deliveredFrames = seekFrames(*m, deliveredFrames, target);
+    return double(deliveredFrames) / double(m->sampleRate);
 }
 
 double VARNO_HOSTAPI getGranule() { return 0.1; }
@@ -170,7 +175,9 @@ uint32_t VARNO_HOSTAPI process(float* buffer, uint32_t count) {
     AmigaMachine* m = machineOf();
     if (!m || !currentPath[0]) return 0;
     const int32_t want = count > 0x7FFFFFFFu ? 0x7FFFFFFF : int32_t(count);
-    return uint32_t(render(*m, buffer, want));
+    const int32_t got = render(*m, buffer, want);
+    deliveredFrames += uint64_t(got) / (m->outputChannels == 1 ? 1 : 2);
+    return uint32_t(got);
 }
 
 uint32_t VARNO_HOSTAPI getSubSongs(float* totalSeconds) {

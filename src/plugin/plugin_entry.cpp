@@ -8,6 +8,7 @@
 #include "platform/library_file.h"
 #include "platform/message_box.h"
 #include "plugin/entries.h"
+#include "plugin/length_scan.h"
 #include "plugin/plugin_instance.h"
 #include "plugin/settings_store.h"
 
@@ -93,6 +94,7 @@ void detachPlugin() {
     if (!instance) return;
     {
         MutexLock lock(pluginMutex());
+        releaseScanMachine();
         delete machine;
         machine = nullptr;
     }

@@ -1,20 +1,15 @@
 #include "plugin/plugin_extras.h"
 
 #include "machine/amiga_machine.h"
-#include "session/fast_forward.h"
-#include "session/frame_driver.h"
 #include "session/module_session.h"
-#include "machine/settings.h"
 #include "players/player_archive.h"
 #include "plugin/playback_state.h"
 #include "plugin/plugin_instance.h"
+#include "plugin/subsong_lengths.h"
 
 namespace varno {
 
 namespace {
-
-// Songs that never end are given up after this much song time when no play time is set.
-constexpr double kScanLimitSeconds = 3600;
 
 AmigaMachine* machineOf() {
     PluginInstance* plugin = pluginInstance();
@@ -57,35 +52,8 @@ std::string identifyPlayer(const char* path, HostFile file) {
 int scanSubsongLengths() {
     MutexLock lock(pluginMutex());
     AmigaMachine* m = machineOf();
-    if (!m || !openModulePath()[0] || !m->currentPlayer()) return 0;
-    // Lengths found here are not the playing song's: the host hears of none.
-    const HostTables* host = m->host;
-    HostTables quiet = host ? *host : HostTables{};
-    quiet.inputFunctions = nullptr;
-    m->host = &quiet;
-
-    const uint32_t playing = m->currentSubsong;
-    const double limit = pluginSettings.default_playtime > 0 ? pluginSettings.default_playtime : kScanLimitSeconds;
-    int measured = 0;
-    for (uint32_t s = m->firstSubsong; s < m->firstSubsong + m->subsongCount && s < kMaxSubsongs; ++s) {
-        if (!m->subsongValid[s]) continue;
-        startSubsong(*m, int32_t(s - m->firstSubsong), false);
-        if (m->currentSubsong != s) continue;
-        if (fastForward(*m, limit)) {
-            // Rendering stopped: the song's own end or silence give its length,
-            // the play time gives the play time.
-            const bool ownEnd = (m->songEndSignalled && pluginSettings.use_songend) || m->silenceEnded;
-            m->subsongSeconds[s] = ownEnd ? m->elapsedSeconds : float(limit);
-            ++measured;
-        }
-    }
-    float total = 0;
-    for (uint32_t s = m->firstSubsong; s < m->firstSubsong + m->subsongCount && s < kMaxSubsongs; ++s)
-        total += m->subsongSeconds[s];
-    m->totalSeconds = total;
-    startSubsong(*m, int32_t(playing - m->firstSubsong), false);
-    m->host = host;
-    return measured;
+    if (!m || !openModulePath()[0]) return 0;
+    return measureSubsongLengths(*m);
 }
 
 float playingSeconds() {

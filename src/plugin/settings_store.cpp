@@ -19,6 +19,8 @@ constexpr SettingKey kKeys[] = {
     {"surround", &PluginSettings::surround},
     {"stereo_separation", &PluginSettings::stereo_separation},
     {"interpolation", &PluginSettings::interpolation},
+    {"scan_lengths", &PluginSettings::scan_lengths},
+    {"seeking", &PluginSettings::seeking},
 };
 
 const HostSettingsFunctions* settingsFunctions() {
@@ -41,6 +43,8 @@ void loadSettings() {
     s.surround = toSwitch(s.surround);
     s.use_songend = toSwitch(s.use_songend);
     s.interpolation = toSwitch(s.interpolation);
+    s.scan_lengths = toSwitch(s.scan_lengths);
+    s.seeking = toSwitch(s.seeking);
     if (s.stereo_separation > 100) s.stereo_separation = 0;
 }
 

@@ -56,6 +56,8 @@ bool playerTick(AmigaMachine& m) {
 }
 
 void clearTickFault() { lastTickFaulted = false; }
+bool tickFaulted() { return lastTickFaulted; }
+void setTickFaulted(bool faulted) { lastTickFaulted = faulted; }
 
 bool endCheck(const AmigaMachine& m) {
     const bool useSongEnd = pluginSettings.use_songend != 0;
@@ -103,8 +105,13 @@ void recordSongEnd(AmigaMachine& m) {
     for (uint32_t s = m.firstSubsong; s < m.firstSubsong + m.subsongCount && s < uint32_t(kMaxSubsongs); ++s)
         total += m.subsongSeconds[s];
     m.totalSeconds = total;
-    if (m.host && m.host->inputFunctions && m.host->inputFunctions->setLength)
-        m.host->inputFunctions->setLength(m.subsongSeconds[m.currentSubsong], 0);
+    reportLength(m);
+}
+
+void reportLength(const AmigaMachine& m) {
+    if (!m.host || !m.host->inputFunctions || !m.host->inputFunctions->setLength) return;
+    if (m.currentSubsong >= uint32_t(kMaxSubsongs)) return;
+    m.host->inputFunctions->setLength(m.subsongSeconds[m.currentSubsong], pluginSettings.seeking ? 1 : 0);
 }
 
 } // namespace varno

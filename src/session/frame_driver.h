@@ -31,6 +31,10 @@ bool endCheck(const AmigaMachine& machine);
 // Forgets a faulted tick; for a subsong start (which also replaces it by the
 // result of its first tick).
 void clearTickFault();
+// Whether the last tick routine faulted, and setting it back (for a machine
+// switch: the flag is the playing machine's).
+bool tickFaulted();
+void setTickFaulted(bool faulted);
 
 // After a tick's channels have been resampled: counts silent frames and ends
 // the song after 3 s of silence once sound was heard, 6 s before that.
@@ -43,6 +47,10 @@ bool anySound(const float* samples, int32_t count);
 // After every rendered tick: when the song has ended, stores its length and
 // reports it to the host.
 void recordSongEnd(AmigaMachine& machine);
+
+// Tells the host the length recorded for the subsong playing (0 = not known),
+// and whether the song can be sought.
+void reportLength(const AmigaMachine& machine);
 
 // Silence limits in seconds.
 constexpr double kSilenceAfterSound = 3.0;

@@ -40,19 +40,23 @@ int32_t mixTick(AmigaMachine& m, float* dst, int32_t frames) {
     return mixStereo(m, dst, frames);
 }
 
-// Slot 1 becomes the context of the next tick, slot 2 the tick heard next.
+} // namespace
+
+// Slot 1 becomes the context of the next tick, slot 2 the tick heard next. The
+// buffers trade places; slot 2 is written whole by the next tick.
 void shiftSlots(AmigaMachine& m) {
     for (int c = 0; c < 4; ++c) {
         auto& slots = m.channelBuffers[c];
+        std::rotate(slots, slots + 1, slots + 3);
         int32_t* counts = m.channelCounts[c];
-        std::copy(slots[1].get(), slots[1].get() + counts[1], slots[0].get());
-        std::copy(slots[2].get(), slots[2].get() + counts[2], slots[1].get());
         counts[0] = counts[1];
         counts[1] = counts[2];
     }
     m.slotTickSamples[0] = m.slotTickSamples[1];
     m.slotTickSamples[1] = m.slotTickSamples[2];
 }
+
+namespace {
 
 // One part of a request, count <= kRenderPartValues.
 int32_t renderPart(AmigaMachine& m, float* out, int32_t count) {
@@ -87,7 +91,17 @@ int32_t renderPart(AmigaMachine& m, float* out, int32_t count) {
 } // namespace
 
 void runTick(AmigaMachine& m, int slot) {
-    if (!playerTick(m)) return;
+    if (!playerTick(m)) {
+        // The next tick to hear repeats this one, as when the slots were copied along.
+        if (slot == 2) {
+            for (int c = 0; c < 4; ++c) {
+                std::copy_n(m.channelBuffers[c][1].get(), m.channelCounts[c][1], m.channelBuffers[c][2].get());
+                m.channelCounts[c][2] = m.channelCounts[c][1];
+            }
+            m.slotTickSamples[2] = m.slotTickSamples[1];
+        }
+        return;
+    }
     for (int n : channelOrder)
         m.channelCounts[n][slot] = m.customChips ? renderChannelTick(*m.customChips, n, m.channelBuffers[n][slot].get()) : 0;
     // Read after the tick: a tempo change made by the routine already applies.

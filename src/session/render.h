@@ -12,8 +12,12 @@ struct AmigaMachine;
 extern int32_t outputSelect;
 
 // Runs one player tick and renders the four channels' raw samples into the
-// given channel slot (0, 1 or 2). A faulted tick leaves the slot as it was.
+// given channel slot (0, 1 or 2). A faulted tick writes nothing, except that
+// slot 2 then repeats slot 1.
 void runTick(AmigaMachine& machine, int slot);
+
+// After a tick has been heard: the slots move on by one.
+void shiftSlots(AmigaMachine& machine);
 
 // Fills out with count interleaved values; returns count, or fewer (down to 0)
 // once the song has ended. Any count is accepted: large requests are served

@@ -6,6 +6,7 @@
 #include "session/render.h"
 #include "cpu/cpu.h"
 #include "hardware/cia.h"
+#include "hardware/custom_chips.h"
 #include "machine/amiga_machine.h"
 #include "session/frame_driver.h"
 #include "session/player_calls.h"
@@ -29,11 +30,6 @@ void clearSampleBuffers(AmigaMachine& m) {
     for (auto& buffer : m.resampledBuffers) std::fill_n(buffer.get(), kResampledFloats, 0.0f);
     for (auto& channel : m.channelBuffers)
         for (auto& slot : channel) std::fill_n(slot.get(), kChannelBufferFloats, 0.0f);
-}
-
-void reportLength(const AmigaMachine& m, float seconds) {
-    if (m.host && m.host->inputFunctions && m.host->inputFunctions->setLength)
-        m.host->inputFunctions->setLength(seconds, 0);
 }
 
 } // namespace
@@ -72,8 +68,11 @@ void startSubsong(AmigaMachine& m, int32_t subsong, bool fresh) {
     m.songEndSignalled = m.silenceEnded = m.soundHeard = 0;
     m.silentSamples = 0;
     clearTickFault();
-    reportLength(m, m.subsongSeconds[s]);
+    reportLength(m);
 
+    // The channels' sample clocks start the subsong in step, as at its first start.
+    if (m.customChips)
+        for (PaulaChannel& channel : m.customChips->paulaChannels) channel.cycleCarry = 0;
     for (auto& counts : m.channelCounts) std::fill(std::begin(counts), std::end(counts), 0);
     runTick(m, 0);
     runTick(m, 1);

@@ -2,6 +2,7 @@
 // halves and their surplus, split requests, and the ends of a song.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "session/render.h"
@@ -72,6 +73,18 @@ protected:
         writeAudVol(ch, 64);
         writeDmacon(chips, 0x8201);
     }
+    // A tick of latch 14144 at 16049 Hz is 320 frames, and period 221 gives
+    // exactly 320 samples a tick (5 x 14144 = 221 x 320), so None copies the
+    // channel sample for sample.
+    void exactTicks() {
+        m().ciaB->TALO = uint8_t(14144 & 0xFF);
+        m().ciaB->TAHI = uint8_t(14144 >> 8);
+        m().timerSource = 3;
+        m().sampleRate = 16049;
+        m().updateTickLength();
+        ASSERT_EQ(m().samplesPerTick, 320);
+    }
+
     // Channel sample s of that block: the start transient plays bytes 2, 3 first;
     // after it byte s mod 512 plays at step s.
     static float countingSample(uint32_t s) {
@@ -106,11 +119,7 @@ TEST_F(Render, EachTickAddsItsFramesAndTheSurplusWaits) {
 }
 
 TEST_F(Render, ChannelSamplesReachTheOutputOneTickLater) {
-    // 16000 Hz: a tick is 320 frames, and period 221 gives 320 samples a tick,
-    // so None copies the channel sample for sample.
-    m().sampleRate = 16000;
-    m().updateTickLength();
-    ASSERT_EQ(m().samplesPerTick, 320);
+    exactTicks();
     playCountingBytes(221);
     prime();
     std::vector<float> out(640);
@@ -125,8 +134,7 @@ TEST_F(Render, ChannelSamplesReachTheOutputOneTickLater) {
 }
 
 TEST_F(Render, RequestsLargerThanAnOutputHalfAreServedWhole) {
-    m().sampleRate = 16000;
-    m().updateTickLength();
+    exactTicks();
     playCountingBytes(221);
     prime();
     const int32_t values = 300000; // more than one output half holds
@@ -214,20 +222,23 @@ TEST_F(Render, TempoSetByTheTickAppliesToThatTick) {
     EXPECT_EQ(m().outputFill[0] + m().outputFill[1], 0);  // exactly one tick
 }
 
-TEST_F(Render, FaultedTickLeavesItsSlotAsItWas) {
+// The render loop hears slot 1 and moves slot 2 up after every tick; after a
+// faulted tick the tick heard next repeats the one heard now.
+TEST_F(Render, FaultedTickRepeatsTheTickHeard) {
     installCountingTick();
     playCountingBytes(428);
     prime();
     runTick(m(), 2);
-    const int32_t count = m().channelCounts[0][2];
-    const float first = m().channelBuffers[0][2][0];
-    ASSERT_EQ(count, 165);
+    ASSERT_GE(m().channelCounts[0][2], 165);
+    const std::vector<float> heard(m().channelBuffers[0][1].get(), m().channelBuffers[0][1].get() + m().channelCounts[0][1]);
+    ASSERT_FALSE(heard.empty());
     writeDmacon(*m().customChips, 0x0001); // a good tick would now render nothing
     m().timerCode = placeCode({0x4AFC});
     runTick(m(), 2);
     EXPECT_EQ(errors.size(), 1u);
-    EXPECT_EQ(m().channelCounts[0][2], count);
-    EXPECT_EQ(m().channelBuffers[0][2][0], first);
+    EXPECT_EQ(m().slotTickSamples[2], m().slotTickSamples[1]);
+    ASSERT_EQ(m().channelCounts[0][2], int32_t(heard.size()));
+    EXPECT_TRUE(std::equal(heard.begin(), heard.end(), m().channelBuffers[0][2].get()));
     clearTickFault();
 }
 

@@ -1,0 +1,72 @@
+#include "plugin/length_scan.h"
+
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "machine/amiga_machine.h"
+#include "machine/settings.h"
+#include "plugin/info_text.h"
+#include "plugin/plugin_instance.h"
+#include "plugin/subsong_lengths.h"
+#include "session/machine_switch.h"
+#include "session/module_session.h"
+
+namespace varno {
+
+namespace {
+
+std::unique_ptr<AmigaMachine> scanMachine;
+cpu::SavedProcessor scanProcessor; // the processor as the scanning machine left it
+HostTables quietHost; // the host's tables without the length report
+
+bool readWholeFile(const HostFileFunctions* f, HostFile file, uint32_t limit, std::vector<uint8_t>& data) {
+    if (!f || !file || !f->size || !f->seek || !f->read) return false;
+    const uint32_t size = f->size(file);
+    if (size == 0 || size > limit) return false;
+    data.resize(size);
+    f->seek(file, 0);
+    return f->read(file, data.data(), size) == size;
+}
+
+} // namespace
+
+void releaseScanMachine() {
+    if (!scanMachine) return;
+    MachineSwitch lend;
+    lend.useMachine(*scanMachine, scanProcessor);
+    scanMachine.reset();
+}
+
+uint32_t scanFileInfo(AmigaMachine& playing, const char* path, HostFile file, float** lengths, char** tags) {
+    std::vector<uint8_t> data;
+    if (!readWholeFile(playing.host ? playing.host->fileFunctions : nullptr, file, playing.mainMemory->size, data))
+        return 0;
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                               std::chrono::duration<double>(kScanBudgetSeconds));
+    MachineSwitch lend;
+    if (!scanMachine) {
+        quietHost = *playing.host;
+        quietHost.inputFunctions = nullptr;
+        scanMachine = createMachine(&quietHost, playing.pluginDirectoryRef);
+    } else {
+        lend.useMachine(*scanMachine, scanProcessor);
+    }
+    AmigaMachine& m = *scanMachine;
+    uint32_t result = 0;
+    if (openModule(m, path, data.data(), uint32_t(data.size()))) {
+        measureSubsongLengths(m, deadline);
+        result = m.subsongCount + 0x10000;
+        // The lengths and tags are the host's: built with its own memory functions.
+        m.host = playing.host;
+        if (lengths) *lengths = subsongLengthList(m);
+        if (tags) *tags = buildTags(m);
+        m.host = &quietHost;
+    }
+    closeModule(m);
+    scanProcessor = cpu::saveProcessor();
+    return result;
+}
+
+} // namespace varno

@@ -1,0 +1,127 @@
+// A machine with the portable host whose plugin folder is the build's bin/, where
+// the default player archive lies; modules are written to a scratch folder and
+// opened the way the plugin opens them. Faults shown by the machine are collected.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "amigaos/system.h"
+#include "session/render.h"
+#include "hardware/custom_chips.h"
+#include "hardware/paula.h"
+#include "host/portable_host.h"
+#include "machine/amiga_machine.h"
+#include "session/frame_driver.h"
+#include "session/module_session.h"
+#include "machine/settings.h"
+#include "mod_writer.h"
+#include "platform/message_box.h"
+#include "players/slave_player.h"
+
+namespace varno::test {
+
+inline std::string defaultArchiveDirectory() { return std::string(VARNO_BINARY_DIR) + "/bin/"; }
+
+inline std::vector<uint8_t> readBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Catalogue indices of the two players in the default archive.
+constexpr int32_t kProTracker = 1;
+constexpr int32_t kSoundTracker = 2;
+
+// A channel after a tick; `started` says whether its sample was (re)started in it.
+struct Seen {
+    uint16_t period, volume;
+    bool started;
+    uint32_t remaining; // words left in the block Paula is playing
+};
+
+class ProTrackerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(std::filesystem::exists(defaultArchiveDirectory() + "xmp-varno.dat"));
+        savedSettings = pluginSettings;
+        pluginSettings.surround = 0;
+        pluginSettings.default_playtime = 0;
+        pluginSettings.use_songend = 1;
+        setErrorSink([this](const std::string&, const std::string& text) { errors.push_back(text); });
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        folder = std::filesystem::temp_directory_path() /
+                 ("varno-pt-" + std::string(info->test_suite_name()) + "-" + info->name());
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        machine = createMachine(&PortableHost::instance().tables(), defaultArchiveDirectory().c_str());
+        ASSERT_TRUE(machine);
+    }
+
+    void TearDown() override {
+        machine.reset();
+        setErrorSink(nullptr);
+        pluginSettings = savedSettings;
+        std::filesystem::remove_all(folder);
+    }
+
+    std::string write(const std::string& name, const std::vector<uint8_t>& bytes) {
+        const std::string path = (folder / name).string();
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        return path;
+    }
+
+    // The catalogue index of the player that accepts the bytes, -1 for none; the
+    // check sees at most the first 128 KB, and the whole size.
+    int32_t identify(const std::vector<uint8_t>& bytes, const std::string& name = "module.mod") {
+        const uint32_t present = uint32_t(std::min<size_t>(bytes.size(), 0x20000));
+        return identifyModule(*machine, (folder / name).string().c_str(), bytes.data(), present,
+                              uint32_t(bytes.size()));
+    }
+
+    bool open(const std::vector<uint8_t>& bytes, const std::string& name = "module.mod") {
+        const std::string path = write(name, bytes);
+        return openModule(*machine, path.c_str(), bytes.data(), uint32_t(bytes.size()));
+    }
+
+    bool open(const modgen::Module& module) { return open(modgen::writeModule(module)); }
+
+    // Opening ran the song's first two ticks ahead (ticks 0 and 1 of row 0).
+    static constexpr int kTicksRunAtOpen = 2;
+
+    PaulaChannel& channel(int n) const { return machine->customChips->paulaChannels[n]; }
+
+    // What one channel looks like after each of the next `ticks` ticks.
+    std::vector<Seen> watch(int n, int ticks) {
+        std::vector<Seen> seen;
+        for (int i = 0; i < ticks; ++i) {
+            channel(n).pointer = 0; // a start sets it to the sample's second word
+            EXPECT_TRUE(playerTick(*machine));
+            const PaulaChannel& c = channel(n);
+            seen.push_back({c.period, c.volume, c.pointer != 0 && c.state != kPaulaIdle, c.remaining});
+        }
+        return seen;
+    }
+
+    // Runs ticks without sound until the player signals the song end (or the
+    // limit); returns the seconds played.
+    double playToSongEnd(double limitSeconds = 1200) {
+        while (!machine->songEndSignalled && machine->elapsedSeconds < limitSeconds)
+            if (!playerTick(*machine)) break;
+        return machine->elapsedSeconds;
+    }
+
+    PluginSettings savedSettings;
+    std::unique_ptr<AmigaMachine> machine;
+    std::vector<std::string> errors;
+    std::filesystem::path folder;
+};
+
+} // namespace varno::test
