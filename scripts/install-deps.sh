@@ -6,6 +6,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   binutils-m68k-linux-gnu gcc-m68k-linux-gnu
   pkg-config libzip-dev libsndfile1-dev libcli11-dev libinih-dev zip
+  clang libclang-rt-14-dev
   openmpt123
   # The Windows plugin: the 32-bit MinGW-w64 cross compiler, and Wine with a virtual
   # X display to test it (Wine's 32-bit half needs the i386 architecture).

@@ -2,7 +2,9 @@
 # Installs the dependencies, then builds and runs the whole test suite twice:
 # a warnings-as-errors release build, and a build under AddressSanitizer and
 # UndefinedBehaviorSanitizer. The release build also cross-builds the Windows
-# plugin and runs its tests under Wine (ctest label "windows").
+# plugin and runs its tests under Wine (ctest label "windows"). Then the libFuzzer
+# targets (clang), each for a bounded time (VARNO_FUZZ_SECONDS, 20 by default),
+# and their regression inputs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -23,3 +25,11 @@ echo "== sanitizer build =="
 # The Windows plugin is built and tested once, in the release build.
 run_suite build/sanitize -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS=-O1 -DVARNO_SANITIZE=ON -DVARNO_BENCH=OFF \
   -DVARNO_WINDOWS_TESTS=OFF
+echo "== fuzz targets =="
+fuzz_dir=build/fuzz-ci
+cmake -S . -B "$fuzz_dir" -G Ninja -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS=-O1 -DCMAKE_C_COMPILER=clang \
+  -DCMAKE_CXX_COMPILER=clang++ -DVARNO_FUZZ=ON -DVARNO_TESTS=OFF -DVARNO_BENCH=OFF -DVARNO_WINDOWS_TESTS=OFF \
+  -DVARNO_FUZZ_SECONDS="${VARNO_FUZZ_SECONDS:-20}"
+# The fuzz targets alone: the plugin's shared object cannot link clang's sanitizer runtime.
+cmake --build "$fuzz_dir" -j"$jobs" --target fuzz_seeds fuzz_hunk fuzz_player fuzz_plugin fuzz_catalogue
+ctest --test-dir "$fuzz_dir" --output-on-failure

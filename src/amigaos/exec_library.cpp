@@ -113,7 +113,7 @@ void CExecLibrary::cause() {
 void CExecLibrary::allocMem() {
     MemoryRegion& main = *machine->mainMemory;
     const uint32_t size = d0();
-    const uint32_t block = main.allocate(size);
+    const uint32_t block = main.allocate(size, kCheckDataReserve);
     if (block) main.fill(block, 0, size);
     d0() = block;
 }

@@ -92,10 +92,14 @@ std::optional<fs::path> findNoCase(const std::string& path) {
 std::optional<std::vector<uint8_t>> readWholeFile(const fs::path& path) {
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) return std::nullopt;
+    const uintmax_t size = fs::file_size(path, ec);
+    if (ec || size > 0xFFFFFFFFu) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (bytes.size() > 0xFFFFFFFFu) return std::nullopt;
+    // In one read: a folder scan opens every file.
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(size));
+    bytes.resize(size_t(in.gcount()));
     return bytes;
 }
 

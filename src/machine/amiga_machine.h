@@ -23,6 +23,11 @@ constexpr uint32_t kLowMemoryBase = 0x000000;
 constexpr uint32_t kLowMemorySize = 0x20000;
 constexpr uint32_t kMainMemoryBase = 0x020000;
 constexpr uint32_t kMainMemorySize = 0x5E0000;
+// The top of main memory that exec's AllocMem never hands out: a file check
+// while a module plays places up to 128 KB of the file there (with the EASO
+// block in front of EASO data), so a player that takes all it can get still
+// leaves every other file checkable.
+constexpr uint32_t kCheckDataReserve = 0x20000 + 0x800;
 
 constexpr uint32_t kChannelBufferFloats = 0x40000 / 4;   // one slot of channelBuffers
 constexpr uint32_t kResampledFloats = 0x100000 / 4;

@@ -46,10 +46,11 @@ struct MemoryRegion {
         : base(base), size(size), data(new uint8_t[size]()), resetCursor(base), markCursor(base), cursor(base) {}
 
     // Bump allocation: the current cursor, advanced by bytes rounded up to even.
-    // Returns 0 and leaves the cursor alone when the block would not fit.
-    uint32_t allocate(uint32_t bytes) {
+    // Returns 0 and leaves the cursor alone when the block would not fit below
+    // the last keepFree bytes of the region.
+    uint32_t allocate(uint32_t bytes, uint32_t keepFree = 0) {
         const uint64_t next = uint64_t(cursor) + bytes + (bytes & 1);
-        if (cursor < base || next > uint64_t(base) + size) return 0;
+        if (cursor < base || next + keepFree > uint64_t(base) + size) return 0;
         const uint32_t block = cursor;
         cursor = uint32_t(next);
         return block;
@@ -97,7 +98,16 @@ struct MemoryRegion {
     bool writeBytes(uint32_t address, const void* bytes, uint32_t length) {
         if (!contains(address, length)) return false;
         const auto* src = static_cast<const uint8_t*>(bytes);
-        for (uint32_t i = 0; i < length; ++i) data[(address - base + i) ^ 1] = src[i];
+        uint8_t* out = data.get();
+        const uint32_t offset = address - base;
+        uint32_t i = 0;
+        if ((offset & 1) && length) out[offset ^ 1] = src[i++];
+        // Whole words from here on, swapped: a file check places up to 128 KB this way.
+        for (; i + 1 < length; i += 2) {
+            out[offset + i] = src[i + 1];
+            out[offset + i + 1] = src[i];
+        }
+        if (i < length) out[(offset + i) ^ 1] = src[i];
         return true;
     }
     bool readBytes(uint32_t address, void* bytes, uint32_t length) const {

@@ -62,7 +62,7 @@ void reportFault(const CpuContext& cpu, uint32_t result, uint32_t routine) {
 
 } // namespace
 
-uint32_t runRoutine(CpuContext& cpu, uint32_t* d0Out, uint32_t* d1Out, uint32_t cycleLimit) {
+uint32_t runRoutine(CpuContext& cpu, uint32_t* d0Out, uint32_t* d1Out, uint32_t cycleLimit, bool report) {
     MutexLock lock(cpu.cpuMutex);
     cpu.busy = 1;
     const uint32_t routine = cpuState.pc;
@@ -84,7 +84,7 @@ uint32_t runRoutine(CpuContext& cpu, uint32_t* d0Out, uint32_t* d1Out, uint32_t 
 
     if (result == RUN_FETCH_FAULT && cpuState.pc == kReturnTrap)
         result = RUN_BUDGET_SPENT;
-    else
+    else if (report)
         reportFault(cpu, result, routine);
 
     cpuState.a[7] -= 4;
@@ -94,12 +94,17 @@ uint32_t runRoutine(CpuContext& cpu, uint32_t* d0Out, uint32_t* d1Out, uint32_t 
     return result;
 }
 
-uint32_t callEntry(SlavePlayer& player, const char* name, uint32_t address, uint32_t* d0Out, uint32_t* d1Out) {
+uint32_t callEntry(SlavePlayer& player, const char* name, uint32_t address, uint32_t* d0Out, uint32_t* d1Out,
+                   bool report) {
     AmigaMachine& machine = *player.machine;
+    // Each call of a hung player would cost its whole bound again, and say so again.
+    if (player.hung) return kRunTimedOut;
     player.routineName = name;
     cpuState.pc = address;
     cpuState.a[5] = machine.system->deliBase->base;
-    return runRoutine(*machine.cpu, d0Out, d1Out);
+    const uint32_t result = runRoutine(*machine.cpu, d0Out, d1Out, kRoutineCycleLimit, report);
+    if (result == kRunTimedOut) player.hung = true;
+    return result;
 }
 
 } // namespace varno

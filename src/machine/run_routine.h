@@ -25,10 +25,15 @@ constexpr uint32_t kRunTimedOut = 0x80000002;
 // the return stub, faults, or exceeds cycleLimit. Faults are reported through
 // showError. D0/D1 are stored through the optional pointers in every case.
 // Returns RUN_BUDGET_SPENT when the routine returned normally.
-uint32_t runRoutine(CpuContext& cpu, uint32_t* d0Out, uint32_t* d1Out, uint32_t cycleLimit = kRoutineCycleLimit);
+// With report false a fault is not shown (the caller has shown one already).
+uint32_t runRoutine(CpuContext& cpu, uint32_t* d0Out, uint32_t* d1Out, uint32_t cycleLimit = kRoutineCycleLimit,
+                    bool report = true);
 
 // Runs a player entry point: names it for fault messages, PC = address,
-// A5 = the player-interface structure.
-uint32_t callEntry(SlavePlayer& player, const char* name, uint32_t address, uint32_t* d0Out, uint32_t* d1Out);
+// A5 = the player-interface structure. A routine that did not return in time
+// marks the player hung: its routines are not run again (the call answers
+// kRunTimedOut at once, without a message) until the next module opens.
+uint32_t callEntry(SlavePlayer& player, const char* name, uint32_t address, uint32_t* d0Out, uint32_t* d1Out,
+                   bool report = true);
 
 } // namespace varno

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "machine/host.h"
 #include "players/slave_player.h"
@@ -28,6 +29,11 @@ struct PlayerArchive {
     AmigaMachine* machine = nullptr;
     ListDataEntry listData[kMaxListData] = {};
     uint32_t listCount = 0;
+    // Low memory and the players' part of main memory as the catalogue left them:
+    // each module open starts from them, whatever the last player overwrote.
+    std::vector<uint8_t> lowImage;
+    std::vector<uint8_t> playersImage;
+    bool imageTouched = false;  // a player has run a module since the last restore
 
     SlavePlayer* player(uint32_t index) const { return index < count ? items[index].get() : nullptr; }
 };
@@ -51,6 +57,10 @@ PlayerArchive& createPlayerArchive(AmigaMachine& machine, const char* pluginDire
 // host lists them, and marks the end of the players in mainMemory. False (after
 // the message) when the archive cannot be read.
 bool loadCatalogue(PlayerArchive& archive);
+
+// Puts back low memory and the players' memory as they were after loading
+// (nothing before the catalogue has loaded).
+void restoreCatalogueImage(PlayerArchive& archive);
 
 constexpr const char* kArchiveName = "xmp-varno.dat";
 constexpr const char* kNoPlayersMessage =

@@ -71,7 +71,20 @@ bool loadCatalogue(PlayerArchive& archive) {
 
     MemoryRegion& main = *m.mainMemory;
     main.resetCursor = main.markCursor = main.cursor;
+    const MemoryRegion& low = *m.lowMemory;
+    archive.lowImage.assign(low.data.get(), low.data.get() + low.size);
+    archive.playersImage.assign(main.data.get(), main.data.get() + (main.resetCursor - main.base));
     return true;
+}
+
+void restoreCatalogueImage(PlayerArchive& archive) {
+    AmigaMachine& m = *archive.machine;
+    archive.imageTouched = false;
+    if (archive.lowImage.size() == m.lowMemory->size)
+        std::memcpy(m.lowMemory->data.get(), archive.lowImage.data(), archive.lowImage.size());
+    // An archive without players leaves nothing to put back (and no buffer to copy from).
+    if (!archive.playersImage.empty() && archive.playersImage.size() <= m.mainMemory->size)
+        std::memcpy(m.mainMemory->data.get(), archive.playersImage.data(), archive.playersImage.size());
 }
 
 } // namespace varno

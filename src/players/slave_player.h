@@ -23,6 +23,9 @@ struct SlavePlayer {
     char formatTitle[32] = {};
     char formatTag[8] = {};
     uint8_t channels = 4;
+    bool hung = false;             // a routine did not return in time (cleared at each open)
+    bool checkHung = false;        // its check did not return in time: it is asked no more
+    bool checkFaultShown = false;  // its check faulted once and said so; later faults are quiet
 
     SlavePlayer() = default;
     ~SlavePlayer();

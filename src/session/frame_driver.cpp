@@ -30,6 +30,11 @@ bool playerTick(AmigaMachine& m) {
     // A tick routine that faulted has shown its message and is not run again
     // until the next subsong start: one message, not one per tick.
     if (lastTickFaulted) return false;
+    // A player that hung in its set-up has nothing to play: the song ends.
+    if (const SlavePlayer* player = m.currentPlayer(); player && player->hung) {
+        lastTickFaulted = true;
+        return false;
+    }
     bool ok = true;
     if (m.timerCode != 0 && m.cpu) {
         cpuState.a[0] = kCustomChipsBase;
@@ -37,8 +42,12 @@ bool playerTick(AmigaMachine& m) {
         cpuState.a[6] = (m.system && m.system->exec) ? m.system->exec->baseAddress() : 0;
         cpuState.d[1] = m.customChips ? uint32_t(m.customChips->intreq & m.customChips->intena) : 0;
         cpuState.pc = m.timerCode;
-        if (SlavePlayer* player = m.currentPlayer()) player->routineName = "interrupt";
-        ok = runRoutine(*m.cpu, nullptr, nullptr, kTickCycleLimit) == RUN_BUDGET_SPENT;
+        SlavePlayer* player = m.currentPlayer();
+        if (player) player->routineName = "interrupt";
+        const uint32_t result = runRoutine(*m.cpu, nullptr, nullptr, kTickCycleLimit);
+        ok = result == RUN_BUDGET_SPENT;
+        // Nor are its stop routines run at the close: they would hang as well, or say so again.
+        if (player && result == kRunTimedOut) player->hung = true;
         m.elapsedSeconds += m.tickSeconds;
     }
     cpu::serviceInterrupts();

@@ -36,7 +36,12 @@ struct FileReader {
 
 // After a close or a failed open nothing may be left to play.
 void forgetPlayer(AmigaMachine& m) {
-    if (m.players) m.players->items[0].reset();
+    if (m.players) {
+        m.players->items[0].reset();
+        // A player that hung with the last module gets its chance with the next.
+        for (auto& player : m.players->items)
+            if (player) player->hung = false;
+    }
     m.playerIndex = kNoPlayer;
     m.timerCode = m.timerData = m.timerSource = 0;
     m.subsongCount = 0;
@@ -117,6 +122,9 @@ bool checkModule(AmigaMachine& m, const char* path, const uint8_t* data, uint32_
 bool openModule(AmigaMachine& m, const char* path, const uint8_t* data, uint32_t size) {
     // A module opened without the previous one being closed leaves no host files open either.
     m.system->dos->closeOpenFiles();
+    // The last module's player may have written over the system's tables or the
+    // other players' code; every module starts from the catalogue as it loaded.
+    if (m.players) restoreCatalogueImage(*m.players);
     m.reset();
     PlayerArchive& archive = *ensureCatalogue(m);
     MemoryRegion& main = *m.mainMemory;
@@ -126,8 +134,10 @@ bool openModule(AmigaMachine& m, const char* path, const uint8_t* data, uint32_t
         startSubsong(m, 0, true);
         return true;
     }
-    // Nothing of the failed module stays: not its player, nor its memory.
+    // Nothing of the failed module stays: not its player, nor its memory, nor
+    // what its player overwrote.
     forgetPlayer(m);
+    archive.imageTouched = true;
     main.cursor = main.markCursor = main.resetCursor;
     archive.listCount = 0;
     return false;
@@ -136,6 +146,9 @@ bool openModule(AmigaMachine& m, const char* path, const uint8_t* data, uint32_t
 void closeModule(AmigaMachine& m) {
     endPlayer(m);
     forgetPlayer(m);
+    // Files checked from now on meet the players as they loaded (put back at the
+    // next check: until then what the player left can still be looked at).
+    if (m.players) m.players->imageTouched = true;
     m.system->dos->closeOpenFiles();
 }
 

@@ -128,12 +128,21 @@ int32_t detectLoadedPlayer(AmigaMachine& m) {
     if (!archive) return -1;
     for (uint32_t i = 1; i < archive->count; ++i) {
         SlavePlayer* p = archive->player(i);
-        if (!p) continue;
+        if (!p || p->checkHung) continue;
         const uint32_t check = checkRoutine(*p);
         if (check == 0) continue;
         uint32_t d0 = ~0u;
-        // A check that faulted or never returned has not recognised anything.
-        if (callEntry(*p, checkRoutineName(*p), check, &d0, nullptr) != RUN_BUDGET_SPENT) continue;
+        // A check that faulted or never returned has not recognised anything. A
+        // folder of files must not bring one message per file: the first fault is
+        // shown, and a check that hung (which would cost its whole bound at every
+        // file) is not run again.
+        const uint32_t result = callEntry(*p, checkRoutineName(*p), check, &d0, nullptr, !p->checkFaultShown);
+        if (result != RUN_BUDGET_SPENT) {
+            p->checkFaultShown = true;
+            if (result == kRunTimedOut) p->checkHung = true;
+            p->hung = false;  // only its check is given up, not the module it may be playing
+            continue;
+        }
         if (d0 == 0) {
             m.playerIndex = uint16_t(i);
             return int32_t(i);
@@ -158,9 +167,14 @@ int32_t detectPlayer(AmigaMachine& m, const char* path, uint32_t fileSize, const
     saved.checkSize = low.readLong(base + kDeliCheckSize);
     const uint16_t playerIndex = m.playerIndex;
 
+    // With no module open, a check follows the catalogue as it loaded.
+    if (m.playerIndex == kNoPlayer && m.players && m.players->imageTouched) restoreCatalogueImage(*m.players);
     int32_t found = -1;
     MemoryRegion& main = *m.mainMemory;
-    main.cursor = main.markCursor;
+    // Above all the open module's player holds, also what it took after its set-up;
+    // the memory is given back afterwards, so checks never eat into the player's.
+    const uint32_t cursor = main.cursor;
+    if (main.cursor < main.markCursor) main.cursor = main.markCursor;
     const uint32_t placed = !data ? 0 : dataSize < kCheckBufferSize ? dataSize : kCheckBufferSize;
     if (placeFile(m, data, placed, kPlaceCheckData) != 0) {
         low.writeLong(base + kDeliCheckSize, fileSize);
@@ -177,6 +191,7 @@ int32_t detectPlayer(AmigaMachine& m, const char* path, uint32_t fileSize, const
     low.writeLong(base + kDeliCheckData, saved.checkData);
     low.writeLong(base + kDeliCheckSize, saved.checkSize);
     m.playerIndex = playerIndex;
+    main.cursor = cursor;
     return found;
 }
 

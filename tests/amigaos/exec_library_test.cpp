@@ -48,11 +48,13 @@ TEST_F(ExecCalls, AllocMemHandsOutClearedEvenBlocks) {
     EXPECT_EQ(main().cursor, start + 10);
 }
 
+// The top of main memory is kept for file checks: AllocMem ends below it.
 TEST_F(ExecCalls, AllocMemThatDoesNotFitReturnsZeroAndWritesNothing) {
     main().allocate(0x100);
     const uint32_t start = main().cursor;
+    const uint32_t limit = 0x600000u - kCheckDataReserve;
     main().fill(start, 0xAA, 16);
-    for (uint32_t size : {0x5E0000u, 0xFFFFFFFFu, 0x80000000u, 0x600000u - start + 1, 0x600000u - start + 2}) {
+    for (uint32_t size : {0x5E0000u, 0xFFFFFFFFu, 0x80000000u, 0x600000u - start, limit - start + 1, limit - start + 2}) {
         SCOPED_TRACE(size);
         cpuState.d[0] = size;
         call(-198);
@@ -60,10 +62,15 @@ TEST_F(ExecCalls, AllocMemThatDoesNotFitReturnsZeroAndWritesNothing) {
         EXPECT_EQ(main().cursor, start);
         EXPECT_EQ(main().readByte(start), 0xAA);
     }
-    cpuState.d[0] = 0x600000 - start;  // exactly the rest fits
+    cpuState.d[0] = limit - start;  // exactly the rest fits
     call(-198);
     EXPECT_EQ(cpuState.d[0], start);
-    EXPECT_EQ(main().cursor, 0x600000u);
+    EXPECT_EQ(main().cursor, limit);
+    cpuState.d[0] = 2;
+    call(-198);
+    EXPECT_EQ(cpuState.d[0], 0u) << "nothing of the room kept for file checks";
+    EXPECT_EQ(main().cursor, limit);
+    EXPECT_NE(main().allocate(kCheckDataReserve), 0u) << "which the machine itself can still use";
 }
 
 TEST_F(ExecCalls, LibrariesAndResourcesByName) {

@@ -29,7 +29,7 @@ TEST_F(AmigaFilter, LedWritesSwitchTheFilterTickByTick) {
     for (int32_t model : {kInterpolationA500, kInterpolationA1200}) {
         pluginSettings.interpolation = model;
         ASSERT_TRUE(open(write("filter.vts9", module("VTS9"))));
-        EXPECT_EQ(machine->playerIndex, 13);
+        EXPECT_EQ(machine->playerIndex, 15);
         ASSERT_EQ(renderFrames(5 * kPhaseTicks * kTickFrames), 5 * kPhaseTicks * kTickFrames);
         // The middle of each phase, clear of the tick or two the audio path lags by.
         double measured[5];

@@ -17,9 +17,9 @@ TEST_F(Players, CatalogueHoldsTheArchiveInItsOrder) {
                            "Varno Test VBlank",          "Varno Test Silent Driver", "Varno Test Audio Interrupts",
                            "Varno Test Files",           "Varno Test DOS",           "Varno Test EASO",
                            "Varno Test Illegal Check",   "Varno Test Endless Tick",  "Varno Test Memory Hog",
-                           "Varno Test Filter"};
-    ASSERT_EQ(catalogue->count, 14u);
-    for (uint32_t i = 1; i < 14; ++i) {
+                           "Varno Test Hang",            "Varno Test Wrecker",       "Varno Test Filter"};
+    ASSERT_EQ(catalogue->count, 16u);
+    for (uint32_t i = 1; i < 16; ++i) {
         ASSERT_NE(catalogue->player(i), nullptr) << i;
         EXPECT_STREQ(catalogue->player(i)->playerName, names[i - 1]) << i;
     }
@@ -38,7 +38,8 @@ TEST_F(Players, EveryModuleFindsItsOwnPlayer) {
         const char* magic;
         int32_t index;
     } cases[] = {{"VTS1", 1}, {"VTS2", 3}, {"VTS3", 4}, {"VTS4", 5},  {"VTS5", 6},  {"VTS6", 7},
-                 {"VTS7", 8}, {"VTBL", 11}, {"VTBM", 12}, {"VTS9", 13}, {"VTBG", -1}, {"XXXX", -1}};
+                 {"VTS7", 8}, {"VTBL", 11}, {"VTBM", 12}, {"VTBH", 13}, {"VTBW", 14},
+                 {"VTS9", 15}, {"VTBG", -1}, {"XXXX", -1}};
     for (const auto& c : cases) {
         const std::string path = write(std::string(c.magic) + ".mod", module(c.magic));
         EXPECT_EQ(identify(path), c.index) << c.magic;
