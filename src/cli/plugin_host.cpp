@@ -17,22 +17,6 @@ namespace {
 
 std::string currentFile;
 
-// The status table is fetched and kept by the plugin but never called.
-const void* const statusTable[8] = {};
-
-const void* VARNO_HOSTAPI hostFunctions(uint32_t table) {
-    const HostTables& t = PortableHost::instance().tables();
-    switch (table) {
-    case 0: return t.memoryFunctions;
-    case 1: return t.settingsFunctions;
-    case 2: return t.fileFunctions;
-    case 3: return t.textFunctions;
-    case 4: return statusTable;
-    case 11: return t.inputFunctions;
-    default: return nullptr;
-    }
-}
-
 void setOverride(const char* key, int value) {
     if (value >= 0) PortableHost::instance().settingOverrides[std::string(kSettingsSection) + "/" + key] = value;
 }
@@ -64,7 +48,7 @@ const XmpInterface* startPlugin(const std::string& playersArchive, const Setting
     setOverride("interpolation", overrides.interpolation);
     setOverride("seeking", overrides.seeking);
 
-    const XmpInterface* plugin = XMPIN_GetInterface(kInterfaceVersion, hostFunctions);
+    const XmpInterface* plugin = XMPIN_GetInterface(kInterfaceVersion, PortableHost::functionTable);
     PluginInstance* instance = pluginInstance();
     if (!plugin || !instance || !instance->machine) {
         reportError("", "the plugin could not start");

@@ -299,6 +299,21 @@ PortableHost::PortableHost() {
     tables_.inputFunctions = &inputFunctions;
 }
 
+const void* VARNO_HOSTAPI PortableHost::functionTable(uint32_t table) {
+    // The status table is fetched and kept by the plugin but never called.
+    static const void* const statusTable[8] = {};
+    const HostTables& t = instance().tables();
+    switch (table) {
+    case 0: return t.memoryFunctions;
+    case 1: return t.settingsFunctions;
+    case 2: return t.fileFunctions;
+    case 3: return t.textFunctions;
+    case 4: return statusTable;
+    case 11: return t.inputFunctions;
+    default: return nullptr;
+    }
+}
+
 void PortableHost::setSettingsFile(const std::string& path) { settingsStore() = std::make_unique<SettingsFile>(path); }
 
 std::string PortableHost::settingsFile() const { return settingsStore()->path(); }

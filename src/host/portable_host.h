@@ -18,6 +18,10 @@ public:
 
     const HostTables& tables() const { return tables_; }
 
+    // The music player's way to its tables, as the plugin's interface request
+    // takes it: a table number in, the table out (null for tables it lacks).
+    static const void* VARNO_HOSTAPI functionTable(uint32_t table);
+
     // The INI file settings are read from and written to; by default the user's
     // (defaultSettingsPath), chosen at the first settings call.
     void setSettingsFile(const std::string& path);

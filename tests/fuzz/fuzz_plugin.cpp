@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setErrorSink([](const std::string&, const std::string&) {});
     PortableHost& host = PortableHost::instance();
     host.setSettingsFile((fuzz::scratchFolder() / "varno.ini").string());
-    plugin = XMPIN_GetInterface(kInterfaceVersion, fuzz::hostFunctions);
+    plugin = XMPIN_GetInterface(kInterfaceVersion, PortableHost::functionTable);
     const std::string dir = pluginInstance()->directory;
     host.redirect(dir + "xmp-varno.dat", fuzz::playerArchive());
     host.redirect(dir + "xmp-varno.env", std::string(VARNO_TEST_ARCHIVE).replace(

@@ -13,20 +13,6 @@
 
 namespace varno::fuzz {
 
-inline const void* VARNO_HOSTAPI hostFunctions(uint32_t table) {
-    static const void* status[8] = {};
-    const HostTables& t = PortableHost::instance().tables();
-    switch (table) {
-    case 0: return t.memoryFunctions;
-    case 1: return t.settingsFunctions;
-    case 2: return t.fileFunctions;
-    case 3: return t.textFunctions;
-    case 4: return status;
-    case 11: return t.inputFunctions;
-    default: return nullptr;
-    }
-}
-
 // The default player archive once it is built, else the test players'.
 inline std::string playerArchive() {
     return std::filesystem::exists(VARNO_DEFAULT_ARCHIVE) ? VARNO_DEFAULT_ARCHIVE : VARNO_TEST_ARCHIVE;

@@ -22,10 +22,10 @@ TEST_F(PluginTest, InterfaceTableByPositionAndVersionChecks) {
         EXPECT_NE(words[entry], nullptr) << "position " << entry;
     EXPECT_EQ(plugin->getGranule(), 0.1);
 
-    EXPECT_EQ(XMPIN_GetInterface(kInterfaceVersion, testHostFunctions), plugin) << "one plugin per process";
-    EXPECT_EQ(XMPIN_GetInterface(3, testHostFunctions), nullptr);
-    EXPECT_EQ(XMPIN_GetInterface(3, testHostFunctions), nullptr);
-    EXPECT_EQ(XMPIN_GetInterface(5, testHostFunctions), nullptr);
+    EXPECT_EQ(XMPIN_GetInterface(kInterfaceVersion, PortableHost::functionTable), plugin) << "one plugin per process";
+    EXPECT_EQ(XMPIN_GetInterface(3, PortableHost::functionTable), nullptr);
+    EXPECT_EQ(XMPIN_GetInterface(3, PortableHost::functionTable), nullptr);
+    EXPECT_EQ(XMPIN_GetInterface(5, PortableHost::functionTable), nullptr);
     ASSERT_EQ(errors.size(), 1u) << "an old host hears of it once, a newer one not at all";
     EXPECT_EQ(errors[0], "Error:\nIncompatible XMPlay version.");
 }
@@ -235,7 +235,7 @@ TEST(PluginLibrary, ExportsOnlyTheInterfaceEntry) {
     using Entry = const void* (*)(uint32_t, GetHostFunctions);
     auto entry = reinterpret_cast<Entry>(dlsym(handle, "XMPIN_GetInterface"));
     ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(entry(5, testHostFunctions), nullptr);
+    EXPECT_EQ(entry(5, PortableHost::functionTable), nullptr);
     dlclose(handle);
 }
 

@@ -19,20 +19,6 @@
 
 namespace varno::test {
 
-inline const void* VARNO_HOSTAPI testHostFunctions(uint32_t table) {
-    static const void* status[8] = {};
-    const HostTables& t = PortableHost::instance().tables();
-    switch (table) {
-    case 0: return t.memoryFunctions;
-    case 1: return t.settingsFunctions;
-    case 2: return t.fileFunctions;
-    case 3: return t.textFunctions;
-    case 4: return status;
-    case 11: return t.inputFunctions;
-    default: return nullptr;
-    }
-}
-
 class PluginTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -65,7 +51,7 @@ protected:
     // Starts the plugin once per process; its folder's archives are the test ones.
     static const XmpInterface* start() {
         static const XmpInterface* table = [] {
-            const XmpInterface* t = XMPIN_GetInterface(kInterfaceVersion, testHostFunctions);
+            const XmpInterface* t = XMPIN_GetInterface(kInterfaceVersion, PortableHost::functionTable);
             const std::string dir = pluginInstance()->directory;
             const std::string players = std::string(VARNO_M68K_DIR) + "/players/";
             host().redirect(dir + "xmp-varno.dat", players + "xmp-varno.dat");
