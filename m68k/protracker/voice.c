@@ -3,6 +3,8 @@
    stays as the last command left it, a period as the last effect bent it. */
 #include "voice.h"
 
+#include <varno/cia.h>
+
 #define CMD(v) ((v)->cell[2] & 0x0F)
 #define PARAM(v) ((v)->cell[3])
 #define NOTE(v) ((unsigned short)(((v)->cell[0] & 0x0F) << 8 | (v)->cell[1]))
@@ -97,6 +99,17 @@ static void extended(struct pt_voice *v)
     unsigned int x = PARAM(v) & 0x0F;
     unsigned int first_tick = pt_song.counter == 0;
     switch (PARAM(v) >> 4) {
+    case 0x0:
+        /* The audio filter is switched with the power LED: bit 1 of CIA-A port A,
+           low for on. E00 turns it on, E01 off. */
+        if (first_tick) {
+            volatile unsigned char *pra = (volatile unsigned char *)CIAA_BASE;
+            if (x & 1)
+                *pra = (unsigned char)(*pra | 0x02);
+            else
+                *pra = (unsigned char)(*pra & ~0x02);
+        }
+        break;
     case 0x1:
         if (first_tick) fine_slide_period(v, -(int)x);
         break;

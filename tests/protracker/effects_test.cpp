@@ -5,6 +5,8 @@
 // (ticks 6..11), so watching starts at tick 2.
 #include "protracker_fixture.h"
 
+#include "hardware/cia.h"
+
 #include "songs.h"
 
 namespace varno::test {
@@ -178,6 +180,20 @@ TEST_F(Effects, SpeedAndTempoChangeTheTicks) {
     const auto seen = watch(0, 4 + 3 + 3 + 1);
     EXPECT_EQ(startTicks(seen, kRow1, 7), (std::vector<int>{0, 3, 6})) << "rows 1, 2 and 3 three ticks apart";
     EXPECT_NEAR(machine->tickSeconds, 27710 / 709378.92, 1e-6);
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+// E01 on row 1 switches the audio filter off, E00 on row 2 on again: the power
+// LED's bit of CIA-A port A, high for off.
+TEST_F(Effects, FilterCommandSwitchesThePowerLed) {
+    modgen::Module m = testModule(Cell{0, 0, 0xE, 0x01});
+    m.patterns[0].at(2, 0) = Cell{0, 0, 0xE, 0x00};
+    ASSERT_TRUE(open(m));
+    EXPECT_EQ(machine->ciaA->PRA & 0x02, 0) << "on after start-up";
+    watch(0, 4 + 1);
+    EXPECT_EQ(machine->ciaA->PRA & 0x02, 0x02) << "E01: off";
+    watch(0, 6);
+    EXPECT_EQ(machine->ciaA->PRA & 0x02, 0) << "E00: on";
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
