@@ -7,6 +7,7 @@
 #include "machine/amiga_machine.h"
 #include "machine/settings.h"
 #include "plugin/info_text.h"
+#include "plugin/playback_state.h"
 #include "plugin/plugin_instance.h"
 #include "plugin/subsong_lengths.h"
 #include "session/machine_switch.h"
@@ -20,15 +21,6 @@ std::unique_ptr<AmigaMachine> scanMachine;
 cpu::SavedProcessor scanProcessor; // the processor as the scanning machine left it
 HostTables quietHost; // the host's tables without the length report
 
-bool readWholeFile(const HostFileFunctions* f, HostFile file, uint32_t limit, std::vector<uint8_t>& data) {
-    if (!f || !file || !f->size || !f->seek || !f->read) return false;
-    const uint32_t size = f->size(file);
-    if (size == 0 || size > limit) return false;
-    data.resize(size);
-    f->seek(file, 0);
-    return f->read(file, data.data(), size) == size;
-}
-
 } // namespace
 
 void releaseScanMachine() {
@@ -40,8 +32,7 @@ void releaseScanMachine() {
 
 uint32_t scanFileInfo(AmigaMachine& playing, const char* path, HostFile file, float** lengths, char** tags) {
     std::vector<uint8_t> data;
-    if (!readWholeFile(playing.host ? playing.host->fileFunctions : nullptr, file, playing.mainMemory->size, data))
-        return 0;
+    if (!readModuleFile(file, playing.mainMemory->size, data)) return 0;
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                                                std::chrono::duration<double>(kScanBudgetSeconds));

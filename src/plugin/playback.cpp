@@ -54,6 +54,17 @@ uint32_t readCheckData(HostFile file, uint32_t& size) {
 
 const char* openModulePath() { return currentPath; }
 
+bool readModuleFile(HostFile file, uint32_t limit, std::vector<uint8_t>& data) {
+    const HostFileFunctions* f = files();
+    if (!f || !file || !f->size || !f->seek || !f->read) return false;
+    const uint32_t size = f->size(file);
+    // A file larger than emulated memory cannot be a module it holds: it is not read.
+    if (size == 0 || size > limit) return false;
+    data.resize(size);
+    f->seek(file, 0);
+    return f->read(file, data.data(), size) == size;
+}
+
 int32_t identifyHostFile(const char* path, HostFile file) {
     AmigaMachine* m = machineOf();
     if (!m || !path) return -1;
@@ -100,16 +111,12 @@ int VARNO_HOSTAPI open(const char* path, HostFile file) {
     pluginInstance()->singleSubsong = 0;
     // Whatever happens next, the module open so far is gone.
     currentPath[0] = 0;
-    const uint32_t size = f->size(file);
-    // A file larger than emulated memory cannot be a module it holds.
-    if (size == 0 || size > m->mainMemory->size) {
+    std::vector<uint8_t> data;
+    if (!readModuleFile(file, m->mainMemory->size, data)) {
         closeModule(*m);
         return 0;
     }
-    std::vector<uint8_t> data(size);
-    f->seek(file, 0);
-    const bool read = f->read(file, data.data(), size) == size;
-    if (!read || !openModule(*m, path, data.data(), size)) return 0;
+    if (!openModule(*m, path, data.data(), uint32_t(data.size()))) return 0;
     deliveredFrames = 0;
     reportLength(*m);
     std::strncpy(currentPath, path, sizeof currentPath - 1);

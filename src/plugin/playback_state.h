@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "machine/host.h"
 
@@ -9,6 +10,9 @@ namespace varno {
 
 // The path of the open module; empty when none is open.
 const char* openModulePath();
+
+// The whole host file, when it is not empty and holds at most limit bytes.
+bool readModuleFile(HostFile file, uint32_t limit, std::vector<uint8_t>& data);
 
 // Reads the start of the host file and finds its player: the catalogue index
 // (1 or more), 0 for a custom module, -1 when nothing plays it. The caller
