@@ -1,0 +1,84 @@
+#include "cli/audio_output.h"
+
+#include <fcntl.h>
+#include <portaudio.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace varno::cli {
+
+namespace {
+
+// PortAudio's start asks every ALSA device about itself, and ALSA prints a line
+// for each one it cannot open; none of that is the user's concern.
+PaError initialiseQuietly() {
+    std::fflush(stderr);
+    const int saved = ::dup(STDERR_FILENO);
+    const int null = ::open("/dev/null", O_WRONLY);
+    if (saved >= 0 && null >= 0) ::dup2(null, STDERR_FILENO);
+    const PaError result = Pa_Initialize();
+    if (saved >= 0) {
+        ::dup2(saved, STDERR_FILENO);
+        ::close(saved);
+    }
+    if (null >= 0) ::close(null);
+    return result;
+}
+
+} // namespace
+
+AudioOutput::~AudioOutput() {
+    if (stream_) {
+        if (running_) Pa_AbortStream(stream_);
+        Pa_CloseStream(stream_);
+    }
+    if (initialised_) Pa_Terminate();
+}
+
+bool AudioOutput::open(uint32_t rate, uint32_t channels, std::string& cause) {
+    PaError error = initialiseQuietly();
+    if (error != paNoError) {
+        cause = std::string("the sound system cannot start: ") + Pa_GetErrorText(error);
+        return false;
+    }
+    initialised_ = true;
+    const PaDeviceIndex device = Pa_GetDefaultOutputDevice();
+    if (device == paNoDevice) {
+        cause = "there is no sound output device";
+        return false;
+    }
+    PaStreamParameters out{};
+    out.device = device;
+    out.channelCount = int(channels);
+    out.sampleFormat = paFloat32;
+    out.suggestedLatency = Pa_GetDeviceInfo(device)->defaultHighOutputLatency;
+    error = Pa_OpenStream(&stream_, nullptr, &out, double(rate), paFramesPerBufferUnspecified, paNoFlag, nullptr,
+                          nullptr);
+    if (error == paNoError) error = Pa_StartStream(stream_);
+    if (error != paNoError) {
+        cause = std::string("the sound output cannot be opened: ") + Pa_GetErrorText(error);
+        return false;
+    }
+    running_ = true;
+    return true;
+}
+
+bool AudioOutput::write(const float* frames, uint32_t count) {
+    if (!stream_ || !running_) return false;
+    const PaError error = Pa_WriteStream(stream_, frames, count);
+    // A late write leaves a gap in the sound, not an error in the song.
+    return error == paNoError || error == paOutputUnderflowed;
+}
+
+void AudioOutput::pause() {
+    if (stream_ && running_ && Pa_StopStream(stream_) == paNoError) running_ = false;
+}
+
+void AudioOutput::resume() {
+    if (stream_ && !running_ && Pa_StartStream(stream_) == paNoError) running_ = true;
+}
+
+void AudioOutput::drain() { pause(); }
+
+} // namespace varno::cli
