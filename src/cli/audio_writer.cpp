@@ -85,6 +85,9 @@ bool AudioWriter::open(const std::string& name, const OutputTarget& target, uint
             return false;
         }
         info.format = SF_FORMAT_FLAC | subtype;
+    } else if (target.direct) {
+        // A device or a pipe has no extension to go by.
+        info.format = SF_FORMAT_WAV | subtype;
     } else {
         cause = "the output must end in .wav or .flac, or be - for standard output";
         return false;

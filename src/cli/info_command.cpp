@@ -37,7 +37,13 @@ std::string lengthText(float seconds) {
 void printText(const std::string& path, const ModuleFacts& facts) {
     std::printf("%s\n", path.c_str());
     std::printf("  %-12s%s\n", "Format text", facts.formatText.c_str());
-    for (const auto& [label, value] : facts.general) std::printf("  %-12s%s\n", label.c_str(), value.c_str());
+    for (const auto& [label, value] : facts.general) {
+        // Values of several lines (a creator text) stay in the value column.
+        std::string text = value;
+        for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
+            text.insert(at + 1, 14, ' ');
+        std::printf("  %-12s%s\n", label.c_str(), text.c_str());
+    }
     for (const auto& [name, value] : facts.tags) std::printf("  %-12s%s\n", tagLabel(name).c_str(), value.c_str());
     for (size_t k = 0; k < facts.subsongSeconds.size(); ++k)
         std::printf("  %-12s%s\n", ("Subsong " + std::to_string(k + 1)).c_str(),
