@@ -15,6 +15,16 @@
 #     m68k_tests_examples_chain). Give names without a dot: the tools tests
 #     check every extension-less file under ${VARNO_M68K_DIR} as a hunk file.
 #
+#   varno_player(NAME <name> SOURCES <file.c|file.S>... [DEFINES <NAME=value>...]
+#                [ORDER <n>] [TEST])
+#     A player written with the player kit (varno/kit.h, m68k/kit): built with the
+#     kit's glue, which leads its code with the player header, and packed into the
+#     default player archive bin/xmp-varno.dat, or with TEST into the kit's test
+#     archive ${VARNO_M68K_DIR}/kit/xmp-varno.dat (VARNO_KIT_TEST_ARCHIVE). The host
+#     asks players in archive order: by ORDER (default 50), then by name; give
+#     formats that carry no magic and are judged on their contents a high number,
+#     so they are asked last.
+#
 #   varno_m68k_programs([INCLUDES <dir>...] [DEFINES <NAME=value>...])
 #     Every *.S and *.c of the current source folder becomes a program of its
 #     own, named after the file without its extension.
@@ -206,6 +216,59 @@ function(varno_m68k_programs)
     get_filename_component(name ${source} NAME_WE)
     varno_m68k_executable(NAME ${name} SOURCES ${source} INCLUDES ${ARG_INCLUDES} DEFINES ${ARG_DEFINES})
   endforeach()
+endfunction()
+
+function(varno_player)
+  cmake_parse_arguments(ARG "TEST" "NAME;ORDER" "SOURCES;INCLUDES;DEFINES" ${ARGN})
+  set(property VARNO_PLAYERS)
+  if(ARG_TEST)
+    set(property VARNO_KIT_TEST_PLAYERS)
+  endif()
+  if(NOT ARG_ORDER)
+    set(ARG_ORDER 50)
+  endif()
+  varno_m68k_executable(NAME ${ARG_NAME}
+    SOURCES ${VARNO_M68K_SOURCE_DIR}/kit/glue.S ${VARNO_M68K_SOURCE_DIR}/kit/kit.c ${ARG_SOURCES}
+    INCLUDES ${ARG_INCLUDES} DEFINES ${ARG_DEFINES})
+  _varno_m68k_target_name(target ${ARG_NAME})
+  if(TARGET ${target})
+    math(EXPR order "1000 + ${ARG_ORDER}")
+    set_property(GLOBAL APPEND PROPERTY ${property} "${order}|${ARG_NAME}|${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}")
+  endif()
+endfunction()
+
+# A player archive from the players of varno_player() recorded in a global
+# property, in their order. Called once all folders are added.
+function(_varno_player_archive property archive target)
+  get_property(players GLOBAL PROPERTY ${property})
+  if(NOT players)
+    return()
+  endif()
+  list(SORT players)
+  set(stage ${VARNO_M68K_DIR}/${target}.stage)
+  set(names)
+  set(files)
+  set(copies)
+  foreach(entry ${players})
+    string(REPLACE "|" ";" fields "${entry}")
+    list(GET fields 1 name)
+    list(GET fields 2 file)
+    list(APPEND names ${name})
+    list(APPEND files ${file})
+    list(APPEND copies COMMAND ${CMAKE_COMMAND} -E copy ${file} ${stage}/${name})
+  endforeach()
+  add_custom_command(
+    OUTPUT ${archive}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${stage}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}
+    ${copies}
+    COMMAND ${CMAKE_COMMAND} -E rm -f ${archive}
+    COMMAND ${CMAKE_COMMAND} -E chdir ${stage} ${CMAKE_COMMAND} -E tar cf ${archive} --format=zip ${names}
+    DEPENDS ${files}
+    COMMENT "Packing the player archive ${archive}"
+    VERBATIM)
+  add_custom_target(${target} ALL DEPENDS ${archive})
+  add_dependencies(m68k_programs ${target})
 endfunction()
 
 # The runtime archive every program links against (members are pulled in only when used).

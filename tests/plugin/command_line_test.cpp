@@ -21,7 +21,7 @@ class CommandLineTest : public PluginTest {
 protected:
     void SetUp() override {
         PluginTest::SetUp();
-        players = std::string(VARNO_M68K_DIR) + "/players/xmp-varno.dat";
+        players = std::string(VARNO_M68K_DIR) + "/tests/players/xmp-varno.dat";
         module = writeModule("song.vts", "VTS1", "M\xfcller");
     }
 
