@@ -50,7 +50,7 @@ const XmpInterface* plugin() {
         host.setSettingsFile((folder() / "varno.ini").string());
         const XmpInterface* t = XMPIN_GetInterface(kInterfaceVersion, hostFunctions);
         const std::string dir = pluginInstance()->directory;
-        const std::string players = std::string(VARNO_M68K_DIR) + "/players/";
+        const std::string players = std::string(VARNO_M68K_DIR) + "/tests/players/";
         const std::string standard = std::string(VARNO_BIN_DIR) + "/xmp-varno.dat";
         host.redirect(dir + "xmp-varno.dat",
                       std::filesystem::exists(standard) ? standard : players + "xmp-varno.dat");

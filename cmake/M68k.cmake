@@ -15,6 +15,27 @@
 #     m68k_tests_examples_chain). Give names without a dot: the tools tests
 #     check every extension-less file under ${VARNO_M68K_DIR} as a hunk file.
 #
+#   varno_player(NAME <name> SOURCES <file.c|file.S>... [DEFINES <NAME=value>...]
+#                [ORDER <n>] [TEST])
+#     A player written with the player kit (varno/kit.h, m68k/kit): built with the
+#     kit's glue, which leads its code with the player header, and packed into the
+#     default player archive bin/xmp-varno.dat, or with TEST into the kit's test
+#     archive ${VARNO_M68K_DIR}/kit/xmp-varno.dat (VARNO_KIT_TEST_ARCHIVE). The host
+#     asks players in archive order: by ORDER (default 50), then by name; give
+#     formats that carry no magic and are judged on their contents a high number,
+#     so they are asked last.
+#
+#   varno_player_songs(PLAYER <player name> REFERENCE openmpt|xmp|mpt8|flac
+#                      [EXCERPT <seconds>] [MIN_CORRELATION <c>] [MAX_LENGTH_ERROR <f>]
+#                      SONGS <file under ../shared/modules> <reference seconds> ...)
+#     The suite's test of a player on real songs (test player_songs_<folder>):
+#     varno-compare opens each with the default archive, fails it when another
+#     player (by its DTP_PlayerName) takes it, when its first subsong's length is
+#     off by more than MAX_LENGTH_ERROR (default 0.01) of the reference seconds, or
+#     when the loudness envelope of its first EXCERPT seconds (default 60) agrees
+#     with the reference render less than MIN_CORRELATION (default 0.85). Skipped
+#     when the reference player or ../shared is missing.
+#
 #   varno_m68k_programs([INCLUDES <dir>...] [DEFINES <NAME=value>...])
 #     Every *.S and *.c of the current source folder becomes a program of its
 #     own, named after the file without its extension.
@@ -206,6 +227,102 @@ function(varno_m68k_programs)
     get_filename_component(name ${source} NAME_WE)
     varno_m68k_executable(NAME ${name} SOURCES ${source} INCLUDES ${ARG_INCLUDES} DEFINES ${ARG_DEFINES})
   endforeach()
+endfunction()
+
+function(varno_player)
+  cmake_parse_arguments(ARG "TEST" "NAME;ORDER" "SOURCES;INCLUDES;DEFINES" ${ARGN})
+  set(property VARNO_PLAYERS)
+  if(ARG_TEST)
+    set(property VARNO_KIT_TEST_PLAYERS)
+  endif()
+  if(NOT ARG_ORDER)
+    set(ARG_ORDER 50)
+  endif()
+  varno_m68k_executable(NAME ${ARG_NAME}
+    SOURCES ${VARNO_M68K_SOURCE_DIR}/kit/glue.S ${VARNO_M68K_SOURCE_DIR}/kit/kit.c ${ARG_SOURCES}
+    INCLUDES ${ARG_INCLUDES} DEFINES ${ARG_DEFINES})
+  _varno_m68k_target_name(target ${ARG_NAME})
+  if(TARGET ${target})
+    math(EXPR order "1000 + ${ARG_ORDER}")
+    set_property(GLOBAL APPEND PROPERTY ${property} "${order}|${ARG_NAME}|${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}")
+  endif()
+endfunction()
+
+function(varno_player_songs)
+  cmake_parse_arguments(ARG "" "PLAYER;REFERENCE;EXCERPT;MIN_CORRELATION;MAX_LENGTH_ERROR" "SONGS" ${ARGN})
+  if(NOT ARG_EXCERPT)
+    set(ARG_EXCERPT 60)
+  endif()
+  if(NOT ARG_MIN_CORRELATION)
+    set(ARG_MIN_CORRELATION 0.85)
+  endif()
+  if(NOT ARG_MAX_LENGTH_ERROR)
+    set(ARG_MAX_LENGTH_ERROR 0.01)
+  endif()
+  set(arguments --skip-missing --reference ${ARG_REFERENCE} --excerpt ${ARG_EXCERPT}
+      --min-correlation ${ARG_MIN_CORRELATION} --max-duration-error ${ARG_MAX_LENGTH_ERROR} --player ${ARG_PLAYER})
+  set(files)
+  set(songs ${ARG_SONGS})
+  list(LENGTH songs count)
+  math(EXPR odd "${count} % 2")
+  if(count EQUAL 0 OR odd)
+    message(FATAL_ERROR "varno_player_songs: SONGS takes pairs of a file and its reference seconds")
+  endif()
+  while(songs)
+    list(POP_FRONT songs file seconds)
+    set(path ${VARNO_SHARED_DIR}/modules/${file})
+    list(APPEND arguments --expect ${path}=${seconds})
+    list(APPEND files ${path})
+  endwhile()
+  get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  # A deferred call reads its variables when it runs: the values go in now.
+  set(call "_varno_player_songs_test player_songs_${folder}")
+  foreach(argument ${arguments} ${files})
+    string(APPEND call " [==[${argument}]==]")
+  endforeach()
+  cmake_language(EVAL CODE "cmake_language(DEFER DIRECTORY [==[${CMAKE_SOURCE_DIR}]==] CALL ${call})")
+endfunction()
+
+# Deferred to the end of the top folder, where testing is enabled and the tools exist.
+function(_varno_player_songs_test name)
+  if(VARNO_TESTS AND TARGET varno-compare)
+    add_test(NAME ${name} COMMAND varno-compare ${ARGN})
+    set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77 LABELS players)
+  endif()
+endfunction()
+
+# A player archive from the players of varno_player() recorded in a global
+# property, in their order. Called once all folders are added.
+function(_varno_player_archive property archive target)
+  get_property(players GLOBAL PROPERTY ${property})
+  if(NOT players)
+    return()
+  endif()
+  list(SORT players)
+  set(stage ${VARNO_M68K_DIR}/${target}.stage)
+  set(names)
+  set(files)
+  set(copies)
+  foreach(entry ${players})
+    string(REPLACE "|" ";" fields "${entry}")
+    list(GET fields 1 name)
+    list(GET fields 2 file)
+    list(APPEND names ${name})
+    list(APPEND files ${file})
+    list(APPEND copies COMMAND ${CMAKE_COMMAND} -E copy ${file} ${stage}/${name})
+  endforeach()
+  add_custom_command(
+    OUTPUT ${archive}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${stage}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}
+    ${copies}
+    COMMAND ${CMAKE_COMMAND} -E rm -f ${archive}
+    COMMAND ${CMAKE_COMMAND} -E chdir ${stage} ${CMAKE_COMMAND} -E tar cf ${archive} --format=zip ${names}
+    DEPENDS ${files}
+    COMMENT "Packing the player archive ${archive}"
+    VERBATIM)
+  add_custom_target(${target} ALL DEPENDS ${archive})
+  add_dependencies(m68k_programs ${target})
 endfunction()
 
 # The runtime archive every program links against (members are pulled in only when used).

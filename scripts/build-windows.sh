@@ -17,7 +17,7 @@ if [ -z "$archive" ]; then
     cmake --build build/release -j"$(nproc)" --target m68k_programs
   fi
   # Until the default players are built, the test players stand in.
-  [ -f "$archive" ] || archive=build/release/m68k/players/xmp-varno.dat
+  [ -f "$archive" ] || archive=build/release/m68k/tests/players/xmp-varno.dat
 fi
 [ -f "$archive" ] || { echo "no player archive: $archive" >&2; exit 1; }
 

@@ -9,6 +9,7 @@
 #include "audio/amiga_output_state.h"
 #include "machine/host.h"
 #include "machine/memory_region.h"
+#include "machine/song_info.h"
 
 namespace varno {
 
@@ -51,6 +52,7 @@ struct AmigaMachine {
     char moduleFileName[512] = {};
     char modulePath[512] = {};
     char songTitle[64] = {};
+    SongInfo songInfo;
     char formatName[8] = {};
     float elapsedSeconds = 0;
     float tickSeconds = 0;

@@ -37,6 +37,24 @@ void appendFormat(std::string& out, const char* format, Args... args) {
     out += line;
 }
 
+// What the player reports of the song, after the lines above: the author, the
+// counts, and the sample names (numbered from 1 in the song's order; empty ones
+// skipped, as trackers leave most slots unnamed). The names stop short of a size
+// that any host's text buffer holds.
+void appendSongInfo(std::string& out, const SongInfo& info) {
+    constexpr size_t kMaxText = 8192;
+    if (!info.author.empty()) appendFormat(out, "Author\t%s\r", info.author.c_str());
+    if (info.patterns >= 0) appendFormat(out, "Patterns\t%i\r", int(info.patterns));
+    if (info.positions >= 0) appendFormat(out, "Positions\t%i\r", int(info.positions));
+    const char* label = "Samples";
+    for (size_t i = 0; i < info.sampleNames.size(); ++i) {
+        if (info.sampleNames[i].empty()) continue;
+        if (out.size() + info.sampleNames[i].size() + 16 > kMaxText) break;
+        appendFormat(out, "%s\t%i. %s\r", label, int(i + 1), info.sampleNames[i].c_str());
+        label = "";
+    }
+}
+
 } // namespace
 
 void appendTag(AmigaMachine& m, const char* name, const char* value, char*& list, uint32_t& used) {
@@ -61,6 +79,7 @@ char* buildTags(AmigaMachine& m) {
     char* list = nullptr;
     uint32_t used = 0;
     if (m.songTitle[0]) appendTag(m, "title", m.songTitle, list, used);
+    if (!m.songInfo.author.empty()) appendTag(m, "artist", m.songInfo.author.c_str(), list, used);
     if (m.formatName[0]) appendTag(m, "filetype", m.formatName, list, used);
     return list;
 }
@@ -108,6 +127,7 @@ void VARNO_HOSTAPI getGeneralInfo(char* text) {
             }
         }
     }
+    appendSongInfo(out, m->songInfo);
     std::memcpy(text, out.c_str(), out.size() + 1);
 }
 

@@ -2,7 +2,9 @@
 // the machine's state.
 #include "session/player_calls.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "amigaos/system.h"
 #include "cpu/cpu.h"
@@ -34,6 +36,16 @@ bool callDt(SlavePlayer& p, int tag, uint32_t* d0 = nullptr, uint32_t* d1 = null
     return callEntry(p, dtTagNames[tag], p.dtTags[tag], d0, d1) == RUN_BUDGET_SPENT;
 }
 
+// A text of the module information, with the blanks that pad names trimmed.
+std::string readInfoText(const MemoryRegion& main, uint32_t address) {
+    char text[128] = {};
+    main.readString(address, text, sizeof text - 1);
+    std::string s(text);
+    const size_t end = s.find_last_not_of(' ');
+    s.erase(end == std::string::npos ? 0 : end + 1);
+    return s;
+}
+
 void readModuleInfo(AmigaMachine& m, SlavePlayer& p) {
     const MemoryRegion& main = *m.mainMemory;
     const uint32_t list = moduleInfoList(p);
@@ -48,6 +60,14 @@ void readModuleInfo(AmigaMachine& m, SlavePlayer& p) {
             formatFromPrefix(text, m.formatName);
         } else if (tag == kModuleInfoTitle) {
             main.readString(value, m.songTitle, sizeof m.songTitle - 1);
+        } else if (tag == kModuleInfoAuthor) {
+            m.songInfo.author = readInfoText(main, value);
+        } else if (tag == kModuleInfoPatterns) {
+            m.songInfo.patterns = int32_t(std::min<uint32_t>(value, 0x7FFFFFFF));
+        } else if (tag == kModuleInfoPositions) {
+            m.songInfo.positions = int32_t(std::min<uint32_t>(value, 0x7FFFFFFF));
+        } else if (tag == kModuleInfoSampleName && m.songInfo.sampleNames.size() < SongInfo::kMaxSampleNames) {
+            m.songInfo.sampleNames.push_back(readInfoText(main, value));
         }
     }
 }
@@ -200,6 +220,7 @@ bool initPlayer(AmigaMachine& m, const char* path) {
     if (!p) return false;
     splitPath(m, path);
     std::memset(m.songTitle, 0, sizeof m.songTitle);
+    m.songInfo.clear();
 
     callDt(*p, DTP_Process);
     uint32_t d0 = 0;

@@ -1,5 +1,5 @@
 // The LED filter switched by a replay routine: VTS9 writes CIA-A PRA and DDRA
-// from its tick routine, phase by phase (see m68k/players/vts9_filter.S), and the
+// from its tick routine, phase by phase (see m68k/tests/players/vts9_filter.S), and the
 // Amiga output models darken exactly the phases in which the LED is lit.
 #include "e2e/session_fixture.h"
 

@@ -22,7 +22,7 @@
 
 namespace varno::test {
 
-inline std::string playersDirectory() { return std::string(VARNO_M68K_DIR) + "/players/"; }
+inline std::string playersDirectory() { return std::string(VARNO_M68K_DIR) + "/tests/players/"; }
 
 inline std::vector<uint8_t> readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

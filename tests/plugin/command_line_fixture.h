@@ -22,7 +22,7 @@ class CommandLineTest : public PluginTest {
 protected:
     void SetUp() override {
         PluginTest::SetUp();
-        players = std::string(VARNO_M68K_DIR) + "/players/xmp-varno.dat";
+        players = std::string(VARNO_M68K_DIR) + "/tests/players/xmp-varno.dat";
         module = writeModule("song.vts", "VTS1", "M\xfcller");
     }
 
@@ -51,7 +51,7 @@ protected:
 
     std::string players;
     std::string module;
-    std::string p = "--players " + std::string(VARNO_M68K_DIR) + "/players/xmp-varno.dat ";
+    std::string p = "--players " + std::string(VARNO_M68K_DIR) + "/tests/players/xmp-varno.dat ";
 };
 
 } // namespace varno::test

@@ -53,7 +53,7 @@ protected:
         static const XmpInterface* table = [] {
             const XmpInterface* t = XMPIN_GetInterface(kInterfaceVersion, PortableHost::functionTable);
             const std::string dir = pluginInstance()->directory;
-            const std::string players = std::string(VARNO_M68K_DIR) + "/players/";
+            const std::string players = std::string(VARNO_M68K_DIR) + "/tests/players/";
             host().redirect(dir + "xmp-varno.dat", players + "xmp-varno.dat");
             host().redirect(dir + "xmp-varno.env", players + "xmp-varno.env");
             return t;

@@ -67,4 +67,31 @@
 #define dtg_AudioInterrupts     538 /* four longs: the Interrupt structures of audio channels
                                        0..3, as stored by exec SetIntVector */
 
+#ifndef __ASSEMBLER__
+#include <stddef.h>
+#include <stdint.h>
+
+/* The same structure as a C type: the fields carry the names above without their
+   dtg_ prefix (which names the offsets). Callbacks are 68000 entry points that
+   expect A5 = the structure; C reaches them through the player kit (varno/kit.h). */
+struct DeliBase {
+    void *AslBase, *DOSBase, *IntuitionBase, *GfxBase, *GadToolsBase, *ReservedLibraryBase;
+    char *DirArrayPtr, *FileArrayPtr, *PathArrayPtr;
+    const uint8_t *ChkData;
+    uint32_t ChkSize;
+    uint16_t SndNum, SndVol, SndLBal, SndRBal, LED, Timer;
+    uint32_t GetListData, LoadFile, CopyDir, CopyFile, CopyString, AudioAlloc, AudioFree, StartInt, StopInt,
+        SongEnd, CutSuffix, SetTimer, WaitAudioDMA;
+};
+
+_Static_assert(offsetof(struct DeliBase, DOSBase) == dtg_DOSBase, "dtg_DOSBase");
+_Static_assert(offsetof(struct DeliBase, DirArrayPtr) == dtg_DirArrayPtr, "dtg_DirArrayPtr");
+_Static_assert(offsetof(struct DeliBase, ChkSize) == dtg_ChkSize, "dtg_ChkSize");
+_Static_assert(offsetof(struct DeliBase, SndNum) == dtg_SndNum, "dtg_SndNum");
+_Static_assert(offsetof(struct DeliBase, Timer) == dtg_Timer, "dtg_Timer");
+_Static_assert(offsetof(struct DeliBase, GetListData) == dtg_GetListData, "dtg_GetListData");
+_Static_assert(offsetof(struct DeliBase, SongEnd) == dtg_SongEnd, "dtg_SongEnd");
+_Static_assert(offsetof(struct DeliBase, WaitAudioDMA) == dtg_WaitAudioDMA, "dtg_WaitAudioDMA");
+#endif
+
 #endif

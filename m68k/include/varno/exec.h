@@ -71,4 +71,27 @@
 #define AttnFlags               296 /* word: processor flags (1 here) */
 #define VBlankFrequency         530 /* byte: 50 */
 
+#ifndef __ASSEMBLER__
+#include <stddef.h>
+
+struct Node {
+    struct Node *ln_Succ, *ln_Pred;
+    unsigned char ln_Type;
+    signed char ln_Pri;
+    const char *ln_Name;
+};
+
+/* Handed to SetIntVector, AddIntServer and Cause; is_Code is entered with A1 =
+   is_Data and returns with RTS. */
+struct Interrupt {
+    struct Node is_Node;
+    void *is_Data;
+    void (*is_Code)(void);
+};
+
+_Static_assert(offsetof(struct Interrupt, is_Data) == IS_DATA, "IS_DATA");
+_Static_assert(offsetof(struct Interrupt, is_Code) == IS_CODE, "IS_CODE");
+_Static_assert(sizeof(struct Interrupt) == IS_SIZE, "IS_SIZE");
+#endif
+
 #endif

@@ -129,12 +129,41 @@
 #define EP_SamplePlayer        0x8000457E /* +46 */
 
 /* Module information lists (returned by EP_GetModuleInfo in A0, or pointed to by
-   EP_NewModuleInfo) are tag lists too. The host reads one tag from them: the file
-   name prefix that names the format, such as "mod." (a text of at most 7
-   characters before or after a dot). */
-#define MI_Prefix 0x80004D5F
+   EP_NewModuleInfo) are tag lists too: what a player knows of the song. Texts are
+   addresses of zero-terminated texts, counts are plain numbers. The host reads the
+   format prefix such as "mod." (a text of at most 7 characters before or after a
+   dot) when the player loads, and the rest once a module is set up. */
+#define MI_TagBase 0x80004D49
+
+#define MI_SongName            0x80004D49 /* +0: the song's own name */
+#define MI_AuthorName          0x80004D4A /* +1: who wrote the song */
+#define MI_SubSongs            0x80004D4B /* +2 */
+#define MI_Pattern             0x80004D4C /* +3: patterns (blocks, tracks) in the song */
+#define MI_MaxPattern          0x80004D4D /* +4 */
+#define MI_Length              0x80004D4E /* +5: positions in the song's order list */
+#define MI_MaxLength           0x80004D4F /* +6 */
+#define MI_Steps               0x80004D50 /* +7 */
+#define MI_MaxSteps            0x80004D51 /* +8 */
+#define MI_Samples             0x80004D52 /* +9: samples or instruments */
+#define MI_MaxSamples          0x80004D53 /* +10 */
+#define MI_SynthSamples        0x80004D54 /* +11 */
+#define MI_MaxSynthSamples     0x80004D55 /* +12 */
+#define MI_Songsize            0x80004D56 /* +13 */
+#define MI_SamplesSize         0x80004D57 /* +14 */
+#define MI_Calcsize            0x80004D58 /* +15 */
+#define MI_SpecialInfo         0x80004D59 /* +16: a free text */
+#define MI_LoadSize            0x80004D5A /* +17 */
+#define MI_Unpacked            0x80004D5B /* +18 */
+#define MI_UnPackedSystem      0x80004D5C /* +19 */
+#define MI_Voices              0x80004D5D /* +20 */
+#define MI_MaxVoices           0x80004D5E /* +21 */
+#define MI_Prefix              0x80004D5F /* +22: the file name prefix naming the format */
+/* Varno's own: the name of one sample or instrument; the tag repeats once per
+   sample, in the song's order, empty names included, so position n is sample n. */
+#define MI_SampleName          0x80004DC0
 
 /* Bits of the DTP_Flags value. */
-#define PLAYERF_CUSTOM 1 /* bit 0 of DTP_Flags: the module carries its own player */
+#define PLAYERF_CUSTOM 1  /* bit 0: the module carries its own player */
+#define PLAYERF_SONGEND 2 /* bit 1: the player finds its song's end and calls dtg_SongEnd */
 
 #endif

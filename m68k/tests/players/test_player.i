@@ -45,5 +45,3 @@ wave:
         .byte   -100, -100, -100, -100, -100, -100, -100, -100
         .endm
 
-| Module-information tag for the song title (the prefix tag is MI_Prefix).
-#define MI_SongName 0x80004D49

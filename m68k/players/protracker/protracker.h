@@ -10,14 +10,11 @@
 #define PT_PATTERN_BYTES 1024 /* 64 rows x 4 channels x 4 bytes */
 #define PT_MAX_SUBSONGS 64
 
-/* Only the first 128 KB of a file are present while the host checks it. */
-#define PT_CHECK_WINDOW 0x20000UL
-
 /* Formats, as the two players built from these sources tell them apart. */
 #define PT_FORMAT_PROTRACKER 0   /* 31 samples, a magic at 1080 */
 #define PT_FORMAT_SOUNDTRACKER 1 /* 15 samples, no magic */
 
-/* Bits of pt_tick's result, acted on by the assembly glue (the callbacks need A5). */
+/* Bits of pt_tick's result, acted on by player.c. */
 #define PT_TICK_SONG_END 1
 #define PT_TICK_SET_TIMER 2
 
@@ -37,14 +34,20 @@ long pt_read_layout(const unsigned char *data, unsigned long present, unsigned l
 
 static inline unsigned short pt_word(const unsigned char *p) { return (unsigned short)(p[0] << 8 | p[1]); }
 
-/* Entry points for header.S. */
-long pt_check(const unsigned char *data, unsigned long size, long format);
+/* Entry points for player.c. */
 long pt_init(const unsigned char *data, unsigned long size, long format);
-void pt_start(void *deli_base);
+void pt_start(unsigned int subsong);
 unsigned long pt_last_subsong(void);
 void pt_stop(void);
-unsigned long pt_tick(void *deli_base);
+unsigned long pt_tick(void);
 extern char pt_title[24];
+
+/* What the song holds, for the module information. */
+unsigned short pt_song_timer(void);
+unsigned int pt_song_patterns(void);
+unsigned int pt_song_length(void);
+unsigned int pt_sample_count(void);
+const unsigned char *pt_sample_name(unsigned int index);
 
 extern const unsigned short pt_periods[16][PT_NOTES];
 extern const unsigned char pt_sine[32];

@@ -104,10 +104,3 @@ long pt_read_layout(const unsigned char *data, unsigned long present, unsigned l
     layout->sample_data = pattern_data + patterns * PT_PATTERN_BYTES;
     return 0;
 }
-
-long pt_check(const unsigned char *data, unsigned long size, long format)
-{
-    struct pt_layout layout;
-    unsigned long present = size < PT_CHECK_WINDOW ? size : PT_CHECK_WINDOW;
-    return pt_read_layout(data, present, size, (int)format, &layout);
-}

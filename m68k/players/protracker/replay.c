@@ -6,8 +6,7 @@
 #include "protracker.h"
 #include "voice.h"
 
-#include <varno/delibase.h>
-#include <varno/player.h>
+#include <varno/kit.h>
 
 #define DEFAULT_SPEED 6
 #define DEFAULT_TEMPO 125
@@ -188,9 +187,9 @@ static void forget_visits(unsigned int subsong)
     }
 }
 
-void pt_start(void *deli_base)
+void pt_start(unsigned int subsong)
 {
-    unsigned int i, subsong = DTG_WORD(deli_base, dtg_SndNum);
+    unsigned int i;
     if (subsong >= subsong_count) subsong = 0;
     CUSTOM_W(DMACON) = 0x000F;
     pt_song.subsong = (unsigned char)subsong;
@@ -217,7 +216,7 @@ void pt_start(void *deli_base)
     pt_song.delay_left = 0;
     pt_song.tick_flags = 0;
     pt_set_tempo(DEFAULT_TEMPO);
-    DTG_WORD(deli_base, dtg_Timer) = pt_song.timer;
+    kit_base->Timer = pt_song.timer;
 }
 
 void pt_stop(void)
@@ -293,9 +292,8 @@ static void next_row(void)
     if (pt_song.row >= PT_ROWS) next_position();
 }
 
-unsigned long pt_tick(void *deli_base)
+unsigned long pt_tick(void)
 {
-    unsigned long flags;
     pt_song.tick_flags = 0;
     if (++pt_song.counter >= pt_song.speed) {
         pt_song.counter = 0;
@@ -306,7 +304,11 @@ unsigned long pt_tick(void *deli_base)
         effects_all();
     }
     if (pt_song.jump_flag) next_position();
-    flags = pt_song.tick_flags;
-    if (flags & PT_TICK_SET_TIMER) DTG_WORD(deli_base, dtg_Timer) = pt_song.timer;
-    return flags;
+    return pt_song.tick_flags;
 }
+
+unsigned short pt_song_timer(void) { return pt_song.timer; }
+unsigned int pt_song_patterns(void) { return pt_song.layout.patterns; }
+unsigned int pt_song_length(void) { return pt_song.layout.song_length; }
+unsigned int pt_sample_count(void) { return pt_song.layout.samples; }
+const unsigned char *pt_sample_name(unsigned int index) { return pt_song.data + 20 + index * 30; }
