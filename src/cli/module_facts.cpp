@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "cli/version.h"
 #include "host/portable_host.h"
 
 namespace varno::cli {
@@ -79,6 +80,17 @@ ModuleFacts gatherFacts(const XmpInterface& plugin, const std::string& path, Hos
     for (uint32_t k = 0; k < count; ++k) facts.subsongSeconds.push_back(seconds ? seconds[k] : 0.0f);
     memory.release(seconds);
     return facts;
+}
+
+AudioTags tagsFor(const ModuleFacts& facts, uint32_t subsong) {
+    AudioTags tags;
+    tags.title = facts.tag("title");
+    tags.artist = facts.tag("artist");
+    tags.trackNumber = std::to_string(subsong + 1);
+    const std::string player = facts.generalValue("Player");
+    tags.comment = facts.formatText + (player.empty() ? "" : ", played by " + player);
+    tags.software = std::string("varno ") + kVersion;
+    return tags;
 }
 
 } // namespace varno::cli

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/audio_writer.h"
 #include "plugin/xmpin.h"
 
 namespace varno::cli {
@@ -30,6 +31,11 @@ ModuleFacts gatherFacts(const XmpInterface& plugin, const std::string& path, Hos
 // "Label\tvalue\r" lines of the general information text; lines that start with a
 // tab continue the previous label's value.
 std::vector<std::pair<std::string, std::string>> parseGeneralInfo(const char* text);
+
+// The tags of a rendered file of subsong k (counted from 0): the title, the
+// author when the player named one, the subsong as track number, format and
+// player as comment, and varno with its version as the encoder.
+AudioTags tagsFor(const ModuleFacts& facts, uint32_t subsong);
 
 // A tag list: pairs of NUL-terminated texts ending in an empty name.
 std::vector<std::pair<std::string, std::string>> parseTags(const char* tags);

@@ -173,6 +173,7 @@ int runPlay(const PlayOptions& options, const std::string& players, const Settin
     const std::optional<uint32_t> only =
         options.subsong > 0 ? std::optional<uint32_t>(uint32_t(options.subsong - 1)) : std::nullopt;
     int failures = 0;
+    bool quit = false;
     std::optional<PlayPosition> at = PlayPosition{0, only.value_or(0)};
     while (at && !interrupted) {
         const std::string& path = options.files[at->file];
@@ -204,6 +205,7 @@ int runPlay(const PlayOptions& options, const std::string& players, const Settin
         for (;;) {
             const Outcome outcome = playSubsong(player, name, facts, at->subsong);
             if (outcome == Outcome::Quit) {
+                quit = true;
                 at.reset();
                 break;
             }
@@ -217,7 +219,8 @@ int runPlay(const PlayOptions& options, const std::string& players, const Settin
         }
         plugin->close();
     }
-    if (!interrupted) output.drain();
+    // What is queued plays out at the end of the list; q and Ctrl-C stop at once.
+    if (!interrupted && !quit) output.drain();
     if (player.statusLine) std::fprintf(stderr, "\r\033[K");
     stopPlugin();
     return failures ? 1 : 0;

@@ -9,7 +9,6 @@
 #include "cli/module_facts.h"
 #include "cli/progress.h"
 #include "cli/sample_level.h"
-#include "cli/version.h"
 #include "host/portable_host.h"
 #include "machine/settings.h"
 #include "plugin/plugin_extras.h"
@@ -32,18 +31,6 @@ struct Job {
 
 std::string subsongLabel(const std::string& path, uint32_t subsong, uint32_t count) {
     return count > 1 ? path + " subsong " + std::to_string(subsong + 1) : path;
-}
-
-AudioTags tagsFor(const ModuleFacts& facts, uint32_t subsong) {
-    AudioTags tags;
-    tags.title = facts.tag("title");
-    // The plugin names the author when the player reports one.
-    tags.artist = facts.tag("artist");
-    tags.trackNumber = std::to_string(subsong + 1);
-    const std::string player = facts.generalValue("Player");
-    tags.comment = facts.formatText + (player.empty() ? "" : ", played by " + player);
-    tags.software = std::string("varno ") + kVersion;
-    return tags;
 }
 
 // Settings the render changes for one subsong, put back at its end.

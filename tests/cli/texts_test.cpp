@@ -9,6 +9,7 @@
 #include "cli/module_facts.h"
 #include "cli/progress.h"
 #include "cli/settings_values.h"
+#include "cli/version.h"
 
 namespace varno::cli {
 namespace {
@@ -58,6 +59,17 @@ TEST(ModuleFactsTest, GeneralInfoAndTagsAreSplit) {
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[1], std::make_pair(std::string("artist"), std::string("Someone")));
     EXPECT_TRUE(parseTags(nullptr).empty());
+
+    ModuleFacts facts;
+    facts.formatText = "ProTracker - 4ch";
+    facts.general = parseGeneralInfo("Format\tVARNO/MOD\rPlayer\tProTracker\r");
+    facts.tags = list;
+    const AudioTags written = tagsFor(facts, 2);
+    EXPECT_EQ(written.title, "Song");
+    EXPECT_EQ(written.artist, "Someone");
+    EXPECT_EQ(written.trackNumber, "3");
+    EXPECT_EQ(written.comment, "ProTracker - 4ch, played by ProTracker");
+    EXPECT_EQ(written.software, std::string("varno ") + kVersion);
 }
 
 // What settings shows, settings takes back; values the file held out of range

@@ -43,8 +43,11 @@ TEST_F(CommandLineProgramTest, PlayerArchiveFoundThroughLinksAndInstalls) {
     run = this->run((prefix / "bin" / "varno").string() + " players");
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("ProTracker"), std::string::npos) << run.out;
-    run = this->run("man -l " + (prefix / "share/man/man1/varno.1").string() + " | cat");
-    EXPECT_NE(run.out.find("varno render song.mod"), std::string::npos) << run.out << run.err;
+    // The manual page reads as one, where there is a man to read it.
+    if (this->run("command -v man").exitCode == 0) {
+        run = this->run("man -l " + (prefix / "share/man/man1/varno.1").string() + " | cat");
+        EXPECT_NE(run.out.find("varno render song.mod"), std::string::npos) << run.out << run.err;
+    }
     run = this->run("bash -c 'source " + (prefix / "share/bash-completion/completions/varno").string() +
                     " && COMP_WORDS=(varno ren) COMP_CWORD=1 && _varno && echo ${COMPREPLY[@]}'");
     EXPECT_EQ(run.out, "render\n") << run.err;
