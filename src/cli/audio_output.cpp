@@ -6,13 +6,27 @@
 
 #include <cstdio>
 
+#if __has_include(<alsa/asoundlib.h>)
+#include <alsa/asoundlib.h>
+#define VARNO_HAVE_ALSA 1
+#endif
+
 namespace varno::cli {
 
 namespace {
 
 // PortAudio's start asks every ALSA device about itself, and ALSA prints a line
 // for each one it cannot open; none of that is the user's concern.
+#ifdef VARNO_HAVE_ALSA
+// ALSA reports a late write ("underrun occurred") on standard error by itself;
+// a gap in the sound is not worth a line through the status display.
+extern "C" void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+#endif
+
 PaError initialiseQuietly() {
+#ifdef VARNO_HAVE_ALSA
+    snd_lib_error_set_handler(ignoreAlsaMessage);
+#endif
     std::fflush(stderr);
     const int saved = ::dup(STDERR_FILENO);
     const int null = ::open("/dev/null", O_WRONLY);

@@ -82,6 +82,11 @@ Outcome playSubsong(Player& p, const std::string& name, const ModuleFacts& facts
     uint64_t frame = 0;
     if (plan->startFrame > 0) {
         const double reached = p.plugin.setPosition(uint32_t(std::lround(o.window.start * 10)));
+        if (reached + 0.05 < o.window.start) {
+            pluginSettings = saved;
+            reportError(label, "the song ends at " + timeText(reached) + ", before --start " + timeText(o.window.start));
+            return Outcome::Failed;
+        }
         frame = uint64_t(std::llround(reached * o.rate));
     }
     if (!p.statusLine) {
@@ -179,7 +184,13 @@ int runPlay(const PlayOptions& options, const std::string& players, const Settin
         const std::string& path = options.files[at->file];
         setCurrentFile(path);
         HostFileHandle file;
-        if (!openModule(*plugin, path, file, cause)) {
+        // Lengths for the status line, where a play time bounds the measuring.
+        // The sound card waits, rather than running dry, while a module opens and is measured.
+        output.pause();
+        const bool opened = openModule(*plugin, path, file, cause);
+        if (opened && pluginSettings.default_playtime > 0) scanSubsongLengths();
+        output.resume();
+        if (!opened) {
             reportError(path, cause);
             ++failures;
             // On in the direction the listener was going.
@@ -188,8 +199,6 @@ int runPlay(const PlayOptions& options, const std::string& players, const Settin
             at = nextPosition(onward, *at, 1, options.files.size(), only);
             continue;
         }
-        // Lengths for the status line, where a play time bounds the measuring.
-        if (pluginSettings.default_playtime > 0) scanSubsongLengths();
         const ModuleFacts facts = gatherFacts(*plugin, path, file.get());
         const uint32_t count = uint32_t(std::max<size_t>(1, facts.subsongSeconds.size()));
         if (at->subsong >= count) {

@@ -3,9 +3,11 @@
 # with a null sink, the sink's monitor recorded with parec while varno plays a
 # song, and the recording compared with varno render of the same stretch.
 # Exits 77 (skipped) when PulseAudio cannot start here.
-#   play_through_pulseaudio.sh VARNO MODULE WORKDIR [PYTHON]
+# Then the keys, on a terminal of its own (script): up for the next subsong, n for
+# the next song, q to quit long before the songs' end.
+#   play_through_pulseaudio.sh VARNO MODULE WORKDIR [PYTHON] [SECOND_MODULE]
 set -u
-varno=$1 module=$2 work=$3 python=${4:-python3}
+varno=$1 module=$2 work=$3 python=${4:-python3} second=${5:-}
 seconds=6
 skip() { echo "skipped: $*"; exit 77; }
 command -v pulseaudio >/dev/null && command -v parec >/dev/null && command -v pactl >/dev/null ||
@@ -42,4 +44,20 @@ grep -q "^Playing " "$work/play.err" || { echo "no line about what is playing:";
 sleep 0.5
 kill "${pids[1]}"; wait "${pids[1]}" 2>/dev/null
 "$varno" render "$module" --duration "$seconds" -o - --bits float >"$work/rendered.f32" || exit 1
-"$python" "$(dirname "$0")/compare_recording.py" "$work/recorded.f32" "$work/rendered.f32"
+"$python" "$(dirname "$0")/compare_recording.py" "$work/recorded.f32" "$work/rendered.f32" || exit 1
+
+[ -n "$second" ] && command -v script >/dev/null || exit 0
+start=$(date +%s)
+(sleep 1; printf '\033[A'; sleep 1; printf 'n'; sleep 1.5; printf 'q'; sleep 0.5) |
+  script -qec "'$varno' play '$second' '$module'" /dev/null >"$work/typescript"
+status=$? elapsed=$(($(date +%s) - start))
+# The status line's file and subsong, each change once.
+tr '\r' '\n' <"$work/typescript" | sed 's/\x1b\[K//g' | awk 'NF { print $2, $3, $4 }' | uniq >"$work/status"
+expected="$(basename "$second") subsong 1/4
+$(basename "$second") subsong 2/4
+$(basename "$module") 0:00 /"
+if [ "$status" -ne 0 ] || [ "$elapsed" -gt 20 ] || [ "$(cat "$work/status")" != "$expected" ]; then
+  echo "keys: exit $status after $elapsed s; the status line went"; cat "$work/status"; echo "instead of"; echo "$expected"
+  exit 1
+fi
+echo "keys: up, n and q acted in $elapsed s"
