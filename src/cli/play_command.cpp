@@ -175,6 +175,7 @@ int runPlay(const PlayOptions& options, const std::string& players, const Settin
     TerminalKeys keys;
     std::vector<float> buffer(size_t(kChunkFrames) * 2);
     Player player{*plugin, options, output, keys, buffer, options.gainDb, ::isatty(STDERR_FILENO) == 1};
+    setStatusLineShown(player.statusLine);
     const std::optional<uint32_t> only =
         options.subsong > 0 ? std::optional<uint32_t>(uint32_t(options.subsong - 1)) : std::nullopt;
     int failures = 0;
@@ -231,6 +232,7 @@ int runPlay(const PlayOptions& options, const std::string& players, const Settin
     // What is queued plays out at the end of the list; q and Ctrl-C stop at once.
     if (!interrupted && !quit) output.drain();
     if (player.statusLine) std::fprintf(stderr, "\r\033[K");
+    setStatusLineShown(false);
     stopPlugin();
     return failures ? 1 : 0;
 }

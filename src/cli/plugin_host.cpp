@@ -27,7 +27,14 @@ void setOverride(const char* key, int value) {
 
 } // namespace
 
+namespace {
+bool statusLineShown = false;
+} // namespace
+
+void setStatusLineShown(bool shown) { statusLineShown = shown; }
+
 void reportError(const std::string& file, const std::string& cause) {
+    if (statusLineShown) std::fprintf(stderr, "\r\033[K");
     if (file.empty())
         std::fprintf(stderr, "varno: %s\n", cause.c_str());
     else

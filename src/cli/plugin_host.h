@@ -47,6 +47,9 @@ void setCurrentFile(const std::string& path);
 // Prints "varno: <file>: <cause>" (or "varno: <cause>" with no file) to standard error.
 void reportError(const std::string& file, const std::string& cause);
 
+// While a status line is on standard error, error lines clear it first.
+void setStatusLineShown(bool shown);
+
 // A host file, closed at the end of its scope.
 class HostFileHandle {
 public:

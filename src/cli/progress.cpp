@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "cli/plugin_host.h"
+
 namespace varno::cli {
 
 std::string minutesSeconds(double seconds) {
@@ -35,10 +37,13 @@ bool Progress::shown() { return ::isatty(STDERR_FILENO) == 1; }
 
 Progress::Progress(std::string name, double start, double end)
     : name_(std::move(name)), start_(start), end_(end), shown_(shown()), began_(std::chrono::steady_clock::now()),
-      last_(began_) {}
+      last_(began_) {
+    setStatusLineShown(shown_);
+}
 
 Progress::~Progress() {
     if (shown_) std::fprintf(stderr, "\r\033[K");
+    setStatusLineShown(false);
 }
 
 void Progress::update(double song) {
