@@ -93,8 +93,6 @@ protected:
 
     bool open(const modgen::Module& module) { return open(modgen::writeModule(module)); }
 
-    // Opening ran the song's first two ticks ahead (ticks 0 and 1 of row 0).
-    static constexpr int kTicksRunAtOpen = 2;
 
     PaulaChannel& channel(int n) const { return machine->customChips->paulaChannels[n]; }
 
