@@ -127,7 +127,7 @@ std::vector<std::string> settingsWarnings() {
     const std::string file = PortableHost::instance().settingsFile();
     if (s.default_playtime < 0)
         lines.push_back("default_playtime is " + std::to_string(s.default_playtime) + " in " + file +
-                        ": every song ends as it starts (set it with varno settings default_playtime=180)");
+                        ": a song whose player does not signal its end stops as it starts (set it with varno settings default_playtime=180)");
     return lines;
 }
 

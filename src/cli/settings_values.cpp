@@ -119,7 +119,7 @@ std::vector<SettingDescription> describeSettings(const PluginSettings& s,
     else if (s.stereo_separation < 0)
         separationNote = "below 0: plays as 0 (mono)";
     std::string playtimeNote = s.default_playtime == 0 ? "no limit" : "";
-    if (s.default_playtime < 0) playtimeNote = "below 0: every song ends as it starts";
+    if (s.default_playtime < 0) playtimeNote = "below 0: songs stop as they start unless their player signals the end";
     std::string interpolationNote;
     if (const std::optional<int> raw = storedValue(stored, "interpolation"); raw && (*raw < 0 || *raw > 3))
         interpolationNote = "the file's " + std::to_string(*raw) + " plays as sinc";

@@ -105,7 +105,7 @@ TEST(SettingsValuesTest, OneNotationBothWays) {
     EXPECT_NE(shown[0].note.find("500 is above 100 and reads as 0"), std::string::npos);
     EXPECT_NE(shown[1].note.find("7 reads as on"), std::string::npos);
     EXPECT_EQ(shown[3].value, "-5s");
-    EXPECT_NE(shown[3].note.find("every song ends as it starts"), std::string::npos);
+    EXPECT_NE(shown[3].note.find("songs stop as they start unless their player signals the end"), std::string::npos);
     EXPECT_NE(shown[4].note.find("9 plays as sinc"), std::string::npos);
 }
 

@@ -108,7 +108,7 @@ TEST_F(CommandLineProgramTest, SettingsSayWhatTheyHoldAndWhetherTheyWereSaved) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     for (const char* line : {"stereo_separation  0%       (the file's 500 is above 100 and reads as 0 (mono))\n",
                              "surround           on       (the file's 7 reads as on)\n",
-                             "default_playtime   -5s      (below 0: every song ends as it starts)\n"})
+                             "default_playtime   -5s      (below 0: songs stop as they start unless their player signals the end)\n"})
         EXPECT_NE(run.out.find(line), std::string::npos) << line << run.out;
     run = varno(p + "render " + module + " -o x.wav");
     EXPECT_NE(run.err.find("warning: default_playtime is -5 in "), std::string::npos) << run.err;
