@@ -12,7 +12,7 @@ int runCheck(const std::vector<std::string>& files, const std::string& players) 
     const XmpInterface* plugin = startPlugin(players, {});
     if (!plugin) return 1;
     int failures = 0;
-    for (const std::string& path : files) {
+    for (const std::string& path : expandArchives(files)) {
         setCurrentFile(path);
         HostFileHandle file;
         std::string cause;

@@ -88,9 +88,10 @@ int runInfo(const InfoOptions& options, const std::string& players, const Settin
     const XmpInterface* plugin = startPlugin(players, settings);
     if (!plugin) return 1;
     int failures = 0;
+    const std::vector<std::string> files = expandArchives(options.files);
     if (options.json) std::printf("[\n");
-    for (size_t i = 0; i < options.files.size(); ++i) {
-        const std::string& path = options.files[i];
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string& path = files[i];
         setCurrentFile(path);
         HostFileHandle file;
         std::string cause;
@@ -103,7 +104,7 @@ int runInfo(const InfoOptions& options, const std::string& players, const Settin
             } else {
                 entry = "  {\"file\": " + jsonString(path) + ", \"error\": " + jsonString(cause) + "}";
             }
-            std::printf("%s%s\n", entry.c_str(), i + 1 < options.files.size() ? "," : "");
+            std::printf("%s%s\n", entry.c_str(), i + 1 < files.size() ? "," : "");
         } else if (opened) {
             if (i) std::printf("\n");
             if (options.lengths) scanSubsongLengths();

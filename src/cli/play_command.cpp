@@ -162,6 +162,7 @@ Outcome playSubsong(Player& p, const std::string& name, const ModuleFacts& facts
 int runPlay(const PlayOptions& options, const std::string& players, const SettingOverrides& settings) {
     const XmpInterface* plugin = startPlugin(players, settings);
     if (!plugin) return 1;
+    const std::vector<std::string> files = expandArchives(options.files);
     AudioOutput output;
     std::string cause;
     if (!output.open(options.rate, 2, cause)) {
@@ -182,7 +183,7 @@ int runPlay(const PlayOptions& options, const std::string& players, const Settin
     bool quit = false;
     std::optional<PlayPosition> at = PlayPosition{0, only.value_or(0)};
     while (at && !interrupted) {
-        const std::string& path = options.files[at->file];
+        const std::string& path = files[at->file];
         setCurrentFile(path);
         HostFileHandle file;
         // Lengths for the status line, where a play time bounds the measuring.
@@ -197,7 +198,7 @@ int runPlay(const PlayOptions& options, const std::string& players, const Settin
             // On in the direction the listener was going.
             const PlayEvent onward = player.move == PlayEvent::PreviousSong && at->file > 0 ? PlayEvent::PreviousSong
                                                                                             : PlayEvent::NextSong;
-            at = nextPosition(onward, *at, 1, options.files.size(), only);
+            at = nextPosition(onward, *at, 1, files.size(), only);
             continue;
         }
         const ModuleFacts facts = gatherFacts(*plugin, path, file.get());
@@ -207,7 +208,7 @@ int runPlay(const PlayOptions& options, const std::string& players, const Settin
                                   std::to_string(count) + ")");
             ++failures;
             plugin->close();
-            at = nextPosition(PlayEvent::NextSong, *at, count, options.files.size(), only);
+            at = nextPosition(PlayEvent::NextSong, *at, count, files.size(), only);
             continue;
         }
         const std::string name = std::filesystem::path(path).filename().string();
@@ -222,7 +223,7 @@ int runPlay(const PlayOptions& options, const std::string& players, const Settin
             if (outcome == Outcome::Failed) ++failures;
             const PlayEvent event = outcome == Outcome::Move ? player.move : PlayEvent::SongEnded;
             if (outcome != Outcome::Move) player.move = PlayEvent::NextSong;
-            const std::optional<PlayPosition> next = nextPosition(event, *at, count, options.files.size(), only);
+            const std::optional<PlayPosition> next = nextPosition(event, *at, count, files.size(), only);
             const bool sameFile = next && next->file == at->file;
             at = next;
             if (!sameFile) break;

@@ -180,4 +180,28 @@ bool openModule(const XmpInterface& plugin, const std::string& path, HostFileHan
     return true;
 }
 
+std::vector<std::string> expandArchives(const std::vector<std::string>& files) {
+    const HostFileFunctions& host = *PortableHost::instance().tables().fileFunctions;
+    std::vector<std::string> list;
+    for (const std::string& path : files) {
+        std::error_code ec;
+        const bool plain = path.find('|') == std::string::npos || std::filesystem::exists(path, ec);
+        HostFileHandle file;
+        std::string cause;
+        char magic[4] = {};
+        // Only a ZIP archive is opened up; anything else, or a file that cannot be
+        // read, stays as given and is reported as such by the command.
+        if (!plain || !file.open(path, cause) || host.read(file.get(), magic, 4) != 4 ||
+            std::memcmp(magic, "PK\x03\x04", 4) != 0) {
+            list.push_back(path);
+            continue;
+        }
+        const char* names = host.listEntries(file.get());
+        const size_t before = list.size();
+        for (const char* name = names; name && *name; name += std::strlen(name) + 1) list.push_back(path + "|" + name);
+        if (list.size() == before) list.push_back(path);
+    }
+    return list;
+}
+
 } // namespace varno::cli

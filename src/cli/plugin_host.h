@@ -68,6 +68,11 @@ private:
     HostFile file_ = nullptr;
 };
 
+// The files of a command line with each ZIP archive among them replaced by its
+// entries, "archive.zip|entry", in the archive's order: a playlist of files and
+// archive entries. Call with the plugin started (it reads through the host).
+std::vector<std::string> expandArchives(const std::vector<std::string>& files);
+
 // Opens the file, checks that a player takes it and opens it in the plugin,
 // the way the music player does; false with the cause in words.
 bool openModule(const XmpInterface& plugin, const std::string& path, HostFileHandle& file, std::string& cause);

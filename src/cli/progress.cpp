@@ -36,8 +36,9 @@ std::string progressLine(const std::string& name, double song, double start, dou
 bool Progress::shown() { return ::isatty(STDERR_FILENO) == 1; }
 
 Progress::Progress(std::string name, double start, double end)
+    // The first update is shown at once, later ones ten times a second.
     : name_(std::move(name)), start_(start), end_(end), shown_(shown()), began_(std::chrono::steady_clock::now()),
-      last_(began_) {
+      last_(began_ - std::chrono::seconds(1)) {
     setStatusLineShown(shown_);
 }
 

@@ -187,7 +187,8 @@ int renderFile(const XmpInterface& plugin, const RenderOptions& o, const std::st
             output = o.allSubsongs ? numberedPath(o.output, int(k + 1)) : o.output;
         else
             output = automaticOutputName(path, o.directory, o.container, numbered ? int(k + 1) : 0);
-        if (output != "-" && !written.insert(std::filesystem::absolute(output).lexically_normal().string()).second) {
+        std::error_code ec;
+        if (output != "-" && !written.insert(std::filesystem::absolute(output, ec).lexically_normal().string()).second) {
             reportError(output, "was written earlier in this run; not written again");
             ++failures;
             continue;
@@ -201,10 +202,6 @@ int renderFile(const XmpInterface& plugin, const RenderOptions& o, const std::st
 } // namespace
 
 int runRender(const RenderOptions& options, const std::string& players, const SettingOverrides& settings) {
-    if (!options.output.empty() && options.files.size() > 1) {
-        reportError("", "-o names the output of one file; for several use -d FOLDER (or neither, to write beside each)");
-        return 2;
-    }
     if (!options.directory.empty()) {
         std::error_code ec;
         std::filesystem::create_directories(options.directory, ec);
@@ -215,11 +212,17 @@ int runRender(const RenderOptions& options, const std::string& players, const Se
     }
     const XmpInterface* plugin = startPlugin(players, settings);
     if (!plugin) return 1;
+    const std::vector<std::string> files = expandArchives(options.files);
+    if (!options.output.empty() && files.size() > 1) {
+        reportError("", "-o names the output of one file; for several use -d FOLDER (or neither, to write beside each)");
+        stopPlugin();
+        return 2;
+    }
     removePartialOnSignal();
     std::vector<float> buffer(size_t(kChunkFrames) * 2);
     std::set<std::string> written;
     int failures = 0;
-    for (const std::string& path : options.files) failures += renderFile(*plugin, options, path, written, buffer);
+    for (const std::string& path : files) failures += renderFile(*plugin, options, path, written, buffer);
     stopPlugin();
     return failures ? 1 : 0;
 }

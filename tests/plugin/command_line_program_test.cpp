@@ -73,6 +73,18 @@ TEST_F(CommandLineProgramTest, FileNamesAreTakenAtTheirWord) {
     EXPECT_EQ(run.out, barred + ": playable by Varno Test Interrupt\n");
     run = varno(p + "check '" + folder.string() + "/none.zip|x.vts'");
     EXPECT_NE(run.out.find("not playable (no such archive: "), std::string::npos) << run.out;
+
+    // A ZIP archive stands for its entries, in order: a playlist in one file.
+    writeModule("other.vts", "VTS1", "Other");
+    ASSERT_EQ(this->run("zip -q songs.zip song.vts other.vts").exitCode, 0);
+    run = varno(p + "check songs.zip");
+    EXPECT_EQ(run.out, "songs.zip|song.vts: playable by Varno Test Interrupt\n"
+                       "songs.zip|other.vts: playable by Varno Test Interrupt\n");
+    run = varno(p + "render songs.zip -d out --duration 0.1");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(fs::exists(folder / "out" / "song.vts.wav"));
+    EXPECT_TRUE(fs::exists(folder / "out" / "other.vts.wav"));
+    EXPECT_EQ(varno(p + "render songs.zip -o x.wav").exitCode, 2);
 }
 
 TEST_F(CommandLineProgramTest, InfoForScripts) {
