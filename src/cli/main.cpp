@@ -95,7 +95,7 @@ void addSoundOptions(CLI::App* app, SettingOverrides& settings, TimeWindow& wind
         ->type_name("TIME");
     addNumber(app, "--loops", window.loops, 1, 100, "a count from 1 to 100",
               "Play on through the song's loop: N times its length (needs a song that signals its end)", "N");
-    addTime(app, "--fade", window.fade, "Fade out over the last SECONDS before the end");
+    addTime(app, "--fade", window.fade, "Fade out over this last stretch before the end");
     addNumber(app, "--gain", gainDb, -60, 40, "decibels from -60 to 40",
               "Output level in dB (default 0); what goes past full scale is clipped, not wrapped", "DB");
     addNumber(app, "--rate", rate, 8000, 192000, "a sample rate in Hz from 8000 to 192000",
@@ -156,8 +156,14 @@ int main(int argc, char** argv) {
         ->type_name("OUT");
     renderCommand->add_option("-d,--directory", render.directory, "Folder for the outputs (default: beside each file)")
         ->type_name("FOLDER");
-    renderCommand->add_option("--format", render.container, "Container of the named outputs (default wav)")
-        ->check(CLI::IsMember({"wav", "flac"}))
+    renderCommand
+        ->add_option_function<std::string>(
+            "--format",
+            [&render](const std::string& v) {
+                if (v != "wav" && v != "flac") throw CLI::ValidationError("--format", "must be wav or flac, not \"" + v + "\"");
+                render.container = v;
+            },
+            "Container of the named outputs (default wav)")
         ->type_name("wav|flac");
     renderCommand->add_flag("--all-subsongs", render.allSubsongs, "Every subsong, each in its own numbered file");
     renderCommand->add_flag("-f,--force", render.force,
@@ -223,10 +229,8 @@ int main(int argc, char** argv) {
         return kUsageError;
     }
 
-    if (playCommand->parsed() || renderCommand->parsed()) {
-        const TimeWindow& w = playCommand->parsed() ? play.window : render.window;
-        if (w.start > 0) settings.seeking = 1;
-    }
+    // --start seeks, and so do the player's arrow keys.
+    if (playCommand->parsed() || (renderCommand->parsed() && render.window.start > 0)) settings.seeking = 1;
     if (playCommand->parsed()) return runPlay(play, players, settings);
     if (renderCommand->parsed()) {
         if (render.allSubsongs && render.subsong > 0) {
