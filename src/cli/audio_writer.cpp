@@ -34,6 +34,12 @@ std::string extensionOf(const std::string& path) {
     return ext;
 }
 
+// Only a privileged user may give a file to someone else; for anyone else the
+// replaced file was theirs already, so a refusal changes nothing.
+void giveTo(const std::string& path, std::pair<unsigned, unsigned> owner) {
+    if (::chown(path.c_str(), owner.first, owner.second) != 0) return;
+}
+
 void setTag(SNDFILE* file, int which, const std::string& value) {
     if (!value.empty()) sf_set_string(file, which, value.c_str());
 }
@@ -135,6 +141,8 @@ bool AudioWriter::finish(std::string& cause) {
     file_ = nullptr;
     if (target_.direct) return closed == 0;
     std::error_code ec;
+    // The owner first: changing it may clear set-id bits that the permissions then restore.
+    if (closed == 0 && target_.keepOwner) giveTo(temporary_, *target_.keepOwner);
     if (closed == 0 && target_.keepPermissions)
         fs::permissions(temporary_, *target_.keepPermissions, fs::perm_options::replace, ec);
     if (closed == 0 && !ec) fs::rename(temporary_, target_.path, ec);

@@ -1,5 +1,7 @@
 #include "cli/output_path.h"
 
+#include <sys/stat.h>
+
 namespace varno::cli {
 
 namespace fs = std::filesystem;
@@ -43,9 +45,10 @@ std::string numberedPath(const std::string& path, int subsong) {
 std::optional<OutputTarget> resolveOutput(const std::string& path, bool force, std::string& error) {
     std::error_code ec;
     const fs::file_status link = fs::symlink_status(path, ec);
-    if (!fs::exists(link)) return OutputTarget{path, false, std::nullopt};
+    OutputTarget target;
+    target.path = path;
+    if (!fs::exists(link)) return target;
 
-    OutputTarget target{path, false, std::nullopt};
     std::string what = "already exists";
     if (fs::is_symlink(link)) {
         // Written through: the link stays, its target gets the samples.
@@ -75,7 +78,11 @@ std::optional<OutputTarget> resolveOutput(const std::string& path, bool force, s
         error = what + (fs::is_symlink(link) ? " (--force writes through it)" : " (--force replaces it)");
         return std::nullopt;
     }
-    if (fs::exists(status)) target.keepPermissions = status.permissions();
+    if (fs::exists(status)) {
+        target.keepPermissions = status.permissions();
+        struct stat owner {};
+        if (::stat(target.path.c_str(), &owner) == 0) target.keepOwner = std::make_pair(owner.st_uid, owner.st_gid);
+    }
     return target;
 }
 

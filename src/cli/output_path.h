@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace varno::cli {
 
@@ -24,6 +25,7 @@ struct OutputTarget {
     std::string path;   // where the samples are written: a symbolic link's final target
     bool direct = false; // a device or pipe: written in place, not replaced
     std::optional<std::filesystem::perms> keepPermissions; // of the file replaced
+    std::optional<std::pair<unsigned, unsigned>> keepOwner; // its user and group, kept where allowed
 };
 
 // What writing to path means; nothing, with the reason in words, when it is

@@ -81,7 +81,7 @@ bool renderSubsong(const Job& job, uint32_t k, uint32_t count, const std::string
         }
         reportError(label, "warning: " + why);
     }
-    std::optional<OutputTarget> target = OutputTarget{output, true, std::nullopt};
+    std::optional<OutputTarget> target = OutputTarget{};
     if (output != "-") target = resolveOutput(output, o.force, error);
     if (!target) {
         reportError(output, error);

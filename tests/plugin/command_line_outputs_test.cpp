@@ -2,6 +2,7 @@
 // exist already, tags, exact time windows, levels and sample formats.
 #include <sndfile.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "plugin/command_line_fixture.h"
 
@@ -53,10 +54,21 @@ TEST_F(CommandLineOutputsTest, BatchOutputsAreNamedAndNeverSilentlyReplaced) {
     EXPECT_NE(run.err.find("out/other.vts-3.flac: already exists (--force replaces it)"), std::string::npos) << run.err;
     EXPECT_EQ(fs::last_write_time(folder / "out" / "song.vts-2.flac"), before);
 
-    // --force replaces, keeping the permissions of what it replaced.
+    // --force replaces, keeping the permissions (and, for root, the owner) of what it replaced.
+    const std::string replaced = (folder / "out" / "song.vts-2.flac").string();
+    const bool root = ::getuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(replaced.c_str(), 1234, 4321), 0);
+    }
     run = varno(batch + " --force --duration 0.5");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(fs::status(folder / "out" / "song.vts-2.flac").permissions(), fs::perms(0640));
+    struct stat owner {};
+    ASSERT_EQ(::stat(replaced.c_str(), &owner), 0);
+    if (root) {
+        EXPECT_EQ(owner.st_uid, 1234u);
+        EXPECT_EQ(owner.st_gid, 4321u);
+    }
     EXPECT_EQ(readAudio(folder / "out" / "song.vts-2.flac").samples.size(), 48000u);
 
     // A symbolic link at the output is written through and stays a link.
