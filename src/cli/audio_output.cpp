@@ -4,6 +4,7 @@
 #include <portaudio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #if __has_include(<alsa/asoundlib.h>)
@@ -14,6 +15,9 @@
 namespace varno::cli {
 
 namespace {
+
+constexpr double kMinimumLatency = 0.25; // seconds
+constexpr double kDrainMargin = 0.05;
 
 // PortAudio's start asks every ALSA device about itself, and ALSA prints a line
 // for each one it cannot open; none of that is the user's concern.
@@ -66,7 +70,9 @@ bool AudioOutput::open(uint32_t rate, uint32_t channels, std::string& cause) {
     out.device = device;
     out.channelCount = int(channels);
     out.sampleFormat = paFloat32;
-    out.suggestedLatency = Pa_GetDeviceInfo(device)->defaultHighOutputLatency;
+    // A quarter of a second queued at least: a busy machine then leaves no gaps,
+    // and keys still act at once for the ear.
+    out.suggestedLatency = std::max(Pa_GetDeviceInfo(device)->defaultHighOutputLatency, kMinimumLatency);
     error = Pa_OpenStream(&stream_, nullptr, &out, double(rate), paFramesPerBufferUnspecified, paNoFlag, nullptr,
                           nullptr);
     if (error == paNoError) error = Pa_StartStream(stream_);
@@ -75,6 +81,9 @@ bool AudioOutput::open(uint32_t rate, uint32_t channels, std::string& cause) {
         return false;
     }
     running_ = true;
+    rate_ = rate;
+    channels_ = channels;
+    silence_.assign(size_t(channels) * 4096, 0.0f);
     return true;
 }
 
@@ -93,6 +102,20 @@ void AudioOutput::resume() {
     if (stream_ && !running_ && Pa_StartStream(stream_) == paNoError) running_ = true;
 }
 
-void AudioOutput::drain() { pause(); }
+void AudioOutput::drain() {
+    // Stopping may drop what the device still holds; silence pushed in after the
+    // last samples makes sure it is only silence that is dropped.
+    if (stream_ && running_) {
+        const PaStreamInfo* info = Pa_GetStreamInfo(stream_);
+        const double seconds = (info ? info->outputLatency : kMinimumLatency) + kDrainMargin;
+        const auto frames = uint64_t(seconds * rate_);
+        for (uint64_t done = 0; done < frames;) {
+            const auto n = uint32_t(std::min<uint64_t>(frames - done, silence_.size() / channels_));
+            if (Pa_WriteStream(stream_, silence_.data(), n) != paNoError) break;
+            done += n;
+        }
+    }
+    pause();
+}
 
 } // namespace varno::cli

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace varno::cli {
 
@@ -21,13 +22,16 @@ public:
     // Stops taking samples (what is queued plays out) and starts again.
     void pause();
     void resume();
-    // Lets what is queued play to its end.
+    // Lets what is queued play to its end, then stops (resume starts again).
     void drain();
 
 private:
     void* stream_ = nullptr;
     bool initialised_ = false;
     bool running_ = false;
+    uint32_t rate_ = 48000;
+    uint32_t channels_ = 2;
+    std::vector<float> silence_; // made at open
 };
 
 } // namespace varno::cli

@@ -96,6 +96,8 @@ Outcome playSubsong(Player& p, const std::string& name, const ModuleFacts& facts
     bool paused = false;
     auto lastStatus = std::chrono::steady_clock::time_point{};
     Outcome outcome = Outcome::Ended;
+    // What plays is shown before any key can move on from it.
+    if (p.statusLine) showStatus(p, name, k, count, double(frame) / o.rate, end, facts.formatText, false);
     for (;;) {
         if (interrupted) {
             outcome = Outcome::Quit;
@@ -187,8 +189,9 @@ int runPlay(const PlayOptions& options, const std::string& players, const Settin
         setCurrentFile(path);
         HostFileHandle file;
         // Lengths for the status line, where a play time bounds the measuring.
-        // The sound card waits, rather than running dry, while a module opens and is measured.
-        output.pause();
+        // The sound card waits, rather than running dry, while a module opens and is
+        // measured; the last song's end plays out first.
+        output.drain();
         const bool opened = openModule(*plugin, path, file, cause);
         if (opened && pluginSettings.default_playtime > 0) scanSubsongLengths();
         output.resume();

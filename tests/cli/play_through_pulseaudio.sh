@@ -3,8 +3,8 @@
 # with a null sink, the sink's monitor recorded with parec while varno plays a
 # song, and the recording compared with varno render of the same stretch.
 # Exits 77 (skipped) when PulseAudio cannot start here.
-# Then the keys, on a terminal of its own (script): up for the next subsong, n for
-# the next song, q to quit long before the songs' end.
+# Then the keys, on a terminal of its own: up for the next subsong, n for the
+# next song, q to quit long before the songs' end (drive_keys.py).
 #   play_through_pulseaudio.sh VARNO MODULE WORKDIR [PYTHON] [SECOND_MODULE]
 set -u
 varno=$1 module=$2 work=$3 python=${4:-python3} second=${5:-}
@@ -26,7 +26,11 @@ cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; wait "$p" 2>/dev/nu
 trap cleanup EXIT
 # Run as root a per-user server warns and goes on; -n skips the desktop's default
 # modules, so it needs no sound card, no D-Bus and no session.
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disallow-exit --log-target=stderr \
+# Played in real time: on a busy machine (a parallel test run) the server and the
+# player get a larger share of the processor where the user may give it.
+fast=""
+nice -n -10 true 2>/dev/null && fast="nice -n -10"
+$fast pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disallow-exit --log-target=stderr \
   --load="module-null-sink sink_name=varno_test rate=48000 channels=2 format=float32le" \
   --load="module-native-protocol-unix socket=$work/run/native auth-anonymous=1" \
   >"$work/pulseaudio.log" 2>&1 &
@@ -35,31 +39,31 @@ for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 pactl info >/dev/null 2>&1 || skip "PulseAudio did not start: $(tail -n 3 "$work/pulseaudio.log")"
 pactl set-default-sink varno_test >/dev/null 2>&1
 
-parec -d varno_test.monitor --format=float32le --rate=48000 --channels=2 --raw "$work/recorded.f32" &
-pids+=($!)
-sleep 0.5
-# Standard input from /dev/null: a pipe-like start without keys.
-if ! "$varno" play "$module" --duration "$seconds" </dev/null >"$work/play.out" 2>"$work/play.err"; then
-  echo "varno play failed:"; cat "$work/play.err"; exit 1
-fi
-grep -q "^Playing " "$work/play.err" || { echo "no line about what is playing:"; cat "$work/play.err"; exit 1; }
-sleep 0.5
-kill "${pids[1]}"; wait "${pids[1]}" 2>/dev/null
+# One recording, compared with the render; a busy machine may still starve the
+# sound now and then (a gap lengthens the recording), so up to three tries.
+record_and_compare() {
+  $fast parec -d varno_test.monitor --format=float32le --rate=48000 --channels=2 --raw "$work/recorded.f32" &
+  local recorder=$!
+  # Playing starts once the recorder is taking the sink's (silent) sound.
+  for _ in $(seq 100); do
+    [ "$(stat -c %s "$work/recorded.f32" 2>/dev/null || echo 0)" -gt 76800 ] && break
+    sleep 0.05
+  done
+  # Standard input from /dev/null: a start without keys, as from a script.
+  if ! $fast "$varno" play "$module" --duration "$seconds" </dev/null >"$work/play.out" 2>"$work/play.err"; then
+    echo "varno play failed:"; cat "$work/play.err"; kill $recorder; exit 1
+  fi
+  grep -q "^Playing " "$work/play.err" || { echo "no line about what is playing:"; cat "$work/play.err"; exit 1; }
+  sleep 0.5
+  kill $recorder; wait $recorder 2>/dev/null
+  "$python" "$(dirname "$0")/compare_recording.py" "$work/recorded.f32" "$work/rendered.f32"
+}
 "$varno" render "$module" --duration "$seconds" -o - --bits float >"$work/rendered.f32" || exit 1
-"$python" "$(dirname "$0")/compare_recording.py" "$work/recorded.f32" "$work/rendered.f32" || exit 1
+ok=false
+for try in 1 2 3; do
+  if record_and_compare; then ok=true; break; fi
+done
+$ok || exit 1
 
-[ -n "$second" ] && command -v script >/dev/null || exit 0
-start=$(date +%s)
-(sleep 1; printf '\033[A'; sleep 1; printf 'n'; sleep 1.5; printf 'q'; sleep 0.5) |
-  script -qec "'$varno' play '$second' '$module'" /dev/null >"$work/typescript"
-status=$? elapsed=$(($(date +%s) - start))
-# The status line's file and subsong, each change once.
-tr '\r' '\n' <"$work/typescript" | sed 's/\x1b\[K//g' | awk 'NF { print $2, $3, $4 }' | uniq >"$work/status"
-expected="$(basename "$second") subsong 1/4
-$(basename "$second") subsong 2/4
-$(basename "$module") 0:00 /"
-if [ "$status" -ne 0 ] || [ "$elapsed" -gt 20 ] || [ "$(cat "$work/status")" != "$expected" ]; then
-  echo "keys: exit $status after $elapsed s; the status line went"; cat "$work/status"; echo "instead of"; echo "$expected"
-  exit 1
-fi
-echo "keys: up, n and q acted in $elapsed s"
+[ -n "$second" ] || exit 0
+$fast "$python" "$(dirname "$0")/drive_keys.py" "$varno" "$second" "$module"
