@@ -19,8 +19,10 @@ chmod 700 "$work/run"
 # where the server is, so a desktop's own server is never touched.
 export XDG_RUNTIME_DIR=$work/run HOME=$work/home XDG_CONFIG_HOME=$work/config
 export PULSE_RUNTIME_PATH=$work/run/pulse PULSE_SERVER=unix:$work/run/native PULSE_COOKIE=$work/run/cookie
-# In a sanitizer build the sound libraries' own leftovers are not varno's leaks.
-export LSAN_OPTIONS="suppressions=$(dirname "$0")/sound_libraries.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+# In a sanitizer build: ALSA's PulseAudio plugin leaves memory behind and is
+# unloaded before the leak check, so its leaks cannot be told from varno's by
+# name; leaks are checked by the render and info tests, not here.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; wait "$p" 2>/dev/null; done; }
 trap cleanup EXIT
