@@ -27,6 +27,7 @@ struct Job {
     const std::string& path;
     const ModuleFacts& facts;
     std::vector<float>& buffer; // kChunkFrames frames, made once for the run
+    bool measured;              // the subsong lengths were measured
 };
 
 std::string subsongLabel(const std::string& path, uint32_t subsong, uint32_t count) {
@@ -51,11 +52,12 @@ private:
 };
 
 // True when nothing but silence would end the subsong: no window end, and the
-// plugin has neither a play time nor a song end it obeys and has seen.
-bool endless(const FramePlan& plan, double length) {
+// plugin has neither a play time nor a song end it obeys and has seen (when
+// the lengths were measured).
+bool endless(const FramePlan& plan, double length, bool measured) {
     if (plan.stopFrame != kNoStop) return false;
     if (pluginSettings.default_playtime != 0) return false;
-    return !pluginSettings.use_songend || length <= 0;
+    return !pluginSettings.use_songend || (measured && length <= 0);
 }
 
 // Renders subsong k (counted from 0) of the open module into output.
@@ -71,7 +73,7 @@ bool renderSubsong(const Job& job, uint32_t k, uint32_t count, const std::string
         reportError(label, error);
         return false;
     }
-    if (endless(*plan, length)) {
+    if (endless(*plan, length, job.measured)) {
         const std::string why = "nothing but silence ends this render (no --time limit, and " +
                                 std::string(pluginSettings.use_songend ? "no song end was found" : "--songend off") +
                                 ")";
@@ -140,10 +142,12 @@ bool renderSubsong(const Job& job, uint32_t k, uint32_t count, const std::string
 }
 
 // Whether the subsong lengths are worth measuring before rendering: for the
-// progress line, --loops, a --fade without an end, and to tell an endless render.
+// progress line, --loops, a --fade without an end, and to tell an endless render
+// into a file (standard output is left to its reader, and stays as fast).
 bool lengthsNeeded(const RenderOptions& o) {
     if (o.window.loops > 1 || (o.window.fade > 0 && o.window.end < 0 && o.window.duration < 0)) return true;
-    if (pluginSettings.default_playtime == 0 && pluginSettings.use_songend) return true;
+    const bool bounded = o.window.end >= 0 || o.window.duration >= 0;
+    if (!bounded && o.output != "-" && pluginSettings.default_playtime == 0 && pluginSettings.use_songend) return true;
     return Progress::shown() && pluginSettings.use_songend;
 }
 
@@ -165,7 +169,8 @@ int renderFile(const XmpInterface& plugin, const RenderOptions& o, const std::st
         reportError(path, "the player could not set up this module");
         return 1;
     }
-    if (lengthsNeeded(o)) scanSubsongLengths();
+    const bool measured = lengthsNeeded(o);
+    if (measured) scanSubsongLengths();
     const ModuleFacts facts = gatherFacts(plugin, path, file.get());
     const uint32_t count = uint32_t(std::max<size_t>(1, facts.subsongSeconds.size()));
     std::vector<uint32_t> subsongs;
@@ -178,7 +183,7 @@ int renderFile(const XmpInterface& plugin, const RenderOptions& o, const std::st
         subsongs.push_back(o.subsong > 0 ? uint32_t(o.subsong - 1) : 0);
     }
     int failures = subsongs.empty() ? 1 : 0;
-    const Job job{plugin, o, path, facts, buffer};
+    const Job job{plugin, o, path, facts, buffer, measured};
     // Every subsong is tried; each failure has its own line.
     for (uint32_t k : subsongs) {
         const bool numbered = o.allSubsongs || o.subsong > 0;
