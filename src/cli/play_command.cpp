@@ -199,9 +199,10 @@ int runPlay(const PlayOptions& options, const std::string& players, const Settin
             reportError(path, cause);
             ++failures;
             // On in the direction the listener was going.
-            const PlayEvent onward = player.move == PlayEvent::PreviousSong && at->file > 0 ? PlayEvent::PreviousSong
-                                                                                            : PlayEvent::NextSong;
-            at = nextPosition(onward, *at, 1, files.size(), only);
+            // Once at the first file, onward is forward (and stays so).
+            player.move = player.move == PlayEvent::PreviousSong && at->file > 0 ? PlayEvent::PreviousSong
+                                                                               : PlayEvent::NextSong;
+            at = nextPosition(player.move, *at, 1, files.size(), only);
             continue;
         }
         const ModuleFacts facts = gatherFacts(*plugin, path, file.get());
