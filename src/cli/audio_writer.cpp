@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "cli/sample_level.h"
 
@@ -19,11 +20,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The unfinished file's name, for the signal handler (which may only unlink).
+// The unfinished files' names, for the signal handler (which may only unlink):
+// the one being written, and the plain WAV copy made of it at the end.
 char partialPath[4096];
+char partialCopyPath[4096];
+
+// RF64 is kept only for data past what a WAV's 32-bit sizes can count.
+constexpr uint64_t kWavDataLimit = 0xFFFFFFFFull - (1u << 20);
+constexpr sf_count_t kCopyFrames = 8192;
 
 extern "C" void removePartialAndRaise(int signal) {
     if (partialPath[0]) ::unlink(partialPath);
+    if (partialCopyPath[0]) ::unlink(partialCopyPath);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
@@ -42,6 +50,47 @@ void giveTo(const std::string& path, std::pair<unsigned, unsigned> owner) {
 
 void setTag(SNDFILE* file, int which, const std::string& value) {
     if (!value.empty()) sf_set_string(file, which, value.c_str());
+}
+
+void setTags(SNDFILE* file, const AudioTags& tags) {
+    setTag(file, SF_STR_TITLE, tags.title);
+    setTag(file, SF_STR_ARTIST, tags.artist);
+    setTag(file, SF_STR_TRACKNUMBER, tags.trackNumber);
+    setTag(file, SF_STR_COMMENT, tags.comment);
+    setTag(file, SF_STR_SOFTWARE, tags.software);
+}
+
+// Samples as they are stored: integer samples go through libsndfile's 32-bit
+// integers, which hold 16 and 24 bits exactly; floats as floats.
+template <typename T>
+bool copyFrames(SNDFILE* from, SNDFILE* to, int channels, sf_count_t (*read)(SNDFILE*, T*, sf_count_t),
+                sf_count_t (*write)(SNDFILE*, const T*, sf_count_t)) {
+    std::vector<T> buffer(size_t(kCopyFrames) * size_t(channels));
+    for (;;) {
+        const sf_count_t n = read(from, buffer.data(), kCopyFrames);
+        if (n <= 0) return n == 0;
+        if (write(to, buffer.data(), n) != n) return false;
+    }
+}
+
+// The RF64 file `from` as a plain WAV file `to`, with the same samples and tags.
+bool copyAsWav(const std::string& from, const std::string& to, const AudioTags& tags) {
+    SF_INFO info{};
+    SNDFILE* source = sf_open(from.c_str(), SFM_READ, &info);
+    if (!source) return false;
+    SF_INFO wav = info;
+    wav.format = SF_FORMAT_WAV | (info.format & SF_FORMAT_SUBMASK);
+    SNDFILE* copy = sf_open(to.c_str(), SFM_WRITE, &wav);
+    bool ok = copy != nullptr;
+    if (ok) {
+        setTags(copy, tags);
+        ok = (info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_FLOAT
+                 ? copyFrames<float>(source, copy, info.channels, sf_readf_float, sf_writef_float)
+                 : copyFrames<int>(source, copy, info.channels, sf_readf_int, sf_writef_int);
+        ok = sf_close(copy) == 0 && ok;
+    }
+    sf_close(source);
+    return ok;
 }
 
 } // namespace
@@ -80,11 +129,17 @@ bool AudioWriter::open(const std::string& name, const OutputTarget& target, uint
     const int subtype = format == SampleFormat::Pcm16 ? SF_FORMAT_PCM_16
                         : format == SampleFormat::Pcm24 ? SF_FORMAT_PCM_24
                                                         : SF_FORMAT_FLOAT;
-    bool wav = false;
-    if (ext == ".wav") {
-        // RF64 from the start, turned back into plain WAV at the close while it fits.
+    tags_ = tags;
+    frames_ = 0;
+    bytesPerFrame_ = channels * (format == SampleFormat::Pcm16 ? 2 : format == SampleFormat::Pcm24 ? 3 : 4);
+    rf64_ = false;
+    if (ext == ".wav" && !target.direct) {
+        // RF64 from the start: its sizes are 64 bits. A file that stays below the
+        // 4 GiB a WAV counts is copied into a plain WAV at the end.
         info.format = SF_FORMAT_RF64 | subtype;
-        wav = true;
+        rf64_ = true;
+    } else if (ext == ".wav") {
+        info.format = SF_FORMAT_WAV | subtype;
     } else if (ext == ".flac") {
         if (format == SampleFormat::Float) {
             cause = "FLAC holds 16 or 24 bits, not floats (use --bits 16 or 24)";
@@ -114,19 +169,17 @@ bool AudioWriter::open(const std::string& name, const OutputTarget& target, uint
         partialPath[0] = 0;
         return false;
     }
-    if (wav) sf_command(file_, SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
     // Loud songs go past full scale; integer files clip them rather than wrap.
     sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
-    setTag(file_, SF_STR_TITLE, tags.title);
-    setTag(file_, SF_STR_ARTIST, tags.artist);
-    setTag(file_, SF_STR_TRACKNUMBER, tags.trackNumber);
-    setTag(file_, SF_STR_COMMENT, tags.comment);
-    setTag(file_, SF_STR_SOFTWARE, tags.software);
+    setTags(file_, tags);
     return true;
 }
 
 bool AudioWriter::write(const float* samples, uint32_t frames) {
-    if (!toStdout_) return file_ && sf_writef_float(file_, samples, frames) == sf_count_t(frames);
+    if (!toStdout_) {
+        frames_ += frames;
+        return file_ && sf_writef_float(file_, samples, frames) == sf_count_t(frames);
+    }
     const size_t count = size_t(frames) * channels_;
     if (format_ == SampleFormat::Float) return std::fwrite(samples, sizeof(float), count, stdout) == count;
     if (count * 3 > raw_.size()) return false;
@@ -141,6 +194,21 @@ bool AudioWriter::finish(std::string& cause) {
     file_ = nullptr;
     if (target_.direct) return closed == 0;
     std::error_code ec;
+    if (closed == 0 && rf64_ && frames_ * bytesPerFrame_ < kWavDataLimit) {
+        const std::string copy = temporary_ + ".wav";
+        std::strncpy(partialCopyPath, copy.c_str(), sizeof partialCopyPath - 1);
+        if (!copyAsWav(temporary_, copy, tags_)) {
+            std::remove(copy.c_str());
+            partialCopyPath[0] = 0;
+            cause = "cannot be written: the WAV copy failed";
+            discard();
+            return false;
+        }
+        std::remove(temporary_.c_str());
+        temporary_ = copy;
+        std::strncpy(partialPath, copy.c_str(), sizeof partialPath - 1);
+        partialCopyPath[0] = 0;
+    }
     // The owner first: changing it may clear set-id bits that the permissions then restore.
     if (closed == 0 && target_.keepOwner) giveTo(temporary_, *target_.keepOwner);
     if (closed == 0 && target_.keepPermissions)

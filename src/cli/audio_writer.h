@@ -1,7 +1,8 @@
 // Where rendered samples go: a WAV or FLAC file through libsndfile, written
 // under a temporary name and renamed over the target when complete, or raw
-// samples on standard output. WAV files become RF64 when they grow past the 4 GiB
-// that a WAV's size fields can count; smaller ones stay plain WAV.
+// samples on standard output. WAV files are made as RF64, whose sizes are 64
+// bits; one that stays below the 4 GiB a WAV's sizes count is copied into a
+// plain WAV when complete, as most programs read those.
 #pragma once
 
 #include <cstdint>
@@ -51,6 +52,10 @@ private:
     SampleFormat format_ = SampleFormat::Float;
     uint32_t channels_ = 2;
     std::vector<uint8_t> raw_; // standard output's integer samples, sized at open
+    AudioTags tags_;
+    bool rf64_ = false;
+    uint64_t frames_ = 0;
+    uint32_t bytesPerFrame_ = 4;
 };
 
 // Removes the unfinished file when the program is interrupted.
