@@ -85,8 +85,6 @@ unsigned fc_tick(void)
         if (fc_voices[i].restart) restart |= fc_voices[i].dmabit;
     }
     if (restart) {
-        /* Paula must see the DMA off before it takes the new start. */
-        kit_wait_audio_dma();
         for (i = 0; i < FC_VOICES; ++i)
             if (fc_voices[i].restart) fc_voice_write(&fc_voices[i]);
         custom.dmacon = (uint16_t)(DMAF_SETCLR | restart);
