@@ -1,0 +1,221 @@
+// The Future Composer player: which files it takes, the shared songs' lengths, and
+// what its sequences do to Paula, on small 1.4 modules built here.
+#include "fc_fixture.h"
+
+#include <cmath>
+#include <random>
+
+namespace varno::test {
+namespace {
+
+using FutureComposer = FutureComposerTest;
+
+constexpr uint8_t kEnd = 0xE1, kLoop = 0xE0, kSetWave = 0xE2, kSustain = 0xE8;
+
+// A 1.4 module: steps, patterns (32 rows of note and info), volume and frequency
+// sequences (padded to 64 bytes) and one 16-word waveform, wave 0 (number 10).
+struct Song {
+    std::vector<std::vector<uint8_t>> steps; // 13 bytes each
+    std::vector<std::vector<uint8_t>> patterns, volseqs, freqseqs;
+};
+
+void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (24 - 8 * i));
+}
+
+std::vector<uint8_t> block(std::vector<uint8_t> bytes, size_t size) {
+    bytes.resize(size, 0);
+    return bytes;
+}
+
+std::vector<uint8_t> build(const Song& s) {
+    std::vector<uint8_t> b(180, 0);
+    std::copy_n("FC14", 4, b.begin());
+    for (int i = 0; i < 10; ++i) b[40 + 6 * i + 5] = 1; // empty samples, loop length 1
+    b[100] = 16;                                        // waveform 0: 16 words
+    auto area = [&](const std::vector<std::vector<uint8_t>>& parts, size_t size, int field) {
+        put32(b, 4 + 4 * field, uint32_t(b.size()));
+        put32(b, 8 + 4 * field, uint32_t(parts.size() * size));
+        for (const auto& p : parts) {
+            const auto bytes = block(p, size);
+            b.insert(b.end(), bytes.begin(), bytes.end());
+        }
+    };
+    put32(b, 4, uint32_t(s.steps.size() * 13));
+    for (const auto& step : s.steps) {
+        const auto bytes = block(step, 13);
+        b.insert(b.end(), bytes.begin(), bytes.end());
+    }
+    area(s.patterns, 64, 1);
+    area(s.freqseqs, 64, 3);
+    area(s.volseqs, 64, 5);
+    put32(b, 32, uint32_t(b.size())); // sample data: none
+    put32(b, 36, uint32_t(b.size())); // waveforms
+    for (int i = 0; i < 32; ++i) b.push_back(uint8_t(i < 16 ? 100 : -100));
+    return b;
+}
+
+// One voice playing: pattern 0 on voice 0 and an empty pattern 1 on the others.
+Song oneVoice(std::vector<uint8_t> pattern, std::vector<uint8_t> volseq, std::vector<uint8_t> freqseq,
+              uint8_t speed = 1) {
+    Song s;
+    s.steps = {{0, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, speed}};
+    s.patterns = {block(pattern, 64), {}};
+    s.volseqs = {volseq};
+    s.freqseqs = {freqseq};
+    return s;
+}
+
+const std::vector<uint8_t> kSquare = {kSetWave, 10, 0x00, kEnd};
+
+uint16_t period(unsigned note) {
+    static const uint16_t octave[12] = {1712, 1616, 1524, 1440, 1356, 1280, 1208, 1140, 1076, 1016, 960, 906};
+    return uint16_t(octave[note % 12] >> (note / 12));
+}
+
+std::vector<uint16_t> volumes(const std::vector<std::pair<uint16_t, uint16_t>>& seen) {
+    std::vector<uint16_t> v;
+    for (const auto& s : seen) v.push_back(s.second);
+    return v;
+}
+
+std::vector<uint16_t> periods(const std::vector<std::pair<uint16_t, uint16_t>>& seen) {
+    std::vector<uint16_t> v;
+    for (const auto& s : seen) v.push_back(s.first);
+    return v;
+}
+
+// Opening runs the song's first tick ahead: the sequences are watched from a note
+// that starts later, on row 4 at speed 1, after rows 1 to 3.
+constexpr int kTicksBeforeNote = 3;
+std::vector<uint8_t> noteOnRow4(uint8_t note) {
+    std::vector<uint8_t> p(64, 0);
+    p[8] = note;
+    return p;
+}
+
+TEST_F(FutureComposer, VolumeSequencesStepAtTheirSpeedAndHold) {
+    const struct {
+        const char* what;
+        std::vector<uint8_t> volseq;
+        std::vector<uint16_t> expected;
+    } cases[] = {
+        {"speed 1", {1, 0, 0, 0, 0, 10, 20, 30, kEnd}, {10, 20, 30, 30, 30}},
+        {"speed 2", {2, 0, 0, 0, 0, 10, 20, 30, kEnd}, {10, 10, 20, 20, 30, 30}},
+        {"sustain", {1, 0, 0, 0, 0, 40, kSustain, 2, 20, kEnd}, {40, 40, 40, 40, 20, 20}},
+        {"loop", {1, 0, 0, 0, 0, 5, 6, kLoop, 6}, {5, 6, 6, 6, 6}},
+        {"above 64", {1, 0, 0, 0, 0, 90, kEnd}, {64, 64}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(open(build(oneVoice(noteOnRow4(24), c.volseq, kSquare)))) << c.what;
+        watch(0, kTicksBeforeNote);
+        EXPECT_EQ(volumes(watch(0, int(c.expected.size()))), c.expected) << c.what;
+    }
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+TEST_F(FutureComposer, FrequencySequencesTransposeTheNote) {
+    const std::vector<uint8_t> loud = {1, 0, 0, 0, 0, 64, kEnd};
+    const struct {
+        const char* what;
+        std::vector<uint8_t> freqseq;
+        std::vector<uint16_t> expected;
+    } cases[] = {
+        {"plain", kSquare, {period(24), period(24)}},
+        {"arpeggio", {kSetWave, 10, 0, 12, 7, kLoop, 2}, {period(24), period(36), period(31), period(24)}},
+        {"fixed note", {kSetWave, 10, 0x80 | 5, kEnd}, {period(5), period(5)}},
+        {"held", {kSetWave, 10, 0, kSustain, 2, 12, kEnd}, {period(24), period(24), period(24), period(24), period(36)}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(open(build(oneVoice(noteOnRow4(24), loud, c.freqseq)))) << c.what;
+        watch(0, kTicksBeforeNote);
+        EXPECT_EQ(periods(watch(0, int(c.expected.size()))), c.expected) << c.what;
+    }
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+// A step's transpose moves its notes; its speed byte sets the ticks per row; an end
+// mark cuts a pattern short; the song ends once per pass after its last step.
+TEST_F(FutureComposer, StepsTransposeSetTheSpeedAndEndTheSong) {
+    const std::vector<uint8_t> loud = {1, 0, 0, 0, 0, 64, kEnd};
+    std::vector<uint8_t> shortPattern(64, 0);
+    shortPattern[0] = 24;
+    shortPattern[8] = 0x49; // four rows
+    Song s = oneVoice(shortPattern, loud, kSquare, 3);
+    s.steps.push_back({0, 12, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 0});
+    ASSERT_TRUE(open(build(s)));
+    EXPECT_EQ(channel(0).period, period(24));
+    EXPECT_NEAR(playToSongEnd(), 2 * 4 * 3 * 0.02, 0.021);
+    machine->songEndSignalled = 0;
+    EXPECT_NEAR(playToSongEnd(), 2 * 2 * 4 * 3 * 0.02, 0.021);
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+// Reference lengths: libopenmpt 0.8, which agrees with the other players within 0.3 s.
+TEST_F(FutureComposer, SharedSongsEndOnTime) {
+    const struct {
+        const char* file;
+        double seconds;
+    } songs[] = {{"fc13/Tristar.fc3", 80.6},   {"fc13/Thalion.fc3", 145.9}, {"fc13/ZIQUE", 107.5},
+                 {"fc14/byterapr.fc4", 51.2},  {"fc14/horizon.fc4", 71.7},  {"fc14/Cinfex.fc4", 99.8},
+                 {"fc14/Classic.fc4", 125.4},  {"fc14/Deliver.fc4", 38.4}};
+    for (const auto& song : songs) {
+        const auto path = sharedModules() / song.file;
+        if (!std::filesystem::exists(path)) GTEST_SKIP() << "no " << path;
+        ASSERT_TRUE(open(readFile(path), std::filesystem::path(song.file).filename().string())) << song.file;
+        EXPECT_EQ(playerName(), "Future Composer") << song.file;
+        EXPECT_NEAR(playToSongEnd(), song.seconds, song.seconds * 0.01) << song.file;
+    }
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+TEST_F(FutureComposer, OtherFilesAndRandomDataAreRefused) {
+    const auto modules = sharedModules();
+    if (!std::filesystem::exists(modules)) GTEST_SKIP() << "no " << modules;
+    const int32_t fc = identify(readFile(modules / "fc14/Classic.fc4"));
+    ASSERT_GT(fc, 0);
+    int others = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(modules)) {
+        if (!entry.is_regular_file()) continue;
+        const std::string folder = entry.path().parent_path().filename().string();
+        if (folder == "fc13" || folder == "fc14") continue;
+        EXPECT_NE(identify(readFile(entry.path()), entry.path().filename().string()), fc) << entry.path();
+        ++others;
+    }
+    EXPECT_GT(others, 20);
+    std::mt19937 random(17);
+    for (int i = 0; i < 50; ++i) {
+        std::vector<uint8_t> noise(size_t(64 + random() % 20000));
+        for (auto& b : noise) b = uint8_t(random());
+        EXPECT_NE(identify(noise), fc) << i;
+    }
+}
+
+// Cut or damaged songs of the format are refused or play without a fault.
+TEST_F(FutureComposer, CutAndDamagedSongsPlayWhatTheyCan) {
+    const auto path = sharedModules() / "fc13/ZIQUE";
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << "no " << path;
+    const std::vector<uint8_t> full = readFile(path);
+    const int32_t fc = identify(full);
+    std::mt19937 random(4);
+    std::vector<std::vector<uint8_t>> damaged;
+    for (size_t size : {size_t(0), size_t(4), size_t(99), size_t(100), size_t(463), size_t(464), size_t(6000),
+                        size_t(9232), size_t(15000), full.size() - 1})
+        damaged.emplace_back(full.begin(), full.begin() + long(size));
+    for (int i = 0; i < 12; ++i) {
+        std::vector<uint8_t> bytes = full;
+        for (int k = 0; k < 40; ++k) bytes[4 + random() % (bytes.size() - 4)] = uint8_t(random());
+        damaged.push_back(bytes);
+    }
+    for (size_t i = 0; i < damaged.size(); ++i) {
+        const int32_t who = identify(damaged[i]);
+        EXPECT_TRUE(who == fc || who == -1) << i;
+        if (who != fc) continue;
+        ASSERT_TRUE(open(damaged[i])) << i;
+        for (int t = 0; t < 300; ++t) ASSERT_TRUE(playerTick(*machine)) << i;
+    }
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+} // namespace
+} // namespace varno::test
