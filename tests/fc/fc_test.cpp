@@ -10,13 +10,14 @@ namespace {
 
 using FutureComposer = FutureComposerTest;
 
-constexpr uint8_t kEnd = 0xE1, kLoop = 0xE0, kSetWave = 0xE2, kSustain = 0xE8;
+constexpr uint8_t kEnd = 0xE1, kLoop = 0xE0, kSetWave = 0xE2, kChangeWave = 0xE4, kSustain = 0xE8;
 
 // A 1.4 module: steps, patterns (32 rows of note and info), volume and frequency
 // sequences (padded to 64 bytes) and one 16-word waveform, wave 0 (number 10).
 struct Song {
     std::vector<std::vector<uint8_t>> steps; // 13 bytes each
     std::vector<std::vector<uint8_t>> patterns, volseqs, freqseqs;
+    uint16_t sampleWords = 0; // sample 0, without a loop
 };
 
 void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
@@ -49,7 +50,10 @@ std::vector<uint8_t> build(const Song& s) {
     area(s.patterns, 64, 1);
     area(s.freqseqs, 64, 3);
     area(s.volseqs, 64, 5);
-    put32(b, 32, uint32_t(b.size())); // sample data: none
+    put32(b, 32, uint32_t(b.size())); // sample data, a spare word after each sample
+    b[40] = uint8_t(s.sampleWords >> 8);
+    b[41] = uint8_t(s.sampleWords);
+    for (unsigned i = 0; i < 2u * s.sampleWords + (s.sampleWords ? 2 : 0); ++i) b.push_back(uint8_t(i & 0x40 ? 90 : -90));
     put32(b, 36, uint32_t(b.size())); // waveforms
     for (int i = 0; i < 32; ++i) b.push_back(uint8_t(i < 16 ? 100 : -100));
     return b;
@@ -130,6 +134,30 @@ TEST_F(FutureComposer, FrequencySequencesTransposeTheNote) {
         ASSERT_TRUE(open(build(oneVoice(noteOnRow4(24), loud, c.freqseq)))) << c.what;
         watch(0, kTicksBeforeNote);
         EXPECT_EQ(periods(watch(0, int(c.expected.size()))), c.expected) << c.what;
+    }
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+// E2 starts a waveform over at once, even on the tick after a sample started; E4
+// lets Paula finish the block it plays first.
+TEST_F(FutureComposer, SetWaveRestartsAndChangeWaveWaits) {
+    const std::vector<uint8_t> loud = {1, 0, 0, 0, 0, 64, kEnd};
+    const struct {
+        const char* what;
+        uint8_t command;
+        bool restarted;
+    } cases[] = {{"E2", kSetWave, true}, {"E4", kChangeWave, false}};
+    for (const auto& c : cases) {
+        Song s = oneVoice(noteOnRow4(24), loud, {kSetWave, 0, 0, c.command, 10, 0, kEnd});
+        s.sampleWords = 2000;
+        ASSERT_TRUE(open(build(s))) << c.what;
+        watch(0, kTicksBeforeNote + 1);
+        EXPECT_GT(channel(0).remaining, 1500u) << c.what; // the sample
+        watch(0, 1);
+        if (c.restarted)
+            EXPECT_LE(channel(0).remaining, 16u) << c.what; // the 16-word waveform
+        else
+            EXPECT_GT(channel(0).remaining, 1500u) << c.what;
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
