@@ -92,6 +92,7 @@ struct fc_voice {
     int bend;
     uint8_t portamento; /* the pattern's parameter: speed 0..31, bit 5 down */
     int porta;          /* its period offset so far */
+    uint8_t porta_tick; /* it moves on every other tick */
     /* What Paula plays next. */
     struct fc_wave wave;
     unsigned restart; /* the wave starts over this tick */

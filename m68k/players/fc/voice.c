@@ -61,7 +61,7 @@ void fc_voice_note(struct fc_voice *v, uint8_t note, unsigned instrument)
     v->vib_depth = vs[3];
     v->vib_delay = vs[4];
     v->vib_position = vs[3];
-    v->vib_up = 1;
+    v->vib_up = 0; /* the period goes down first */
     v->bend_time = 0;
     v->bend = 0;
     v->porta = 0;
@@ -272,10 +272,15 @@ static int bend(struct fc_voice *v)
     return v->bend;
 }
 
+/* Portamento slides the period every other tick: down in pitch by the speed, or up
+   with bit 5. */
 static int portamento(struct fc_voice *v)
 {
     const int speed = v->portamento & 0x1F;
-    if (v->portamento) v->porta += (v->portamento & 0x20) ? speed : -speed;
+    if (v->portamento) {
+        v->porta_tick ^= 1;
+        if (!v->porta_tick) v->porta += (v->portamento & 0x20) ? -speed : speed;
+    }
     return v->porta;
 }
 
