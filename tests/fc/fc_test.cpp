@@ -138,6 +138,29 @@ TEST_F(FutureComposer, FrequencySequencesTransposeTheNote) {
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
+// Portamento takes its parameter from the next row's info byte: up to 0x1F it
+// raises the pitch, above it lowers it, by its low 5 bits every other tick (1.4);
+// an info byte with bit 6 ends it.
+TEST_F(FutureComposer, PortamentoSlidesUntilTurnedOff) {
+    const std::vector<uint8_t> loud = {1, 0, 0, 0, 0, 64, kEnd};
+    const struct {
+        uint8_t parameter;
+        int step;
+    } cases[] = {{0x03, -3}, {0x23, 3}, {0x3F, 31}, {0x1F, -31}};
+    for (const auto& c : cases) {
+        std::vector<uint8_t> pattern = noteOnRow4(24);
+        pattern[9] = 0x80;
+        pattern[11] = c.parameter;
+        pattern[21] = 0x40; // row 10
+        ASSERT_TRUE(open(build(oneVoice(pattern, loud, kSquare)))) << int(c.parameter);
+        watch(0, kTicksBeforeNote);
+        std::vector<uint16_t> expected;
+        for (int tick = 0; tick < 8; ++tick) expected.push_back(uint16_t(period(24) + c.step * (std::min(tick, 5) / 2 + 1)));
+        EXPECT_EQ(periods(watch(0, 8)), expected) << int(c.parameter);
+    }
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
 // E2 starts a waveform over at once, even on the tick after a sample started; E4
 // lets Paula finish the block it plays first.
 TEST_F(FutureComposer, SetWaveRestartsAndChangeWaveWaits) {

@@ -90,7 +90,7 @@ struct fc_voice {
     int8_t bend_speed;
     uint8_t bend_time;
     int bend;
-    uint8_t portamento; /* the pattern's parameter: speed 0..31, bit 5 down */
+    uint8_t portamento; /* the pattern's parameter */
     int porta;          /* its period offset so far */
     uint8_t porta_tick; /* it moves on every other tick */
     /* What Paula plays next. */

@@ -272,14 +272,14 @@ static int bend(struct fc_voice *v)
     return v->bend;
 }
 
-/* Portamento slides the period every other tick: down in pitch by the speed, or up
-   with bit 5. */
+/* Portamento slides the period by the parameter's low 5 bits: up in pitch for
+   parameters up to 0x1F, down for larger ones. 1.4 slides on every other tick. */
 static int portamento(struct fc_voice *v)
 {
-    const int speed = v->portamento & 0x1F;
-    if (v->portamento) {
+    const uint8_t p = v->portamento;
+    if (p) {
         v->porta_tick ^= 1;
-        if (!v->porta_tick) v->porta += (v->portamento & 0x20) ? -speed : speed;
+        if (!fc_song.layout.fc14 || v->porta_tick) v->porta += p <= 0x1F ? -(int)p : (int)(p & 0x1F);
     }
     return v->porta;
 }
