@@ -18,6 +18,7 @@ struct Song {
     std::vector<std::vector<uint8_t>> steps; // 13 bytes each
     std::vector<std::vector<uint8_t>> patterns, volseqs, freqseqs;
     uint16_t sampleWords = 0; // sample 0, without a loop
+    std::vector<uint8_t> sampleBytes; // or these bytes as sample 0
 };
 
 void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
@@ -47,13 +48,19 @@ std::vector<uint8_t> build(const Song& s) {
         const auto bytes = block(step, 13);
         b.insert(b.end(), bytes.begin(), bytes.end());
     }
+    if (b.size() & 1) b.push_back(0); // Paula reads samples at even addresses
     area(s.patterns, 64, 1);
     area(s.freqseqs, 64, 3);
     area(s.volseqs, 64, 5);
     put32(b, 32, uint32_t(b.size())); // sample data, a spare word after each sample
-    b[40] = uint8_t(s.sampleWords >> 8);
-    b[41] = uint8_t(s.sampleWords);
-    for (unsigned i = 0; i < 2u * s.sampleWords + (s.sampleWords ? 2 : 0); ++i) b.push_back(uint8_t(i & 0x40 ? 90 : -90));
+    std::vector<uint8_t> sample = s.sampleBytes;
+    if (sample.empty())
+        for (unsigned i = 0; i < 2u * s.sampleWords; ++i) sample.push_back(uint8_t(i & 0x40 ? 90 : -90));
+    const size_t words = sample.size() / 2;
+    b[40] = uint8_t(words >> 8);
+    b[41] = uint8_t(words);
+    b.insert(b.end(), sample.begin(), sample.begin() + long(2 * words));
+    if (words) b.insert(b.end(), {0, 0});
     put32(b, 36, uint32_t(b.size())); // waveforms
     for (int i = 0; i < 32; ++i) b.push_back(uint8_t(i < 16 ? 100 : -100));
     return b;
@@ -185,6 +192,38 @@ TEST_F(FutureComposer, SetWaveRestartsAndChangeWaveWaits) {
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
+// E9 plays a sample of a sample pack ("SSMP", 20 entries of offset, length, loop
+// start and loop length after the id, the samples after them); an entry that lies
+// outside the pack starts nothing.
+TEST_F(FutureComposer, SamplePacksStartTheirEntries) {
+    const std::vector<uint8_t> loud = {1, 0, 0, 0, 0, 64, kEnd};
+    std::vector<uint8_t> pack(4 + 20 * 16, 0);
+    std::copy_n("SSMP", 4, pack.begin());
+    const auto entry = [&](int n, uint32_t offset, uint16_t words) {
+        put32(pack, 4 + 16 * n, offset);
+        pack[4 + 16 * n + 4] = uint8_t(words >> 8);
+        pack[4 + 16 * n + 5] = uint8_t(words);
+        pack[4 + 16 * n + 9] = 1; // no loop
+    };
+    entry(0, 0, 100);
+    entry(1, 200, 1500);
+    entry(2, 0, 60000); // past the pack's end
+    pack.resize(pack.size() + 3200, 0x40);
+    const struct {
+        uint8_t entry;
+        uint32_t minWords, maxWords;
+    } cases[] = {{0, 50, 100}, {1, 1400, 1500}, {2, 0, 0}};
+    for (const auto& c : cases) {
+        Song s = oneVoice(noteOnRow4(24), loud, {0xE9, 0, c.entry, 0, kEnd});
+        s.sampleBytes = pack;
+        ASSERT_TRUE(open(build(s))) << int(c.entry);
+        watch(0, kTicksBeforeNote + 1);
+        EXPECT_GE(channel(0).remaining, c.minWords) << int(c.entry);
+        EXPECT_LE(channel(0).remaining, c.maxWords) << int(c.entry);
+    }
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
 // A step's transpose moves its notes; its speed byte sets the ticks per row; an end
 // mark cuts a pattern short; the song ends once per pass after its last step.
 TEST_F(FutureComposer, StepsTransposeSetTheSpeedAndEndTheSong) {
@@ -242,28 +281,35 @@ TEST_F(FutureComposer, OtherFilesAndRandomDataAreRefused) {
     }
 }
 
-// Cut or damaged songs of the format are refused or play without a fault.
+// Cut or damaged songs of the format are refused or play without a fault: a 1.3
+// song with samples and a 1.4 song with its own waveforms.
 TEST_F(FutureComposer, CutAndDamagedSongsPlayWhatTheyCan) {
-    const auto path = sharedModules() / "fc13/ZIQUE";
-    if (!std::filesystem::exists(path)) GTEST_SKIP() << "no " << path;
-    const std::vector<uint8_t> full = readFile(path);
-    const int32_t fc = identify(full);
-    std::mt19937 random(4);
-    std::vector<std::vector<uint8_t>> damaged;
-    for (size_t size : {size_t(0), size_t(4), size_t(99), size_t(100), size_t(463), size_t(464), size_t(6000),
-                        size_t(9232), size_t(15000), full.size() - 1})
-        damaged.emplace_back(full.begin(), full.begin() + long(size));
-    for (int i = 0; i < 12; ++i) {
-        std::vector<uint8_t> bytes = full;
-        for (int k = 0; k < 40; ++k) bytes[4 + random() % (bytes.size() - 4)] = uint8_t(random());
-        damaged.push_back(bytes);
-    }
-    for (size_t i = 0; i < damaged.size(); ++i) {
-        const int32_t who = identify(damaged[i]);
-        EXPECT_TRUE(who == fc || who == -1) << i;
-        if (who != fc) continue;
-        ASSERT_TRUE(open(damaged[i])) << i;
-        for (int t = 0; t < 300; ++t) ASSERT_TRUE(playerTick(*machine)) << i;
+    for (const char* file : {"fc13/ZIQUE", "fc14/horizon.fc4"}) {
+        const auto path = sharedModules() / file;
+        if (!std::filesystem::exists(path)) GTEST_SKIP() << "no " << path;
+        const std::vector<uint8_t> full = readFile(path);
+        const int32_t fc = identify(full);
+        ASSERT_GT(fc, 0) << file;
+        std::mt19937 random(4);
+        std::vector<std::vector<uint8_t>> damaged;
+        for (size_t size = 0; size < full.size(); size += size < 200 ? 37 : 1499)
+            damaged.emplace_back(full.begin(), full.begin() + long(size));
+        damaged.emplace_back(full.begin(), full.end() - 1);
+        for (int i = 0; i < 12; ++i) {
+            std::vector<uint8_t> bytes = full;
+            for (int k = 0; k < 40; ++k) bytes[4 + random() % (bytes.size() - 4)] = uint8_t(random());
+            damaged.push_back(bytes);
+        }
+        int played = 0;
+        for (size_t i = 0; i < damaged.size(); ++i) {
+            const int32_t who = identify(damaged[i]);
+            EXPECT_TRUE(who == fc || who == -1) << file << " " << i;
+            if (who != fc) continue;
+            ASSERT_TRUE(open(damaged[i])) << file << " " << i;
+            for (int t = 0; t < 300; ++t) ASSERT_TRUE(playerTick(*machine)) << file << " " << i;
+            ++played;
+        }
+        EXPECT_GT(played, 3) << file; // cuts in the sample data still play
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
