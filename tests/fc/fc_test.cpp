@@ -116,6 +116,8 @@ TEST_F(FutureComposer, VolumeSequencesStepAtTheirSpeedAndHold) {
         {"sustain", {1, 0, 0, 0, 0, 40, kSustain, 2, 20, kEnd}, {40, 40, 40, 40, 20, 20}},
         {"loop", {1, 0, 0, 0, 0, 5, 6, kLoop, 6}, {5, 6, 6, 6, 6}},
         {"above 64", {1, 0, 0, 0, 0, 90, kEnd}, {64, 64}},
+        {"slide every other tick", {1, 0, 0, 0, 0, 10, 0xEA, 5, 3, 40, kEnd}, {10, 15, 15, 20, 20, 25, 40}},
+        {"slide down to 0", {1, 0, 0, 0, 0, 10, 0xEA, 0xF6, 9, kEnd}, {10, 0, 0, 0}},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(open(build(oneVoice(noteOnRow4(24), c.volseq, kSquare)))) << c.what;

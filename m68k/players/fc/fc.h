@@ -79,7 +79,7 @@ struct fc_voice {
     unsigned vol_pos;
     uint8_t vol_speed, vol_counter, vol_sustain;
     int8_t vol_slide_speed;
-    uint8_t vol_slide_time;
+    uint8_t vol_slide_time, vol_slide_tick;
     int volume;
     const uint8_t *freqseq;
     unsigned freq_pos;

@@ -185,6 +185,15 @@ static void step_freqseq(struct fc_voice *v)
 
 static int clamp_volume(int volume) { return volume < 0 ? 0 : volume > 64 ? 64 : volume; }
 
+/* A volume slide moves on every other tick, `time` steps in all. */
+static void slide_volume(struct fc_voice *v)
+{
+    v->vol_slide_tick ^= 1;
+    if (!v->vol_slide_tick) return;
+    --v->vol_slide_time;
+    v->volume = clamp_volume(v->volume + v->vol_slide_speed);
+}
+
 /* The volume sequence: one value every `speed` ticks, with its commands. */
 static void step_volseq(struct fc_voice *v)
 {
@@ -194,8 +203,7 @@ static void step_volseq(struct fc_voice *v)
         return;
     }
     if (v->vol_slide_time) {
-        --v->vol_slide_time;
-        v->volume = clamp_volume(v->volume + v->vol_slide_speed);
+        slide_volume(v);
         return;
     }
     if (--v->vol_counter) return;
@@ -216,10 +224,12 @@ static void step_volseq(struct fc_voice *v)
             v->vol_sustain = seq_arg(s, pos + 1);
             v->vol_pos = pos + 2;
             return;
-        case 0xEA: /* slide: speed and time */
+        case 0xEA: /* slide: speed and time, from this tick on */
             v->vol_slide_speed = (int8_t)seq_arg(s, pos + 1);
             v->vol_slide_time = seq_arg(s, pos + 2);
+            v->vol_slide_tick = 0;
             v->vol_pos = pos + 3;
+            if (v->vol_slide_time) slide_volume(v);
             return;
         default:
             v->volume = clamp_volume(command);
