@@ -113,7 +113,7 @@ TEST_F(FutureComposer, VolumeSequencesStepAtTheirSpeedAndHold) {
     } cases[] = {
         {"speed 1", {1, 0, 0, 0, 0, 10, 20, 30, kEnd}, {10, 20, 30, 30, 30}},
         {"speed 2", {2, 0, 0, 0, 0, 10, 20, 30, kEnd}, {10, 10, 20, 20, 30, 30}},
-        {"sustain", {1, 0, 0, 0, 0, 40, kSustain, 2, 20, kEnd}, {40, 40, 40, 40, 20, 20}},
+        {"hold, counting its own tick", {1, 0, 0, 0, 0, 40, kSustain, 2, 20, kEnd}, {40, 40, 40, 20, 20}},
         {"loop", {1, 0, 0, 0, 0, 5, 6, kLoop, 6}, {5, 6, 6, 6, 6}},
         {"above 64", {1, 0, 0, 0, 0, 90, kEnd}, {64, 64}},
         {"slide every other tick", {1, 0, 0, 0, 0, 10, 0xEA, 5, 3, 40, kEnd}, {10, 15, 15, 20, 20, 25, 40}},
@@ -137,7 +137,7 @@ TEST_F(FutureComposer, FrequencySequencesTransposeTheNote) {
         {"plain", kSquare, {period(24), period(24)}},
         {"arpeggio", {kSetWave, 10, 0, 12, 7, kLoop, 2}, {period(24), period(36), period(31), period(24)}},
         {"fixed note", {kSetWave, 10, 0x80 | 5, kEnd}, {period(5), period(5)}},
-        {"held", {kSetWave, 10, 0, kSustain, 2, 12, kEnd}, {period(24), period(24), period(24), period(24), period(36)}},
+        {"held", {kSetWave, 10, 0, kSustain, 2, 12, kEnd}, {period(24), period(24), period(24), period(36)}},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(open(build(oneVoice(noteOnRow4(24), loud, c.freqseq)))) << c.what;

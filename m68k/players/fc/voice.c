@@ -130,10 +130,7 @@ static void start_packed(struct fc_voice *v, unsigned n, unsigned entry)
 static void step_freqseq(struct fc_voice *v)
 {
     unsigned guard;
-    if (v->freq_sustain) {
-        --v->freq_sustain;
-        return;
-    }
+    if (v->freq_sustain && --v->freq_sustain) return;
     for (guard = 0; guard < COMMANDS_PER_TICK; ++guard) {
         const uint8_t *s = v->freqseq;
         const unsigned pos = v->freq_pos;
@@ -198,10 +195,8 @@ static void slide_volume(struct fc_voice *v)
 static void step_volseq(struct fc_voice *v)
 {
     unsigned guard;
-    if (v->vol_sustain) {
-        --v->vol_sustain;
-        return;
-    }
+    /* A hold of n ticks counts the tick that set it. */
+    if (v->vol_sustain && --v->vol_sustain) return;
     if (v->vol_slide_time) {
         slide_volume(v);
         return;
