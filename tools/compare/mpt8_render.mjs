@@ -6,8 +6,9 @@
 //   node tools/compare/mpt8_render.mjs FILE SUBSONG SECONDS
 //
 // Writes 32-bit float little-endian mono samples at 48000 Hz to stdout, from the start of
-// SUBSONG (0-based) until the song ends or SECONDS have been written, with nearest-sample
-// interpolation and stereo separation 100. The last line on stderr is "duration <seconds>",
+// SUBSONG (0-based) until the song ends or SECONDS have been written (0: the whole song),
+// with nearest-sample interpolation and stereo separation 100. The last line on stderr is
+// "duration <seconds>",
 // libopenmpt's own measure of the subsong's length. Exits 77 when chiptune3 is not installed
 // (build/npm/node_modules/chiptune3, or VARNO_CHIPTUNE3 naming libopenmpt.worklet.js).
 import fs from 'node:fs';
@@ -55,7 +56,7 @@ async function main() {
   const subsong = Number(subsongText);
   const seconds = Number(secondsText);
   if (!Number.isInteger(subsong) || subsong < 0) usage(`bad subsong "${subsongText}"`);
-  if (!(seconds > 0)) usage(`bad seconds "${secondsText}"`);
+  if (!(seconds >= 0)) usage(`bad seconds "${secondsText}"`);
   let data;
   try {
     data = fs.readFileSync(file);
@@ -84,7 +85,8 @@ async function main() {
   const duration = lib._openmpt_module_get_duration_seconds(mod);
 
   const bufferPtr = lib._malloc(FRAMES * 4);
-  let remaining = Math.round(seconds * RATE);
+  // A song that never ends stops after an hour when no limit is given.
+  let remaining = Math.round((seconds > 0 ? seconds : 3600) * RATE);
   while (remaining > 0) {
     const want = Math.min(FRAMES, remaining);
     const got = lib._openmpt_module_read_float_mono(mod, RATE, want, bufferPtr);
