@@ -8,9 +8,9 @@
 // Writes 32-bit float little-endian mono samples at 48000 Hz to stdout, from the start of
 // SUBSONG (0-based) until the song ends or SECONDS have been written (0: the whole song),
 // with nearest-sample interpolation and stereo separation 100. The last line on stderr is
-// "duration <seconds>",
-// libopenmpt's own measure of the subsong's length. Exits 77 when chiptune3 is not installed
-// (build/npm/node_modules/chiptune3, or VARNO_CHIPTUNE3 naming libopenmpt.worklet.js).
+// "duration <seconds>", libopenmpt's own measure of the subsong's length. Exits 77 when
+// chiptune3 is not installed (build/npm/node_modules/chiptune3, or VARNO_CHIPTUNE3 naming
+// libopenmpt.worklet.js).
 import fs from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
