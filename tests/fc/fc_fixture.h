@@ -94,6 +94,22 @@ protected:
         return seen;
     }
 
+    // Channel 0 from the tick in which its first note starts (before it, the voice is
+    // silent at note 0's period), for `ticks` ticks.
+    std::vector<std::pair<uint16_t, uint16_t>> fromNote(int ticks) {
+        std::vector<std::pair<uint16_t, uint16_t>> seen;
+        for (int i = 0; i < 16 && seen.empty(); ++i) {
+            const auto t = watch(0, 1).front();
+            if (t.first != 1712 || t.second != 0) seen.push_back(t);
+        }
+        EXPECT_FALSE(seen.empty()) << "no note";
+        if (ticks > 1) {
+            const auto rest = watch(0, ticks - 1);
+            seen.insert(seen.end(), rest.begin(), rest.end());
+        }
+        return seen;
+    }
+
     double playToSongEnd(double limitSeconds = 1200) {
         while (!machine->songEndSignalled && machine->elapsedSeconds < limitSeconds)
             if (!playerTick(*machine)) break;

@@ -96,9 +96,8 @@ std::vector<uint16_t> periods(const std::vector<std::pair<uint16_t, uint16_t>>& 
     return v;
 }
 
-// Opening runs the song's first tick ahead: the sequences are watched from a note
-// that starts later, on row 4 at speed 1, after rows 1 to 3.
-constexpr int kTicksBeforeNote = 3;
+// Opening runs the song's first ticks ahead: the sequences are watched from a note
+// that starts later, on row 4 at speed 1.
 std::vector<uint8_t> noteOnRow4(uint8_t note) {
     std::vector<uint8_t> p(64, 0);
     p[8] = note;
@@ -121,8 +120,7 @@ TEST_F(FutureComposer, VolumeSequencesStepAtTheirSpeedAndHold) {
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(open(build(oneVoice(noteOnRow4(24), c.volseq, kSquare)))) << c.what;
-        watch(0, kTicksBeforeNote);
-        EXPECT_EQ(volumes(watch(0, int(c.expected.size()))), c.expected) << c.what;
+        EXPECT_EQ(volumes(fromNote(int(c.expected.size()))), c.expected) << c.what;
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -141,8 +139,7 @@ TEST_F(FutureComposer, FrequencySequencesTransposeTheNote) {
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(open(build(oneVoice(noteOnRow4(24), loud, c.freqseq)))) << c.what;
-        watch(0, kTicksBeforeNote);
-        EXPECT_EQ(periods(watch(0, int(c.expected.size()))), c.expected) << c.what;
+        EXPECT_EQ(periods(fromNote(int(c.expected.size()))), c.expected) << c.what;
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -162,10 +159,9 @@ TEST_F(FutureComposer, PortamentoSlidesUntilTurnedOff) {
         pattern[11] = c.parameter;
         pattern[21] = 0x40; // row 10
         ASSERT_TRUE(open(build(oneVoice(pattern, loud, kSquare)))) << int(c.parameter);
-        watch(0, kTicksBeforeNote);
         std::vector<uint16_t> expected;
         for (int tick = 0; tick < 8; ++tick) expected.push_back(uint16_t(period(24) + c.step * (std::min(tick, 5) / 2 + 1)));
-        EXPECT_EQ(periods(watch(0, 8)), expected) << int(c.parameter);
+        EXPECT_EQ(periods(fromNote(8)), expected) << int(c.parameter);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -183,7 +179,7 @@ TEST_F(FutureComposer, SetWaveRestartsAndChangeWaveWaits) {
         Song s = oneVoice(noteOnRow4(24), loud, {kSetWave, 0, 0, c.command, 10, 0, kEnd});
         s.sampleWords = 2000;
         ASSERT_TRUE(open(build(s))) << c.what;
-        watch(0, kTicksBeforeNote + 1);
+        fromNote(1);
         EXPECT_GT(channel(0).remaining, 1500u) << c.what; // the sample
         watch(0, 1);
         if (c.restarted)
@@ -219,7 +215,7 @@ TEST_F(FutureComposer, SamplePacksStartTheirEntries) {
         Song s = oneVoice(noteOnRow4(24), loud, {0xE9, 0, c.entry, 0, kEnd});
         s.sampleBytes = pack;
         ASSERT_TRUE(open(build(s))) << int(c.entry);
-        watch(0, kTicksBeforeNote + 1);
+        fromNote(1);
         EXPECT_GE(channel(0).remaining, c.minWords) << int(c.entry);
         EXPECT_LE(channel(0).remaining, c.maxWords) << int(c.entry);
     }
