@@ -144,6 +144,25 @@ TEST_F(FutureComposer, FrequencySequencesTransposeTheNote) {
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
+// Vibrato (speed, depth and delay in the volume sequence's header) swings the period
+// down first, turns and holds for a tick at either end, and is wider in period steps
+// for lower octaves.
+TEST_F(FutureComposer, VibratoSwingsAndHoldsAtItsEnds) {
+    const struct {
+        unsigned note;
+        uint8_t delay;
+        int scale; // period steps per vibrato step at this note
+    } cases[] = {{24, 0, 4}, {36, 0, 2}, {24, 2, 4}};
+    for (const auto& c : cases) {
+        const std::vector<uint8_t> volseq = {1, 0, 1, 1, c.delay, 64, kEnd};
+        ASSERT_TRUE(open(build(oneVoice(noteOnRow4(uint8_t(c.note)), volseq, kSquare)))) << c.note;
+        std::vector<uint16_t> expected(c.delay, period(c.note));
+        for (int swing : {-1, -1, 0, 1, 1, 0, -1, -1}) expected.push_back(uint16_t(period(c.note) + swing * c.scale));
+        EXPECT_EQ(periods(fromNote(int(expected.size()))), expected) << c.note << " " << int(c.delay);
+    }
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
 // Portamento takes its parameter from the next row's info byte: up to 0x1F it
 // raises the pitch, above it lowers it, by its low 5 bits every other tick (1.4);
 // an info byte with bit 6 ends it.

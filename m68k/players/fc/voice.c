@@ -252,18 +252,17 @@ static int vibrato(struct fc_voice *v, unsigned note)
         --v->vib_delay;
         return 0;
     }
+    /* At either end the swing turns, and holds there for that tick. */
     if (v->vib_up) {
-        v->vib_position += v->vib_speed;
-        if (v->vib_position >= range) {
-            v->vib_position = range;
+        if (v->vib_position >= range)
             v->vib_up = 0;
-        }
+        else
+            v->vib_position += v->vib_speed;
     } else {
-        v->vib_position -= v->vib_speed;
-        if (v->vib_position <= 0) {
-            v->vib_position = 0;
+        if (v->vib_position <= 0)
             v->vib_up = 1;
-        }
+        else
+            v->vib_position -= v->vib_speed;
     }
     return fc_vibrato_offset(v->vib_position - v->vib_depth, note);
 }
