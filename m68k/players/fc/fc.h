@@ -128,7 +128,5 @@ void fc_voice_note(struct fc_voice *v, uint8_t note, unsigned instrument);
 void fc_voice_tick(struct fc_voice *v);
 void fc_voice_write(struct fc_voice *v);
 void fc_voice_queue_repeat(struct fc_voice *v);
-/* The period of a voice for a tick: exposed for the tests' sake in host builds. */
-int fc_vibrato_offset(int offset, unsigned note);
 
 #endif

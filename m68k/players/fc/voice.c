@@ -238,7 +238,7 @@ static void step_volseq(struct fc_voice *v)
 
 /* Vibrato swings in period steps that double for each octave below the top
    one, so that it sounds as wide on every note. */
-int fc_vibrato_offset(int offset, unsigned note)
+static int vibrato_offset(int offset, unsigned note)
 {
     unsigned octave;
     for (octave = 2 * (note & 0x7F) + 160; octave < 256; octave += 24) offset *= 2;
@@ -264,7 +264,7 @@ static int vibrato(struct fc_voice *v, unsigned note)
         else
             v->vib_position -= v->vib_speed;
     }
-    return fc_vibrato_offset(v->vib_position - v->vib_depth, note);
+    return vibrato_offset(v->vib_position - v->vib_depth, note);
 }
 
 static int bend(struct fc_voice *v)
