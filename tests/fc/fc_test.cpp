@@ -19,6 +19,7 @@ struct Song {
     std::vector<std::vector<uint8_t>> patterns, volseqs, freqseqs;
     uint16_t sampleWords = 0; // sample 0, without a loop
     std::vector<uint8_t> sampleBytes; // or these bytes as sample 0
+    bool fc13 = false;                // a 1.3 module, with the built-in waveforms
 };
 
 void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
@@ -31,10 +32,10 @@ std::vector<uint8_t> block(std::vector<uint8_t> bytes, size_t size) {
 }
 
 std::vector<uint8_t> build(const Song& s) {
-    std::vector<uint8_t> b(180, 0);
-    std::copy_n("FC14", 4, b.begin());
+    std::vector<uint8_t> b(s.fc13 ? 100 : 180, 0);
+    std::copy_n(s.fc13 ? "SMOD" : "FC14", 4, b.begin());
     for (int i = 0; i < 10; ++i) b[40 + 6 * i + 5] = 1; // empty samples, loop length 1
-    b[100] = 16;                                        // waveform 0: 16 words
+    if (!s.fc13) b[100] = 16;                           // waveform 0: 16 words
     auto area = [&](const std::vector<std::vector<uint8_t>>& parts, size_t size, int field) {
         put32(b, 4 + 4 * field, uint32_t(b.size()));
         put32(b, 8 + 4 * field, uint32_t(parts.size() * size));
@@ -60,6 +61,7 @@ std::vector<uint8_t> build(const Song& s) {
     b[40] = uint8_t(words >> 8);
     b[41] = uint8_t(words);
     b.insert(b.end(), sample.begin(), sample.begin() + long(2 * words));
+    if (s.fc13) return b;
     if (words) b.insert(b.end(), {0, 0});
     put32(b, 36, uint32_t(b.size())); // waveforms
     for (int i = 0; i < 32; ++i) b.push_back(uint8_t(i < 16 ? 100 : -100));
@@ -109,17 +111,22 @@ TEST_F(FutureComposer, VolumeSequencesStepAtTheirSpeedAndHold) {
         const char* what;
         std::vector<uint8_t> volseq;
         std::vector<uint16_t> expected;
+        bool fc13 = false;
     } cases[] = {
         {"speed 1", {1, 0, 0, 0, 0, 10, 20, 30, kEnd}, {10, 20, 30, 30, 30}},
         {"speed 2", {2, 0, 0, 0, 0, 10, 20, 30, kEnd}, {10, 10, 20, 20, 30, 30}},
         {"hold, counting its own tick", {1, 0, 0, 0, 0, 40, kSustain, 2, 20, kEnd}, {40, 40, 40, 20, 20}},
-        {"loop", {1, 0, 0, 0, 0, 5, 6, kLoop, 6}, {5, 6, 6, 6, 6}},
+        {"loop", {1, 0, 0, 0, 0, 5, 6, 7, kLoop, 6}, {5, 6, 7, 6, 7, 6}},
+        {"loop into the header", {1, 0, 0, 0, 0, 5, 6, kLoop, 2, 9}, {5, 6, 6, 6}},
         {"above 64", {1, 0, 0, 0, 0, 90, kEnd}, {64, 64}},
         {"slide every other tick", {1, 0, 0, 0, 0, 10, 0xEA, 5, 3, 40, kEnd}, {10, 15, 15, 20, 20, 25, 40}},
         {"slide down to 0", {1, 0, 0, 0, 0, 10, 0xEA, 0xF6, 9, kEnd}, {10, 0, 0, 0}},
+        {"1.3 has no slide: a loud volume", {1, 0, 0, 0, 0, 10, 0xEA, 5, 3, kEnd}, {10, 64, 5, 3, 3}, true},
     };
     for (const auto& c : cases) {
-        ASSERT_TRUE(open(build(oneVoice(noteOnRow4(24), c.volseq, kSquare)))) << c.what;
+        Song song = oneVoice(noteOnRow4(24), c.volseq, kSquare);
+        song.fc13 = c.fc13;
+        ASSERT_TRUE(open(build(song))) << c.what;
         EXPECT_EQ(volumes(fromNote(int(c.expected.size()))), c.expected) << c.what;
     }
     EXPECT_TRUE(errors.empty()) << errors.front();

@@ -210,7 +210,8 @@ static void step_volseq(struct fc_voice *v)
         switch (command) {
         case 0xE0: { /* loop: the position counts the sequence's whole 64 bytes */
             const unsigned to = seq_arg(s, pos + 1) & 0x3F;
-            v->vol_pos = to < 5 ? 5 : to;
+            if (to < 5) return; /* into the header: the volume stays */
+            v->vol_pos = to;
             break;
         }
         case 0xE1: /* end: the volume stays */
@@ -219,7 +220,8 @@ static void step_volseq(struct fc_voice *v)
             v->vol_sustain = seq_arg(s, pos + 1);
             v->vol_pos = pos + 2;
             return;
-        case 0xEA: /* slide: speed and time, from this tick on */
+        case 0xEA: /* 1.4: slide, speed and time, from this tick on; 1.3 has no slide */
+            if (!fc_song.layout.fc14) goto volume;
             v->vol_slide_speed = (int8_t)seq_arg(s, pos + 1);
             v->vol_slide_time = seq_arg(s, pos + 2);
             v->vol_slide_tick = 0;
@@ -227,6 +229,7 @@ static void step_volseq(struct fc_voice *v)
             if (v->vol_slide_time) slide_volume(v);
             return;
         default:
+        volume:
             v->volume = clamp_volume(command);
             v->vol_pos = pos + 1;
             return;
