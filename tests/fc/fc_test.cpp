@@ -217,8 +217,8 @@ TEST_F(FutureComposer, SetWaveRestartsAndChangeWaveWaits) {
 }
 
 // E9 plays a sample of a sample pack ("SSMP", 20 entries of offset, length, loop
-// start and loop length after the id, the samples after them); an entry that lies
-// outside the pack starts nothing.
+// start and loop length after the id, the samples after them), then silence; an
+// entry that lies outside the pack starts nothing.
 TEST_F(FutureComposer, SamplePacksStartTheirEntries) {
     const std::vector<uint8_t> loud = {1, 0, 0, 0, 0, 64, kEnd};
     std::vector<uint8_t> pack(4 + 20 * 16, 0);
@@ -236,14 +236,20 @@ TEST_F(FutureComposer, SamplePacksStartTheirEntries) {
     const struct {
         uint8_t entry;
         uint32_t minWords, maxWords;
-    } cases[] = {{0, 50, 100}, {1, 1400, 1500}, {2, 0, 0}};
+        bool fc13;
+    } cases[] = {{0, 50, 100, false}, {1, 1400, 1500, false}, {2, 0, 0, false}, {1, 0, 0, true}};
     for (const auto& c : cases) {
         Song s = oneVoice(noteOnRow4(24), loud, {0xE9, 0, c.entry, 0, kEnd});
         s.sampleBytes = pack;
+        s.fc13 = c.fc13; // 1.3 has no sample packs: E9 is a transpose there
         ASSERT_TRUE(open(build(s))) << int(c.entry);
         fromNote(1);
         EXPECT_GE(channel(0).remaining, c.minWords) << int(c.entry);
         EXPECT_LE(channel(0).remaining, c.maxWords) << int(c.entry);
+        if (c.maxWords) { // then one word of silence, not the entry's first word again
+            EXPECT_EQ(channel(0).length, 1u) << int(c.entry);
+            EXPECT_NE(channel(0).location, channel(0).pointer - 2) << int(c.entry);
+        }
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }

@@ -111,6 +111,7 @@ struct fc_song {
 extern struct fc_song fc_song;
 extern struct fc_voice fc_voices[FC_VOICES];
 
+extern const int8_t fc_silence[2];
 extern const uint16_t fc_periods[FC_NOTES];
 extern const uint8_t fc13_wave_words[FC13_WAVES];
 extern const int8_t fc13_waves[FC13_WAVE_BYTES];

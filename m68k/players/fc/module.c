@@ -6,8 +6,9 @@
 
 struct fc_song fc_song;
 
-/* Silence for what a cut or empty sample would play: Paula needs a word to loop. */
-static const int8_t silence[2] __attribute__((aligned(2)));
+/* Silence for what a cut or empty sample would play, and for what follows a sample
+   without a loop: Paula needs a word to loop. */
+const int8_t fc_silence[2] __attribute__((aligned(2)));
 
 static uint32_t field(const uint8_t *data, unsigned index) { return kit_be32(data + 4 + 4 * index); }
 
@@ -60,7 +61,7 @@ static uint16_t clamp_words(uint32_t offset, uint32_t words, uint32_t size)
 static void set_wave(struct fc_wave *w, const int8_t *start, uint16_t words)
 {
     if (words == 0) {
-        start = silence;
+        start = fc_silence;
         words = 1;
     }
     /* Paula reads words: an odd offset in the file plays from the byte before. */
@@ -69,8 +70,7 @@ static void set_wave(struct fc_wave *w, const int8_t *start, uint16_t words)
     w->words = w->loop_words = words;
 }
 
-/* A sample plays once from its start, then repeats its loop; one without a loop
-   repeats its first word, which Future Composer samples keep silent. */
+/* A sample plays once from its start, then repeats its loop, or silence. */
 static void set_sample(struct fc_wave *w, const uint8_t *info, uint32_t offset, uint32_t size)
 {
     const uint16_t words = clamp_words(offset, kit_be16(info), size);
@@ -80,7 +80,8 @@ static void set_sample(struct fc_wave *w, const uint8_t *info, uint32_t offset, 
     if (words && loop_words > 1 && loop_start / 2 + loop_words <= words) {
         w->loop = w->start + loop_start;
         w->loop_words = (uint16_t)loop_words;
-    } else if (words) {
+    } else {
+        w->loop = fc_silence;
         w->loop_words = 1;
     }
 }

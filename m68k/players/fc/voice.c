@@ -114,8 +114,9 @@ static void start_packed(struct fc_voice *v, unsigned n, unsigned entry)
     loop_start = kit_be16(e + 6) & ~1u;
     loop_words = kit_be16(e + 8);
     if (words == 0 || !kit_fits(offset, 2 * words, bytes)) return;
-    w.start = w.loop = (const int8_t *)p + offset;
+    w.start = (const int8_t *)p + offset;
     w.words = (uint16_t)words;
+    w.loop = fc_silence;
     w.loop_words = 1;
     if (loop_words > 1 && loop_start / 2 + loop_words <= words) {
         w.loop = w.start + loop_start;
@@ -163,7 +164,8 @@ static void step_freqseq(struct fc_voice *v)
             v->freq_sustain = seq_arg(s, pos + 1);
             v->freq_pos = pos + 2;
             return;
-        case 0xE9: /* a sample of a sample pack */
+        case 0xE9: /* 1.4: a sample of a sample pack; in 1.3, a transpose */
+            if (!fc_song.layout.fc14) goto transpose;
             start_packed(v, seq_arg(s, pos + 1), seq_arg(s, pos + 2));
             v->freq_pos = pos + 3;
             break;
@@ -173,6 +175,7 @@ static void step_freqseq(struct fc_voice *v)
             v->freq_pos = pos + 3;
             break;
         default: /* a transpose; with bit 7, a fixed note */
+        transpose:
             v->freq_transpose = command;
             v->freq_pos = pos + 1;
             return;
