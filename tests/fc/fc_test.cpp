@@ -18,6 +18,7 @@ struct Song {
     std::vector<std::vector<uint8_t>> steps; // 13 bytes each
     std::vector<std::vector<uint8_t>> patterns, volseqs, freqseqs;
     uint16_t sampleWords = 0; // sample 0, without a loop
+    uint16_t loopStart = 0, loopWords = 1; // its loop: start in bytes, length in words
     std::vector<uint8_t> sampleBytes; // or these bytes as sample 0
     bool fc13 = false;                // a 1.3 module, with the built-in waveforms
 };
@@ -60,6 +61,10 @@ std::vector<uint8_t> build(const Song& s) {
     const size_t words = sample.size() / 2;
     b[40] = uint8_t(words >> 8);
     b[41] = uint8_t(words);
+    b[42] = uint8_t(s.loopStart >> 8);
+    b[43] = uint8_t(s.loopStart);
+    b[44] = uint8_t(s.loopWords >> 8);
+    b[45] = uint8_t(s.loopWords);
     b.insert(b.end(), sample.begin(), sample.begin() + long(2 * words));
     if (s.fc13) return b;
     if (words) b.insert(b.end(), {0, 0});
@@ -251,6 +256,22 @@ TEST_F(FutureComposer, SamplePacksStartTheirEntries) {
             EXPECT_NE(channel(0).location, channel(0).pointer - 2) << int(c.entry);
         }
     }
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+// E4 to a sample with a loop queues the loop: Paula plays it once the block it
+// plays (here a waveform) ends.
+TEST_F(FutureComposer, ChangeWaveQueuesASamplesLoop) {
+    const std::vector<uint8_t> loud = {1, 0, 0, 0, 0, 64, kEnd};
+    Song s = oneVoice(noteOnRow4(24), loud, {kSetWave, 10, 0, kChangeWave, 0, 0, kEnd});
+    s.sampleWords = 2000;
+    s.loopStart = 1000;
+    s.loopWords = 500;
+    ASSERT_TRUE(open(build(s)));
+    fromNote(1);
+    EXPECT_EQ(channel(0).length, 16u); // the waveform repeats
+    watch(0, 1);
+    EXPECT_EQ(channel(0).length, 500u); // then the sample's loop
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 

@@ -85,15 +85,15 @@ static void start_wave(struct fc_voice *v, const struct fc_wave *w)
     v->vol_slide_time = 0;
 }
 
-/* Changes the wave without starting it again: Paula takes it up when the block
-   it plays comes to its end. */
+/* Changes the wave without starting it again: Paula takes up its repeating part
+   (a sample's loop) when the block it plays comes to its end. */
 static void change_wave(struct fc_voice *v, const struct fc_wave *w)
 {
-    v->wave.loop = w->start;
-    v->wave.loop_words = w->words;
+    v->wave.loop = w->loop;
+    v->wave.loop_words = w->loop_words;
     if (!v->restart) {
-        custom.aud[v->index].ac_ptr = w->start;
-        custom.aud[v->index].ac_len = w->words;
+        custom.aud[v->index].ac_ptr = w->loop;
+        custom.aud[v->index].ac_len = w->loop_words;
     }
 }
 
