@@ -1,0 +1,127 @@
+/* The mixed channels' buffers. Paula plays each channel's ring buffer as one
+   endlessly repeated block at OKT_MIX_PERIOD, so it reads exactly
+   OKT_TICK_CLOCKS / OKT_MIX_PERIOD bytes per tick (the tick timer and Paula run
+   from the same clock): the mixer writes the same amount each tick, carrying the
+   fraction, OKT_MIX_LEAD bytes ahead of the read position. Nothing of this
+   depends on when within the tick the mixing runs. */
+#include "mixer.h"
+
+#include "oktalyzer.h"
+
+#include <varno/kit.h>
+
+#define VOLUMES 65
+#define PERIODS (OKT_PERIOD_MAX - OKT_PERIOD_MIN + 1)
+
+static int8_t volume_tables[VOLUMES][256] __attribute__((aligned(2)));
+/* Per period, the step through the sample per output byte: fraction:whole. */
+static uint32_t steps[PERIODS];
+static int8_t rings[OKT_CHANNELS][OKT_RING_BYTES] __attribute__((aligned(2)));
+static uint32_t write_offset;
+static uint32_t clock_remainder;
+static uint8_t mixing[OKT_CHANNELS];
+static uint16_t dma_to_start;
+
+void okt_mixer_init(void)
+{
+    unsigned v, b, p;
+    for (v = 0; v < VOLUMES; ++v)
+        for (b = 0; b < 256; ++b) volume_tables[v][b] = (int8_t)(((int)(int8_t)b * (int)v) >> 6);
+    for (p = 0; p < PERIODS; ++p) {
+        uint32_t step = ((uint32_t)OKT_MIX_PERIOD << 16) / (p + OKT_PERIOD_MIN);
+        steps[p] = step << 16 | step >> 16;
+    }
+}
+
+void okt_mixer_start(const uint8_t mixed[4])
+{
+    unsigned c;
+    uint16_t on = 0;
+    dma_to_start = 0;
+    write_offset = OKT_MIX_LEAD;
+    clock_remainder = 0;
+    for (c = 0; c < OKT_CHANNELS; ++c) {
+        mixing[c] = mixed[c];
+        if (!mixed[c]) continue;
+        __builtin_memset(rings[c], 0, OKT_RING_BYTES);
+        custom.aud[c].ac_ptr = rings[c];
+        custom.aud[c].ac_len = OKT_RING_BYTES / 2;
+        custom.aud[c].ac_per = OKT_MIX_PERIOD;
+        custom.aud[c].ac_vol = 64;
+        on |= (uint16_t)(1 << c);
+    }
+    dma_to_start = on;
+}
+
+/* Output bytes before the voice reaches the end of its block, at most `limit`. */
+static uint32_t bytes_before_end(const struct okt_mix_voice *v, uint32_t step, uint32_t limit)
+{
+    const uint32_t step32 = step << 16 | step >> 16;
+    const uint32_t left = v->end - v->position;
+    uint32_t needed;
+    /* The advance over `limit` bytes stays well within 32 bits: limit is a tick's worth. */
+    if (((limit * step32 + v->fraction) >> 16) < left) return limit;
+    needed = (((left << 16) - v->fraction) + step32 - 1) / step32;
+    return needed < limit ? needed : limit;
+}
+
+/* Mixes `count` bytes of one voice into out: stored for the channel's first
+   voice, added for its second. */
+static void mix_voice(struct okt_mix_voice *v, int8_t *out, uint32_t count, int add)
+{
+    while (count) {
+        uint32_t period = v->period, step, n, result;
+        const int8_t *table;
+        if (!v->data) {
+            if (!add) __builtin_memset(out, 0, count);
+            return;
+        }
+        if (period < OKT_PERIOD_MIN) period = OKT_PERIOD_MIN;
+        if (period > OKT_PERIOD_MAX) period = OKT_PERIOD_MAX;
+        step = steps[period - OKT_PERIOD_MIN];
+        table = volume_tables[v->volume];
+        n = bytes_before_end(v, step, count);
+        result = add ? okt_mix_add(v->data + v->position, (uint32_t)v->fraction << 16, step, table, out, n)
+                     : okt_mix_store(v->data + v->position, (uint32_t)v->fraction << 16, step, table, out, n);
+        v->position += result & 0xFFFF;
+        v->fraction = (uint16_t)(result >> 16);
+        out += n;
+        count -= n;
+        if (v->position >= v->end) {
+            if (v->loop_length == 0) {
+                v->data = 0;
+            } else {
+                uint32_t past = v->position - v->end;
+                if (past >= v->loop_length) past %= v->loop_length;
+                v->position = v->loop_start + past;
+                v->end = v->loop_start + v->loop_length;
+            }
+        }
+    }
+}
+
+void okt_mixer_tick(struct okt_mix_voice *const pairs[4][2])
+{
+    uint32_t count, first, c;
+    if (dma_to_start) {
+        custom.dmacon = (uint16_t)(DMAF_SETCLR | dma_to_start);
+        dma_to_start = 0;
+    }
+    clock_remainder += OKT_TICK_CLOCKS;
+    count = clock_remainder / OKT_MIX_PERIOD;
+    clock_remainder -= count * OKT_MIX_PERIOD;
+    /* The ring wraps at most once within a tick's bytes. */
+    first = OKT_RING_BYTES - write_offset;
+    if (first > count) first = count;
+    for (c = 0; c < OKT_CHANNELS; ++c) {
+        if (!mixing[c]) continue;
+        mix_voice(pairs[c][0], rings[c] + write_offset, first, 0);
+        mix_voice(pairs[c][1], rings[c] + write_offset, first, 1);
+        if (count > first) {
+            mix_voice(pairs[c][0], rings[c], count - first, 0);
+            mix_voice(pairs[c][1], rings[c], count - first, 1);
+        }
+    }
+    write_offset += count;
+    if (write_offset >= OKT_RING_BYTES) write_offset -= OKT_RING_BYTES;
+}

@@ -1,0 +1,43 @@
+/* The software mixer of the channels that carry two voices: every tick it
+   resamples both voices into the channel's ring buffer, which Paula plays round
+   and round at a fixed period, a little ahead of where Paula reads. */
+#ifndef OKT_MIXER_H
+#define OKT_MIXER_H
+
+#include <stdint.h>
+
+/* Paula's period for the mixed buffers: 3546895 / 256 = 13855 Hz. */
+#define OKT_MIX_PERIOD 256
+/* Colour clocks per tick: the player's tick is 14188 CIA ticks of five colour clocks. */
+#define OKT_TICK_CLOCKS 70940UL
+#define OKT_MIX_MAX_TICK (OKT_TICK_CLOCKS / OKT_MIX_PERIOD + 1)
+/* Four ticks' worth, even; mixing runs half a tick ahead of Paula. */
+#define OKT_RING_BYTES ((4 * OKT_MIX_MAX_TICK + 1) & ~1UL)
+#define OKT_MIX_LEAD ((OKT_MIX_MAX_TICK / 2) & ~1UL)
+
+struct okt_mix_voice {
+    const int8_t *data;   /* null when the voice is silent */
+    uint32_t position;    /* bytes from data */
+    uint16_t fraction;
+    uint32_t end;         /* where the block playing ends */
+    uint32_t loop_start;
+    uint32_t loop_length; /* 0: the voice stops at end */
+    uint16_t period;
+    uint8_t volume;
+};
+
+/* Builds the volume and step tables (once, when the module is set up). */
+void okt_mixer_init(void);
+/* Silences the buffers; Paula starts on the mixed channels with the next tick's
+   mixing, so that the read position is known from then on. */
+void okt_mixer_start(const uint8_t mixed[4]);
+/* Mixes one tick of every mixed channel; voices[2c], voices[2c+1] are channel c's. */
+void okt_mixer_tick(struct okt_mix_voice *const pairs[4][2]);
+
+/* The inner loops (mix.S). */
+uint32_t okt_mix_store(const int8_t *source, uint32_t position, uint32_t step, const int8_t *volume_table,
+                       int8_t *out, uint32_t count);
+uint32_t okt_mix_add(const int8_t *source, uint32_t position, uint32_t step, const int8_t *volume_table,
+                     int8_t *out, uint32_t count);
+
+#endif

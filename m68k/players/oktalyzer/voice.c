@@ -1,0 +1,235 @@
+/* One voice: its notes and its commands, on a direct channel (Paula plays the
+   sample) or on a mixed one (the mixer plays it). */
+#include "replay.h"
+
+#include <varno/kit.h>
+
+uint16_t okt_dma_started;
+
+/* The two silent bytes a direct channel repeats once a sample has played. */
+static const int16_t silence[1] = {0};
+
+static uint16_t clamp_period(int period)
+{
+    if (period < OKT_PERIOD_MIN) return OKT_PERIOD_MIN;
+    if (period > OKT_PERIOD_MAX) return OKT_PERIOD_MAX;
+    return (uint16_t)period;
+}
+
+static unsigned clamp_note(int note)
+{
+    if (note < 0) return 0;
+    if (note >= OKT_NOTES) return OKT_NOTES - 1;
+    return (unsigned)note;
+}
+
+static void set_note(struct okt_voice *v, int note)
+{
+    v->note = (uint8_t)clamp_note(note);
+    v->period = okt_periods[v->note];
+}
+
+static int playable(const struct okt_voice *v, const struct okt_sample *s)
+{
+    if (s->length == 0) return 0;
+    /* 7-bit samples are made for mixing, 8-bit ones would overflow the mix. */
+    return v->mixed ? s->mode != OKT_MODE_DIRECT : s->mode != OKT_MODE_MIXED;
+}
+
+static void silence_voice(struct okt_voice *v)
+{
+    v->sample = OKT_SAMPLES;
+    v->release_pending = 0;
+    if (v->mixed) {
+        v->mix.data = 0;
+    } else {
+        custom.dmacon = (uint16_t)(1 << v->channel);
+        custom.aud[v->channel].ac_vol = 0;
+    }
+}
+
+static void start_sample(struct okt_voice *v, unsigned index)
+{
+    const struct okt_sample *s = &okt_song.samples[index];
+    const uint32_t block = s->loop_length ? s->loop_start + s->loop_length : s->length;
+    v->sample = (uint8_t)index;
+    v->release_pending = 0;
+    if (v->mixed) {
+        v->mix.data = s->data;
+        v->mix.position = 0;
+        v->mix.fraction = 0;
+        v->mix.end = block;
+        v->mix.loop_start = s->loop_start;
+        v->mix.loop_length = s->loop_length;
+        return;
+    }
+    custom.dmacon = (uint16_t)(1 << v->channel);
+    custom.aud[v->channel].ac_ptr = s->data;
+    custom.aud[v->channel].ac_len = (uint16_t)(block > 0x1FFFE ? 0xFFFF : block / 2);
+    okt_dma_started |= (uint16_t)(1 << v->channel);
+}
+
+/* Once Paula has taken the block just started, the loop (or silence) follows. */
+void okt_voice_queue_repeat(struct okt_voice *v)
+{
+    const struct okt_sample *s = &okt_song.samples[v->sample];
+    volatile struct AudChannel *a = &custom.aud[v->channel];
+    if (v->sample < OKT_SAMPLES && s->loop_length) {
+        a->ac_ptr = s->data + s->loop_start;
+        a->ac_len = (uint16_t)(s->loop_length > 0x1FFFE ? 0xFFFF : s->loop_length / 2);
+    } else {
+        a->ac_ptr = silence;
+        a->ac_len = 1;
+    }
+}
+
+/* R: the loop is left; what follows it plays once. A direct channel's tail is
+   queued now and silence once Paula has taken the tail (its audio interrupt
+   request says when). */
+static void release(struct okt_voice *v)
+{
+    const struct okt_sample *s;
+    uint32_t tail_start;
+    if (v->sample >= OKT_SAMPLES) return;
+    s = &okt_song.samples[v->sample];
+    if (!s->loop_length) return;
+    if (v->mixed) {
+        if (v->mix.data) {
+            v->mix.end = s->length;
+            v->mix.loop_length = 0;
+        }
+        return;
+    }
+    tail_start = s->loop_start + s->loop_length;
+    custom.intreq = (uint16_t)(INTF_AUD0 << v->channel);
+    if (tail_start + 2 <= s->length) {
+        custom.aud[v->channel].ac_ptr = s->data + tail_start;
+        custom.aud[v->channel].ac_len = (uint16_t)((s->length - tail_start) / 2 > 0xFFFF ? 0xFFFF : (s->length - tail_start) / 2);
+        v->release_pending = 1;
+    } else {
+        custom.aud[v->channel].ac_ptr = silence;
+        custom.aud[v->channel].ac_len = 1;
+    }
+    v->sample = OKT_SAMPLES; /* a later release has nothing to leave */
+}
+
+void okt_voice_row(struct okt_voice *v, const uint8_t *cell)
+{
+    const unsigned note = cell[0], index = cell[1];
+    v->command = cell[2];
+    v->param = cell[3];
+    if (note == 0 || note > OKT_NOTES) return;
+    if (index >= OKT_SAMPLES || !playable(v, &okt_song.samples[index])) {
+        silence_voice(v);
+        return;
+    }
+    set_note(v, (int)note - 1);
+    v->volume = okt_song.samples[index].volume;
+    start_sample(v, index);
+}
+
+/* V: 00-40 sets the volume; 41-50 and 51-60 slide it down or up by the low
+   nibble (plus 1 from 50) on every tick but the row's; 61-70 and 71-80 do that
+   once, on the row's tick. */
+static void volume_command(struct okt_voice *v, unsigned tick)
+{
+    const unsigned x = v->param;
+    int volume = v->volume;
+    if (x <= 0x40) {
+        if (tick == 0) volume = (int)x;
+    } else if (x <= 0x50) {
+        if (tick != 0) volume -= (int)(x - 0x40);
+    } else if (x <= 0x60) {
+        if (tick != 0) volume += (int)(x - 0x50);
+    } else if (x <= 0x70) {
+        if (tick == 0) volume -= (int)(x - 0x60);
+    } else if (x <= 0x80) {
+        if (tick == 0) volume += (int)(x - 0x70);
+    }
+    if (volume < 0) volume = 0;
+    if (volume > 64) volume = 64;
+    v->volume = (uint8_t)volume;
+}
+
+static void arpeggio(struct okt_voice *v, unsigned step)
+{
+    static const int8_t sign[3][4] = {
+        {-1, 0, 1, 0}, /* A: down, note, up (three steps) */
+        {0, 1, 0, -1}, /* B: note, up, note, down */
+        {1, 1, 0, 0},  /* C: up, up, note (three steps) */
+    };
+    const unsigned kind = v->command - CMD_ARPEGGIO_A;
+    const int s = sign[kind][step];
+    int note = v->note;
+    if (s < 0) note -= v->param >> 4;
+    if (s > 0) note += v->param & 0x0F;
+    v->out_period = okt_periods[clamp_note(note)];
+}
+
+void okt_voice_effects(struct okt_voice *v, unsigned tick)
+{
+    const unsigned x = v->param;
+    v->out_period = v->period;
+    switch (v->command) {
+    case CMD_PORTA_UP:
+        v->period = v->out_period = clamp_period((int)v->period - (int)x);
+        break;
+    case CMD_PORTA_DOWN:
+        v->period = v->out_period = clamp_period((int)v->period + (int)x);
+        break;
+    case CMD_ARPEGGIO_A:
+    case CMD_ARPEGGIO_C:
+        arpeggio(v, tick % 3);
+        break;
+    case CMD_ARPEGGIO_B:
+        arpeggio(v, tick & 3);
+        break;
+    case CMD_SLIDE_DOWN:
+        set_note(v, (int)v->note - (int)x);
+        v->out_period = v->period;
+        break;
+    case CMD_SLIDE_UP:
+        set_note(v, (int)v->note + (int)x);
+        v->out_period = v->period;
+        break;
+    case CMD_LOWER_ONCE:
+        if (tick == 0) set_note(v, (int)v->note - (int)x);
+        v->out_period = v->period;
+        break;
+    case CMD_HIGHER_ONCE:
+        if (tick == 0) set_note(v, (int)v->note + (int)x);
+        v->out_period = v->period;
+        break;
+    case CMD_FILTER:
+        /* The power LED bit of CIA-A port A switches the filter: low is on. */
+        if (tick == 0) {
+            if (x) ciaa.pra = (uint8_t)(ciaa.pra & ~(1 << CIAB_LED));
+            else ciaa.pra = (uint8_t)(ciaa.pra | 1 << CIAB_LED);
+        }
+        break;
+    case CMD_RELEASE:
+        if (tick == 0) release(v);
+        break;
+    case CMD_VOLUME:
+        volume_command(v, tick);
+        break;
+    default:
+        break;
+    }
+}
+
+void okt_voice_output(struct okt_voice *v)
+{
+    if (v->mixed) {
+        v->mix.period = v->out_period;
+        v->mix.volume = v->volume;
+        return;
+    }
+    custom.aud[v->channel].ac_per = v->out_period;
+    custom.aud[v->channel].ac_vol = v->volume;
+    if (v->release_pending && (custom.intreqr & (INTF_AUD0 << v->channel))) {
+        custom.aud[v->channel].ac_ptr = silence;
+        custom.aud[v->channel].ac_len = 1;
+        v->release_pending = 0;
+    }
+}
