@@ -37,8 +37,7 @@ void okt_mixer_start(const uint8_t mixed[4])
 {
     unsigned c;
     uint16_t on = 0;
-    dma_to_start = 0;
-    write_offset = OKT_MIX_LEAD;
+    write_offset = 0;
     clock_remainder = 0;
     for (c = 0; c < OKT_CHANNELS; ++c) {
         mixing[c] = mixed[c];
@@ -103,10 +102,6 @@ static void mix_voice(struct okt_mix_voice *v, int8_t *out, uint32_t count, int 
 void okt_mixer_tick(struct okt_mix_voice *const pairs[4][2])
 {
     uint32_t count, first, c;
-    if (dma_to_start) {
-        custom.dmacon = (uint16_t)(DMAF_SETCLR | dma_to_start);
-        dma_to_start = 0;
-    }
     clock_remainder += OKT_TICK_CLOCKS;
     count = clock_remainder / OKT_MIX_PERIOD;
     clock_remainder -= count * OKT_MIX_PERIOD;
@@ -121,6 +116,11 @@ void okt_mixer_tick(struct okt_mix_voice *const pairs[4][2])
             mix_voice(pairs[c][0], rings[c], count - first, 0);
             mix_voice(pairs[c][1], rings[c], count - first, 1);
         }
+    }
+    /* Paula starts after the first tick is mixed, reading it at once. */
+    if (dma_to_start) {
+        custom.dmacon = (uint16_t)(DMAF_SETCLR | dma_to_start);
+        dma_to_start = 0;
     }
     write_offset += count;
     if (write_offset >= OKT_RING_BYTES) write_offset -= OKT_RING_BYTES;

@@ -11,9 +11,8 @@
 /* Colour clocks per tick: the player's tick is 14188 CIA ticks of five colour clocks. */
 #define OKT_TICK_CLOCKS 70940UL
 #define OKT_MIX_MAX_TICK (OKT_TICK_CLOCKS / OKT_MIX_PERIOD + 1)
-/* Four ticks' worth, even; mixing runs half a tick ahead of Paula. */
+/* Four ticks' worth, even. */
 #define OKT_RING_BYTES ((4 * OKT_MIX_MAX_TICK + 1) & ~1UL)
-#define OKT_MIX_LEAD ((OKT_MIX_MAX_TICK / 2) & ~1UL)
 
 struct okt_mix_voice {
     const int8_t *data;   /* null when the voice is silent */
@@ -28,8 +27,8 @@ struct okt_mix_voice {
 
 /* Builds the volume and step tables (once, when the module is set up). */
 void okt_mixer_init(void);
-/* Silences the buffers; Paula starts on the mixed channels with the next tick's
-   mixing, so that the read position is known from then on. */
+/* Silences the buffers; Paula starts on the mixed channels once the first tick
+   is mixed, at once. From the second tick on, a tick's mixing sounds a tick later. */
 void okt_mixer_start(const uint8_t mixed[4]);
 /* Mixes one tick of every mixed channel; voices[2c], voices[2c+1] are channel c's. */
 void okt_mixer_tick(struct okt_mix_voice *const pairs[4][2]);

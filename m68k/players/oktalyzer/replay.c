@@ -6,9 +6,17 @@
 
 #include <varno/kit.h>
 
+#include "paula.h"
+
 struct okt_state okt_state;
 
 static const uint8_t empty_cell[OKT_CELL];
+
+static void compute_tick(void);
+
+static uint8_t first_tick;
+
+static int any_mixed(void) { return okt_song.voices > OKT_CHANNELS; }
 
 static void enter_position(unsigned position)
 {
@@ -43,7 +51,9 @@ void okt_start(void)
     okt_state.counter = (uint8_t)(okt_state.speed - 1); /* the first tick plays row 0 */
     enter_position(0);
     okt_state.song_end = 0;
+    okt_paula_reset(okt_song.mixed);
     okt_mixer_start(okt_song.mixed);
+    first_tick = 1;
 }
 
 void okt_stop(void)
@@ -59,7 +69,6 @@ static void play_row(void)
     const unsigned voices = okt_song.voices;
     const uint8_t *cells = p->cells ? p->cells + (uint32_t)okt_state.row * voices * OKT_CELL : 0;
     unsigned v, jump = OKT_POSITIONS;
-    okt_dma_started = 0;
     for (v = 0; v < voices; ++v) {
         const uint8_t *cell = cells ? cells + v * OKT_CELL : empty_cell;
         struct okt_voice *voice = &okt_state.voices[v];
@@ -76,11 +85,10 @@ static void play_row(void)
     }
 }
 
-int okt_tick(void)
+static void compute_tick(void)
 {
     struct okt_mix_voice *pairs[OKT_CHANNELS][2];
     unsigned v, c;
-    okt_state.song_end = 0;
     if (++okt_state.counter >= okt_state.speed) {
         okt_state.counter = 0;
         if (okt_state.position_pending) {
@@ -93,20 +101,32 @@ int okt_tick(void)
         okt_voice_effects(&okt_state.voices[v], okt_state.counter);
         okt_voice_output(&okt_state.voices[v]);
     }
-    if (okt_dma_started) {
-        /* Paula takes the new blocks as DMA starts; their repeats follow. */
-        custom.dmacon = (uint16_t)(DMAF_SETCLR | okt_dma_started);
-        for (v = 0; v < okt_song.voices; ++v) {
-            struct okt_voice *voice = &okt_state.voices[v];
-            if (!voice->mixed && (okt_dma_started & (1 << voice->channel))) okt_voice_queue_repeat(voice);
-        }
-        okt_dma_started = 0;
-    }
     for (c = 0, v = 0; c < OKT_CHANNELS; ++c) {
         pairs[c][0] = &okt_state.voices[v].mix;
         pairs[c][1] = &okt_state.voices[okt_song.mixed[c] ? v + 1 : v].mix;
         v += okt_song.mixed[c] ? 2u : 1u;
     }
     okt_mixer_tick(pairs);
+}
+
+/* The mixer fills its buffer a tick ahead of Paula. The first timer tick plays
+   the song's first tick at once on every channel and mixes its second; from
+   then on each timer tick writes the direct channels' registers computed in the
+   tick before, and computes and mixes the next. */
+int okt_tick(void)
+{
+    okt_state.song_end = 0;
+    if (!any_mixed()) {
+        compute_tick();
+        okt_paula_flush();
+    } else if (first_tick) {
+        first_tick = 0;
+        compute_tick();
+        okt_paula_flush();
+        compute_tick();
+    } else {
+        okt_paula_flush();
+        compute_tick();
+    }
     return okt_state.song_end;
 }

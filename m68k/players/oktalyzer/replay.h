@@ -31,7 +31,6 @@ struct okt_voice {
     uint8_t note;    /* 0..35, as slides left it */
     uint8_t volume;  /* 0..64 */
     uint8_t command, param;
-    uint8_t release_pending; /* a direct voice waits for Paula to take its last part */
     uint8_t sample;          /* OKT_SAMPLES: none */
     uint16_t period;         /* as portamento left it */
     uint16_t out_period;     /* this tick's, with arpeggio */
@@ -58,10 +57,7 @@ int okt_tick(void);
 void okt_voice_effects(struct okt_voice *v, unsigned tick);
 /* A row's cell for the voice: starts its note, takes its command. */
 void okt_voice_row(struct okt_voice *v, const uint8_t *cell);
-/* Writes a direct voice's period and volume to its Paula channel. */
+/* Hands the voice's period and volume to its channel: Paula's or the mixer's. */
 void okt_voice_output(struct okt_voice *v);
-/* DMA bits of the direct voices started in this row, set by okt_voice_row. */
-extern uint16_t okt_dma_started;
-void okt_voice_queue_repeat(struct okt_voice *v);
 
 #endif

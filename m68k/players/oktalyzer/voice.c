@@ -4,10 +4,7 @@
 
 #include <varno/kit.h>
 
-uint16_t okt_dma_started;
-
-/* The two silent bytes a direct channel repeats once a sample has played. */
-static const int16_t silence[1] = {0};
+#include "paula.h"
 
 static uint16_t clamp_period(int period)
 {
@@ -39,12 +36,10 @@ static int playable(const struct okt_voice *v, const struct okt_sample *s)
 static void silence_voice(struct okt_voice *v)
 {
     v->sample = OKT_SAMPLES;
-    v->release_pending = 0;
     if (v->mixed) {
         v->mix.data = 0;
     } else {
-        custom.dmacon = (uint16_t)(1 << v->channel);
-        custom.aud[v->channel].ac_vol = 0;
+        okt_paula_stop(v->channel);
     }
 }
 
@@ -53,7 +48,6 @@ static void start_sample(struct okt_voice *v, unsigned index)
     const struct okt_sample *s = &okt_song.samples[index];
     const uint32_t block = s->loop_length ? s->loop_start + s->loop_length : s->length;
     v->sample = (uint8_t)index;
-    v->release_pending = 0;
     if (v->mixed) {
         v->mix.data = s->data;
         v->mix.position = 0;
@@ -63,29 +57,12 @@ static void start_sample(struct okt_voice *v, unsigned index)
         v->mix.loop_length = s->loop_length;
         return;
     }
-    custom.dmacon = (uint16_t)(1 << v->channel);
-    custom.aud[v->channel].ac_ptr = s->data;
-    custom.aud[v->channel].ac_len = (uint16_t)(block > 0x1FFFE ? 0xFFFF : block / 2);
-    okt_dma_started |= (uint16_t)(1 << v->channel);
-}
-
-/* Once Paula has taken the block just started, the loop (or silence) follows. */
-void okt_voice_queue_repeat(struct okt_voice *v)
-{
-    const struct okt_sample *s = &okt_song.samples[v->sample];
-    volatile struct AudChannel *a = &custom.aud[v->channel];
-    if (v->sample < OKT_SAMPLES && s->loop_length) {
-        a->ac_ptr = s->data + s->loop_start;
-        a->ac_len = (uint16_t)(s->loop_length > 0x1FFFE ? 0xFFFF : s->loop_length / 2);
-    } else {
-        a->ac_ptr = silence;
-        a->ac_len = 1;
-    }
+    /* Once Paula has taken the sample's first block, the loop (or silence) follows. */
+    okt_paula_start(v->channel, s->data, block, s->loop_length ? s->data + s->loop_start : 0, s->loop_length);
 }
 
 /* R: the loop is left; what follows it plays once. A direct channel's tail is
-   queued now and silence once Paula has taken the tail (its audio interrupt
-   request says when). */
+   queued now, and silence once Paula has taken the tail. */
 static void release(struct okt_voice *v)
 {
     const struct okt_sample *s;
@@ -101,15 +78,8 @@ static void release(struct okt_voice *v)
         return;
     }
     tail_start = s->loop_start + s->loop_length;
-    custom.intreq = (uint16_t)(INTF_AUD0 << v->channel);
-    if (tail_start + 2 <= s->length) {
-        custom.aud[v->channel].ac_ptr = s->data + tail_start;
-        custom.aud[v->channel].ac_len = (uint16_t)((s->length - tail_start) / 2 > 0xFFFF ? 0xFFFF : (s->length - tail_start) / 2);
-        v->release_pending = 1;
-    } else {
-        custom.aud[v->channel].ac_ptr = silence;
-        custom.aud[v->channel].ac_len = 1;
-    }
+    if (tail_start + 2 <= s->length) okt_paula_queue_last(v->channel, s->data + tail_start, s->length - tail_start);
+    else okt_paula_queue_last(v->channel, s->data + s->loop_start, 2); /* nothing follows the loop */
     v->sample = OKT_SAMPLES; /* a later release has nothing to leave */
 }
 
@@ -225,11 +195,5 @@ void okt_voice_output(struct okt_voice *v)
         v->mix.volume = v->volume;
         return;
     }
-    custom.aud[v->channel].ac_per = v->out_period;
-    custom.aud[v->channel].ac_vol = v->volume;
-    if (v->release_pending && (custom.intreqr & (INTF_AUD0 << v->channel))) {
-        custom.aud[v->channel].ac_ptr = silence;
-        custom.aud[v->channel].ac_len = 1;
-        v->release_pending = 0;
-    }
+    okt_paula_set(v->channel, v->out_period, v->volume);
 }
