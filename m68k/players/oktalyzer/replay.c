@@ -43,6 +43,7 @@ void okt_start(void)
             voice->channel = (uint8_t)c;
             voice->mixed = okt_song.mixed[c];
             voice->sample = OKT_SAMPLES;
+            voice->volume = 64;
             voice->period = voice->out_period = okt_periods[0];
         }
         custom.aud[c].ac_vol = 0;

@@ -94,7 +94,9 @@ void okt_voice_row(struct okt_voice *v, const uint8_t *cell)
         return;
     }
     set_note(v, (int)note - 1);
-    v->volume = okt_song.samples[index].volume;
+    /* A mixed voice keeps the volume its V commands gave it; only a direct
+       channel takes the sample's own. */
+    if (!v->mixed) v->volume = okt_song.samples[index].volume;
     start_sample(v, index);
 }
 
