@@ -1,12 +1,12 @@
 | The inner loops of the software mixer: one voice resampled into a channel's
 | buffer, either stored (the channel's first voice) or added (its second). The
-| position is kept as fraction:integer in one register, so that one add.l steps
-| both halves and addx.w carries the fraction's overflow into the byte index;
-| the volume is a table lookup (256 bytes per volume, indexed by the sample byte).
-| The loops are unrolled sixteen times and entered part way for the remainder.
+| voices' 7-bit samples are added as they are (the channel's volume is Paula's).
+| The position is kept as fraction:integer in one register, so that one add.l
+| steps both halves and addx.w carries the fraction's overflow into the byte
+| index. The loops are unrolled sixteen times and entered part way for the rest.
 |
 | uint32_t okt_mix_store(const int8_t *source, uint32_t position, uint32_t step,
-|                        const int8_t *volume_table, int8_t *out, uint32_t count)
+|                        int8_t *out, uint32_t count)
 | uint32_t okt_mix_add(... the same ...)
 |   position and step: fraction in the high word, whole bytes in the low word;
 |   the result is the position after `count` output bytes (count >= 1, and the
@@ -15,15 +15,13 @@
         .text
 
         .macro  ENTER
-        movem.l %d2-%d6/%a2-%a3,-(%sp)
-        movea.l 32(%sp),%a0             | source
-        move.l  36(%sp),%d0             | position
-        move.l  40(%sp),%d1             | step
-        movea.l 44(%sp),%a2             | volume table
-        movea.l 48(%sp),%a1             | out
-        move.l  52(%sp),%d2             | count
+        movem.l %d2-%d5/%a2,-(%sp)
+        movea.l 24(%sp),%a0             | source
+        move.l  28(%sp),%d0             | position
+        move.l  32(%sp),%d1             | step
+        movea.l 36(%sp),%a1             | out
+        move.l  40(%sp),%d2             | count
         moveq   #0,%d4                  | zero, for addx
-        moveq   #0,%d5                  | sample byte: the high bytes stay clear
         move.l  %d2,%d3
         subq.l  #1,%d3
         lsr.l   #4,%d3                  | passes of sixteen after the first
@@ -33,20 +31,19 @@
         .endm
 
         .macro  LEAVE
-        movem.l (%sp)+,%d2-%d6/%a2-%a3
+        movem.l (%sp)+,%d2-%d5/%a2
         rts
         .endm
 
         .globl  okt_mix_store
 okt_mix_store:
         ENTER
-        mulu.w  #12,%d2                 | 12 bytes of code per output byte
-        lea     1f(%pc),%a3
-        jmp     (%a3,%d2.w)
+        mulu.w  #8,%d2                  | 8 bytes of code per output byte
+        lea     1f(%pc),%a2
+        jmp     (%a2,%d2.w)
 1:
         .rept   16
-        move.b  (%a0,%d0.w),%d5
-        move.b  (%a2,%d5.w),(%a1)+
+        move.b  (%a0,%d0.w),(%a1)+
         add.l   %d1,%d0
         addx.w  %d4,%d0
         .endr
@@ -56,14 +53,13 @@ okt_mix_store:
         .globl  okt_mix_add
 okt_mix_add:
         ENTER
-        mulu.w  #14,%d2                 | 14 bytes of code per output byte
-        lea     1f(%pc),%a3
-        jmp     (%a3,%d2.w)
+        mulu.w  #10,%d2                 | 10 bytes of code per output byte
+        lea     1f(%pc),%a2
+        jmp     (%a2,%d2.w)
 1:
         .rept   16
         move.b  (%a0,%d0.w),%d5
-        move.b  (%a2,%d5.w),%d6
-        add.b   %d6,(%a1)+
+        add.b   %d5,(%a1)+
         add.l   %d1,%d0
         addx.w  %d4,%d0
         .endr

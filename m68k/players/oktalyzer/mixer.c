@@ -10,10 +10,8 @@
 
 #include <varno/kit.h>
 
-#define VOLUMES 65
 #define PERIODS (OKT_PERIOD_MAX - OKT_PERIOD_MIN + 1)
 
-static int8_t volume_tables[VOLUMES][256] __attribute__((aligned(2)));
 /* Per period, the step through the sample per output byte: fraction:whole. */
 static uint32_t steps[PERIODS];
 static int8_t rings[OKT_CHANNELS][OKT_RING_BYTES] __attribute__((aligned(2)));
@@ -24,9 +22,7 @@ static uint16_t dma_to_start;
 
 void okt_mixer_init(void)
 {
-    unsigned v, b, p;
-    for (v = 0; v < VOLUMES; ++v)
-        for (b = 0; b < 256; ++b) volume_tables[v][b] = (int8_t)(((int)(int8_t)b * (int)v) >> 6);
+    unsigned p;
     for (p = 0; p < PERIODS; ++p) {
         uint32_t step = ((uint32_t)OKT_MIX_PERIOD << 16) / (p + OKT_PERIOD_MIN);
         steps[p] = step << 16 | step >> 16;
@@ -70,7 +66,6 @@ static void mix_voice(struct okt_mix_voice *v, int8_t *out, uint32_t count, int 
 {
     while (count) {
         uint32_t period = v->period, step, n, result;
-        const int8_t *table;
         if (!v->data) {
             if (!add) __builtin_memset(out, 0, count);
             return;
@@ -78,10 +73,9 @@ static void mix_voice(struct okt_mix_voice *v, int8_t *out, uint32_t count, int 
         if (period < OKT_PERIOD_MIN) period = OKT_PERIOD_MIN;
         if (period > OKT_PERIOD_MAX) period = OKT_PERIOD_MAX;
         step = steps[period - OKT_PERIOD_MIN];
-        table = volume_tables[v->volume];
         n = bytes_before_end(v, step, count);
-        result = add ? okt_mix_add(v->data + v->position, (uint32_t)v->fraction << 16, step, table, out, n)
-                     : okt_mix_store(v->data + v->position, (uint32_t)v->fraction << 16, step, table, out, n);
+        result = add ? okt_mix_add(v->data + v->position, (uint32_t)v->fraction << 16, step, out, n)
+                     : okt_mix_store(v->data + v->position, (uint32_t)v->fraction << 16, step, out, n);
         v->position += result & 0xFFFF;
         v->fraction = (uint16_t)(result >> 16);
         out += n;

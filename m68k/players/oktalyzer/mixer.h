@@ -22,10 +22,9 @@ struct okt_mix_voice {
     uint32_t loop_start;
     uint32_t loop_length; /* 0: the voice stops at end */
     uint16_t period;
-    uint8_t volume;
 };
 
-/* Builds the volume and step tables (once, when the module is set up). */
+/* Builds the step table (once, when the module is set up). */
 void okt_mixer_init(void);
 /* Silences the buffers; Paula starts on the mixed channels once the first tick
    is mixed, at once. From the second tick on, a tick's mixing sounds a tick later. */
@@ -34,9 +33,7 @@ void okt_mixer_start(const uint8_t mixed[4]);
 void okt_mixer_tick(struct okt_mix_voice *const pairs[4][2]);
 
 /* The inner loops (mix.S). */
-uint32_t okt_mix_store(const int8_t *source, uint32_t position, uint32_t step, const int8_t *volume_table,
-                       int8_t *out, uint32_t count);
-uint32_t okt_mix_add(const int8_t *source, uint32_t position, uint32_t step, const int8_t *volume_table,
-                     int8_t *out, uint32_t count);
+uint32_t okt_mix_store(const int8_t *source, uint32_t position, uint32_t step, int8_t *out, uint32_t count);
+uint32_t okt_mix_add(const int8_t *source, uint32_t position, uint32_t step, int8_t *out, uint32_t count);
 
 #endif

@@ -81,7 +81,10 @@ void okt_paula_flush(void)
     for (c = 0; c < OKT_CHANNELS; ++c) {
         struct shadow *s = &shadows[c];
         volatile struct AudChannel *a = &custom.aud[c];
-        if (!direct[c]) continue;
+        if (!direct[c]) {
+            a->ac_vol = s->volume; /* the mixer owns the rest */
+            continue;
+        }
         if (s->actions & ACTION_START) {
             a->ac_ptr = s->block;
             a->ac_len = s->block_words;

@@ -12,10 +12,11 @@ void okt_paula_start(unsigned channel, const void *block, uint32_t bytes, const 
 /* Queues `block` to follow what plays, then silence once Paula has taken it. */
 void okt_paula_queue_last(unsigned channel, const void *block, uint32_t bytes);
 void okt_paula_stop(unsigned channel);
+/* The channel's period (0: unchanged) and volume; a mixed channel takes the volume only. */
 void okt_paula_set(unsigned channel, uint16_t period, uint16_t volume);
 /* Writes last tick's requests to Paula. */
 void okt_paula_flush(void);
-/* Forgets all requests; only the channels not mixed are Paula's to write. */
+/* Forgets all requests; of a mixed channel only the volume is written here. */
 void okt_paula_reset(const uint8_t mixed[4]);
 
 #endif

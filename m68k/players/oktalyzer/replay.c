@@ -43,10 +43,10 @@ void okt_start(void)
             voice->channel = (uint8_t)c;
             voice->mixed = okt_song.mixed[c];
             voice->sample = OKT_SAMPLES;
-            voice->volume = 64;
             voice->period = voice->out_period = okt_periods[0];
         }
         custom.aud[c].ac_vol = 0;
+        okt_state.channel_volume[c] = 64;
     }
     okt_state.speed = okt_song.initial_speed;
     okt_state.counter = (uint8_t)(okt_state.speed - 1); /* the first tick plays row 0 */

@@ -29,7 +29,7 @@ struct okt_voice {
     uint8_t channel;
     uint8_t mixed;
     uint8_t note;    /* 0..35, as slides left it */
-    uint8_t volume;  /* 0..64 */
+    uint8_t volume;  /* 0..64, on a direct channel */
     uint8_t command, param;
     uint8_t sample;          /* OKT_SAMPLES: none */
     uint16_t period;         /* as portamento left it */
@@ -43,6 +43,7 @@ struct okt_state {
     uint16_t row;
     uint8_t song_end; /* set by the tick that comes round to a position played */
     uint8_t visited[OKT_POSITIONS];
+    uint8_t channel_volume[OKT_CHANNELS]; /* of the mixed channels */
     struct okt_voice voices[OKT_MAX_VOICES];
 };
 

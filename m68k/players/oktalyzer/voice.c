@@ -94,8 +94,8 @@ void okt_voice_row(struct okt_voice *v, const uint8_t *cell)
         return;
     }
     set_note(v, (int)note - 1);
-    /* A mixed voice keeps the volume its V commands gave it; only a direct
-       channel takes the sample's own. */
+    /* A mixed channel's volume is Paula's, shared by its two voices and set by
+       V alone; a direct channel takes the sample's own. */
     if (!v->mixed) v->volume = okt_song.samples[index].volume;
     start_sample(v, index);
 }
@@ -106,7 +106,8 @@ void okt_voice_row(struct okt_voice *v, const uint8_t *cell)
 static void volume_command(struct okt_voice *v, unsigned tick)
 {
     const unsigned x = v->param;
-    int volume = v->volume;
+    uint8_t *const shared = v->mixed ? &okt_state.channel_volume[v->channel] : &v->volume;
+    int volume = *shared;
     if (x <= 0x40) {
         if (tick == 0) volume = (int)x;
     } else if (x <= 0x50) {
@@ -120,7 +121,7 @@ static void volume_command(struct okt_voice *v, unsigned tick)
     }
     if (volume < 0) volume = 0;
     if (volume > 64) volume = 64;
-    v->volume = (uint8_t)volume;
+    *shared = (uint8_t)volume;
 }
 
 static void arpeggio(struct okt_voice *v, unsigned step)
@@ -194,7 +195,7 @@ void okt_voice_output(struct okt_voice *v)
 {
     if (v->mixed) {
         v->mix.period = v->out_period;
-        v->mix.volume = v->volume;
+        okt_paula_set(v->channel, 0, okt_state.channel_volume[v->channel]);
         return;
     }
     okt_paula_set(v->channel, v->out_period, v->volume);
