@@ -7,12 +7,13 @@
 #include "mixer.h"
 
 #include "oktalyzer.h"
+#include "resampler.h"
 
 #include <varno/kit.h>
 
 #define PERIODS (OKT_PERIOD_MAX - OKT_PERIOD_MIN + 1)
 
-/* Per period, the step through the sample per output byte: fraction:whole. */
+/* Per period, the step through the sample per output byte, 16.16. */
 static uint32_t steps[PERIODS];
 static int8_t rings[OKT_CHANNELS][OKT_RING_BYTES] __attribute__((aligned(2)));
 static uint32_t write_offset;
@@ -24,8 +25,7 @@ void okt_mixer_init(void)
 {
     unsigned p;
     for (p = 0; p < PERIODS; ++p) {
-        uint32_t step = ((uint32_t)OKT_MIX_PERIOD << 16) / (p + OKT_PERIOD_MIN);
-        steps[p] = step << 16 | step >> 16;
+        steps[p] = ((uint32_t)OKT_MIX_PERIOD << 16) / (p + OKT_PERIOD_MIN);
     }
 }
 
@@ -34,6 +34,7 @@ void okt_mixer_start(const uint8_t mixed[4])
     unsigned c;
     uint16_t on = 0;
     write_offset = 0;
+    okt_resampler_reset();
     clock_remainder = 0;
     for (c = 0; c < OKT_CHANNELS; ++c) {
         mixing[c] = mixed[c];
@@ -48,16 +49,18 @@ void okt_mixer_start(const uint8_t mixed[4])
     dma_to_start = on;
 }
 
-/* Output bytes before the voice reaches the end of its block, at most `limit`. */
-static uint32_t bytes_before_end(const struct okt_mix_voice *v, uint32_t step, uint32_t limit)
+/* The 68000's 16 x 16 bit multiply: the compiler calls a 32-bit routine instead. */
+static inline uint32_t multiply16(uint16_t a, uint16_t b)
 {
-    const uint32_t step32 = step << 16 | step >> 16;
-    const uint32_t left = v->end - v->position;
-    uint32_t needed;
-    /* The advance over `limit` bytes stays well within 32 bits: limit is a tick's worth. */
-    if (((limit * step32 + v->fraction) >> 16) < left) return limit;
-    needed = (((left << 16) - v->fraction) + step32 - 1) / step32;
-    return needed < limit ? needed : limit;
+    uint32_t product = a;
+    __asm__("mulu.w %1,%0" : "+d"(product) : "dmi"(b));
+    return product;
+}
+
+/* n * step for n up to a tick's bytes. */
+static uint32_t times_step(uint32_t n, uint32_t step)
+{
+    return multiply16((uint16_t)n, (uint16_t)step) + (multiply16((uint16_t)n, (uint16_t)(step >> 16)) << 16);
 }
 
 /* Mixes `count` bytes of one voice into out: stored for the channel's first
@@ -65,7 +68,7 @@ static uint32_t bytes_before_end(const struct okt_mix_voice *v, uint32_t step, u
 static void mix_voice(struct okt_mix_voice *v, int8_t *out, uint32_t count, int add)
 {
     while (count) {
-        uint32_t period = v->period, step, n, result;
+        uint32_t period = v->period, step, n = count, total;
         if (!v->data) {
             if (!add) __builtin_memset(out, 0, count);
             return;
@@ -73,11 +76,16 @@ static void mix_voice(struct okt_mix_voice *v, int8_t *out, uint32_t count, int 
         if (period < OKT_PERIOD_MIN) period = OKT_PERIOD_MIN;
         if (period > OKT_PERIOD_MAX) period = OKT_PERIOD_MAX;
         step = steps[period - OKT_PERIOD_MIN];
-        n = bytes_before_end(v, step, count);
-        result = add ? okt_mix_add(v->data + v->position, (uint32_t)v->fraction << 16, step, out, n)
-                     : okt_mix_store(v->data + v->position, (uint32_t)v->fraction << 16, step, out, n);
-        v->position += result & 0xFFFF;
-        v->fraction = (uint16_t)(result >> 16);
+        total = v->fraction + times_step(count, step);
+        if ((total >> 16) >= v->end - v->position) {
+            /* The block ends within: up to the first byte at or past its end. */
+            const uint32_t left = v->end - v->position;
+            n = ((left << 16) - v->fraction + step - 1) / step;
+            total = v->fraction + times_step(n, step);
+        }
+        okt_resample((uint16_t)period, step, add, v->data + v->position, out, n);
+        v->position += total >> 16;
+        v->fraction = (uint16_t)total;
         out += n;
         count -= n;
         if (v->position >= v->end) {

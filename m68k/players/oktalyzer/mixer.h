@@ -6,8 +6,8 @@
 
 #include <stdint.h>
 
-/* Paula's period for the mixed buffers: 3546895 / 256 = 13855 Hz. */
-#define OKT_MIX_PERIOD 256
+/* Paula's period for the mixed buffers: 3546895 / 428 = 8287 Hz, note C-2. */
+#define OKT_MIX_PERIOD 428
 /* Colour clocks per tick: the player's tick is 14188 CIA ticks of five colour clocks. */
 #define OKT_TICK_CLOCKS 70940UL
 #define OKT_MIX_MAX_TICK (OKT_TICK_CLOCKS / OKT_MIX_PERIOD + 1)
@@ -31,9 +31,5 @@ void okt_mixer_init(void);
 void okt_mixer_start(const uint8_t mixed[4]);
 /* Mixes one tick of every mixed channel; voices[2c], voices[2c+1] are channel c's. */
 void okt_mixer_tick(struct okt_mix_voice *const pairs[4][2]);
-
-/* The inner loops (mix.S). */
-uint32_t okt_mix_store(const int8_t *source, uint32_t position, uint32_t step, int8_t *out, uint32_t count);
-uint32_t okt_mix_add(const int8_t *source, uint32_t position, uint32_t step, int8_t *out, uint32_t count);
 
 #endif
