@@ -15,6 +15,7 @@ static const uint8_t empty_cell[OKT_CELL];
 static void compute_tick(void);
 
 static uint8_t first_tick;
+static uint8_t end_ahead;
 
 static int any_mixed(void) { return okt_song.voices > OKT_CHANNELS; }
 
@@ -55,6 +56,7 @@ void okt_start(void)
     okt_paula_reset(okt_song.mixed);
     okt_mixer_start(okt_song.mixed);
     first_tick = 1;
+    end_ahead = 0;
 }
 
 void okt_stop(void)
@@ -113,21 +115,27 @@ static void compute_tick(void)
 /* The mixer fills its buffer a tick ahead of Paula. The first timer tick plays
    the song's first tick at once on every channel and mixes its second; from
    then on each timer tick writes the direct channels' registers computed in the
-   tick before, and computes and mixes the next. */
+   tick before, and computes and mixes the next. A song end found a tick ahead
+   is told with the tick that sounds it. */
 int okt_tick(void)
 {
+    int end;
     okt_state.song_end = 0;
     if (!any_mixed()) {
         compute_tick();
         okt_paula_flush();
-    } else if (first_tick) {
+        return okt_state.song_end;
+    }
+    if (first_tick) {
         first_tick = 0;
         compute_tick();
         okt_paula_flush();
-        compute_tick();
+        okt_state.song_end = 0;
     } else {
         okt_paula_flush();
-        compute_tick();
     }
-    return okt_state.song_end;
+    end = end_ahead;
+    compute_tick();
+    end_ahead = okt_state.song_end;
+    return end;
 }
