@@ -19,14 +19,14 @@ static int8_t rings[OKT_CHANNELS][OKT_RING_BYTES] __attribute__((aligned(2)));
 static uint32_t write_offset;
 static uint32_t clock_remainder;
 static uint8_t mixing[OKT_CHANNELS];
+static uint8_t quiet_ticks[OKT_CHANNELS];
 static uint16_t dma_to_start;
 
-void okt_mixer_init(void)
+void okt_mixer_init(int any_mixed)
 {
     unsigned p;
-    for (p = 0; p < PERIODS; ++p) {
-        steps[p] = ((uint32_t)OKT_MIX_PERIOD << 16) / (p + OKT_PERIOD_MIN);
-    }
+    for (p = 0; p < PERIODS; ++p) steps[p] = ((uint32_t)OKT_MIX_PERIOD << 16) / (p + OKT_PERIOD_MIN);
+    if (any_mixed) okt_resampler_init(steps);
 }
 
 void okt_mixer_start(const uint8_t mixed[4])
@@ -34,10 +34,10 @@ void okt_mixer_start(const uint8_t mixed[4])
     unsigned c;
     uint16_t on = 0;
     write_offset = 0;
-    okt_resampler_reset();
     clock_remainder = 0;
     for (c = 0; c < OKT_CHANNELS; ++c) {
         mixing[c] = mixed[c];
+        quiet_ticks[c] = 0;
         if (!mixed[c]) continue;
         __builtin_memset(rings[c], 0, OKT_RING_BYTES);
         custom.aud[c].ac_ptr = rings[c];
@@ -68,13 +68,14 @@ static uint32_t times_step(uint32_t n, uint32_t step)
 static void mix_voice(struct okt_mix_voice *v, int8_t *out, uint32_t count, int add)
 {
     while (count) {
-        uint32_t period = v->period, step, n = count, total;
+        /* The voices keep their periods within OKT_PERIOD_MIN..OKT_PERIOD_MAX. */
+        uint16_t period;
+        uint32_t step, n = count, total;
         if (!v->data) {
-            if (!add) __builtin_memset(out, 0, count);
+            if (!add) okt_clear(out, count);
             return;
         }
-        if (period < OKT_PERIOD_MIN) period = OKT_PERIOD_MIN;
-        if (period > OKT_PERIOD_MAX) period = OKT_PERIOD_MAX;
+        period = v->period;
         step = steps[period - OKT_PERIOD_MIN];
         total = v->fraction + times_step(count, step);
         if ((total >> 16) >= v->end - v->position) {
@@ -83,7 +84,7 @@ static void mix_voice(struct okt_mix_voice *v, int8_t *out, uint32_t count, int 
             n = ((left << 16) - v->fraction + step - 1) / step;
             total = v->fraction + times_step(n, step);
         }
-        okt_resample((uint16_t)period, step, add, v->data + v->position, out, n);
+        okt_resample(period, step, v->fraction, add, v->data + v->position, out, n);
         v->position += total >> 16;
         v->fraction = (uint16_t)total;
         out += n;
@@ -111,12 +112,25 @@ void okt_mixer_tick(struct okt_mix_voice *const pairs[4][2])
     first = OKT_RING_BYTES - write_offset;
     if (first > count) first = count;
     for (c = 0; c < OKT_CHANNELS; ++c) {
+        struct okt_mix_voice *a = pairs[c][0], *b = pairs[c][1];
         if (!mixing[c]) continue;
-        mix_voice(pairs[c][0], rings[c] + write_offset, first, 0);
-        mix_voice(pairs[c][1], rings[c] + write_offset, first, 1);
+        if (!a->data && !b->data) {
+            /* Once the whole ring is silence, it stays so untouched. */
+            if (quiet_ticks[c] > OKT_RING_BYTES / (OKT_MIX_MAX_TICK - 1)) continue;
+            ++quiet_ticks[c];
+        } else {
+            quiet_ticks[c] = 0;
+        }
+        /* A playing voice stores, so that silence is written only where neither plays. */
+        if (!a->data) {
+            a = b;
+            b = pairs[c][0];
+        }
+        mix_voice(a, rings[c] + write_offset, first, 0);
+        mix_voice(b, rings[c] + write_offset, first, 1);
         if (count > first) {
-            mix_voice(pairs[c][0], rings[c], count - first, 0);
-            mix_voice(pairs[c][1], rings[c], count - first, 1);
+            mix_voice(a, rings[c], count - first, 0);
+            mix_voice(b, rings[c], count - first, 1);
         }
     }
     /* Paula starts after the first tick is mixed, reading it at once. */

@@ -24,8 +24,9 @@ struct okt_mix_voice {
     uint16_t period;
 };
 
-/* Builds the step table (once, when the module is set up). */
-void okt_mixer_init(void);
+/* Builds the step table and, for a song with mixed channels, the resampling
+   code (once, when the module is set up). */
+void okt_mixer_init(int any_mixed);
 /* Silences the buffers; Paula starts on the mixed channels once the first tick
    is mixed, at once. From the second tick on, a tick's mixing sounds a tick later. */
 void okt_mixer_start(const uint8_t mixed[4]);

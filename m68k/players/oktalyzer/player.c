@@ -14,7 +14,7 @@ long player_check(const uint8_t *data, uint32_t present, uint32_t size)
 long player_init(const uint8_t *data, uint32_t size)
 {
     if (okt_load(data, size, &okt_song) != 0) return -1;
-    okt_mixer_init();
+    okt_mixer_init(okt_song.voices > OKT_CHANNELS);
     return 0;
 }
 
