@@ -11,12 +11,12 @@
 struct shadow {
     const void *block, *next;
     uint16_t block_words, next_words;
-    uint16_t period, volume;
     uint8_t actions;
     uint8_t waiting_for_last; /* silence follows once Paula takes the last block */
 };
 
 static struct shadow shadows[OKT_CHANNELS];
+struct okt_paula_levels okt_paula_levels[OKT_CHANNELS];
 static uint8_t direct[OKT_CHANNELS];
 
 /* The two silent bytes a channel repeats once its sample has played. */
@@ -33,6 +33,7 @@ void okt_paula_reset(const uint8_t mixed[OKT_CHANNELS])
     uint8_t *bytes = (uint8_t *)shadows;
     unsigned i;
     for (i = 0; i < sizeof shadows; ++i) bytes[i] = 0;
+    for (i = 0; i < OKT_CHANNELS; ++i) okt_paula_levels[i].period = okt_paula_levels[i].volume = 0;
     for (i = 0; i < OKT_CHANNELS; ++i) direct[i] = !mixed[i];
 }
 
@@ -61,12 +62,6 @@ void okt_paula_stop(unsigned channel)
     shadows[channel].waiting_for_last = 0;
 }
 
-void okt_paula_set(unsigned channel, uint16_t period, uint16_t volume)
-{
-    shadows[channel].period = period;
-    shadows[channel].volume = volume;
-}
-
 void okt_paula_flush(void)
 {
     uint16_t off = 0, on = 0;
@@ -82,7 +77,7 @@ void okt_paula_flush(void)
         struct shadow *s = &shadows[c];
         volatile struct AudChannel *a = &custom.aud[c];
         if (!direct[c]) {
-            a->ac_vol = s->volume; /* the mixer owns the rest */
+            a->ac_vol = okt_paula_levels[c].volume; /* the mixer owns the rest */
             continue;
         }
         if (s->actions & ACTION_START) {
@@ -90,8 +85,8 @@ void okt_paula_flush(void)
             a->ac_len = s->block_words;
             on |= (uint16_t)(1 << c);
         }
-        if (s->period) a->ac_per = s->period;
-        a->ac_vol = (s->actions & ACTION_STOP) ? 0 : s->volume;
+        if (okt_paula_levels[c].period) a->ac_per = okt_paula_levels[c].period;
+        a->ac_vol = (s->actions & ACTION_STOP) ? 0 : okt_paula_levels[c].volume;
     }
     /* Paula takes a block as its DMA starts; what follows is queued behind it. */
     if (on) custom.dmacon = (uint16_t)(DMAF_SETCLR | on);

@@ -12,8 +12,12 @@ void okt_paula_start(unsigned channel, const void *block, uint32_t bytes, const 
 /* Queues `block` to follow what plays, then silence once Paula has taken it. */
 void okt_paula_queue_last(unsigned channel, const void *block, uint32_t bytes);
 void okt_paula_stop(unsigned channel);
-/* The channel's period (0: unchanged) and volume; a mixed channel takes the volume only. */
-void okt_paula_set(unsigned channel, uint16_t period, uint16_t volume);
+/* Each channel's period (0: unchanged) and volume for the next flush; a mixed
+   channel takes the volume only. Set for every voice every tick. */
+struct okt_paula_levels {
+    uint16_t period, volume;
+};
+extern struct okt_paula_levels okt_paula_levels[4];
 /* Writes last tick's requests to Paula. */
 void okt_paula_flush(void);
 /* Forgets all requests; of a mixed channel only the volume is written here. */

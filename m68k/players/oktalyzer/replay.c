@@ -14,6 +14,8 @@ static const uint8_t empty_cell[OKT_CELL];
 
 static void compute_tick(void);
 
+/* The mixer's voices of each channel: the two of a mixed one (unused for a direct one). */
+static struct okt_mix_voice *pairs[OKT_CHANNELS][2];
 static uint8_t first_tick;
 static uint8_t end_ahead;
 
@@ -53,6 +55,11 @@ void okt_start(void)
     okt_state.counter = (uint8_t)(okt_state.speed - 1); /* the first tick plays row 0 */
     enter_position(0);
     okt_state.song_end = 0;
+    for (c = 0, v = 0; c < OKT_CHANNELS; ++c) {
+        pairs[c][0] = &okt_state.voices[v].mix;
+        pairs[c][1] = &okt_state.voices[okt_song.mixed[c] ? v + 1 : v].mix;
+        v += okt_song.mixed[c] ? 2u : 1u;
+    }
     okt_paula_reset(okt_song.mixed);
     okt_mixer_start(okt_song.mixed);
     first_tick = 1;
@@ -90,8 +97,7 @@ static void play_row(void)
 
 static void compute_tick(void)
 {
-    struct okt_mix_voice *pairs[OKT_CHANNELS][2];
-    unsigned v, c;
+    unsigned v;
     if (++okt_state.counter >= okt_state.speed) {
         okt_state.counter = 0;
         if (okt_state.position_pending) {
@@ -101,13 +107,18 @@ static void compute_tick(void)
         play_row();
     }
     for (v = 0; v < okt_song.voices; ++v) {
-        okt_voice_effects(&okt_state.voices[v], okt_state.counter);
-        okt_voice_output(&okt_state.voices[v]);
-    }
-    for (c = 0, v = 0; c < OKT_CHANNELS; ++c) {
-        pairs[c][0] = &okt_state.voices[v].mix;
-        pairs[c][1] = &okt_state.voices[okt_song.mixed[c] ? v + 1 : v].mix;
-        v += okt_song.mixed[c] ? 2u : 1u;
+        struct okt_voice *voice = &okt_state.voices[v];
+        struct okt_paula_levels *levels = &okt_paula_levels[voice->channel];
+        if (voice->command) okt_voice_effects(voice, okt_state.counter);
+        else voice->out_period = voice->period;
+        /* A mixed voice's period goes to the mixer; its channel's volume to Paula. */
+        if (voice->mixed) {
+            voice->mix.period = voice->out_period;
+            levels->volume = okt_state.channel_volume[voice->channel];
+        } else {
+            levels->period = voice->out_period;
+            levels->volume = voice->volume;
+        }
     }
     okt_mixer_tick(pairs);
 }

@@ -54,11 +54,10 @@ void okt_stop(void);
 /* One tick; returns 1 when the song came round in it. */
 int okt_tick(void);
 
-/* What a voice's command does in a tick (tick 0 is the row's own). */
+/* What a voice's command does in a tick (tick 0 is the row's own); sets out_period. */
 void okt_voice_effects(struct okt_voice *v, unsigned tick);
 /* A row's cell for the voice: starts its note, takes its command. */
 void okt_voice_row(struct okt_voice *v, const uint8_t *cell);
-/* Hands the voice's period and volume to its channel: Paula's or the mixer's. */
-void okt_voice_output(struct okt_voice *v);
+
 
 #endif

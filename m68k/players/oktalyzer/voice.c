@@ -190,13 +190,3 @@ void okt_voice_effects(struct okt_voice *v, unsigned tick)
         break;
     }
 }
-
-void okt_voice_output(struct okt_voice *v)
-{
-    if (v->mixed) {
-        v->mix.period = v->out_period;
-        okt_paula_set(v->channel, 0, okt_state.channel_volume[v->channel]);
-        return;
-    }
-    okt_paula_set(v->channel, v->out_period, v->volume);
-}
