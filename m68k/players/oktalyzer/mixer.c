@@ -68,7 +68,6 @@ static uint32_t times_step(uint32_t n, uint32_t step)
 static void mix_voice(struct okt_mix_voice *v, int8_t *out, uint32_t count, int add)
 {
     while (count) {
-        /* The voices keep their periods within OKT_PERIOD_MIN..OKT_PERIOD_MAX. */
         uint16_t period;
         uint32_t step, n = count, total;
         if (!v->data) {
@@ -76,7 +75,8 @@ static void mix_voice(struct okt_mix_voice *v, int8_t *out, uint32_t count, int 
             return;
         }
         period = v->period;
-        step = steps[period - OKT_PERIOD_MIN];
+        /* Notes slid below the table have longer periods, seldom: divided out. */
+        step = period <= OKT_PERIOD_MAX ? steps[period - OKT_PERIOD_MIN] : ((uint32_t)OKT_MIX_PERIOD << 16) / period;
         total = v->fraction + times_step(count, step);
         if ((total >> 16) >= v->end - v->position) {
             /* The block ends within: up to the first byte at or past its end. */

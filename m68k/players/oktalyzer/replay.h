@@ -28,11 +28,11 @@ enum okt_command {
 struct okt_voice {
     uint8_t channel;
     uint8_t mixed;
-    uint8_t note;    /* 0..35, as slides left it */
+    int8_t note;     /* as slides left it: 0..35 in the table (C-1..B-3), below it down to -48 */
     uint8_t volume;  /* 0..64, on a direct channel */
     uint8_t command, param;
     uint8_t sample;          /* OKT_SAMPLES: none */
-    uint16_t period;         /* as portamento left it */
+    uint16_t period;         /* as portamento left it: 113..856, or above 856 below the table */
     uint16_t out_period;     /* this tick's, with arpeggio */
     struct okt_mix_voice mix;
 };

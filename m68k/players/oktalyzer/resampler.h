@@ -47,7 +47,7 @@ uint32_t okt_mix_add(const int8_t *source, uint32_t position, uint32_t step, int
 static inline void okt_resample(uint16_t period, uint32_t step, uint16_t fraction, int add, const int8_t *source,
                                 int8_t *out, uint32_t count)
 {
-    const unsigned note = okt_note_of_period[period - OKT_PERIOD_MIN];
+    const unsigned note = period <= OKT_PERIOD_MAX ? okt_note_of_period[period - OKT_PERIOD_MIN] : OKT_NOT_A_NOTE;
     if (note != OKT_NOT_A_NOTE) {
         const struct okt_block *b = &okt_blocks[note][add];
         const unsigned first = OKT_BLOCK_OUTPUTS - count;

@@ -13,18 +13,38 @@ static uint16_t clamp_period(int period)
     return (uint16_t)period;
 }
 
-static unsigned clamp_note(int note)
+/* Slides stop at B-3 going up; going down they leave the table, an octave
+   doubling the period, until the note is too low to be heard. */
+#define LOWEST_NOTE (-48)
+
+static int clamp_note(int note)
 {
-    if (note < 0) return 0;
+    if (note < LOWEST_NOTE) return LOWEST_NOTE;
     if (note >= OKT_NOTES) return OKT_NOTES - 1;
-    return (unsigned)note;
+    return note;
 }
+
+static uint16_t note_period(int note)
+{
+    unsigned octaves = 0;
+    while (note < 0) {
+        note += 12;
+        ++octaves;
+    }
+    return (uint16_t)(okt_periods[note] << octaves);
+}
+
+static void silence_voice(struct okt_voice *v);
 
 static void set_note(struct okt_voice *v, int note)
 {
-    v->note = (uint8_t)clamp_note(note);
-    v->period = okt_periods[v->note];
+    if (note < LOWEST_NOTE) silence_voice(v);
+    v->note = (int8_t)clamp_note(note);
+    v->period = note_period(v->note);
 }
+
+/* Note slides move by the parameter, at most 15 semitones. */
+static int slide_amount(const struct okt_voice *v) { return v->param > 15 ? 15 : v->param; }
 
 static int playable(const struct okt_voice *v, const struct okt_sample *s)
 {
@@ -136,7 +156,7 @@ static void arpeggio(struct okt_voice *v, unsigned step)
     int note = v->note;
     if (s < 0) note -= v->param >> 4;
     if (s > 0) note += v->param & 0x0F;
-    v->out_period = okt_periods[clamp_note(note)];
+    v->out_period = note_period(clamp_note(note));
 }
 
 void okt_voice_effects(struct okt_voice *v, unsigned tick)
@@ -158,19 +178,19 @@ void okt_voice_effects(struct okt_voice *v, unsigned tick)
         arpeggio(v, tick & 3);
         break;
     case CMD_SLIDE_DOWN:
-        set_note(v, (int)v->note - (int)x);
+        set_note(v, v->note - slide_amount(v));
         v->out_period = v->period;
         break;
     case CMD_SLIDE_UP:
-        set_note(v, (int)v->note + (int)x);
+        set_note(v, v->note + slide_amount(v));
         v->out_period = v->period;
         break;
     case CMD_LOWER_ONCE:
-        if (tick == 0) set_note(v, (int)v->note - (int)x);
+        if (tick == 0) set_note(v, v->note - slide_amount(v));
         v->out_period = v->period;
         break;
     case CMD_HIGHER_ONCE:
-        if (tick == 0) set_note(v, (int)v->note + (int)x);
+        if (tick == 0) set_note(v, v->note + slide_amount(v));
         v->out_period = v->period;
         break;
     case CMD_FILTER:
