@@ -1,9 +1,4 @@
-| Entering a block of generated resampling code (resampler.c).
-|
-| void okt_run_block(const uint16_t *entry, const int8_t *base, int8_t *out)
-|   The block reads with A0 = base, writes through A1 = out, uses D0, and ends
-|   in rts: pushed as a return address, the entry is "returned" into, and the
-|   block's rts goes back to the caller.
+| The mixer's loops that are not generated (resampler.c generates the others).
 
         .text
 
@@ -15,13 +10,6 @@ okt_clear:
         subq.l  #1,%d0
 1:      clr.b   (%a1)+
         dbra    %d0,1b
-        rts
-
-        .globl  okt_run_block
-okt_run_block:
-        movea.l 8(%sp),%a0
-        movea.l 12(%sp),%a1
-        move.l  4(%sp),-(%sp)
         rts
 
 | The loops for periods without a block (portamento between the notes): one voice resampled into a channel's

@@ -65,7 +65,7 @@ static uint32_t times_step(uint32_t n, uint32_t step)
 
 /* Mixes `count` bytes of one voice into out: stored for the channel's first
    voice, added for its second. */
-static void mix_voice(struct okt_mix_voice *v, int8_t *out, uint32_t count, int add)
+static inline __attribute__((always_inline)) void mix_voice(struct okt_mix_voice *v, int8_t *out, uint32_t count, int add)
 {
     while (count) {
         uint16_t period;
@@ -102,6 +102,10 @@ static void mix_voice(struct okt_mix_voice *v, int8_t *out, uint32_t count, int 
     }
 }
 
+/* The two kinds, each compiled with its own constants. */
+static void store_voice(struct okt_mix_voice *v, int8_t *out, uint32_t count) { mix_voice(v, out, count, 0); }
+static void add_voice(struct okt_mix_voice *v, int8_t *out, uint32_t count) { mix_voice(v, out, count, 1); }
+
 void okt_mixer_tick(struct okt_mix_voice *const pairs[4][2])
 {
     uint32_t count, first, c;
@@ -126,11 +130,11 @@ void okt_mixer_tick(struct okt_mix_voice *const pairs[4][2])
             a = b;
             b = pairs[c][0];
         }
-        mix_voice(a, rings[c] + write_offset, first, 0);
-        mix_voice(b, rings[c] + write_offset, first, 1);
+        store_voice(a, rings[c] + write_offset, first);
+        add_voice(b, rings[c] + write_offset, first);
         if (count > first) {
-            mix_voice(a, rings[c], count - first, 0);
-            mix_voice(b, rings[c], count - first, 1);
+            store_voice(a, rings[c], count - first);
+            add_voice(b, rings[c], count - first);
         }
     }
     /* Paula starts after the first tick is mixed, reading it at once. */

@@ -11,8 +11,8 @@
 /* Colour clocks per tick: the player's tick is 14188 CIA ticks of five colour clocks. */
 #define OKT_TICK_CLOCKS 70940UL
 #define OKT_MIX_MAX_TICK (OKT_TICK_CLOCKS / OKT_MIX_PERIOD + 1)
-/* Four ticks' worth, even. */
-#define OKT_RING_BYTES ((4 * OKT_MIX_MAX_TICK + 1) & ~1UL)
+/* Sixteen ticks' worth, even: the ring wraps within a tick seldom. */
+#define OKT_RING_BYTES ((16 * OKT_MIX_MAX_TICK + 1) & ~1UL)
 
 struct okt_mix_voice {
     const int8_t *data;   /* null when the voice is silent */

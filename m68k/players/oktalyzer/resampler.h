@@ -28,8 +28,14 @@ extern uint8_t okt_note_of_period[OKT_PERIOD_MAX - OKT_PERIOD_MIN + 1];
 /* Generates the blocks (steps: the 16.16 step of each period from OKT_PERIOD_MIN). */
 void okt_resampler_init(const uint32_t *steps);
 
-/* Enters a generated block (mix.S): A0 = base, A1 = out. */
-void okt_run_block(const uint16_t *entry, const int8_t *base, int8_t *out);
+/* Enters a generated block: it reads through A0 = base, writes through A1 = out
+   and uses D0. */
+static inline void okt_run_block(const uint16_t *entry, const int8_t *base, int8_t *out)
+{
+    register const int8_t *a0 __asm__("a0") = base;
+    register int8_t *a1 __asm__("a1") = out;
+    __asm__ volatile("jsr (%2)" : "+a"(a0), "+a"(a1) : "a"(entry) : "d0", "memory", "cc");
+}
 
 /* Writes `count` zero bytes (mix.S). */
 void okt_clear(int8_t *out, uint32_t count);
