@@ -8,8 +8,8 @@
 #define OP_ADD_D0_OUT 0xD119  /* add.b d0,(a1)+ */
 #define OP_RTS 0x4E75
 
-struct okt_block okt_blocks[OKT_NOTES][2];
-uint8_t okt_note_of_period[OKT_PERIOD_MAX - OKT_PERIOD_MIN + 1];
+static struct okt_block blocks[OKT_NOTES][2];
+const struct okt_block *okt_block_of[2][OKT_PERIOD_MAX - OKT_PERIOD_MIN + 1];
 
 static void generate(struct okt_block *b, uint32_t step, int add)
 {
@@ -35,11 +35,12 @@ static void generate(struct okt_block *b, uint32_t step, int add)
 void okt_resampler_init(const uint32_t *steps)
 {
     unsigned i;
-    for (i = 0; i <= OKT_PERIOD_MAX - OKT_PERIOD_MIN; ++i) okt_note_of_period[i] = OKT_NOT_A_NOTE;
+    for (i = 0; i <= OKT_PERIOD_MAX - OKT_PERIOD_MIN; ++i) okt_block_of[0][i] = okt_block_of[1][i] = 0;
     for (i = 0; i < OKT_NOTES; ++i) {
-        const uint32_t step = steps[okt_periods[i] - OKT_PERIOD_MIN];
-        okt_note_of_period[okt_periods[i] - OKT_PERIOD_MIN] = (uint8_t)i;
-        generate(&okt_blocks[i][0], step, 0);
-        generate(&okt_blocks[i][1], step, 1);
+        const unsigned index = okt_periods[i] - OKT_PERIOD_MIN;
+        generate(&blocks[i][0], steps[index], 0);
+        generate(&blocks[i][1], steps[index], 1);
+        okt_block_of[0][index] = &blocks[i][0];
+        okt_block_of[1][index] = &blocks[i][1];
     }
 }

@@ -13,17 +13,14 @@
 
 /* Output bytes a block covers: the most a tick mixes. */
 #define OKT_BLOCK_OUTPUTS OKT_MIX_MAX_TICK
-#define OKT_NOT_A_NOTE 0xFF
-
 struct okt_block {
     uint16_t offsets[OKT_BLOCK_OUTPUTS + 1];
     uint16_t code[3 * OKT_BLOCK_OUTPUTS + 1];
 };
 
-/* [note][add]: the blocks of the notes' periods, for the first and second voice. */
-extern struct okt_block okt_blocks[OKT_NOTES][2];
-/* The note of a period, or OKT_NOT_A_NOTE. */
-extern uint8_t okt_note_of_period[OKT_PERIOD_MAX - OKT_PERIOD_MIN + 1];
+/* [add][period - OKT_PERIOD_MIN]: the block of a note's period for the first
+   (add = 0) or second voice; null for the periods between the notes. */
+extern const struct okt_block *okt_block_of[2][OKT_PERIOD_MAX - OKT_PERIOD_MIN + 1];
 
 /* Generates the blocks (steps: the 16.16 step of each period from OKT_PERIOD_MIN). */
 void okt_resampler_init(const uint32_t *steps);
@@ -53,9 +50,8 @@ uint32_t okt_mix_add(const int8_t *source, uint32_t position, uint32_t step, int
 static inline void okt_resample(uint16_t period, uint32_t step, uint16_t fraction, int add, const int8_t *source,
                                 int8_t *out, uint32_t count)
 {
-    const unsigned note = period <= OKT_PERIOD_MAX ? okt_note_of_period[period - OKT_PERIOD_MIN] : OKT_NOT_A_NOTE;
-    if (note != OKT_NOT_A_NOTE) {
-        const struct okt_block *b = &okt_blocks[note][add];
+    const struct okt_block *b = period <= OKT_PERIOD_MAX ? okt_block_of[add][period - OKT_PERIOD_MIN] : 0;
+    if (b) {
         const unsigned first = OKT_BLOCK_OUTPUTS - count;
         okt_run_block(b->code + 2 * first + (add ? first : 0), source - b->offsets[first], out);
     } else {
