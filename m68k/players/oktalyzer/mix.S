@@ -12,10 +12,10 @@ okt_clear:
         dbra    %d0,1b
         rts
 
-| The loops for periods without a block (portamento between the notes): one voice resampled into a channel's
-| buffer, either stored (the channel's first voice) or added (its second). The
-| voices' 7-bit samples are added as they are (the channel's volume is Paula's).
-| The position is kept as fraction:integer in one register, so that one add.l
+| The loops for periods without a block (portamento between the notes): one
+| voice resampled into a channel's buffer, either stored (the channel's first
+| voice) or added (its second); the 7-bit samples are added as they are (the
+| channel's volume is Paula's). The position is kept as fraction:integer in one register, so that one add.l
 | steps both halves and addx.w carries the fraction's overflow into the byte
 | index. The loops are unrolled sixteen times and entered part way for the rest.
 |
@@ -25,8 +25,6 @@ okt_clear:
 |   position and step: fraction in the high word, whole bytes in the low word;
 |   the result is the position after `count` output bytes (count >= 1, and the
 |   whole part stays below 32768).
-
-        .text
 
         .macro  ENTER
         movem.l %d2-%d5/%a2,-(%sp)

@@ -2,8 +2,9 @@
    endlessly repeated block at OKT_MIX_PERIOD, so it reads exactly
    OKT_TICK_CLOCKS / OKT_MIX_PERIOD bytes per tick (the tick timer and Paula run
    from the same clock): the mixer writes the same amount each tick, carrying the
-   fraction, OKT_MIX_LEAD bytes ahead of the read position. Nothing of this
-   depends on when within the tick the mixing runs. */
+   fraction, one tick ahead of the read position (Paula starts reading the first
+   tick's bytes as soon as they are mixed). Nothing of this depends on when within
+   the tick the mixing runs. */
 #include "mixer.h"
 
 #include "oktalyzer.h"

@@ -1,6 +1,6 @@
 /* The software mixer of the channels that carry two voices: every tick it
    resamples both voices into the channel's ring buffer, which Paula plays round
-   and round at a fixed period, a little ahead of where Paula reads. */
+   and round at a fixed period, a tick ahead of where Paula reads. */
 #ifndef OKT_MIXER_H
 #define OKT_MIXER_H
 
@@ -30,7 +30,7 @@ void okt_mixer_init(int any_mixed);
 /* Silences the buffers; Paula starts on the mixed channels once the first tick
    is mixed, at once. From the second tick on, a tick's mixing sounds a tick later. */
 void okt_mixer_start(const uint8_t mixed[4]);
-/* Mixes one tick of every mixed channel; voices[2c], voices[2c+1] are channel c's. */
+/* Mixes one tick of every mixed channel from its two voices, pairs[c]. */
 void okt_mixer_tick(struct okt_mix_voice *const pairs[4][2]);
 
 #endif
