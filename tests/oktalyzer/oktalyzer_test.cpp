@@ -182,6 +182,28 @@ TEST_F(Oktalyzer, MixedChannelsShareTheirVolumeAndTakeSevenBitSamples) {
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
+// Periods between the notes (portamento) and below the table (note slides) are
+// resampled by loops rather than generated code: the same square wave comes out.
+TEST_F(Oktalyzer, MixedChannelsPlayEveryPeriod) {
+    const struct {
+        const char* what;
+        OktCell cell;
+    } cases[] = {{"a note", {}}, {"portamento", {0, 0, 1, 3}}, {"below C-1", {0, 0, 13, 3}}};
+    for (const auto& c : cases) {
+        OktSong song = toneSong(c.cell, 8, 2);
+        song.doubled[0] = 1;
+        ASSERT_TRUE(open(writeOkt(song))) << c.what;
+        watch(0, 10);
+        const std::vector<int8_t> bytes = ring(0);
+        const auto loud = std::count_if(bytes.begin(), bytes.end(), [](int8_t b) { return b == 100 || b == -100; });
+        EXPECT_GT(loud, long(bytes.size() / 2)) << c.what;
+        EXPECT_TRUE(std::all_of(bytes.begin(), bytes.end(), [](int8_t b) { return b == 0 || b == 100 || b == -100; }))
+            << c.what;
+        closeModule(*machine);
+    }
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
 TEST_F(Oktalyzer, DirectChannelsRefuseSevenBitOnlySamples) {
     ASSERT_TRUE(open(writeOkt(toneSong({}, 8, 0))));
     EXPECT_EQ(channel(0).volume, 0);
@@ -222,10 +244,15 @@ TEST_F(Oktalyzer, SongEndsWhenItComesRound) {
         {"S3 from row 0", false, {0, 0, 28, 3}, 24},
         {"mixed: S3 from row 0", true, {0, 0, 28, 3}, 24},
         {"P0 in row 0", false, {0, 0, 25, 0}, 6},
+        {"P2 in row 0: on to the last position", false, {0, 0, 25, 2}, 6 + 48},
     };
     for (const auto& c : cases) {
         OktSong song = toneSong(c.command);
         song.doubled[2] = c.doubled;
+        // A second pattern, the first's without its command, for jumps to land in.
+        song.patterns.push_back(song.patterns[0]);
+        song.patterns[1][0][0] = {};
+        if (c.command.command == 25) song.positions = {0, 1, 1};
         ASSERT_TRUE(open(writeOkt(song))) << c.what;
         EXPECT_EQ(measureSubsongLengths(*machine, std::chrono::steady_clock::now() + std::chrono::minutes(1)), 1);
         EXPECT_NEAR(machine->subsongSeconds[0], c.ticks * kTickSeconds, 0.001) << c.what;
