@@ -3,16 +3,22 @@
    to repeat is written at once, and Paula takes it up when the first one ends. */
 #include "output.h"
 
+#include "mix.h"
 #include "voice.h"
 
 #include <varno/kit.h>
 
-static unsigned channels;
+static unsigned channels, mixed_tracks;
 
 void med_output_start(unsigned tracks)
 {
     unsigned i;
     channels = tracks < MED_PAULA ? tracks : MED_PAULA;
+    mixed_tracks = tracks > MED_PAULA ? tracks : 0;
+    if (mixed_tracks) {
+        med_mix_start();
+        return;
+    }
     custom.dmacon = DMAF_AUDIO;
     for (i = 0; i < MED_PAULA; ++i) {
         custom.aud[i].ac_vol = 0;
@@ -24,6 +30,10 @@ void med_output_start(unsigned tracks)
 void med_output(void)
 {
     unsigned i, restart = 0;
+    if (mixed_tracks) {
+        med_mix(mixed_tracks);
+        return;
+    }
     for (i = 0; i < channels; ++i)
         if (med_voices[i].trigger) restart |= 1u << i;
     if (restart) custom.dmacon = (uint16_t)restart;

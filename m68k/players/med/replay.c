@@ -1,6 +1,7 @@
 /* The song's course: lines, blocks and the play sequence, the tempo, and where a
    pass through the song ends. Each tick reads a line on its first tick (unless a
    line delay repeats it), runs every voice, and hands the voices to the output. */
+#include "mix.h"
 #include "output.h"
 #include "voice.h"
 
@@ -53,7 +54,8 @@ static uint16_t timer_for(unsigned tempo)
     }
     if (ticks > 0xFFFF) ticks = 0xFFFF;
     if (ticks < TIMER_MIN) ticks = TIMER_MIN;
-    return (uint16_t)ticks;
+    /* A mixed song's tick is one buffer of whole samples. */
+    return med_song.tracks > MED_PAULA ? med_mix_timer((uint16_t)ticks) : (uint16_t)ticks;
 }
 
 static void set_tempo(unsigned tempo)
@@ -169,6 +171,7 @@ uint16_t med_timer(void) { return play.timer; }
 
 long med_init(const uint8_t *data, uint32_t size)
 {
+    med_mix_init();
     play.songs = med_song_count(data, size);
     return med_load(&med_song, data, size, 0) == MED_OK ? 0 : -1;
 }
@@ -199,8 +202,8 @@ void med_start(unsigned subsong)
     med_state.line = 0;
     go_to(0, 0);
     visit_line();
-    med_output_start(med_song.tracks);
     set_tempo(med_song.tempo);
+    med_output_start(med_song.tracks);
     kit_base->Timer = play.timer;
 }
 

@@ -1,0 +1,204 @@
+/* Songs of 5 to 8 tracks: the 68000 mixes tracks n and n + 4 into a buffer that
+   Paula's channel n plays at a fixed rate, as OctaMED's own 5-8 channel mode does.
+   One buffer lasts exactly one tick (the tick's timer is set from the buffer's
+   length), so the buffers follow each other without a gap. Paula starts with half
+   a buffer of silence: its block changes then fall half-way between two ticks, and
+   the buffer a tick fills is never the one Paula is reading. The real 68000 mixes
+   at this rate with time to spare for the replay. */
+#include "mix.h"
+
+#include "voice.h"
+
+#include <varno/kit.h>
+
+#define MIX_BUFFER_MAX 1092 /* the longest tick the CIA timer can count */
+
+struct mix_voice {
+    const int8_t *start; /* the block being played */
+    uint32_t length;     /* its bytes */
+    uint32_t index;      /* bytes played of it */
+    uint16_t fraction;
+    uint8_t active;
+    const int8_t *repeat;
+    uint32_t repeat_length;
+};
+
+static struct mix_voice voices[MED_MAX_TRACKS];
+static int8_t buffers[MED_PAULA][2][MIX_BUFFER_MAX] __attribute__((aligned(2)));
+static int8_t volume_table[65][256]; /* sample x volume / 128: two voices add up without overflow */
+static int8_t silence[MIX_BUFFER_MAX] __attribute__((aligned(2)));
+static unsigned buffer_samples, current;
+
+void med_mix_init(void)
+{
+    unsigned v, s;
+    for (v = 0; v <= 64; ++v)
+        for (s = 0; s < 256; ++s) volume_table[v][s] = (int8_t)(((int)(int8_t)s * (int)v) >> 7);
+}
+
+uint16_t med_mix_timer(uint16_t wanted)
+{
+    unsigned samples = ((wanted + MED_MIX_CIA_PER_SAMPLE) / (2 * MED_MIX_CIA_PER_SAMPLE)) * 2;
+    if (samples > MIX_BUFFER_MAX) samples = MIX_BUFFER_MAX;
+    if (samples < 16) samples = 16;
+    buffer_samples = samples;
+    return (uint16_t)(samples * MED_MIX_CIA_PER_SAMPLE);
+}
+
+void med_mix_start(void)
+{
+    unsigned i;
+    for (i = 0; i < MED_MAX_TRACKS; ++i) voices[i].active = 0;
+    for (i = 0; i < sizeof buffers; ++i) (&buffers[0][0][0])[i] = 0;
+    current = 0;
+    custom.dmacon = DMAF_AUDIO;
+    for (i = 0; i < MED_PAULA; ++i) {
+        custom.aud[i].ac_ptr = silence;
+        custom.aud[i].ac_len = (uint16_t)(buffer_samples / 4 ? buffer_samples / 4 : 1);
+        custom.aud[i].ac_per = MED_MIX_PERIOD;
+        custom.aud[i].ac_vol = 64;
+    }
+    custom.dmacon = DMAF_SETCLR | DMAF_AUDIO;
+    /* Whole buffers of silence until the first tick's: block changes stay half a
+       tick away from the ticks whenever the first tick comes. */
+    for (i = 0; i < MED_PAULA; ++i) custom.aud[i].ac_len = (uint16_t)(buffer_samples / 2);
+}
+
+/* The voice moves on to its repeat (or falls silent) at the end of its block. */
+static void next_block(struct mix_voice *m)
+{
+    while (m->active && m->index >= m->length) {
+        m->index -= m->length;
+        if (m->repeat == (const int8_t *)med_silence || m->repeat_length < 2) {
+            m->active = 0;
+        } else {
+            m->start = m->repeat;
+            m->length = m->repeat_length;
+        }
+    }
+}
+
+/* Samples of output until the voice's block ends (at least 1), at most n. */
+static unsigned samples_to_end(const struct mix_voice *m, unsigned n, uint32_t step)
+{
+    const uint32_t left = m->length - m->index;
+    uint32_t count;
+    if (left > (((uint32_t)n * step + m->fraction) >> 16) + 1) return n;
+    count = ((left << 16) - m->fraction + step - 1) / step;
+    return count == 0 ? 1 : count < n ? count : n;
+}
+
+/* The inner loops, one output sample each: the sample byte indexes the volume
+   table, and the fraction's carry steps the position (add.w, addx.l), which keeps
+   the mixing of eight voices well inside a real 68000's time. */
+static void put_samples(int8_t *out, const uint8_t *sample, const int8_t *table, unsigned count, uint32_t *index,
+                        uint16_t *fraction, uint32_t step)
+{
+    uint32_t i = 0, byte = 0, n = count - 1, whole = step >> 16;
+    uint16_t part = (uint16_t)step, f = *fraction;
+    __asm__ volatile("1: move.b (%[s],%[i].l),%[b]\n"
+                     "   move.b (%[t],%[b].w),(%[o])+\n"
+                     "   add.w %[sf],%[f]\n"
+                     "   addx.l %[si],%[i]\n"
+                     "   dbf %[n],1b\n"
+                     : [o] "+a"(out), [i] "+d"(i), [f] "+d"(f), [b] "+d"(byte), [n] "+d"(n)
+                     : [s] "a"(sample), [t] "a"(table), [sf] "d"(part), [si] "d"(whole)
+                     : "cc", "memory");
+    *index += i;
+    *fraction = f;
+}
+
+static void add_samples(int8_t *out, const uint8_t *sample, const int8_t *table, unsigned count, uint32_t *index,
+                        uint16_t *fraction, uint32_t step)
+{
+    uint32_t i = 0, byte = 0, value, n = count - 1, whole = step >> 16;
+    uint16_t part = (uint16_t)step, f = *fraction;
+    __asm__ volatile("1: move.b (%[s],%[i].l),%[b]\n"
+                     "   move.b (%[t],%[b].w),%[v]\n"
+                     "   add.b %[v],(%[o])+\n"
+                     "   add.w %[sf],%[f]\n"
+                     "   addx.l %[si],%[i]\n"
+                     "   dbf %[n],1b\n"
+                     : [o] "+a"(out), [i] "+d"(i), [f] "+d"(f), [b] "+d"(byte), [n] "+d"(n), [v] "=&d"(value)
+                     : [s] "a"(sample), [t] "a"(table), [sf] "d"(part), [si] "d"(whole)
+                     : "cc", "memory");
+    *index += i;
+    *fraction = f;
+}
+
+/* Puts (add = 0) or adds (add = 1) n samples of the voice into out. */
+static void mix_voice(int8_t *out, unsigned n, struct mix_voice *m, unsigned volume, uint32_t step, int add)
+{
+    const int8_t *table = volume_table[volume];
+    while (n) {
+        unsigned count, k;
+        if (!m->active || step == 0) {
+            if (!add)
+                for (k = 0; k < n; ++k) out[k] = 0;
+            return;
+        }
+        count = samples_to_end(m, n, step);
+        if (volume == 0) {
+            const uint32_t position = m->fraction + count * step;
+            if (!add)
+                for (k = 0; k < count; ++k) out[k] = 0;
+            m->index += position >> 16;
+            m->fraction = (uint16_t)position;
+        } else if (add) {
+            add_samples(out, (const uint8_t *)m->start + m->index, table, count, &m->index, &m->fraction, step);
+        } else {
+            put_samples(out, (const uint8_t *)m->start + m->index, table, count, &m->index, &m->fraction, step);
+        }
+        next_block(m);
+        out += count;
+        n -= count;
+    }
+}
+
+/* Voices that started a note this tick take up their new block; a synth's next
+   waveform waits for the end of the one playing. */
+static void take_voice(unsigned t)
+{
+    const struct med_voice *v = &med_voices[t];
+    struct mix_voice *m = &voices[t];
+    if (v->trigger) {
+        m->start = (const int8_t *)v->block;
+        m->length = 2UL * v->block_words;
+        m->index = 0;
+        m->fraction = 0;
+        m->active = v->block != (const uint8_t *)med_silence;
+    }
+    if (v->trigger || v->new_block) {
+        m->repeat = (const int8_t *)v->repeat;
+        m->repeat_length = 2UL * v->repeat_words;
+        if (!m->active && v->new_block && m->repeat != (const int8_t *)med_silence) {
+            m->start = m->repeat;
+            m->length = m->repeat_length;
+            m->index = 0;
+            m->active = 1;
+        }
+    }
+}
+
+void med_mix(unsigned tracks)
+{
+    unsigned c;
+    current ^= 1;
+    for (c = 0; c < MED_PAULA; ++c) {
+        int8_t *out = buffers[c][current];
+        unsigned t;
+        for (t = c; t < MED_MAX_TRACKS; t += MED_PAULA) {
+            const struct med_voice *v = &med_voices[t];
+            uint32_t step;
+            if (t >= tracks) {
+                if (t == c) mix_voice(out, buffer_samples, &voices[t], 0, 0, 0);
+                continue;
+            }
+            take_voice(t);
+            step = v->out_period ? ((uint32_t)MED_MIX_PERIOD << 16) / v->out_period : 0;
+            mix_voice(out, buffer_samples, &voices[t], v->out_volume > 64 ? 64 : v->out_volume, step, t != c);
+        }
+        custom.aud[c].ac_ptr = out;
+        custom.aud[c].ac_len = (uint16_t)(buffer_samples / 2);
+    }
+}
