@@ -88,40 +88,48 @@ static unsigned samples_to_end(const struct mix_voice *m, unsigned n, uint32_t s
     return count == 0 ? 1 : count < n ? count : n;
 }
 
-/* The inner loops, one output sample each: the sample byte indexes the volume
-   table, and the fraction's carry steps the position (add.w, addx.l), which keeps
-   the mixing of eight voices well inside a real 68000's time. */
-static void put_samples(int8_t *out, const uint8_t *sample, const int8_t *table, unsigned count, uint32_t *index,
-                        uint16_t *fraction, uint32_t step)
-{
-    uint32_t i = 0, byte = 0, n = count - 1, whole = step >> 16;
-    uint16_t part = (uint16_t)step, f = *fraction;
-    __asm__ volatile("1: move.b (%[s],%[i].l),%[b]\n"
-                     "   move.b (%[t],%[b].w),(%[o])+\n"
-                     "   add.w %[sf],%[f]\n"
-                     "   addx.l %[si],%[i]\n"
-                     "   dbf %[n],1b\n"
-                     : [o] "+a"(out), [i] "+d"(i), [f] "+d"(f), [b] "+d"(byte), [n] "+d"(n)
-                     : [s] "a"(sample), [t] "a"(table), [sf] "d"(part), [si] "d"(whole)
-                     : "cc", "memory");
-    *index += i;
-    *fraction = f;
-}
+/* The inner loops: the sample byte indexes the volume table, and the fraction's
+   carry steps the position (add.w, addx.l). Four samples a round, then the rest
+   one at a time. */
+#define PUT_ONE                                                                                                        \
+    "move.b (%[s],%[i].l),%[b]\n\t"                                                                                    \
+    "move.b (%[t],%[b].w),(%[o])+\n\t"                                                                                 \
+    "add.w %[sf],%[f]\n\t"                                                                                             \
+    "addx.l %[si],%[i]\n\t"
+#define ADD_ONE                                                                                                        \
+    "move.b (%[s],%[i].l),%[b]\n\t"                                                                                    \
+    "move.b (%[t],%[b].w),%[v]\n\t"                                                                                    \
+    "add.b %[v],(%[o])+\n\t"                                                                                           \
+    "add.w %[sf],%[f]\n\t"                                                                                             \
+    "addx.l %[si],%[i]\n\t"
 
-static void add_samples(int8_t *out, const uint8_t *sample, const int8_t *table, unsigned count, uint32_t *index,
-                        uint16_t *fraction, uint32_t step)
+static void mix_samples(int8_t *out, const uint8_t *sample, const int8_t *table, unsigned count, uint32_t *index,
+                        uint16_t *fraction, uint32_t step, int add)
 {
-    uint32_t i = 0, byte = 0, value, n = count - 1, whole = step >> 16;
+    uint32_t i = 0, byte = 0, value = 0, whole = step >> 16;
+    uint32_t rounds = (count >> 2) - 1, rest = (count & 3) - 1;
     uint16_t part = (uint16_t)step, f = *fraction;
-    __asm__ volatile("1: move.b (%[s],%[i].l),%[b]\n"
-                     "   move.b (%[t],%[b].w),%[v]\n"
-                     "   add.b %[v],(%[o])+\n"
-                     "   add.w %[sf],%[f]\n"
-                     "   addx.l %[si],%[i]\n"
-                     "   dbf %[n],1b\n"
-                     : [o] "+a"(out), [i] "+d"(i), [f] "+d"(f), [b] "+d"(byte), [n] "+d"(n), [v] "=&d"(value)
-                     : [s] "a"(sample), [t] "a"(table), [sf] "d"(part), [si] "d"(whole)
-                     : "cc", "memory");
+#define OPERANDS                                                                                                       \
+    : [o] "+a"(out), [i] "+d"(i), [f] "+d"(f), [b] "+d"(byte), [v] "+d"(value), [n] "+d"(rounds), [r] "+d"(rest)        \
+    : [s] "a"(sample), [t] "a"(table), [sf] "d"(part), [si] "d"(whole)                                                 \
+    : "cc", "memory"
+    if (add)
+        __asm__ volatile("tst.w %[n]\n\t"
+                         "bmi.s 2f\n"
+                         "1:\t" ADD_ONE ADD_ONE ADD_ONE ADD_ONE "dbf %[n],1b\n"
+                         "2:\ttst.w %[r]\n\t"
+                         "bmi.s 4f\n"
+                         "3:\t" ADD_ONE "dbf %[r],3b\n"
+                         "4:" OPERANDS);
+    else
+        __asm__ volatile("tst.w %[n]\n\t"
+                         "bmi.s 2f\n"
+                         "1:\t" PUT_ONE PUT_ONE PUT_ONE PUT_ONE "dbf %[n],1b\n"
+                         "2:\ttst.w %[r]\n\t"
+                         "bmi.s 4f\n"
+                         "3:\t" PUT_ONE "dbf %[r],3b\n"
+                         "4:" OPERANDS);
+#undef OPERANDS
     *index += i;
     *fraction = f;
 }
@@ -144,10 +152,8 @@ static void mix_voice(int8_t *out, unsigned n, struct mix_voice *m, unsigned vol
                 for (k = 0; k < count; ++k) out[k] = 0;
             m->index += position >> 16;
             m->fraction = (uint16_t)position;
-        } else if (add) {
-            add_samples(out, (const uint8_t *)m->start + m->index, table, count, &m->index, &m->fraction, step);
         } else {
-            put_samples(out, (const uint8_t *)m->start + m->index, table, count, &m->index, &m->fraction, step);
+            mix_samples(out, (const uint8_t *)m->start + m->index, table, count, &m->index, &m->fraction, step, add);
         }
         next_block(m);
         out += count;

@@ -218,6 +218,7 @@ void med_line_voice(struct med_voice *v, const uint8_t cell[4], struct med_flow 
     v->note_tick = NONE;
     v->retrig = 0;
     v->cut_tick = NONE;
+    /* A note without an instrument plays the track's last one at the volume it had. */
     if (instrument != 0) {
         const struct med_instrument *ins = &med_song.instruments[instrument - 1];
         v->instrument = ins;
@@ -225,8 +226,6 @@ void med_line_voice(struct med_voice *v, const uint8_t cell[4], struct med_flow 
         v->hold = ins->hold;
         v->decay = ins->decay;
         v->finetune = (uint8_t)(ins->finetune & 15);
-    } else if (NOTE(v) && v->instrument) {
-        v->volume = (int8_t)v->instrument->volume;
     }
     if (CMD(v) == 0x15) v->finetune = PARAM(v) & 15;
     if (CMD(v) == 0x19) v->sample_offset = PARAM(v);
