@@ -147,7 +147,9 @@ static void read_instrument_ext(const struct med_song *s, unsigned i, struct med
     ins->hold = e[0];
     ins->decay = e[1];
     if (entry >= 4) ins->finetune = (int8_t)e[3];
-    if (entry >= 6) *looped = e[5] & 1;
+    /* OctaMED keeps a loop flag here too, but a song written with the flag clear
+       and a repeat given still loops, as the references play it. */
+    if (entry >= 6) *looped |= e[5] & 1;
     if (entry >= 18) {
         *loop_start = kit_be32(e + 10);
         *loop_length = kit_be32(e + 14);
