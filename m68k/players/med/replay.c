@@ -27,6 +27,7 @@ static struct {
     uint16_t order, timer;
     uint16_t delay_left; /* line delay: times the line is still held */
     uint8_t repeating;   /* the line is held: its notes are not read again */
+    uint8_t end_found;   /* the next tick starts the song again: it signals the end */
     unsigned flags;
 } play;
 
@@ -85,10 +86,18 @@ static void visit_line(void)
     const uint32_t bit = order_row[play.order] + med_state.line;
     if (bit >= VISIT_BITS || order_row[play.order] == VISIT_BITS) return;
     if (visited[bit >> 3] & (1 << (bit & 7))) {
-        play.flags |= MED_TICK_SONG_END;
+        play.end_found = 1;
         forget_visits();
     }
     visited[bit >> 3] |= (uint8_t)(1 << (bit & 7));
+}
+
+static void forget_lines(unsigned first, unsigned last)
+{
+    uint32_t bit;
+    if (order_row[play.order] == VISIT_BITS) return;
+    for (bit = order_row[play.order] + first; bit <= order_row[play.order] + last && bit < VISIT_BITS; ++bit)
+        visited[bit >> 3] &= (uint8_t) ~(1 << (bit & 7));
 }
 
 static unsigned current_block(void) { return med_song.order_block[play.order]; }
@@ -108,7 +117,7 @@ static void go_to(unsigned order, unsigned line)
     if (order >= med_song.orders) {
         order = 0;
         /* The sequence's end: the pass ends here even without a line played twice. */
-        if (!(play.flags & MED_TICK_SONG_END)) play.flags |= MED_TICK_SONG_END;
+        play.end_found = 1;
         forget_visits();
     }
     play.order = (uint16_t)order;
@@ -134,8 +143,8 @@ static void next_line(void)
     } else if (flow.break_line >= 0) {
         go_to(play.order + 1u, (unsigned)flow.break_line);
     } else if (flow.loop_to >= 0) {
-        med_state.line = (uint16_t)flow.loop_to; /* lines looped over are played again on purpose */
-        return;
+        forget_lines((unsigned)flow.loop_to, med_state.line); /* played again on purpose */
+        med_state.line = (uint16_t)flow.loop_to;
     } else if (med_state.line + 1u < med_song.block_lines[current_block()]) {
         ++med_state.line;
     } else {
@@ -147,7 +156,8 @@ static void next_line(void)
 unsigned med_tick(void)
 {
     unsigned t;
-    play.flags = 0;
+    play.flags = play.end_found ? MED_TICK_SONG_END : 0;
+    play.end_found = 0;
     for (t = 0; t < med_song.tracks; ++t) {
         med_voices[t].trigger = 0;
         med_voices[t].new_block = 0;
@@ -197,6 +207,7 @@ void med_start(unsigned subsong)
     med_state.volhex = (med_song.flags & MED_FLAG_VOLHEX) != 0;
     play.delay_left = 0;
     play.repeating = 0;
+    play.end_found = 0;
     forget_visits();
     play.order = 0;
     med_state.line = 0;

@@ -265,15 +265,16 @@ int med_synth_tick(struct med_voice *v)
 {
     struct med_synth *s = &v->synth;
     int volume;
+    /* A step's SPD counts from that step on. */
     if (--s->vol_count == 0) {
-        s->vol_count = s->vol_speed;
         volume_step(v);
+        s->vol_count = s->vol_speed;
         volume = s->volume + s->vol_step;
         s->volume = (uint8_t)(volume < 0 ? 0 : volume > 64 ? 64 : volume);
     }
     if (--s->wf_count == 0) {
-        s->wf_count = s->wf_speed;
         waveform_step(v);
+        s->wf_count = s->wf_speed;
         s->period_shift = (int16_t)(s->period_shift + s->period_step);
     }
     if (s->envelope) s->volume = (uint8_t)envelope_volume(s);

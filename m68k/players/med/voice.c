@@ -98,9 +98,12 @@ static void play_note(struct med_voice *v)
     start_note(v);
 }
 
+/* 0C's volume: typed as two decimal digits, or in hexadecimal, where the top bit
+   is OctaMED's "set the instrument's volume", played here as the volume alone. */
 static unsigned volume_parameter(unsigned param)
 {
-    if (!med_state.volhex) param = (param >> 4) * 10 + (param & 0x0F); /* typed as two decimal digits */
+    if (med_state.volhex) param &= 0x7F;
+    else param = (param >> 4) * 10 + (param & 0x0F);
     return param > 64 ? 64 : param;
 }
 
@@ -162,7 +165,7 @@ static void first_tick_command(struct med_voice *v, struct med_flow *flow)
         flow->jump = (int16_t)param;
         break;
     case 0x0C:
-        v->volume = (int8_t)volume_parameter(param & 0x7F);
+        v->volume = (int8_t)volume_parameter(param);
         break;
     case 0x0E:
         med_synth_jump(v, param);
@@ -324,17 +327,17 @@ static int continuous_command(struct med_voice *v)
     return 0;
 }
 
-/* Hold and decay: after `hold` ticks the note fades by `decay` a tick (a decay of
-   0 cuts it). A hold of 0 lets the note sound on. */
+/* Hold and decay: the note sounds for `hold` ticks, then fades by `decay` a tick
+   (a decay of 0 cuts it). A hold of 0 lets the note sound on. */
 static void hold_and_decay(struct med_voice *v)
 {
     if (v->hold == 0) return;
-    if (v->fading) {
-        if (v->decay == 0) v->volume = 0;
-        else add_volume(v, -(int)v->decay);
-    } else if (v->hold_left && --v->hold_left == 0) {
+    if (!v->fading) {
+        if (v->hold_left && --v->hold_left) return;
         v->fading = 1;
     }
+    if (v->decay == 0) v->volume = 0;
+    else add_volume(v, -(int)v->decay);
 }
 
 void med_tick_voice(struct med_voice *v)
