@@ -97,8 +97,14 @@ public:
 
     bool open(const MedSong& song) { return open(writeMed(song)); }
 
-    // Opening ran the song's first two ticks ahead.
-    static constexpr int kTicksRunAtOpen = 2;
+    // Opening ran the song's first tick ahead.
+    static constexpr int kTicksRunAtOpen = 1;
+
+    // The channel after each tick of line 1 (ticks 6..11 at six ticks a line).
+    std::vector<Seen> watchLineOne(int n) {
+        const std::vector<Seen> seen = watch(n, 12 - kTicksRunAtOpen);
+        return std::vector<Seen>(seen.begin() + (6 - kTicksRunAtOpen), seen.end());
+    }
 
     PaulaChannel& channel(int n) const { return machine->customChips->paulaChannels[n]; }
 
