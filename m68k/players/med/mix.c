@@ -1,7 +1,9 @@
 /* Songs of 5 to 8 tracks: the 68000 mixes tracks n and n + 4 into a buffer that
    Paula's channel n plays at a fixed rate, as OctaMED's own 5-8 channel mode does.
-   One buffer lasts exactly one tick (the tick's timer is set from the buffer's
-   length), so the buffers follow each other without a gap. Paula starts with half
+   One buffer lasts one tick: its length in word pairs of samples follows the
+   tick's timer, the leftover carried to the next tick, so that the buffers keep
+   pace with the ticks exactly (the replay's timing, down to the delay between
+   two tracks playing one sample, stays the song's own). Paula starts with half
    a buffer of silence: its block changes then fall half-way between two ticks, and
    the buffer a tick fills is never the one Paula is reading. The real 68000 mixes
    at this rate with time to spare for the replay. */
@@ -28,6 +30,8 @@ static int8_t buffers[MED_PAULA][2][MIX_BUFFER_MAX] __attribute__((aligned(2)));
 static int8_t volume_table[65][256]; /* sample x volume / 128: two voices add up without overflow */
 static int8_t silence[MIX_BUFFER_MAX] __attribute__((aligned(2)));
 static unsigned buffer_samples, current;
+static uint16_t timer;
+static uint32_t carried; /* CIA ticks of the ticks so far not yet in a buffer */
 
 void med_mix_init(void)
 {
@@ -38,17 +42,26 @@ void med_mix_init(void)
 
 uint16_t med_mix_timer(uint16_t wanted)
 {
-    unsigned samples = ((wanted + MED_MIX_CIA_PER_SAMPLE) / (2 * MED_MIX_CIA_PER_SAMPLE)) * 2;
-    if (samples > MIX_BUFFER_MAX) samples = MIX_BUFFER_MAX;
-    if (samples < 16) samples = 16;
-    buffer_samples = samples;
-    return (uint16_t)(samples * MED_MIX_CIA_PER_SAMPLE);
+    const uint16_t longest = (MIX_BUFFER_MAX - 2) * MED_MIX_CIA_PER_SAMPLE, shortest = 16 * MED_MIX_CIA_PER_SAMPLE;
+    timer = wanted > longest ? longest : wanted < shortest ? shortest : wanted;
+    return timer;
+}
+
+/* This tick's buffer: the whole word pairs of samples the ticks so far hold. */
+static void next_buffer_length(void)
+{
+    const uint32_t pair = 2 * MED_MIX_CIA_PER_SAMPLE;
+    carried += timer;
+    buffer_samples = (unsigned)(carried / pair) * 2;
+    carried -= (uint32_t)buffer_samples * MED_MIX_CIA_PER_SAMPLE;
 }
 
 void med_mix_start(void)
 {
     unsigned i;
     for (i = 0; i < MED_MAX_TRACKS; ++i) voices[i].active = 0;
+    carried = 0;
+    buffer_samples = (timer / (2 * MED_MIX_CIA_PER_SAMPLE)) * 2;
     for (i = 0; i < sizeof buffers; ++i) (&buffers[0][0][0])[i] = 0;
     current = 0;
     custom.dmacon = DMAF_AUDIO;
@@ -190,6 +203,7 @@ void med_mix(unsigned tracks)
 {
     unsigned c;
     current ^= 1;
+    next_buffer_length();
     for (c = 0; c < MED_PAULA; ++c) {
         int8_t *out = buffers[c][current];
         unsigned t;

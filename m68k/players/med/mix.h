@@ -5,13 +5,13 @@
 #include <stdint.h>
 
 /* Paula plays the mixed buffers at this period: about 11.8 kHz, 60 CIA ticks a
-   sample, so that a tick's timer holds a whole number of samples. */
+   sample. */
 #define MED_MIX_PERIOD 300
 #define MED_MIX_CIA_PER_SAMPLE 60
 
 void med_mix_init(void);
-/* The nearest timer that holds a whole, even number of samples; the buffers
-   follow it from the next tick. */
+/* The tick's timer (kept within what the buffers can hold); the buffers follow
+   it from the next tick. */
 uint16_t med_mix_timer(uint16_t wanted);
 void med_mix_start(void);
 void med_mix(unsigned tracks);
