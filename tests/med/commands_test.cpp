@@ -154,6 +154,28 @@ TEST_F(Commands, SynthPitchCommandsMoveThePeriod) {
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
+// A hybrid plays its sample, shaped by its volume sequence and pitched by its
+// waveform sequence.
+TEST_F(Commands, HybridsPlayTheirSampleThroughTheSequences) {
+    MedSong song = simpleSong(4);
+    MedInstrument hybrid;
+    hybrid.type = -2;
+    hybrid.data = squareWave(200);
+    hybrid.volumes = {64, 0xF2, 16, 0xFB};
+    hybrid.waveforms = {0, 0xF2, 2, 0xFB};
+    song.instruments.push_back(hybrid);
+    song.blocks[0].at(1, 0) = {13, 2, 0, 0};
+    ASSERT_TRUE(open(song));
+    const std::vector<Seen> seen = watchLineOne(0);
+    const uint16_t volumes[] = {64, 48, 32, 16, 0, 0}, periods[] = {428, 430, 432, 434, 436, 438};
+    for (size_t t = 0; t < seen.size(); ++t) {
+        EXPECT_EQ(seen[t].volume, volumes[t]) << "tick " << t + 6;
+        EXPECT_EQ(seen[t].period, periods[t]) << "tick " << t + 6;
+    }
+    EXPECT_EQ(channel(0).length, 1) << "a one-shot sample repeats silence once played";
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
 // Songs of 5 to 8 tracks: Paula's four channels play the mixed buffers at the
 // mixing rate, full volume, whichever tracks sound.
 TEST_F(Commands, MixedSongsPlayBuffersOnEveryChannel) {

@@ -5,6 +5,7 @@ namespace {
 
 struct Out {
     std::vector<uint8_t> b;
+    uint32_t base = 0; // where the song lies in its file: offsets count from the file's start
     size_t here() const { return b.size(); }
     void u8(unsigned v) { b.push_back(uint8_t(v)); }
     void u16(unsigned v) { u8(v >> 8), u8(v); }
@@ -12,6 +13,7 @@ struct Out {
     void put16(size_t at, unsigned v) { b[at] = uint8_t(v >> 8), b[at + 1] = uint8_t(v); }
     void put32(size_t at, uint32_t v) { put16(at, v >> 16), put16(at + 2, v & 0xFFFF); }
     void align() { if (b.size() & 1) u8(0); }
+    void pointer(size_t at, size_t target) { put32(at, uint32_t(target) + base); }
     void zeros(size_t n) { b.insert(b.end(), n, 0); }
 };
 
@@ -77,12 +79,15 @@ MedSong simpleSong(unsigned lines) {
     return song;
 }
 
-std::vector<uint8_t> writeMed(const MedSong& song) {
+std::vector<uint8_t> writeMed(const MedSong& song) { return writeMedAt(song, 0); }
+
+std::vector<uint8_t> writeMedAt(const MedSong& song, uint32_t base) {
     Out o;
+    o.base = base;
     o.u8('M'), o.u8('M'), o.u8('D'), o.u8('0' + song.version);
     o.zeros(48);
     const size_t s = o.here(); // the song structure
-    o.put32(8, uint32_t(s));
+    o.pointer(8, s);
     for (size_t i = 0; i < 63; ++i) {
         const MedInstrument* ins = i < song.instruments.size() ? &song.instruments[i] : nullptr;
         o.u16(ins ? ins->rep : 0);
@@ -115,20 +120,20 @@ std::vector<uint8_t> writeMed(const MedSong& song) {
         o.zeros(40);
         o.u16(unsigned(song.sequence.size()));
         for (uint16_t entry : song.sequence) o.u16(entry);
-        o.put32(sequence, uint32_t(table));
-        o.put32(sequence + 4, uint32_t(sections));
-        o.put32(table, uint32_t(pseq));
+        o.pointer(sequence, table);
+        o.pointer(sequence + 4, sections);
+        o.pointer(table, pseq);
         o.put16(s + 520, song.mmd2_tracks);
         o.put16(s + 522, 1);
     }
     o.align();
     const size_t blockTable = o.here();
-    o.put32(16, uint32_t(blockTable));
+    o.pointer(16, blockTable);
     o.zeros(4 * song.blocks.size());
     for (size_t i = 0; i < song.blocks.size(); ++i) {
         const MedBlock& block = song.blocks[i];
         o.align();
-        o.put32(blockTable + 4 * i, uint32_t(o.here()));
+        o.pointer(blockTable + 4 * i, o.here());
         if (song.version == 0) {
             o.u8(block.tracks), o.u8(block.lines - 1);
             for (const MedCell& c : block.cells) {
@@ -143,21 +148,21 @@ std::vector<uint8_t> writeMed(const MedSong& song) {
     }
     o.align();
     const size_t sampleTable = o.here();
-    o.put32(24, uint32_t(sampleTable));
+    o.pointer(24, sampleTable);
     o.zeros(4 * song.instruments.size());
     for (size_t i = 0; i < song.instruments.size(); ++i) {
         o.align();
-        o.put32(sampleTable + 4 * i, uint32_t(o.here()));
+        o.pointer(sampleTable + 4 * i, o.here());
         writeInstrument(o, song.instruments[i]);
     }
     // The expansion: hold and decay, names, the song name and the annotation.
     o.align();
     const size_t exp = o.here();
-    o.put32(32, uint32_t(exp));
+    o.pointer(32, exp);
     o.zeros(84);
     const size_t ext = o.here();
     for (const auto& ins : song.instruments) o.u8(ins.hold), o.u8(ins.decay), o.u8(0), o.u8(0);
-    o.put32(exp + 4, uint32_t(ext));
+    o.pointer(exp + 4, ext);
     o.put16(exp + 8, unsigned(song.instruments.size()));
     o.put16(exp + 10, 4);
     const size_t info = o.here();
@@ -166,12 +171,12 @@ std::vector<uint8_t> writeMed(const MedSong& song) {
         name.resize(42, '\0');
         for (char c : name) o.u8(uint8_t(c));
     }
-    o.put32(exp + 20, uint32_t(info));
+    o.pointer(exp + 20, info);
     o.put16(exp + 24, unsigned(song.instruments.size()));
     o.put16(exp + 26, 42);
     auto text = [&](const std::string& t, size_t field) {
         if (t.empty()) return;
-        o.put32(exp + field, uint32_t(o.here()));
+        o.pointer(exp + field, o.here());
         o.put32(exp + field + 4, uint32_t(t.size() + 1));
         for (char c : t) o.u8(uint8_t(c));
         o.u8(0);
@@ -181,6 +186,30 @@ std::vector<uint8_t> writeMed(const MedSong& song) {
     o.align();
     o.put32(4, uint32_t(o.here()));
     return o.b;
+}
+
+} // namespace varno::test
+
+namespace varno::test {
+
+std::vector<uint8_t> writeMedSongs(const std::vector<MedSong>& songs) {
+    std::vector<uint8_t> file;
+    uint32_t previous = 0;
+    for (size_t i = 0; i < songs.size(); ++i) {
+        if (file.size() & 1) file.push_back(0);
+        const uint32_t base = uint32_t(file.size());
+        const std::vector<uint8_t> bytes = writeMedAt(songs[i], base);
+        if (i > 0) {
+            // The song before names this one as its next module.
+            const uint32_t exp = uint32_t(file[previous + 32] << 24 | file[previous + 33] << 16 |
+                                          file[previous + 34] << 8 | file[previous + 35]);
+            for (int k = 0; k < 4; ++k) file[exp + k] = uint8_t(base >> (24 - 8 * k));
+        }
+        file.insert(file.end(), bytes.begin(), bytes.end());
+        previous = base;
+    }
+    file[51] = uint8_t(songs.size() - 1); // the first header counts the others
+    return file;
 }
 
 } // namespace varno::test

@@ -51,6 +51,10 @@ std::vector<int8_t> squareWave(size_t bytes);
 // A song of one block: instrument 1 a looped square, the given cells on track 0.
 MedSong simpleSong(unsigned lines = 16);
 std::vector<uint8_t> writeMed(const MedSong& song);
+// The song as it reads at `base` in a file: its offsets count from the file's start.
+std::vector<uint8_t> writeMedAt(const MedSong& song, uint32_t base);
+// Several songs in one file, each MMD header chained from the one before.
+std::vector<uint8_t> writeMedSongs(const std::vector<MedSong>& songs);
 
 // Offsets in a written file, for damaging it on purpose.
 constexpr uint32_t kMedSongOffset = 52;

@@ -160,5 +160,28 @@ TEST_F(Songs, EveryVersionPlaysTheSameSong) {
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
+// A file of several songs, chained from one MMD header to the next: each is a
+// subsong of its own length.
+TEST_F(Songs, ChainedSongsAreSubsongs) {
+    const unsigned lines[] = {16, 8, 32};
+    std::vector<MedSong> songs;
+    for (unsigned n : lines) {
+        songs.push_back(busySong(4, n));
+        songs.back().name = "song of " + std::to_string(n) + " lines";
+    }
+    for (size_t count = 1; count <= songs.size(); ++count) {
+        const std::vector<MedSong> some(songs.begin(), songs.begin() + long(count));
+        ASSERT_TRUE(open(writeMedSongs(some))) << count;
+        ASSERT_EQ(machine->subsongCount, count);
+        for (uint32_t subsong = 0; subsong < count; ++subsong) {
+            if (subsong > 0) startSubsong(*machine, int32_t(subsong), false);
+            EXPECT_NEAR(playToSongEnd(), pass(lines[subsong] * 6), 0.001) << count << " songs, subsong " << subsong;
+            EXPECT_TRUE(machine->songEndSignalled);
+        }
+        closeModule(*machine);
+    }
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
 } // namespace
 } // namespace varno::test

@@ -25,6 +25,7 @@
 #define S_PLAYSEQ 508
 #define S_PSEQTABLE 508
 #define S_SECTIONS 512
+#define S_TRACKVOLS 516
 #define S_NUMTRACKS 520
 #define S_NUMPSEQS 522
 #define S_TEMPO 764
@@ -241,9 +242,17 @@ static long read_song(struct med_song *s, const uint8_t *data, uint32_t present,
     s->flags2 = s->song[S_FLAGS2];
     s->tempo2 = s->song[S_TEMPO2];
     s->master_volume = s->song[S_MASTERVOL] > 64 || s->song[S_MASTERVOL] == 0 ? 64 : s->song[S_MASTERVOL];
-    for (i = 0; i < MED_MAX_TRACKS; ++i) {
-        const uint8_t v = s->version < 2 ? s->song[S_TRACKVOL + i] : 64;
-        s->track_volume[i] = v > 64 || v == 0 ? 64 : v;
+    {
+        /* MMD2 and later keep the track volumes behind a pointer, one per track. */
+        uint32_t volumes = 0;
+        const unsigned listed = s->version < 2 ? 16 : kit_be16(s->song + S_NUMTRACKS);
+        if (s->version >= 2 && !read_offset(data, song + S_TRACKVOLS, 1, present, &volumes)) volumes = 0;
+        for (i = 0; i < MED_MAX_TRACKS; ++i) {
+            uint8_t v = 64;
+            if (s->version < 2) v = s->song[S_TRACKVOL + i];
+            else if (volumes && i < listed && kit_fits(volumes + i, 1, present)) v = data[volumes + i];
+            s->track_volume[i] = v > 64 || v == 0 ? 64 : v;
+        }
     }
     if (present < size) return MED_OK;
     samples = kit_be32(s->header + H_SAMPLES);
