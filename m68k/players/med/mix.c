@@ -147,26 +147,29 @@ static void mix_samples(int8_t *out, const uint8_t *sample, const int8_t *table,
     *fraction = f;
 }
 
-/* Puts (add = 0) or adds (add = 1) n samples of the voice into out. */
-static void mix_voice(int8_t *out, unsigned n, struct mix_voice *m, unsigned volume, uint32_t step, int add)
+enum mix_mode { ADVANCE, PUT, ADD };
+
+/* Moves the voice on by n samples, putting them into out or adding them to it,
+   or (ADVANCE, a voice not heard this tick) only keeping its place. A put voice
+   that ends early leaves silence after it. */
+static void mix_voice(int8_t *out, unsigned n, struct mix_voice *m, unsigned volume, uint32_t step, enum mix_mode mode)
 {
     const int8_t *table = volume_table[volume];
     while (n) {
         unsigned count, k;
         if (!m->active || step == 0) {
-            if (!add)
+            if (mode == PUT)
                 for (k = 0; k < n; ++k) out[k] = 0;
             return;
         }
         count = samples_to_end(m, n, step);
-        if (volume == 0) {
+        if (mode == ADVANCE) {
             const uint32_t position = m->fraction + count * step;
-            if (!add)
-                for (k = 0; k < count; ++k) out[k] = 0;
             m->index += position >> 16;
             m->fraction = (uint16_t)position;
         } else {
-            mix_samples(out, (const uint8_t *)m->start + m->index, table, count, &m->index, &m->fraction, step, add);
+            mix_samples(out, (const uint8_t *)m->start + m->index, table, count, &m->index, &m->fraction, step,
+                        mode == ADD);
         }
         next_block(m);
         out += count;
@@ -199,6 +202,10 @@ static void take_voice(unsigned t)
     }
 }
 
+static int heard(const struct mix_voice *m, unsigned volume, uint32_t step) { return m->active && volume && step; }
+
+/* Each channel's buffer for this tick: its two tracks mixed, the one heard alone
+   put straight in, or the silent buffer when neither is heard. */
 void med_mix(unsigned tracks)
 {
     unsigned c;
@@ -206,19 +213,23 @@ void med_mix(unsigned tracks)
     next_buffer_length();
     for (c = 0; c < MED_PAULA; ++c) {
         int8_t *out = buffers[c][current];
+        const int8_t *played = silence;
         unsigned t;
-        for (t = c; t < MED_MAX_TRACKS; t += MED_PAULA) {
+        for (t = c; t < tracks && t < MED_MAX_TRACKS; t += MED_PAULA) {
             const struct med_voice *v = &med_voices[t];
+            const unsigned volume = v->out_volume > 64 ? 64 : v->out_volume;
+            struct mix_voice *m = &voices[t];
             uint32_t step;
-            if (t >= tracks) {
-                if (t == c) mix_voice(out, buffer_samples, &voices[t], 0, 0, 0);
-                continue;
-            }
             take_voice(t);
             step = v->out_period ? ((uint32_t)MED_MIX_PERIOD << 16) / v->out_period : 0;
-            mix_voice(out, buffer_samples, &voices[t], v->out_volume > 64 ? 64 : v->out_volume, step, t != c);
+            if (!heard(m, volume, step)) {
+                mix_voice(out, buffer_samples, m, 0, step, ADVANCE);
+            } else {
+                mix_voice(out, buffer_samples, m, volume, step, played == silence ? PUT : ADD);
+                played = out;
+            }
         }
-        custom.aud[c].ac_ptr = out;
+        custom.aud[c].ac_ptr = played;
         custom.aud[c].ac_len = (uint16_t)(buffer_samples / 2);
     }
 }
