@@ -14,6 +14,7 @@
 #define PLAYSEQ_HEADER 42     /* name, reserved, length */
 #define EXP_BYTES 52          /* MMD0exp as far as this player reads it */
 #define INSTRUMENT_NAME 40
+#define MAX_SAMPLE 0x1FFFEUL  /* what one Paula block can hold */
 
 /* Offsets inside the MMD header, the song and the expansion structure. */
 #define H_SONG 8
@@ -95,6 +96,17 @@ static int add_order(struct med_song *s, unsigned block, unsigned section)
     return 1;
 }
 
+/* A play sequence past the bytes present during a check is left for the load to
+   judge, which has the whole file; one that lies outside the file is refused. */
+static long unread(const struct med_song *s, uint32_t at, uint32_t need, uint32_t present)
+{
+    uint32_t offset;
+    if (present == s->size || !kit_fits(at, 4, s->size)) return MED_BAD_OFFSET;
+    if (!kit_fits(at, 4, present)) return MED_OK;
+    offset = kit_be32(s->data + at);
+    return offset != 0 && kit_fits(offset, need, s->size) ? MED_OK : MED_BAD_OFFSET;
+}
+
 /* The play sequence, flattened: MMD0/1 have one; MMD2+ have sections, each naming
    a play sequence, whose entries from 0x8000 up are commands rather than blocks. */
 static long read_sequence(struct med_song *s, uint32_t present)
@@ -110,17 +122,21 @@ static long read_sequence(struct med_song *s, uint32_t present)
     } else {
         const unsigned pseqs = kit_be16(s->song + S_NUMPSEQS);
         uint32_t sections, table;
-        if (!read_offset(s->data, (uint32_t)(s->song - s->data) + S_SECTIONS, 2 * length, present, &sections) ||
-            !read_offset(s->data, (uint32_t)(s->song - s->data) + S_PSEQTABLE, 4 * pseqs, present, &table))
-            return MED_BAD_OFFSET;
+        const uint32_t song = (uint32_t)(s->song - s->data);
+        if (!read_offset(s->data, song + S_SECTIONS, 2 * length, present, &sections))
+            return unread(s, song + S_SECTIONS, 2 * length, present);
+        if (!read_offset(s->data, song + S_PSEQTABLE, 4 * pseqs, present, &table))
+            return unread(s, song + S_PSEQTABLE, 4 * pseqs, present);
         for (i = 0; i < length; ++i) {
             const unsigned pseq = kit_be16(s->data + sections + 2 * i), first = s->orders;
             uint32_t seq;
             unsigned entries;
             if (pseq >= pseqs) continue;
-            if (!read_offset(s->data, table + 4 * pseq, PLAYSEQ_HEADER, present, &seq)) return MED_BAD_OFFSET;
+            if (!read_offset(s->data, table + 4 * pseq, PLAYSEQ_HEADER, present, &seq))
+                return unread(s, table + 4 * pseq, PLAYSEQ_HEADER, present);
             entries = kit_be16(s->data + seq + 40);
-            if (!kit_fits(seq + PLAYSEQ_HEADER, 2UL * entries, present)) return MED_BAD_OFFSET;
+            if (!kit_fits(seq + PLAYSEQ_HEADER, 2UL * entries, s->size)) return MED_BAD_OFFSET;
+            if (!kit_fits(seq + PLAYSEQ_HEADER, 2UL * entries, present)) return MED_OK;
             for (j = 0; j < entries; ++j) {
                 const unsigned entry = kit_be16(s->data + seq + PLAYSEQ_HEADER + 2 * j);
                 if (entry < 0x8000 && !add_order(s, entry, first)) return MED_TOO_BIG;
@@ -192,17 +208,17 @@ static void read_instrument(struct med_song *s, unsigned i, uint32_t table)
         ins->start = s->data + at;
         if (type == -2) {
             const uint32_t wf = at + kit_be32(s->data + at + SYNTH_HEADER);
-            ins->length = kit_be32(s->data + wf);
+            ins->length = kit_be32(s->data + wf) & ~1UL;
         }
     } else if (type >= 0 && (type & 0x30) == 0) {
         /* 16-bit and stereo samples (OctaMED Soundstudio) stay silent. */
         at += 6;
         if (length > s->size - at) length = s->size - at; /* a cut file: play what is there */
-        if (length > 0x1FFFE) length = 0x1FFFE;          /* what one Paula block can hold */
         ins->kind = length >= 2 ? MED_SAMPLE : MED_NONE;
         ins->start = s->data + at;
         ins->length = length & ~1UL;
     }
+    if (ins->length > MAX_SAMPLE) ins->length = MAX_SAMPLE;
     if (!looped || loop_length < 4 || loop_start >= ins->length) {
         ins->loop_start = ins->loop_length = 0;
     } else {
