@@ -51,6 +51,7 @@ TEST_F(Commands, VolumeCommandsHoldAndDecay) {
         {"hold 2, decay 8", {}, {13, 1, 0, 0}, {64, 64, 56, 48, 40, 32}, 0x20, 0, 0, 64, 2, 8},
         {"hold 3, decay 0 cuts", {}, {13, 1, 0, 0}, {64, 64, 64, 0, 0, 0}, 0x20, 0, 0, 64, 3, 0},
         {"0812 sets decay 1, hold 2", {}, {13, 1, 0x08, 0x12}, {64, 64, 63, 62, 61, 60}},
+        {"0788 tremolo from the second tick", {}, {13, 1, 0x07, 0x88}, {32, 32, 54, 63, 54, 32}, 0x20, 0, 0, 32},
     };
     for (const auto& c : cases) {
         const std::vector<Seen> seen = lineOne(*this, c);

@@ -37,8 +37,14 @@ void player_info(void)
     if (text) kit_info_name(MI_AuthorName, text, length);
     kit_info_number(MI_Pattern, med_song.blocks);
     kit_info_number(MI_Length, med_song.orders);
-    for (i = 0; i < MED_INSTRUMENTS; ++i)
+    kit_info_number(MI_Voices, med_song.tracks);
+    if (med_song.tracks > 4) kit_info_text(MI_SpecialInfo, "tracks mixed in pairs on the 68000");
+    unsigned synths = 0;
+    for (i = 0; i < MED_INSTRUMENTS; ++i) {
         if (med_song.instruments[i].kind != MED_NONE || med_instrument_name(&med_song, i, &length)) names = i + 1;
+        if (med_song.instruments[i].kind == MED_SYNTH || med_song.instruments[i].kind == MED_HYBRID) ++synths;
+    }
+    if (synths) kit_info_number(MI_SynthSamples, synths);
     kit_info_number(MI_Samples, names);
     for (i = 0; i < names; ++i) {
         text = med_instrument_name(&med_song, i, &length);

@@ -153,6 +153,10 @@ static void first_tick_command(struct med_voice *v, struct med_flow *flow)
         if (param >> 4) v->vib_speed = (uint8_t)(param >> 4);
         v->vib_shift = CMD(v) == 0x04 ? 6 : 7; /* MED's own vibrato is twice as deep */
         break;
+    case 0x07:
+        if (param & 0x0F) v->trem_depth = param & 0x0F;
+        if (param >> 4) v->trem_speed = (uint8_t)(param >> 4);
+        break;
     case 0x08:
         v->hold = param & 0x0F;
         v->decay = (uint8_t)(param >> 4);
@@ -278,6 +282,16 @@ static int vibrato(struct med_voice *v)
     return result;
 }
 
+/* Tremolo: what the volume is off the track's for this tick alone. */
+static int tremolo(struct med_voice *v)
+{
+    const unsigned index = (v->trem_pos >> 2) & 0x1F;
+    const int delta = (int)((pt_sine[index] * v->trem_depth) >> 6);
+    const int result = (v->trem_pos & 0x80) ? -delta : delta;
+    v->trem_pos = (uint8_t)(v->trem_pos + (v->trem_speed << 2));
+    return result;
+}
+
 static int arpeggio(struct med_voice *v)
 {
     const unsigned step = med_state.tick % 3;
@@ -354,6 +368,10 @@ void med_tick_voice(struct med_voice *v)
     shift = continuous_command(v);
     if (!v->trigger) hold_and_decay(v);
     volume = (unsigned)v->volume;
+    if (CMD(v) == 0x07 && med_state.tick != 0) {
+        const int shaken = (int)volume + tremolo(v);
+        volume = (unsigned)(shaken < 0 ? 0 : shaken > 64 ? 64 : shaken);
+    }
     if (v->synth.instrument) {
         shift += med_synth_tick(v);
         volume = volume * v->synth.volume >> 6;

@@ -44,6 +44,7 @@ struct med_voice {
     uint16_t target;     /* portamento target, 0 when reached */
     uint8_t porta_speed;
     uint8_t vib_speed, vib_depth, vib_pos, vib_shift;
+    uint8_t trem_speed, trem_depth, trem_pos;
     int8_t volume;       /* 0..64 */
     uint8_t hold, decay, hold_left, fading;
     uint8_t note_tick;   /* tick at which a delayed note starts; 0xFF none */
