@@ -361,7 +361,7 @@ void med_tick_voice(struct med_voice *v)
     if (v->note_tick == med_state.tick) {
         v->note_tick = NONE;
         play_note(v);
-    } else if (v->retrig && med_state.tick && NOTE(v) && med_state.tick % v->retrig == 0) {
+    } else if (v->retrig && v->note_tick == NONE && med_state.tick && NOTE(v) && med_state.tick % v->retrig == 0) {
         start_note(v);
     }
     if (v->cut_tick == med_state.tick) v->volume = 0;
