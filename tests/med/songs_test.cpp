@@ -76,7 +76,9 @@ TEST_F(Songs, TempoModesSetTheTickAndTheLine) {
         {"BPM 60, 4 lines a beat, 3 ticks a line", 0, 0x23, 60, 3, 4, pass(48, 29557), 0.001},
         {"tempo 33 is 50 Hz", 0, 0, 33, 6, 4, pass(96), 0.001},
         {"tempo 66 is 100 Hz", 0, 0, 66, 6, 4, pass(96, 7093), 0.001},
-        {"tempo 5 is SoundTracker's speed 5 at 50 Hz", 0, 0, 5, 6, 4, pass(80), 0.001},
+        // SoundTracker-compatible tempos: six ticks make `tempo` frames of 20.4 ms.
+        {"tempo 5: lines of 5 frames at 6 ticks a line", 0, 0, 5, 6, 4, pass(96, 5 * 2412), 0.001},
+        {"tempo 10 with 3 ticks a line", 0, 0, 10, 3, 4, pass(48, 10 * 2412), 0.001},
         // Mixed songs round the tick to whole samples of the mixing rate.
         {"5-8 channels, tempo 10: 99 BPM", 0x40, 0, 10, 6, 8, pass(96, 1773447 / 99.0), 0.006},
         {"5-8 channels, tempo 1: 179 BPM", 0x40, 0, 1, 6, 6, pass(96, 1773447 / 179.0), 0.006},

@@ -11,10 +11,12 @@ struct med_song med_song;
 struct med_state med_state;
 
 #define DEFAULT_TEMPO2 6
-#define PAL_50HZ 14187         /* CIA ticks of a 50 Hz tick */
 #define TEMPO_CLOCK 468190UL   /* tempo 33 ticks at 50 Hz: 709379 * 33 / 50 */
 #define BPM_CLOCK 7093790UL    /* ticks of 2.5 / (BPM x lines per beat / 4) seconds, x 10 */
 #define CIA_TEMPO_CLOCK 1773447UL
+/* SoundTracker-compatible tempos 1..10: a line of six ticks lasts `tempo` frames
+   of about 20.4 ms, as SoundTracker's speed did; the references time it so. */
+#define COMPATIBLE_TICK 2412UL
 #define TIMER_MIN 700          /* about 1 kHz: a BPM typed far past any tracker's range */
 
 /* Rows played in this pass, one bit each, to find where the song comes round. */
@@ -38,8 +40,8 @@ static const uint8_t eight_channel_bpm[10] = {179, 164, 152, 141, 131, 123, 116,
 static int eight_channels(void) { return (med_song.flags & MED_FLAG_8CHANNEL) && med_song.tracks > MED_PAULA; }
 
 /* The tick length for a tempo: BPM (lines per beat counted), the 5-8 channel
-   mode's fixed tempos, the SoundTracker-compatible 1..10 at 50 Hz, or the old
-   tempo where 33 is 50 Hz. */
+   mode's fixed tempos, the SoundTracker-compatible 1..10, or the old tempo where
+   33 is 50 Hz. */
 static uint16_t timer_for(unsigned tempo)
 {
     unsigned long ticks;
@@ -49,7 +51,7 @@ static uint16_t timer_for(unsigned tempo)
     } else if (med_song.flags2 & MED_FLAG2_BPM) {
         ticks = BPM_CLOCK / (tempo * ((med_song.flags2 & MED_FLAG2_LPB) + 1UL));
     } else if (tempo <= 10) {
-        ticks = PAL_50HZ;
+        ticks = COMPATIBLE_TICK * tempo;
     } else {
         ticks = TEMPO_CLOCK / tempo;
     }
@@ -66,13 +68,7 @@ static void set_tempo(unsigned tempo)
     play.flags |= MED_TICK_SET_TIMER;
 }
 
-/* In the SoundTracker-compatible mode the tempo is the lines' tick count. */
-static unsigned line_ticks(void)
-{
-    if (!eight_channels() && !(med_song.flags2 & MED_FLAG2_BPM) && med_song.tempo <= 10 && med_song.tempo)
-        return med_song.tempo;
-    return med_state.speed ? med_state.speed : 1;
-}
+static unsigned line_ticks(void) { return med_state.speed ? med_state.speed : 1; }
 
 static void forget_visits(void)
 {
