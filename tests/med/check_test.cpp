@@ -98,6 +98,29 @@ TEST_F(Check, DamagedStructuresAreRefused) {
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
+// Only the first 128 KB are present during a check: an MMD2 song whose play
+// sequence lies after a long sample is taken, and one whose sequence lies outside
+// the file is refused.
+TEST_F(Check, PlaySequencesPastTheCheckedBytesAreJudgedByTheLoad) {
+    MedSong song = fourLineSong();
+    song.version = 2;
+    song.sequences_last = true;
+    MedInstrument long_sample;
+    long_sample.data = squareWave(150000);
+    song.instruments.push_back(long_sample);
+    std::vector<uint8_t> bytes = writeMed(song);
+    ASSERT_GT(bytes.size(), 0x20000u);
+    EXPECT_EQ(identify(bytes), octamed);
+    ASSERT_TRUE(open(bytes));
+    for (int t = 0; t < 30; ++t) playerTick(*machine);
+    closeModule(*machine);
+    // The section table's pointer moved past the end of the file.
+    const uint32_t size = uint32_t(bytes.size()) + 16;
+    for (int k = 0; k < 4; ++k) bytes[kMedSongOffset + 512 + k] = uint8_t(size >> (24 - 8 * k));
+    EXPECT_EQ(identify(bytes), -1);
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
 // OctaMED Soundstudio songs of 9 to 64 channels are refused; 5 to 8 are mixed.
 TEST_F(Check, SongsOfMoreThanEightChannelsAreRefused) {
     for (unsigned tracks : {1u, 4u, 5u, 8u, 9u, 16u, 64u}) {

@@ -58,6 +58,22 @@ void writeInstrument(Out& o, const MedInstrument& ins) {
     }
 }
 
+// MMD2 and later: one section naming play sequence 0, its table and the sequence.
+void writePlaySequence(Out& o, const MedSong& song, size_t pointers) {
+    o.align();
+    const size_t sections = o.here();
+    o.u16(0);
+    const size_t table = o.here();
+    o.u32(0);
+    const size_t pseq = o.here();
+    o.zeros(40);
+    o.u16(unsigned(song.sequence.size()));
+    for (uint16_t entry : song.sequence) o.u16(entry);
+    o.pointer(pointers, table);
+    o.pointer(pointers + 4, sections);
+    o.pointer(table, pseq);
+}
+
 } // namespace
 
 std::vector<int8_t> squareWave(size_t bytes) {
@@ -111,20 +127,9 @@ std::vector<uint8_t> writeMedAt(const MedSong& song, uint32_t base) {
     if (song.version < 2) {
         for (size_t i = 0; i < song.sequence.size() && i < 256; ++i) o.b[sequence + i] = uint8_t(song.sequence[i]);
     } else {
-        // One section naming play sequence 0.
-        const size_t sections = o.here();
-        o.u16(0);
-        const size_t table = o.here();
-        o.u32(0);
-        const size_t pseq = o.here();
-        o.zeros(40);
-        o.u16(unsigned(song.sequence.size()));
-        for (uint16_t entry : song.sequence) o.u16(entry);
-        o.pointer(sequence, table);
-        o.pointer(sequence + 4, sections);
-        o.pointer(table, pseq);
         o.put16(s + 520, song.mmd2_tracks);
         o.put16(s + 522, 1);
+        if (!song.sequences_last) writePlaySequence(o, song, sequence);
     }
     o.align();
     const size_t blockTable = o.here();
@@ -183,6 +188,7 @@ std::vector<uint8_t> writeMedAt(const MedSong& song, uint32_t base) {
     };
     text(song.name, 44);
     text(song.annotation, 12);
+    if (song.version >= 2 && song.sequences_last) writePlaySequence(o, song, s + 508);
     o.align();
     o.put32(4, uint32_t(o.here()));
     return o.b;

@@ -42,6 +42,7 @@ struct MedSong {
     uint8_t flags2 = 0x23; // BPM, 4 lines a beat
     int8_t transpose = 0;
     uint16_t mmd2_tracks = 4;
+    bool sequences_last = false; // MMD2+: the play sequence after the samples
     std::vector<MedInstrument> instruments;
     std::string name, annotation;
 };
