@@ -6,6 +6,9 @@ packages=(
   libgtest-dev libbenchmark-dev
   binutils-m68k-linux-gnu gcc-m68k-linux-gnu
   pkg-config libzip-dev libsndfile1-dev libcli11-dev libinih-dev zip
+  # varno play: PortAudio; its test plays through a PulseAudio server of its own,
+  # reached through ALSA's PulseAudio plugin (libasound2-plugins).
+  portaudio19-dev pulseaudio pulseaudio-utils libasound2-plugins
   clang libclang-rt-14-dev
   openmpt123
   # The Windows plugin: the 32-bit MinGW-w64 cross compiler, and Wine with a virtual
