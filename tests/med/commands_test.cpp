@@ -177,6 +177,39 @@ TEST_F(Commands, HybridsPlayTheirSampleThroughTheSequences) {
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
+// Samples of several octaves (IFF): each octave of notes plays one of the
+// sample's octaves (longer ones for lower notes) on the period table's C-1..C-3
+// rows; the loop, given in the shortest octave, grows with it.
+TEST_F(Commands, SamplesOfSeveralOctavesPickTheirOctave) {
+    const struct {
+        int type, octaves;
+        uint8_t note;
+        uint16_t period, loop_words;
+    } cases[] = {
+        {1, 5, 1, 428, 256},  {1, 5, 13, 428, 128}, {1, 5, 37, 428, 32}, {1, 5, 49, 214, 32}, {1, 5, 61, 214, 16},
+        {2, 3, 1, 856, 64},   {2, 3, 25, 428, 32},  {2, 3, 61, 214, 16}, {3, 2, 1, 856, 32},  {3, 2, 37, 214, 16},
+        {4, 4, 13, 428, 128}, {4, 4, 37, 214, 64},  {5, 6, 1, 428, 512}, {5, 6, 61, 428, 16}, {6, 7, 1, 428, 1024},
+        {6, 7, 61, 428, 32},
+    };
+    for (const auto& c : cases) {
+        MedSong song = simpleSong(4);
+        song.version = 1;
+        MedInstrument iff;
+        iff.type = c.type;
+        iff.data = squareWave(32 * ((1u << c.octaves) - 1));
+        iff.rep = 0;
+        iff.replen = 16; // the shortest octave's 32 bytes
+        song.instruments[0] = iff;
+        song.blocks[0].at(1, 0) = {c.note, 1, 0, 0};
+        ASSERT_TRUE(open(song));
+        const std::vector<Seen> seen = watchLineOne(0);
+        EXPECT_EQ(seen[0].period, c.period) << "type " << c.type << " note " << int(c.note);
+        EXPECT_EQ(channel(0).length, c.loop_words) << "type " << c.type << " note " << int(c.note);
+        closeModule(*machine);
+    }
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
 // Songs of 5 to 8 tracks: Paula's four channels play the mixed buffers at the
 // mixing rate, full volume, whichever tracks sound.
 TEST_F(Commands, MixedSongsPlayBuffersOnEveryChannel) {

@@ -18,9 +18,9 @@ struct Out {
 };
 
 void writeInstrument(Out& o, const MedInstrument& ins) {
-    if (ins.type == 0) {
+    if (ins.type >= 0) {
         o.u32(uint32_t(ins.data.size()));
-        o.u16(0);
+        o.u16(unsigned(ins.type));
         for (int8_t s : ins.data) o.u8(uint8_t(s));
         return;
     }

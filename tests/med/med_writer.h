@@ -26,7 +26,7 @@ struct MedInstrument {
     uint8_t volume = 64, hold = 0, decay = 0;
     int8_t transpose = 0;
     std::string name;
-    int type = 0;                    // 0 sample, -1 synth, -2 hybrid
+    int type = 0;                    // 0 sample, 1-6 IFF of several octaves, -1 synth, -2 hybrid
     std::vector<uint8_t> volumes, waveforms; // the synth sequences
     std::vector<std::vector<int8_t>> waves;  // the synth waveforms
     uint8_t volume_speed = 1, waveform_speed = 1;

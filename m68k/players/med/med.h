@@ -39,6 +39,9 @@ struct med_instrument {
     uint32_t loop_start, loop_length; /* bytes; loop_length 0 = played once */
     uint8_t kind, volume, hold, decay;
     int8_t transpose, finetune;
+    uint8_t octave_type;  /* 1..6: an IFF sample of several octaves, else 0 */
+    uint8_t octaves;      /* its octaves, the shortest (highest) first */
+    uint32_t part_length; /* bytes of the shortest octave; the loop is given in it */
 };
 
 struct med_song {

@@ -173,6 +173,20 @@ static void read_instrument_ext(const struct med_song *s, unsigned i, struct med
     }
 }
 
+/* The loop, kept inside the sample (a sample of several octaves gives it in its
+   shortest octave). */
+static void set_loop(struct med_instrument *ins, int looped, uint32_t start, uint32_t length)
+{
+    const uint32_t room = ins->octaves ? ins->part_length : ins->length;
+    if (!looped || length < 4 || start >= room) {
+        ins->loop_start = ins->loop_length = 0;
+        return;
+    }
+    if (length > room - start) length = room - start;
+    ins->loop_start = start & ~1UL;
+    ins->loop_length = length & ~1UL;
+}
+
 static void read_instrument(struct med_song *s, unsigned i, uint32_t table)
 {
     struct med_instrument *ins = &s->instruments[i];
@@ -184,6 +198,8 @@ static void read_instrument(struct med_song *s, unsigned i, uint32_t table)
     ins->transpose = (int8_t)entry[7];
     ins->finetune = 0;
     ins->hold = ins->decay = 0;
+    ins->octave_type = ins->octaves = 0;
+    ins->part_length = 0;
     read_instrument_ext(s, i, ins, &loop_start, &loop_length, &looped);
     if (entry[4] != 0 || table == 0 || !read_offset(s->data, table + 4 * i, 6, s->size, &at)) return; /* MIDI or none */
     length = kit_be32(s->data + at);
@@ -212,20 +228,20 @@ static void read_instrument(struct med_song *s, unsigned i, uint32_t table)
         }
     } else if (type >= 0 && (type & 0x30) == 0) {
         /* 16-bit and stereo samples (OctaMED Soundstudio) stay silent. */
+        static const uint8_t octaves[8] = {0, 5, 3, 2, 4, 6, 7, 0};
         at += 6;
         if (length > s->size - at) length = s->size - at; /* a cut file: play what is there */
         ins->kind = length >= 2 ? MED_SAMPLE : MED_NONE;
         ins->start = s->data + at;
         ins->length = length & ~1UL;
+        ins->octaves = octaves[type & 7];
+        ins->octave_type = ins->octaves ? (uint8_t)(type & 7) : 0;
+        /* Octave n holds 2^n times the shortest's bytes. */
+        if (ins->octaves) ins->part_length = (ins->length / ((1UL << ins->octaves) - 1)) & ~1UL;
+        if (ins->octaves && ins->part_length < 2) ins->kind = MED_NONE;
     }
     if (ins->length > MAX_SAMPLE) ins->length = MAX_SAMPLE;
-    if (!looped || loop_length < 4 || loop_start >= ins->length) {
-        ins->loop_start = ins->loop_length = 0;
-    } else {
-        if (loop_length > ins->length - loop_start) loop_length = ins->length - loop_start;
-        ins->loop_start = loop_start & ~1UL;
-        ins->loop_length = loop_length & ~1UL;
-    }
+    set_loop(ins, looped, loop_start, loop_length);
 }
 
 /* Reads the song whose MMD header lies at `header`. With present < size (a check)

@@ -69,15 +69,25 @@ static void start_note(struct med_voice *v)
         /* A hybrid's sample is its first waveform, checked whole by the load. */
         const uint8_t *start = ins->kind == MED_HYBRID ? ins->start + kit_be32(ins->start + MED_SYNTH_WAVEFORMS) + 6
                                                       : ins->start;
-        uint32_t end = ins->loop_length ? ins->loop_start + ins->loop_length : ins->length, offset;
+        uint32_t length = ins->length, loop_start = ins->loop_start, loop_length = ins->loop_length, end, offset;
+        if (ins->octave_type) {
+            /* Octave n lies after the n shorter ones, which add up to 2^n - 1 of the shortest. */
+            const unsigned n = v->octave_part;
+            start += ins->part_length * ((1UL << n) - 1);
+            length = ins->part_length << n;
+            loop_start <<= n;
+            loop_length <<= n;
+        }
+        end = loop_length ? loop_start + loop_length : length;
+        if (end > MED_SAMPLE_MAX) end = MED_SAMPLE_MAX;
         offset = (uint32_t)v->sample_offset << 8;
         v->sample_offset = 0;
         if (offset >= end) offset = 0;
         v->block = start + offset;
         v->block_words = (uint16_t)((end - offset) >> 1);
-        if (ins->loop_length) {
-            v->repeat = start + ins->loop_start;
-            v->repeat_words = (uint16_t)(ins->loop_length >> 1);
+        if (loop_length && loop_start + loop_length <= MED_SAMPLE_MAX) {
+            v->repeat = start + loop_start;
+            v->repeat_words = (uint16_t)(loop_length >> 1);
         } else {
             v->repeat = (const uint8_t *)med_silence;
             v->repeat_words = 1;
@@ -87,6 +97,16 @@ static void start_note(struct med_voice *v)
     }
 }
 
+/* Samples of several octaves: for each octave of notes from C-1 up, which of the
+   sample's octaves plays (0 the shortest) and on which octave of the period table,
+   per kind of sample (5, 3, 2, 4, 6 and 7 octaves); higher notes as the last. */
+static const uint8_t octave_parts[7][6] = {
+    {0}, {4, 3, 2, 1, 1, 0}, {2, 2, 1, 1, 0, 0}, {1, 1, 0, 0, 0, 0},
+    {3, 3, 2, 2, 1, 0}, {5, 4, 3, 2, 1, 0}, {6, 5, 4, 3, 2, 1}};
+static const uint8_t octave_rows[7][6] = {
+    {0}, {1, 1, 1, 1, 2, 2}, {0, 1, 1, 2, 2, 2}, {0, 1, 1, 2, 2, 2},
+    {0, 1, 1, 2, 2, 2}, {1, 1, 1, 1, 1, 1}, {1, 1, 1, 1, 1, 1}};
+
 static void play_note(struct med_voice *v)
 {
     const struct med_instrument *ins = v->instrument;
@@ -95,6 +115,12 @@ static void play_note(struct med_voice *v)
     while (note > 127) note -= 12;
     v->note = (uint8_t)note;
     v->period = med_note_period(v->finetune, note);
+    if (ins && ins->octave_type) {
+        const unsigned octave = note / 12 < 6 ? (unsigned)note / 12 : 5, type = ins->octave_type;
+        v->octave_part = octave_parts[type][octave];
+        if (v->octave_part >= ins->octaves) v->octave_part = (uint8_t)(ins->octaves - 1);
+        v->period = med_note_period(v->finetune, octave_rows[type][octave] * 12 + note % 12);
+    }
     start_note(v);
 }
 

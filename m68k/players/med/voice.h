@@ -7,6 +7,7 @@
 
 #define MED_PERIOD_MIN 113
 #define MED_PERIOD_MAX 3424
+#define MED_SAMPLE_MAX 0x1FFFEUL /* bytes one Paula block can hold */
 /* Offsets inside a synth instrument (SynthInstr). */
 #define MED_SYNTH_VOLLEN 14
 #define MED_SYNTH_WFLEN 16
@@ -39,6 +40,7 @@ struct med_voice {
     uint8_t track;
     const struct med_instrument *instrument;
     uint8_t note;        /* index in the period table, after transposes */
+    uint8_t octave_part; /* which octave of a sample of several plays */
     uint8_t finetune;    /* row of the period table */
     uint16_t period;     /* the note's period with slides */
     uint16_t target;     /* portamento target, 0 when reached */
