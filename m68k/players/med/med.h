@@ -78,6 +78,7 @@ const uint8_t *med_instrument_name(const struct med_song *song, unsigned index, 
 /* replay.c */
 extern struct med_song med_song;
 long med_init(const uint8_t *data, uint32_t size);
+unsigned med_subsongs(void);
 void med_start(unsigned subsong);
 void med_stop(void);
 /* One tick; returns MED_TICK_* bits. */

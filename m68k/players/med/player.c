@@ -5,8 +5,6 @@
 
 KIT_PLAYER("OctaMED", "replay routine by the Varno team", "med.", PLAYERF_SONGEND);
 
-unsigned med_subsongs(void);
-
 long player_check(const uint8_t *data, uint32_t present, uint32_t size) { return med_check(data, present, size); }
 
 long player_init(const uint8_t *data, uint32_t size) { return med_init(data, size); }
@@ -24,13 +22,13 @@ void player_tick(void)
     if (flags & MED_TICK_SONG_END) kit_song_end();
 }
 
-/* The song's name (or, without one, its annotation's first line), the annotation
-   as the author where the composer signed there, and the instrument names. */
+/* The song's name, the annotation as the author (where composers sign), and the
+   instrument names up to the last instrument that has a sound or a name. */
 void player_info(void)
 {
     uint32_t length;
     const uint8_t *text;
-    unsigned i, names = 0;
+    unsigned i, names = 0, synths = 0;
     text = med_song_name(&med_song, &length);
     if (text) kit_info_name(MI_SongName, text, length);
     text = med_annotation(&med_song, &length);
@@ -39,7 +37,6 @@ void player_info(void)
     kit_info_number(MI_Length, med_song.orders);
     kit_info_number(MI_Voices, med_song.tracks);
     if (med_song.tracks > 4) kit_info_text(MI_SpecialInfo, "tracks mixed in pairs on the 68000");
-    unsigned synths = 0;
     for (i = 0; i < MED_INSTRUMENTS; ++i) {
         if (med_song.instruments[i].kind != MED_NONE || med_instrument_name(&med_song, i, &length)) names = i + 1;
         if (med_song.instruments[i].kind == MED_SYNTH || med_song.instruments[i].kind == MED_HYBRID) ++synths;

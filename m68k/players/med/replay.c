@@ -11,7 +11,7 @@ struct med_song med_song;
 struct med_state med_state;
 
 #define DEFAULT_TEMPO2 6
-#define TEMPO_CLOCK 468190UL   /* tempo 33 ticks at 50 Hz: 709379 * 33 / 50 */
+#define TEMPO_CLOCK 468190UL   /* tempo 33 ticks at 50 Hz (709379 * 33 / 50), as the references time it */
 #define BPM_CLOCK 7093790UL    /* ticks of 2.5 / (BPM x lines per beat / 4) seconds, x 10 */
 #define CIA_TEMPO_CLOCK 1773447UL
 /* SoundTracker-compatible tempos 1..10: a line of six ticks lasts `tempo` frames
