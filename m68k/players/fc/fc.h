@@ -10,10 +10,6 @@
 
 #include <stdint.h>
 
-/* GCC merges neighbouring byte stores into word stores even for the plain 68000,
-   where a word at an odd address is an address error: keep them apart. */
-#pragma GCC optimize("no-store-merging")
-
 #define FC_VOICES 4
 #define FC_NOTES 128
 #define FC_STEP_BYTES 13
