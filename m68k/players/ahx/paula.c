@@ -1,0 +1,60 @@
+/* The channels on Paula. Each plays a buffer of its own in a loop; a new waveform
+   (or each frame's new stretch of noise) is copied into it, so the change is
+   heard at once, wherever the DMA is in the loop. */
+#include "replay.h"
+
+#include <varno/kit.h>
+
+#define BUFFER_BYTES 0x280 /* noise plays this much of its table at a time */
+
+static int8_t buffers[AHX_PAULA_CHANNELS][BUFFER_BYTES] __attribute__((aligned(4)));
+static uint16_t buffer_words[AHX_PAULA_CHANNELS];
+
+/* Waveforms and buffers are long-aligned and a multiple of 4 bytes long. */
+static void copy_wave(int8_t *to, const int8_t *from, unsigned bytes)
+{
+    uint32_t *t = (uint32_t *)to;
+    const uint32_t *f = (const uint32_t *)from;
+    unsigned n = bytes >> 2;
+    while (n--) *t++ = *f++;
+}
+
+void ahx_paula_start(void)
+{
+    unsigned i;
+    custom.dmacon = DMAF_AUDIO;
+    kit_wait_audio_dma();
+    for (i = 0; i < AHX_PAULA_CHANNELS; ++i) {
+        unsigned k;
+        for (k = 0; k < BUFFER_BYTES; ++k) buffers[i][k] = 0;
+        buffer_words[i] = 2;
+        custom.aud[i].ac_ptr = buffers[i];
+        custom.aud[i].ac_len = 2;
+        custom.aud[i].ac_per = 0x0D60;
+        custom.aud[i].ac_vol = 0;
+    }
+    if (ahx_song.channels) custom.dmacon = DMAF_SETCLR | DMAF_AUDIO;
+}
+
+void ahx_paula_update(unsigned channel, struct ahx_voice *v)
+{
+    if (v->new_waveform) {
+        const unsigned bytes = v->waveform == WAVE_NOISE ? BUFFER_BYTES : 4U << v->wave_length;
+        copy_wave(buffers[channel], v->audio_source, bytes);
+        /* A new length takes effect when the DMA next comes round the loop. */
+        if (buffer_words[channel] != bytes / 2) {
+            buffer_words[channel] = (uint16_t)(bytes / 2);
+            custom.aud[channel].ac_len = (uint16_t)(bytes / 2);
+        }
+        v->new_waveform = 0;
+    }
+    custom.aud[channel].ac_per = (uint16_t)v->audio_period;
+    custom.aud[channel].ac_vol = v->track_on ? (uint16_t)v->audio_volume : 0;
+}
+
+void ahx_silence(void)
+{
+    unsigned i;
+    custom.dmacon = DMAF_AUDIO;
+    for (i = 0; i < AHX_PAULA_CHANNELS; ++i) custom.aud[i].ac_vol = 0;
+}

@@ -1,0 +1,56 @@
+/* The player's face to the host. AHX songs play on Paula's four channels as they
+   were written for. HVL songs may have up to 16 channels: all of them are
+   replayed (their commands steer the whole song), the first four are heard. */
+#include <varno/kit.h>
+
+#include "replay.h"
+
+KIT_PLAYER("AHX", "replay routine by the Varno team", "ahx.", PLAYERF_SONGEND);
+
+static int waves_built;
+
+long player_check(const uint8_t *data, uint32_t present, uint32_t size) { return ahx_check(data, present, size); }
+
+long player_init(const uint8_t *data, uint32_t size)
+{
+    if (ahx_read(data, size) != 0) return -1;
+    /* The waveforms depend on no song: built once for every module played. */
+    if (!waves_built) {
+        ahx_build_waves();
+        waves_built = 1;
+    }
+    return 0;
+}
+
+unsigned player_subsongs(void) { return (unsigned)ahx_song.subsongs + 1; }
+
+void player_start(unsigned subsong)
+{
+    kit_set_timer(KIT_TIMER_HZ(50U * ahx_song.speed_multiplier));
+    ahx_start(subsong);
+}
+
+void player_tick(void)
+{
+    if (ahx_tick()) kit_song_end();
+}
+
+void player_stop(void) { ahx_silence(); }
+
+static unsigned name_room(const uint8_t *name) { return name && name < ahx_song.end ? (unsigned)(ahx_song.end - name) : 0; }
+
+void player_info(void)
+{
+    unsigned i;
+    if (name_room(ahx_song.title)) kit_info_name(MI_SongName, ahx_song.title, name_room(ahx_song.title));
+    kit_info_number(MI_Length, ahx_song.positions);
+    kit_info_number(MI_Pattern, (unsigned long)ahx_song.tracks + 1);
+    kit_info_number(MI_Samples, ahx_song.instruments);
+    for (i = 1; i <= ahx_song.instruments; ++i) {
+        const uint8_t *name = ahx_instruments[i].name;
+        if (name_room(name))
+            kit_info_name(MI_SampleName, name, name_room(name));
+        else
+            kit_info_text(MI_SampleName, "");
+    }
+}
