@@ -113,11 +113,11 @@ static long walk_module(struct walk *w, int unpack)
             if (w->truncated) return 0;
             w->at += 5;
             if (!unpack) continue;
-            step->note = r[0] >> 2;
-            step->instrument = (uint8_t)((r[0] & 3) << 4 | r[1] >> 4);
-            step->fx[0] = r[1] & 0x0F;
-            step->param[0] = r[2];
-            step->fx[1] = r[3] >> 4;
+            step->note = r[0] & 0x3F;
+            step->instrument = r[1] & 0x3F;
+            step->fx[0] = r[2] >> 4;
+            step->param[0] = r[3];
+            step->fx[1] = r[2] & 0x0F;
             step->param[1] = r[4];
         }
     }
