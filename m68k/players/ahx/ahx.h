@@ -6,6 +6,11 @@
 
 #include <stdint.h>
 
+/* GCC for the 68000 merges stores to neighbouring bytes into one word store even
+   at an odd address, which a 68000 faults on (and the emulator takes as the even
+   address below, clobbering the other byte). */
+#pragma GCC optimize("no-store-merging")
+
 #define AHX_MAX_CHANNELS 16
 #define AHX_PAULA_CHANNELS 4
 #define AHX_MAX_POSITIONS 1000

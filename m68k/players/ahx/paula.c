@@ -1,6 +1,8 @@
-/* The channels on Paula. Each plays a buffer of its own in a loop; a new waveform
-   (or each frame's new stretch of noise) is copied into it, so the change is
-   heard at once, wherever the DMA is in the loop. */
+/* The channels on Paula. Each plays a buffer of its own in a loop of 640 bytes; a
+   new waveform (or each frame's new stretch of noise) is copied into it, repeated
+   to fill it, so the change is heard at once wherever the DMA is in the loop, and
+   the loop never changes length (which Paula would only take at the loop's end,
+   playing the old waveform's rest until then). */
 #include "replay.h"
 
 #include <varno/kit.h>
@@ -8,7 +10,6 @@
 #define BUFFER_BYTES 0x280 /* noise plays this much of its table at a time */
 
 static int8_t buffers[AHX_PAULA_CHANNELS][BUFFER_BYTES] __attribute__((aligned(4)));
-static uint16_t buffer_words[AHX_PAULA_CHANNELS];
 
 /* Waveforms and buffers are long-aligned and a multiple of 4 bytes long. */
 static void copy_wave(int8_t *to, const int8_t *from, unsigned bytes)
@@ -27,9 +28,8 @@ void ahx_paula_start(void)
     for (i = 0; i < AHX_PAULA_CHANNELS; ++i) {
         unsigned k;
         for (k = 0; k < BUFFER_BYTES; ++k) buffers[i][k] = 0;
-        buffer_words[i] = 2;
         custom.aud[i].ac_ptr = buffers[i];
-        custom.aud[i].ac_len = 2;
+        custom.aud[i].ac_len = BUFFER_BYTES / 2;
         custom.aud[i].ac_per = 0x0D60;
         custom.aud[i].ac_vol = 0;
     }
@@ -40,12 +40,8 @@ void ahx_paula_update(unsigned channel, struct ahx_voice *v)
 {
     if (v->new_waveform) {
         const unsigned bytes = v->waveform == WAVE_NOISE ? BUFFER_BYTES : 4U << v->wave_length;
-        copy_wave(buffers[channel], v->audio_source, bytes);
-        /* A new length takes effect when the DMA next comes round the loop. */
-        if (buffer_words[channel] != bytes / 2) {
-            buffer_words[channel] = (uint16_t)(bytes / 2);
-            custom.aud[channel].ac_len = (uint16_t)(bytes / 2);
-        }
+        unsigned at;
+        for (at = 0; at < BUFFER_BYTES; at += bytes) copy_wave(buffers[channel] + at, v->audio_source, bytes);
         v->new_waveform = 0;
     }
     custom.aud[channel].ac_per = (uint16_t)v->audio_period;

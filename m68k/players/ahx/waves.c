@@ -100,13 +100,13 @@ static void filter_wave(const int8_t *in, unsigned length, int16_t frequency, in
 {
     int32_t mid = 0, low = 0, high;
     unsigned pass, i;
-    /* The first pass only settles the filter on the looping waveform. */
-    for (pass = 0; pass < 2; ++pass) {
+    /* Three passes settle the filter on the looping waveform; the fourth is kept. */
+    for (pass = 0; pass < 4; ++pass) {
         for (i = 0; i < length; ++i) {
             high = clip(((int32_t)in[i] << 16) - mid - low);
             mid = clip(mid + scale(high, frequency));
             low = clip(low + scale(mid, frequency));
-            if (pass) {
+            if (pass == 3) {
                 low_out[i] = (int8_t)(low >> 16);
                 high_out[i] = (int8_t)(high >> 16);
             }
