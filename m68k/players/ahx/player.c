@@ -24,9 +24,17 @@ long player_init(const uint8_t *data, uint32_t size)
 
 unsigned player_subsongs(void) { return (unsigned)ahx_song.subsongs + 1; }
 
+/* AHX ticks with the PAL frame (71,051 colour clocks, 49.92 Hz), several times a
+   frame for faster songs; HivelyTracker at 50 Hz times the multiplier. */
+#define PAL_FRAME_CIA_TICKS 14210U
+
 void player_start(unsigned subsong)
 {
-    kit_set_timer(KIT_TIMER_HZ(50U * ahx_song.speed_multiplier));
+    const unsigned n = ahx_song.speed_multiplier;
+    if (ahx_song.format == AHX_FORMAT_THX)
+        kit_set_timer((uint16_t)((PAL_FRAME_CIA_TICKS + n / 2) / n));
+    else
+        kit_set_timer(KIT_TIMER_HZ(50U * n));
     ahx_start(subsong);
 }
 
