@@ -229,3 +229,52 @@ long ahx_read(const uint8_t *data, uint32_t size)
     w.at = 0;
     return walk_module(&w, 1);
 }
+
+/* The filter settings a song can reach: those its commands set, and for an
+   instrument that turns filter modulation on, everything between its limits and
+   any setting it may start from. Building only these keeps the start quick for
+   songs that filter little or not at all. */
+void ahx_filters_used(uint8_t used[AHX_FILTERS + 1])
+{
+    unsigned i, k, row, lowest = 32, highest = 32;
+    memset(used, 0, AHX_FILTERS + 1);
+    used[32] = 1;
+    for (i = 0; i <= ahx_song.tracks; ++i)
+        for (row = 0; row < ahx_song.track_length; ++row)
+            for (k = 0; k < 2; ++k) {
+                const unsigned param = ahx_steps[i][row].param[k];
+                if (ahx_steps[i][row].fx[k] != 4) continue;
+                if (param > 0 && param < 0x40) used[param] = 1; /* taken at the next play-list setting */
+                if (param > 0x40 && param < 0x80) used[param - 0x40] = 1;
+            }
+    for (i = 1; i <= ahx_song.instruments; ++i)
+        for (k = 0; k < ahx_instruments[i].plist_length; ++k) {
+            const struct ahx_plist_entry *e = &ahx_instruments[i].plist[k];
+            unsigned c;
+            for (c = 0; c < 2; ++c)
+                if (e->fx[c] == 0 && e->param[c] > 0 && e->param[c] < 0x40) used[e->param[c]] = 1;
+        }
+    for (i = 1; i <= AHX_FILTERS; ++i)
+        if (used[i]) {
+            if (i < lowest) lowest = i;
+            if (i > highest) highest = i;
+        }
+    for (i = 1; i <= ahx_song.instruments; ++i) {
+        const struct ahx_instrument *ins = &ahx_instruments[i];
+        unsigned lower = ins->filter_lower, upper = ins->filter_upper, from, to, modulates = 0;
+        for (k = 0; k < ins->plist_length; ++k)
+            for (row = 0; row < 2; ++row)
+                if (ins->plist[k].fx[row] == 4 && (ins->plist[k].param[row] & 0xF0)) modulates = 1;
+        if (!modulates) continue;
+        if (lower > upper) {
+            from = lower;
+            lower = upper;
+            upper = from;
+        }
+        from = lower < lowest ? lower : lowest;
+        to = upper > highest ? upper : highest;
+        if (from < 1) from = 1;
+        if (to > AHX_FILTERS) to = AHX_FILTERS;
+        for (k = from; k <= to; ++k) used[k] = 1;
+    }
+}

@@ -1,8 +1,7 @@
-/* The channels on Paula. Each plays a buffer of its own in a loop of 640 bytes; a
-   new waveform (or each frame's new stretch of noise) is copied into it, repeated
-   to fill it, so the change is heard at once wherever the DMA is in the loop, and
-   the loop never changes length (which Paula would only take at the loop's end,
-   playing the old waveform's rest until then). */
+/* The channels on Paula. Each plays a buffer of its own in a loop as long as the
+   waveform (640 bytes for noise); a new waveform (or each frame's new stretch of
+   noise) is copied into it, so the change is heard at once wherever the DMA is in
+   the loop. */
 #include "replay.h"
 
 #include <varno/kit.h>
@@ -10,6 +9,7 @@
 #define BUFFER_BYTES 0x280 /* noise plays this much of its table at a time */
 
 static int8_t buffers[AHX_PAULA_CHANNELS][BUFFER_BYTES] __attribute__((aligned(4)));
+static uint16_t loop_bytes[AHX_PAULA_CHANNELS];
 
 /* Waveforms and buffers are long-aligned and a multiple of 4 bytes long. */
 static void copy_wave(int8_t *to, const int8_t *from, unsigned bytes)
@@ -28,6 +28,7 @@ void ahx_paula_start(void)
     for (i = 0; i < AHX_PAULA_CHANNELS; ++i) {
         unsigned k;
         for (k = 0; k < BUFFER_BYTES; ++k) buffers[i][k] = 0;
+        loop_bytes[i] = BUFFER_BYTES;
         custom.aud[i].ac_ptr = buffers[i];
         custom.aud[i].ac_len = BUFFER_BYTES / 2;
         custom.aud[i].ac_per = 0x0D60;
@@ -40,8 +41,16 @@ void ahx_paula_update(unsigned channel, struct ahx_voice *v)
 {
     if (v->new_waveform) {
         const unsigned bytes = v->waveform == WAVE_NOISE ? BUFFER_BYTES : 4U << v->wave_length;
-        unsigned at;
-        for (at = 0; at < BUFFER_BYTES; at += bytes) copy_wave(buffers[channel] + at, v->audio_source, bytes);
+        if (bytes == loop_bytes[channel]) {
+            copy_wave(buffers[channel], v->audio_source, bytes);
+        } else {
+            /* Paula finishes the loop it plays before it takes the new length:
+               the whole buffer holds the new waveform until then. */
+            unsigned at;
+            for (at = 0; at < BUFFER_BYTES; at += bytes) copy_wave(buffers[channel] + at, v->audio_source, bytes);
+            loop_bytes[channel] = (uint16_t)bytes;
+            custom.aud[channel].ac_len = (uint16_t)(bytes / 2);
+        }
         v->new_waveform = 0;
     }
     custom.aud[channel].ac_per = (uint16_t)v->audio_period;

@@ -7,18 +7,15 @@
 
 KIT_PLAYER("AHX", "replay routine by the Varno team", "ahx.", PLAYERF_SONGEND);
 
-static int waves_built;
-
 long player_check(const uint8_t *data, uint32_t present, uint32_t size) { return ahx_check(data, present, size); }
 
 long player_init(const uint8_t *data, uint32_t size)
 {
+    uint8_t filters[AHX_FILTERS + 1];
     if (ahx_read(data, size) != 0) return -1;
-    /* The waveforms depend on no song: built once for every module played. */
-    if (!waves_built) {
-        ahx_build_waves();
-        waves_built = 1;
-    }
+    /* The waveforms depend on no song: what one song built serves the next. */
+    ahx_filters_used(filters);
+    ahx_build_waves(filters);
     return 0;
 }
 

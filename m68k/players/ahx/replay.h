@@ -45,7 +45,10 @@ struct ahx_voice {
     uint32_t noise_random;
     const int8_t *audio_source;
     int16_t audio_period, audio_volume;
-    /* The square of the current pulse width, gathered from the square table. */
+    /* The square of the current pulse width, gathered from the square table
+       at square_source for square_length. */
+    const int8_t *square_source;
+    uint8_t square_length;
     int8_t square_buffer[128] __attribute__((aligned(4)));
 };
 

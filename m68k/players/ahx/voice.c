@@ -243,26 +243,42 @@ static void filter_modulation(struct ahx_voice *v)
     if (v->filter_wait < 1) v->filter_wait = 1;
 }
 
+/* A filter setting the song cannot reach was not built (see ahx_filters_used):
+   the unfiltered waveforms stand in. */
 static const int8_t *filter_block(const struct ahx_voice *v)
 {
     int pos = v->filter_pos;
     if (pos < 1) pos = 1;
     if (pos > 63) pos = 63;
+    if (!ahx_filter_built[pos]) pos = 32;
     return ahx_waves + (uint32_t)(pos - 1) * AHX_WAVE_BLOCK;
 }
 
 /* Gathers the square of the current pulse width from the 128-sample squares,
-   skipping samples for shorter wave lengths. */
+   skipping samples for shorter wave lengths; only when the pulse width, filter or
+   wave length changed, since that is most frames. */
 static void build_square(struct ahx_voice *v)
 {
     const int8_t *square = filter_block(v) + AHX_WAVE_SQUARES;
-    const unsigned step = 32 >> v->wave_length;
-    unsigned i, n = 4U << v->wave_length;
     int width = v->square_pos << (5 - v->wave_length);
     if (width > 32) width = 64 - width;
     if (width > 0) square += (width - 1) << 7;
-    for (i = 0; i < n; ++i, square += step) v->square_buffer[i] = *square;
-    v->new_waveform = 1;
+    if (square != v->square_source || v->wave_length != v->square_length) {
+        const unsigned step = 32 >> v->wave_length;
+        unsigned i, n = 4U << v->wave_length;
+        if (step == 1) {
+            const uint32_t *from = (const uint32_t *)square;
+            uint32_t *to = (uint32_t *)v->square_buffer;
+            for (i = 0; i < n / 4; ++i) *to++ = *from++;
+        } else {
+            const int8_t *from = square;
+            for (i = 0; i < n; ++i, from += step) v->square_buffer[i] = *from;
+        }
+        v->square_source = square;
+        v->square_length = v->wave_length;
+        v->new_waveform = 1;
+    }
+    if (v->waveform != WAVE_SQUARE) v->new_waveform = 1;
     v->waveform = WAVE_SQUARE;
     v->plant_square = 0;
 }

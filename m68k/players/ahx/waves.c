@@ -6,6 +6,7 @@
 #include "ahx.h"
 
 int8_t ahx_waves[AHX_WAVES_SIZE] __attribute__((aligned(4)));
+uint8_t ahx_filter_built[AHX_FILTERS + 1];
 
 #define UNFILTERED (31 * AHX_WAVE_BLOCK)
 #define HIGH_PASS (32 * AHX_WAVE_BLOCK)
@@ -128,13 +129,23 @@ static void filter_block(unsigned setting)
     }
 }
 
-void ahx_build_waves(void)
+void ahx_build_waves(const uint8_t wanted[AHX_FILTERS + 1])
 {
     int8_t *block = ahx_waves + UNFILTERED;
     unsigned length, setting;
-    for (length = 4; length <= 128; length <<= 1) triangle(block + AHX_WAVE_TRIANGLES + length - 4, length);
-    for (length = 4; length <= 128; length <<= 1) sawtooth(block + AHX_WAVE_SAWTOOTHS + length - 4, length);
-    squares(block + AHX_WAVE_SQUARES);
-    noise(block + AHX_WAVE_NOISE, AHX_NOISE_LENGTH);
-    for (setting = 0; setting < 31; ++setting) filter_block(setting);
+    if (!ahx_filter_built[32]) {
+        for (length = 4; length <= 128; length <<= 1) triangle(block + AHX_WAVE_TRIANGLES + length - 4, length);
+        for (length = 4; length <= 128; length <<= 1) sawtooth(block + AHX_WAVE_SAWTOOTHS + length - 4, length);
+        squares(block + AHX_WAVE_SQUARES);
+        noise(block + AHX_WAVE_NOISE, AHX_NOISE_LENGTH);
+        ahx_filter_built[32] = 1;
+    }
+    /* One run of the filter gives both the low-pass setting n and the high-pass
+       setting 32 + n. */
+    for (setting = 1; setting <= 31; ++setting) {
+        if (!(wanted[setting] || wanted[32 + setting]) || (ahx_filter_built[setting] && ahx_filter_built[32 + setting]))
+            continue;
+        filter_block(setting - 1);
+        ahx_filter_built[setting] = ahx_filter_built[32 + setting] = 1;
+    }
 }
