@@ -13,7 +13,8 @@ long player_init(const uint8_t *data, uint32_t size)
 {
     uint8_t filters[AHX_FILTERS + 1];
     if (ahx_read(data, size) != 0) return -1;
-    /* The waveforms depend on no song: what one song built serves the next. */
+    /* The waveforms depend on no song; the host gives each module a fresh copy of
+       the player, so each builds what it needs. */
     ahx_filters_used(filters);
     ahx_build_waves(filters);
     return 0;
