@@ -25,6 +25,17 @@
 #     formats that carry no magic and are judged on their contents a high number,
 #     so they are asked last.
 #
+#   varno_player_songs(PLAYER <player name> REFERENCE openmpt|xmp|mpt8|flac
+#                      [EXCERPT <seconds>] [MIN_CORRELATION <c>] [MAX_LENGTH_ERROR <f>]
+#                      SONGS <file under ../shared/modules> <reference seconds> ...)
+#     The suite's test of a player on real songs (test player_songs_<folder>):
+#     varno-compare opens each with the default archive, fails it when another
+#     player (by its DTP_PlayerName) takes it, when its first subsong's length is
+#     off by more than MAX_LENGTH_ERROR (default 0.01) of the reference seconds, or
+#     when the loudness envelope of its first EXCERPT seconds (default 60) agrees
+#     with the reference render less than MIN_CORRELATION (default 0.85). Skipped
+#     when the reference player or ../shared is missing.
+#
 #   varno_m68k_programs([INCLUDES <dir>...] [DEFINES <NAME=value>...])
 #     Every *.S and *.c of the current source folder becomes a program of its
 #     own, named after the file without its extension.
@@ -234,6 +245,49 @@ function(varno_player)
   if(TARGET ${target})
     math(EXPR order "1000 + ${ARG_ORDER}")
     set_property(GLOBAL APPEND PROPERTY ${property} "${order}|${ARG_NAME}|${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}")
+  endif()
+endfunction()
+
+function(varno_player_songs)
+  cmake_parse_arguments(ARG "" "PLAYER;REFERENCE;EXCERPT;MIN_CORRELATION;MAX_LENGTH_ERROR" "SONGS" ${ARGN})
+  if(NOT ARG_EXCERPT)
+    set(ARG_EXCERPT 60)
+  endif()
+  if(NOT ARG_MIN_CORRELATION)
+    set(ARG_MIN_CORRELATION 0.85)
+  endif()
+  if(NOT ARG_MAX_LENGTH_ERROR)
+    set(ARG_MAX_LENGTH_ERROR 0.01)
+  endif()
+  set(arguments --skip-missing --reference ${ARG_REFERENCE} --excerpt ${ARG_EXCERPT}
+      --min-correlation ${ARG_MIN_CORRELATION} --max-duration-error ${ARG_MAX_LENGTH_ERROR} --player ${ARG_PLAYER})
+  set(files)
+  set(songs ${ARG_SONGS})
+  list(LENGTH songs count)
+  math(EXPR odd "${count} % 2")
+  if(count EQUAL 0 OR odd)
+    message(FATAL_ERROR "varno_player_songs: SONGS takes pairs of a file and its reference seconds")
+  endif()
+  while(songs)
+    list(POP_FRONT songs file seconds)
+    set(path ${VARNO_SHARED_DIR}/modules/${file})
+    list(APPEND arguments --expect ${path}=${seconds})
+    list(APPEND files ${path})
+  endwhile()
+  get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  # A deferred call reads its variables when it runs: the values go in now.
+  set(call "_varno_player_songs_test player_songs_${folder}")
+  foreach(argument ${arguments} ${files})
+    string(APPEND call " [==[${argument}]==]")
+  endforeach()
+  cmake_language(EVAL CODE "cmake_language(DEFER DIRECTORY [==[${CMAKE_SOURCE_DIR}]==] CALL ${call})")
+endfunction()
+
+# Deferred to the end of the top folder, where testing is enabled and the tools exist.
+function(_varno_player_songs_test name)
+  if(VARNO_TESTS AND TARGET varno-compare)
+    add_test(NAME ${name} COMMAND varno-compare ${ARGN})
+    set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77 LABELS players)
   endif()
 endfunction()
 

@@ -13,7 +13,8 @@ targets=("$@")
 ((${#targets[@]})) || targets=(fuzz_hunk fuzz_player fuzz_plugin fuzz_catalogue)
 scripts/install-deps.sh
 dir=build/fuzz
-cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS=-O1 -DCMAKE_C_COMPILER=clang \
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Check -DCMAKE_CXX_FLAGS_CHECK=-O1 -DCMAKE_C_FLAGS_CHECK=-O1 \
+  -DCMAKE_C_COMPILER=clang \
   -DCMAKE_CXX_COMPILER=clang++ -DVARNO_FUZZ=ON -DVARNO_TESTS=OFF -DVARNO_BENCH=OFF
 cmake --build "$dir" -j"$(nproc)" --target fuzz_seeds "${targets[@]}"
 status=0

@@ -21,13 +21,13 @@ echo "== release build =="
 run_suite build/release -DCMAKE_BUILD_TYPE=Release
 echo "== sanitizer build =="
 # -O1 without debug information keeps the instrumented build of the opcode handlers quick;
-# assertions stay on.
+# assertions stay on. A build type of its own, so that no other type's flags join in.
 # The Windows plugin is built and tested once, in the release build.
-run_suite build/sanitize -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS=-O1 -DVARNO_SANITIZE=ON -DVARNO_BENCH=OFF \
-  -DVARNO_WINDOWS_TESTS=OFF
+check_flags=(-DCMAKE_BUILD_TYPE=Check -DCMAKE_CXX_FLAGS_CHECK=-O1 -DCMAKE_C_FLAGS_CHECK=-O1)
+run_suite build/sanitize "${check_flags[@]}" -DVARNO_SANITIZE=ON -DVARNO_BENCH=OFF -DVARNO_WINDOWS_TESTS=OFF
 echo "== fuzz targets =="
 fuzz_dir=build/fuzz-ci
-cmake -S . -B "$fuzz_dir" -G Ninja -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS=-O1 -DCMAKE_C_COMPILER=clang \
+cmake -S . -B "$fuzz_dir" -G Ninja "${check_flags[@]}" -DCMAKE_C_COMPILER=clang \
   -DCMAKE_CXX_COMPILER=clang++ -DVARNO_FUZZ=ON -DVARNO_TESTS=OFF -DVARNO_BENCH=OFF -DVARNO_WINDOWS_TESTS=OFF \
   -DVARNO_FUZZ_SECONDS="${VARNO_FUZZ_SECONDS:-20}"
 # The fuzz targets alone: the plugin's shared object cannot link clang's sanitizer runtime.

@@ -1,6 +1,7 @@
 // runRoutine: one emulated subroutine call, its end detection and fault reports.
 #include "machine/run_routine.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "amigaos/system.h"
@@ -17,6 +18,9 @@ namespace {
 // requests; only raiseInterrupt wakes it, and no code runs during the call that
 // could raise one. So a STOP inside a call never ends.
 bool stoppedForGood() { return cpuState.pendingInterrupts & PENDING_STOPPED; }
+
+// A block's budget stays well inside the processor's signed cycle count.
+constexpr uint32_t kMaxBlockCycles = 1u << 30;
 
 struct ProcedureNames {
     const char* player = "";
@@ -69,17 +73,18 @@ uint32_t runRoutine(CpuContext& cpu, uint32_t* d0Out, uint32_t* d1Out, uint32_t 
     cpuState.a[7] = cpu.stackTop;
     cpu::takeCycles();
 
-    // Cycles are the bound; bus handlers may restart the cycle count, so the
-    // number of instructions (each at least 4 cycles) bounds the loop as well.
-    const uint32_t instructionLimit = cycleLimit / 4 + 1;
+    // The processor runs in blocks up to the cycle bound: it stops by itself at the
+    // routine's return (a fetch from the return trap), at a fault, and for anything
+    // that must be seen between instructions (interrupts raised, STOP, trace), so
+    // the bound is met at the same instruction as when run one at a time.
     uint32_t result = RUN_BUDGET_SPENT;
-    for (uint32_t steps = 0;; ++steps) {
-        result = cpu::execute(1);
-        if (result != RUN_BUDGET_SPENT) break;
-        if (steps >= instructionLimit || cpuState.cycleCounter >= cycleLimit || stoppedForGood()) {
+    for (;;) {
+        if (cpuState.cycleCounter >= cycleLimit || stoppedForGood()) {
             result = kRunTimedOut;
             break;
         }
+        result = cpu::execute(int32_t(std::min<uint32_t>(cycleLimit - cpuState.cycleCounter, kMaxBlockCycles)));
+        if (result != RUN_BUDGET_SPENT) break;
     }
 
     if (result == RUN_FETCH_FAULT && cpuState.pc == kReturnTrap)

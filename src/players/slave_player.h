@@ -41,6 +41,9 @@ constexpr uint32_t kPlayerNotePlayer = 3;
 constexpr uint32_t kPlayerAmplifier = 4;
 constexpr uint32_t kPlayerCustom = 5;
 
+// Bit of the player's flags: it finds its song's end and signals it.
+constexpr uint16_t kPlayerReportsSongEnd = 0x0002;
+
 // Module-information tags: the text naming the format by its file-name prefix
 // ("mod.", or ".mod" at the end), and what the player knows of the song. A sample
 // name tag repeats once per sample, in the song's order.

@@ -2,6 +2,7 @@
 
 #include "machine/amiga_machine.h"
 #include "machine/settings.h"
+#include "players/slave_player.h"
 #include "session/fast_forward.h"
 #include "session/frame_driver.h"
 
@@ -20,14 +21,18 @@ int measureSubsongLengths(AmigaMachine& m, std::chrono::steady_clock::time_point
     m.host = &quiet;
 
     const uint32_t playing = m.currentSubsong;
-    const double limit = pluginSettings.default_playtime > 0 ? pluginSettings.default_playtime : kScanLimitSeconds;
+    // The play time cuts songs short, except those of a player that finds their end.
+    const bool ownEnds = (m.currentPlayer()->flags & kPlayerReportsSongEnd) && pluginSettings.use_songend;
+    const double limit =
+        pluginSettings.default_playtime > 0 && !ownEnds ? pluginSettings.default_playtime : kScanLimitSeconds;
     int measured = 0;
     for (uint32_t s = m.firstSubsong; s < m.firstSubsong + m.subsongCount && s < kMaxSubsongs; ++s) {
         if (!m.subsongValid[s]) continue;
         startSubsong(m, int32_t(s - m.firstSubsong), false);
         if (m.currentSubsong != s || !fastForward(m, limit, deadline)) continue;
+        // A song that ended by itself has its length recorded as it ended.
         const bool ownEnd = (m.songEndSignalled && pluginSettings.use_songend) || m.silenceEnded;
-        m.subsongSeconds[s] = ownEnd ? m.elapsedSeconds : float(limit);
+        if (!ownEnd) m.subsongSeconds[s] = float(limit);
         ++measured;
     }
     float total = 0;

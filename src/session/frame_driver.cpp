@@ -2,6 +2,7 @@
 // silence detection and the recording of song lengths.
 #include "session/frame_driver.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "amigaos/exec_library.h"
@@ -17,9 +18,6 @@
 namespace varno {
 
 namespace {
-
-// Bit 1 of a player's flags: it reports the end of its songs itself.
-constexpr uint16_t kPlayerReportsSongEnd = 0x0002;
 
 // Set when the last tick routine faulted.
 bool lastTickFaulted = false;
@@ -100,7 +98,9 @@ void recordSongEnd(AmigaMachine& m) {
     const bool signalled = m.songEndSignalled && pluginSettings.use_songend;
     if (!signalled && !m.silenceEnded) return;
     if (m.currentSubsong >= uint32_t(kMaxSubsongs)) return;
-    m.subsongSeconds[m.currentSubsong] = m.elapsedSeconds;
+    // The audio path runs one tick behind the player: the tick just run is not yet
+    // heard, and the song ended before it.
+    m.subsongSeconds[m.currentSubsong] = std::max(0.0f, m.elapsedSeconds - m.tickSeconds);
     float total = 0;
     for (uint32_t s = m.firstSubsong; s < m.firstSubsong + m.subsongCount && s < uint32_t(kMaxSubsongs); ++s)
         total += m.subsongSeconds[s];

@@ -75,7 +75,10 @@ void startSubsong(AmigaMachine& m, int32_t subsong, bool fresh) {
         for (PaulaChannel& channel : m.customChips->paulaChannels) channel.cycleCarry = 0;
     for (auto& counts : m.channelCounts) std::fill(std::begin(counts), std::end(counts), 0);
     m.amigaOutput = AmigaOutputState{};
-    runTick(m, 0);
+    // Before the song's first tick the channels were silent: slot 0, the context
+    // of the first tick heard, holds nothing, and the first tick is heard first.
+    m.slotTickSamples[0] = 0;
+    m.slotLedFilter[0] = m.ciaA && powerLedOn(*m.ciaA);
     runTick(m, 1);
 }
 

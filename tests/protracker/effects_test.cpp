@@ -1,8 +1,8 @@
 // What the replay writes to Paula, tick by tick, for the effects whose timing and
 // values decide how a module sounds. Expected values are worked out by hand from
 // ProTracker's rules (period table, 6 ticks per row, effects on ticks 1..5).
-// Opening a module runs its ticks 0 and 1; the effect under test sits on row 1
-// (ticks 6..11), so watching starts at tick 2.
+// Opening a module runs its tick 0; the effect under test sits on row 1
+// (ticks 6..11), so watching starts at tick 1.
 #include "protracker_fixture.h"
 
 #include "hardware/cia.h"
@@ -45,8 +45,8 @@ std::vector<uint16_t> volumes(const std::vector<Seen>& seen, size_t from, size_t
     return out;
 }
 
-// Ticks 6..11 (row 1) of channel 0 are entries 4..9 of watch(0, ...).
-constexpr size_t kRow1 = 4;
+// Ticks 6..11 (row 1) of channel 0 are entries 5..10 of watch(0, ...).
+constexpr size_t kRow1 = 5;
 
 struct PeriodCase {
     const char* what;
@@ -81,7 +81,7 @@ TEST_F(Effects, PeriodsWrittenTickByTick) {
     };
     for (const PeriodCase& c : cases) {
         ASSERT_TRUE(open(testModule(c.row1, c.row0))) << c.what;
-        const auto seen = watch(0, 10);
+        const auto seen = watch(0, 11);
         EXPECT_EQ(periods(seen, kRow1, 6), c.expected) << c.what;
         closeModule(*machine);
     }
@@ -112,7 +112,7 @@ TEST_F(Effects, VolumesWrittenTickByTick) {
     };
     for (const VolumeCase& c : cases) {
         ASSERT_TRUE(open(testModule(c.row1, c.row0))) << c.what;
-        const auto seen = watch(0, 10);
+        const auto seen = watch(0, 11);
         EXPECT_EQ(volumes(seen, kRow1, 6), c.expected) << c.what;
         closeModule(*machine);
     }
@@ -145,7 +145,7 @@ TEST_F(Effects, SampleStartsTickByTick) {
     };
     for (const StartCase& c : cases) {
         ASSERT_TRUE(open(testModule(c.row1))) << c.what;
-        EXPECT_EQ(startTicks(watch(0, 10), kRow1, 6), c.ticks) << c.what;
+        EXPECT_EQ(startTicks(watch(0, 11), kRow1, 6), c.ticks) << c.what;
         closeModule(*machine);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
@@ -160,7 +160,7 @@ TEST_F(Effects, SampleOffsetShortensTheFirstBlock) {
     } cases[] = {{0x00, 4095}, {0x08, 4096 - 1024 - 1}, {0x1F, 4096 - 3968 - 1}, {0x20, 1}, {0x40, 1}};
     for (const auto& c : cases) {
         ASSERT_TRUE(open(testModule(Cell{kPing, 428, 9, uint8_t(c.param)})));
-        const auto seen = watch(0, 5);
+        const auto seen = watch(0, 6);
         EXPECT_TRUE(seen[kRow1].started) << c.param;
         EXPECT_EQ(seen[kRow1].remaining, c.remaining) << "offset " << c.param;
         closeModule(*machine);
@@ -177,7 +177,7 @@ TEST_F(Effects, SpeedAndTempoChangeTheTicks) {
     ASSERT_TRUE(open(m));
     const double defaultTick = machine->tickSeconds;
     EXPECT_NEAR(defaultTick, 14187 / 709378.92, 1e-6);
-    const auto seen = watch(0, 4 + 3 + 3 + 1);
+    const auto seen = watch(0, 5 + 3 + 3 + 1);
     EXPECT_EQ(startTicks(seen, kRow1, 7), (std::vector<int>{0, 3, 6})) << "rows 1, 2 and 3 three ticks apart";
     EXPECT_NEAR(machine->tickSeconds, 27710 / 709378.92, 1e-6);
     EXPECT_TRUE(errors.empty()) << errors.front();
@@ -190,7 +190,7 @@ TEST_F(Effects, FilterCommandSwitchesThePowerLed) {
     m.patterns[0].at(2, 0) = Cell{0, 0, 0xE, 0x00};
     ASSERT_TRUE(open(m));
     EXPECT_EQ(machine->ciaA->PRA & 0x02, 0) << "on after start-up";
-    watch(0, 4 + 1);
+    watch(0, 5 + 1);
     EXPECT_EQ(machine->ciaA->PRA & 0x02, 0x02) << "E01: off";
     watch(0, 6);
     EXPECT_EQ(machine->ciaA->PRA & 0x02, 0) << "E00: on";
@@ -204,7 +204,7 @@ TEST_F(Effects, PatternLoopRepeatsItsRows) {
     m.patterns[0].at(3, 0) = Cell{kPing, 214, 0, 0};
     ASSERT_TRUE(open(m));
     std::vector<uint16_t> notes;
-    for (const auto& s : watch(0, 4 + 6 * 7))
+    for (const auto& s : watch(0, 5 + 6 * 7))
         if (s.started) notes.push_back(s.period);
     EXPECT_EQ(notes, (std::vector<uint16_t>{428, 404, 428, 404, 428, 404, 214}));
     EXPECT_TRUE(errors.empty()) << errors.front();
@@ -215,7 +215,7 @@ TEST_F(Effects, PatternDelayHoldsTheRow) {
     modgen::Module m = testModule(Cell{kPing, 428, 0xE, 0xE2});
     m.patterns[0].at(2, 0) = Cell{kPing, 214, 0, 0};
     ASSERT_TRUE(open(m));
-    const auto seen = watch(0, 4 + 6 * 3 + 1);
+    const auto seen = watch(0, 5 + 6 * 3 + 1);
     EXPECT_EQ(startTicks(seen, kRow1, 19), (std::vector<int>{0, 18}));
     EXPECT_EQ(seen[kRow1 + 18].period, 214);
     EXPECT_TRUE(errors.empty()) << errors.front();
@@ -225,7 +225,7 @@ TEST_F(Effects, PatternDelayHoldsTheRow) {
 // is queued at once, while the old sample plays on.
 TEST_F(Effects, SampleWithoutNoteQueuesItsLoop) {
     ASSERT_TRUE(open(testModule(Cell{kQuiet, 0, 0, 0}, Cell{kPing, 428, 0, 0})));
-    watch(0, 5);
+    watch(0, 6);
     EXPECT_EQ(channel(0).length, 1024) << "the repeat of the tone sample (2048 bytes)";
     EXPECT_EQ(channel(0).volume, 20);
     EXPECT_TRUE(errors.empty()) << errors.front();

@@ -46,10 +46,14 @@ struct Seen {
     uint32_t remaining; // words left in the block Paula is playing
 };
 
-class ProTrackerTest : public ::testing::Test {
+// Players of an archive (the default one unless named) on a machine of their own.
+class PlayerTest : public ::testing::Test {
 protected:
+    explicit PlayerTest(std::string archiveDirectory = defaultArchiveDirectory())
+        : archiveDirectory_(std::move(archiveDirectory)) {}
+
     void SetUp() override {
-        ASSERT_TRUE(std::filesystem::exists(defaultArchiveDirectory() + "xmp-varno.dat"));
+        ASSERT_TRUE(std::filesystem::exists(archiveDirectory_ + "xmp-varno.dat"));
         savedSettings = pluginSettings;
         pluginSettings.surround = 0;
         pluginSettings.default_playtime = 0;
@@ -60,7 +64,7 @@ protected:
                  ("varno-pt-" + std::string(info->test_suite_name()) + "-" + info->name());
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
-        machine = createMachine(&PortableHost::instance().tables(), defaultArchiveDirectory().c_str());
+        machine = createMachine(&PortableHost::instance().tables(), archiveDirectory_.c_str());
         ASSERT_TRUE(machine);
     }
 
@@ -93,8 +97,6 @@ protected:
 
     bool open(const modgen::Module& module) { return open(modgen::writeModule(module)); }
 
-    // Opening ran the song's first two ticks ahead (ticks 0 and 1 of row 0).
-    static constexpr int kTicksRunAtOpen = 2;
 
     PaulaChannel& channel(int n) const { return machine->customChips->paulaChannels[n]; }
 
@@ -118,10 +120,13 @@ protected:
         return machine->elapsedSeconds;
     }
 
+    std::string archiveDirectory_;
     PluginSettings savedSettings;
     std::unique_ptr<AmigaMachine> machine;
     std::vector<std::string> errors;
     std::filesystem::path folder;
 };
+
+using ProTrackerTest = PlayerTest;
 
 } // namespace varno::test

@@ -1,5 +1,6 @@
 #include "envelope.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace varno::compare {
@@ -77,6 +78,47 @@ Alignment bestShift(const std::vector<float>& a, const std::vector<float>& b, si
         if (c > best.correlation) best = {c, shift};
     }
     return best;
+}
+
+Segments segmentedCorrelation(const std::vector<float>& a, int rateA, const std::vector<float>& b, int rateB,
+                              double segmentSeconds, double maxShiftSeconds) {
+    constexpr int kWindowsPerSecond = 50;
+    const std::vector<double> sumsA = squareSums(a), sumsB = squareSums(b);
+    const size_t windowA = size_t(rateA / kWindowsPerSecond), windowB = size_t(rateB / kWindowsPerSecond);
+    const std::vector<double> envA = envelopeFrom(sumsA, 0, windowA);
+    const size_t segment = size_t(segmentSeconds * kWindowsPerSecond);
+    const long maxShift = long(maxShiftSeconds * rateB), step = std::max(1, rateB / 1000);
+    Segments out;
+    double weighted = 0, weights = 0;
+    std::vector<double> piece, other;
+    for (size_t first = 0; first < envA.size(); first += segment) {
+        const size_t last = std::min(envA.size(), first + segment);
+        if (last - first < size_t(kWindowsPerSecond)) break;
+        piece.assign(envA.begin() + long(first), envA.begin() + long(last));
+        double best = -1;
+        bool silentA = true, silentB = true;
+        for (double v : piece) silentA = silentA && v < 1e-4;
+        const long start = long(first) * long(windowB);
+        for (long shift = -maxShift; shift <= maxShift; shift += step) {
+            if (start + shift < 0 || size_t(start + shift) + piece.size() * windowB >= sumsB.size()) continue;
+            other.clear();
+            for (size_t w = 0; w < piece.size(); ++w) {
+                const size_t s = size_t(start + shift) + w * windowB;
+                other.push_back(std::sqrt((sumsB[s + windowB] - sumsB[s]) / double(windowB)));
+            }
+            for (double v : other) silentB = silentB && v < 1e-4;
+            best = std::max(best, correlation(piece, other, 0));
+        }
+        if (silentA && silentB) continue;
+        if (best < -0.5) best = 0; // b ends before this segment
+        weighted += best * double(last - first);
+        weights += double(last - first);
+        out.worst = std::min(out.worst, best);
+        ++out.count;
+    }
+    out.mean = weights > 0 ? weighted / weights : 0;
+    if (out.count == 0) out.worst = 0;
+    return out;
 }
 
 } // namespace varno::compare

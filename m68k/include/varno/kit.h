@@ -106,11 +106,18 @@ void kit_info_number(unsigned long tag, unsigned long value);
 /* ---- Module data ------------------------------------------------------------- */
 
 /* Big-endian reads at any address: module data need not be word aligned, and the
-   68000 faults on a word read at an odd address. */
-static inline uint16_t kit_be16(const uint8_t *p) { return (uint16_t)(p[0] << 8 | p[1]); }
+   68000 faults on a word read at an odd address. The bytes are read one by one
+   through a volatile pointer, since the compiler would otherwise merge them into
+   one word or long read, which is only safe on later processors. */
+static inline uint16_t kit_be16(const uint8_t *p)
+{
+    const volatile uint8_t *v = p;
+    return (uint16_t)(v[0] << 8 | v[1]);
+}
 static inline uint32_t kit_be32(const uint8_t *p)
 {
-    return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | p[3];
+    const volatile uint8_t *v = p;
+    return (uint32_t)v[0] << 24 | (uint32_t)v[1] << 16 | (uint32_t)v[2] << 8 | v[3];
 }
 /* True when `length` bytes at `offset` lie inside `size` bytes (no overflow). */
 static inline int kit_fits(uint32_t offset, uint32_t length, uint32_t size)

@@ -60,14 +60,18 @@ void player_start(unsigned subsong)
     custom.dmacon = DMAF_SETCLR | DMAF_AUD0;
 }
 
+/* A note set up by player_start or a tick sounds from that tick on: the first tick
+   plays the first note, and the tick after the last note starts the next pass. */
 void player_tick(void)
 {
-    if (--ticks_left) return;
-    if (++note == notes) {
-        note = 0;
-        kit_song_end();
+    if (ticks_left == 0) {
+        if (++note == notes) {
+            note = 0;
+            kit_song_end();
+        }
+        play_note();
     }
-    play_note();
+    --ticks_left;
 }
 
 void player_info(void)

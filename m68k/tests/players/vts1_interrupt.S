@@ -1,10 +1,11 @@
 | Test player "VTS1": the plain DeliTracker case. Its Interrupt routine is started by
 | the host on CIA-B timer A (50 Hz). Three subsongs from SubSongRange (1-3), the title
 | from ModuleName (copied from module bytes 4-19), a Creator text with line feeds.
-| Subsong n plays a tone of period 200 x n and signals the song end after a fixed
-| number of ticks: 50 for subsong 1, 100 for subsong 2. Subsong 3 sets dtg_Timer to
-| 28376 (twice the default) on its first tick and calls dtg_SetTimer, then ends after
-| 25 of those 40 ms ticks. All three therefore last one, two and one seconds.
+| Subsong n plays a tone of period 200 x n for a fixed number of ticks: 50 for
+| subsong 1, 100 for subsong 2, and signals the song end on the tick after them, as
+| a player does when its song comes round. Subsong 3 sets dtg_Timer to 28376 (twice
+| the default) on its first tick and calls dtg_SetTimer, then ends after 25 of those
+| 40 ms ticks. All three therefore last one, two and one seconds.
 
 #include "test_player.i"
 
@@ -53,13 +54,13 @@ initSound:
         move.w  %d0,%d1
         mulu    #200,%d1
         move.w  %d1,period
-        moveq   #50,%d1
+        moveq   #51,%d1
         cmpi.w  #2,%d0
         bne.s   1f
-        moveq   #100,%d1
+        moveq   #101,%d1
 1:      cmpi.w  #3,%d0
         bne.s   2f
-        moveq   #25,%d1
+        moveq   #26,%d1
 2:      move.w  %d1,ticksLeft
         move.w  %d0,subsong
         clr.w   ticksRun
