@@ -10,6 +10,7 @@
 
 static int8_t buffers[AHX_PAULA_CHANNELS][BUFFER_BYTES] __attribute__((aligned(4)));
 static uint16_t loop_bytes[AHX_PAULA_CHANNELS];
+static const struct ahx_voice *playing[AHX_PAULA_CHANNELS];
 
 /* Waveforms and buffers are long-aligned and a multiple of 4 bytes long. */
 static void copy_wave(int8_t *to, const int8_t *from, unsigned bytes)
@@ -29,6 +30,7 @@ void ahx_paula_start(void)
         unsigned k;
         for (k = 0; k < BUFFER_BYTES; ++k) buffers[i][k] = 0;
         loop_bytes[i] = BUFFER_BYTES;
+        playing[i] = 0;
         custom.aud[i].ac_ptr = buffers[i];
         custom.aud[i].ac_len = BUFFER_BYTES / 2;
         custom.aud[i].ac_per = 0x0D60;
@@ -39,6 +41,11 @@ void ahx_paula_start(void)
 
 void ahx_paula_update(unsigned channel, struct ahx_voice *v)
 {
+    /* A channel that takes over from another brings its waveform along. */
+    if (v != playing[channel]) {
+        playing[channel] = v;
+        v->new_waveform = 1;
+    }
     if (v->new_waveform) {
         const unsigned bytes = v->waveform == WAVE_NOISE ? BUFFER_BYTES : 4U << v->wave_length;
         if (bytes == loop_bytes[channel]) {

@@ -285,6 +285,19 @@ static void take_position(void)
     ahx_state.get_new_position = 0;
 }
 
+/* Paula has four channels; an HVL song may have up to 16. Channel n carries the
+   loudest of the song's channels n, n + 4, n + 8 and n + 12 at each tick, so that
+   what is heard of the extra channels fills the quieter moments of the first
+   four. */
+static struct ahx_voice *loudest_voice(unsigned channel)
+{
+    struct ahx_voice *loudest = &ahx_voices[channel];
+    unsigned i;
+    for (i = channel + AHX_PAULA_CHANNELS; i < ahx_song.channels; i += AHX_PAULA_CHANNELS)
+        if (ahx_voices[i].audio_volume > loudest->audio_volume) loudest = &ahx_voices[i];
+    return loudest;
+}
+
 int ahx_tick(void)
 {
     unsigned i;
@@ -317,7 +330,7 @@ int ahx_tick(void)
             ahx_state.get_new_position = 1;
         }
     }
-    for (i = 0; i < AHX_PAULA_CHANNELS && i < ahx_song.channels; ++i) ahx_paula_update(i, &ahx_voices[i]);
+    for (i = 0; i < AHX_PAULA_CHANNELS && i < ahx_song.channels; ++i) ahx_paula_update(i, loudest_voice(i));
     came_round = ahx_state.song_end;
     ahx_state.song_end = 0;
     return came_round;
