@@ -179,8 +179,8 @@ protected:
 
     PaulaChannel& channel(int n) const { return machine->customChips->paulaChannels[n]; }
 
-    // Opening runs the song's first ticks ahead; this many.
-    static constexpr int kTicksRunAtOpen = 2;
+    // Opening runs the song's first tick (its sound is the first heard).
+    static constexpr int kTicksRunAtOpen = 1;
 
     std::vector<Seen> watch(int n, int ticks) {
         std::vector<Seen> seen;
