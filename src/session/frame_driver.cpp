@@ -60,14 +60,14 @@ void setTickFaulted(bool faulted) { lastTickFaulted = faulted; }
 bool endCheck(const AmigaMachine& m) {
     const bool useSongEnd = pluginSettings.use_songend != 0;
     if (m.songEndSignalled && useSongEnd) return true;
-    if (m.silenceEnded) return true;
     if (lastTickFaulted) return true;
-    if (pluginSettings.default_playtime != 0 && m.elapsedSeconds >= float(pluginSettings.default_playtime)) {
-        // A player that reports its song ends is trusted over the play time.
-        const SlavePlayer* player = m.currentPlayer();
-        const bool reportsEnd = player && (player->flags & kPlayerReportsSongEnd);
-        if (!(reportsEnd && useSongEnd)) return true;
-    }
+    // A player that reports its song ends is trusted over the play time and over
+    // a silence: songs pause, and some end on silent rows that count.
+    const SlavePlayer* player = m.currentPlayer();
+    const bool awaitEnd = player && (player->flags & kPlayerReportsSongEnd) && useSongEnd;
+    if (m.silenceEnded && !awaitEnd) return true;
+    if (pluginSettings.default_playtime != 0 && m.elapsedSeconds >= float(pluginSettings.default_playtime) && !awaitEnd)
+        return true;
     return false;
 }
 

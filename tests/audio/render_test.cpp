@@ -262,6 +262,8 @@ TEST(EndCheck, SongEndSignalPlayTimeAndSilence) {
         {0, 0, 1, 180, 500.0f, 2, false},   // a player that reports its end is awaited
         {0, 0, 0, 180, 180.0f, 2, true},    // ... unless song ends are off
         {0, 0, 1, 0, 5000.0f, 0, false},    // no play time limit
+        {0, 1, 1, 180, 10.0f, 2, false},    // a player that reports its end plays through silence
+        {0, 1, 0, 180, 10.0f, 2, true},     // ... unless song ends are off
     };
     for (const Row& r : rows) {
         m.songEndSignalled = r.signalled;
