@@ -39,7 +39,7 @@ void ahx_paula_start(void)
     if (ahx_song.channels) custom.dmacon = DMAF_SETCLR | DMAF_AUDIO;
 }
 
-void ahx_paula_update(unsigned channel, struct ahx_voice *v)
+void ahx_paula_update(unsigned channel, struct ahx_voice *v, unsigned volume)
 {
     /* A channel that takes over from another brings its waveform along. */
     if (v != playing[channel]) {
@@ -61,7 +61,7 @@ void ahx_paula_update(unsigned channel, struct ahx_voice *v)
         v->new_waveform = 0;
     }
     custom.aud[channel].ac_per = (uint16_t)v->audio_period;
-    custom.aud[channel].ac_vol = v->track_on ? (uint16_t)v->audio_volume : 0;
+    custom.aud[channel].ac_vol = v->track_on ? (uint16_t)volume : 0;
 }
 
 void ahx_silence(void)

@@ -288,13 +288,20 @@ static void take_position(void)
 /* Paula has four channels; an HVL song may have up to 16. Channel n carries the
    loudest of the song's channels n, n + 4, n + 8 and n + 12 at each tick, so that
    what is heard of the extra channels fills the quieter moments of the first
-   four. */
-static struct ahx_voice *loudest_voice(unsigned channel)
+   four, at the loudness of them all. */
+static struct ahx_voice *loudest_voice(unsigned channel, unsigned *volume)
 {
     struct ahx_voice *loudest = &ahx_voices[channel];
-    unsigned i;
-    for (i = channel + AHX_PAULA_CHANNELS; i < ahx_song.channels; i += AHX_PAULA_CHANNELS)
+    unsigned i, power = (unsigned)(loudest->audio_volume * loudest->audio_volume), root;
+    for (i = channel + AHX_PAULA_CHANNELS; i < ahx_song.channels; i += AHX_PAULA_CHANNELS) {
+        power += (unsigned)(ahx_voices[i].audio_volume * ahx_voices[i].audio_volume);
         if (ahx_voices[i].audio_volume > loudest->audio_volume) loudest = &ahx_voices[i];
+    }
+    /* The channels left out are heard through the loudness of the one kept: the
+       volume whose square is their power together, at most 64. */
+    root = (unsigned)loudest->audio_volume;
+    while (root < 64 && (root + 1) * (root + 1) <= power) ++root;
+    *volume = root;
     return loudest;
 }
 
@@ -330,7 +337,11 @@ int ahx_tick(void)
             ahx_state.get_new_position = 1;
         }
     }
-    for (i = 0; i < AHX_PAULA_CHANNELS && i < ahx_song.channels; ++i) ahx_paula_update(i, loudest_voice(i));
+    for (i = 0; i < AHX_PAULA_CHANNELS && i < ahx_song.channels; ++i) {
+        unsigned volume;
+        struct ahx_voice *v = loudest_voice(i, &volume);
+        ahx_paula_update(i, v, volume);
+    }
     came_round = ahx_state.song_end;
     ahx_state.song_end = 0;
     return came_round;

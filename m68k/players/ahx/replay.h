@@ -70,7 +70,7 @@ void ahx_process_frame(struct ahx_voice *v);
 void ahx_plist_command(struct ahx_voice *v, unsigned fx, unsigned param);
 /* Puts a channel's period, volume and waveform on Paula (paula.c). */
 void ahx_paula_start(void);
-void ahx_paula_update(unsigned channel, struct ahx_voice *v);
+void ahx_paula_update(unsigned channel, struct ahx_voice *v, unsigned volume);
 
 /* The track a channel plays at a position, and its transpose. */
 static inline const uint8_t *ahx_position(unsigned pos, unsigned channel)
