@@ -171,3 +171,61 @@ TEST_F(Replay, SubsongsStartAtTheirPositions) {
 
 } // namespace
 } // namespace varno::test
+
+namespace varno::test {
+namespace {
+
+// An HVL song of five channels with one note (C-3, instrument 1: a triangle) on
+// each channel given: HVL rows are five bytes (note, instrument, two commands),
+// an empty row one byte; play-list entries five bytes.
+std::vector<uint8_t> hvlSong(const std::vector<std::pair<int, uint8_t>>& notes) {
+    const int channels = 5;
+    std::vector<uint8_t> b = {'H', 'V', 'L', 0, 0, 0, 0, 1, uint8_t((channels - 4) << 2), 0, 1,
+                              uint8_t(notes.size()), 1, 0, 64, 0};
+    for (int c = 0; c < channels; ++c) { // position 0: channel c plays track k + 1 when it has a note
+        uint8_t track = 0;
+        for (size_t k = 0; k < notes.size(); ++k)
+            if (notes[k].first == c) track = uint8_t(k + 1);
+        b.push_back(track);
+        b.push_back(0);
+    }
+    b.push_back(0x3F); // track 0: one empty row
+    for (const auto& n : notes) { // a note, instrument 1, command C (volume)
+        const uint8_t row[5] = {25, 1, 0xC0, n.second, 0};
+        b.insert(b.end(), row, row + 5);
+    }
+    const uint8_t instrument[22] = {64, 3, 1, 64, 1, 64, 1, 1, 64, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1};
+    b.insert(b.end(), instrument, instrument + 22);
+    const uint8_t entry[5] = {0, 1, 1, 0, 0}; // a triangle, note 1
+    b.insert(b.end(), entry, entry + 5);
+    b[4] = uint8_t(b.size() >> 8);
+    b[5] = uint8_t(b.size());
+    for (const char* name : {"hvl song", "triangle"}) b.insert(b.end(), name, name + std::strlen(name) + 1);
+    // Track 0 is stored: byte 6 bit 7 clear; one track per note after it.
+    b[11] = uint8_t(notes.size());
+    return b;
+}
+
+TEST_F(Replay, HvlChannelsBeyondFourShareAPaulaChannelAtTheirLoudness) {
+    const struct {
+        const char* what;
+        std::vector<std::pair<int, uint8_t>> notes; // channel, volume
+        uint16_t volume;                            // on Paula channel 0
+    } cases[] = {
+        {"channel 0 alone", {{0, 0x30}}, 48},
+        {"channel 4 alone comes out on channel 0", {{4, 0x20}}, 32},
+        {"channels 0 and 4 at 32: their power together", {{0, 0x20}, {4, 0x20}}, 45},
+        {"channels 0 and 4 at 48 and 36", {{0, 0x30}, {4, 0x24}}, 60},
+        {"no louder than 64", {{0, 0x40}, {4, 0x40}}, 64},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(identify(hvlSong(c.notes), "song.hvl"), ahx) << c.what;
+        ASSERT_TRUE(open(hvlSong(c.notes), "song.hvl")) << c.what;
+        const std::vector<Seen> seen = watch(0, 3);
+        EXPECT_EQ(seen.back().period, kPeriodC3) << c.what;
+        EXPECT_EQ(seen.back().volume, c.volume) << c.what;
+    }
+}
+
+} // namespace
+} // namespace varno::test
