@@ -1,6 +1,7 @@
 /* The player's face to the host. AHX songs play on Paula's four channels as they
    were written for. HVL songs may have up to 16 channels: all of them are
-   replayed (their commands steer the whole song), the first four are heard. */
+   replayed (their commands steer the whole song), and each Paula channel carries
+   the loudest of every fourth one (see ahx_tick). */
 #include <varno/kit.h>
 
 #include "replay.h"
