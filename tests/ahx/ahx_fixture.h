@@ -1,41 +1,14 @@
-// A machine with the portable host whose plugin folder is the build's bin/, where
-// the default player archive lies, and AHX modules written by the tests.
+// The AHX player of the default archive on a machine of its own (see PlayerTest),
+// and AHX modules written by the tests.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <array>
-#include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <memory>
-#include <string>
-#include <vector>
 
-#include "hardware/custom_chips.h"
-#include "hardware/paula.h"
-#include "host/portable_host.h"
-#include "machine/amiga_machine.h"
+#include "kit/player_test.h"
 #include "machine/memory_region.h"
-#include "machine/settings.h"
-#include "platform/message_box.h"
-#include "players/player_archive.h"
-#include "players/slave_player.h"
-#include "session/frame_driver.h"
-#include "session/module_session.h"
 
 namespace varno::test {
-
-inline std::string defaultArchiveDirectory() { return std::string(VARNO_BINARY_DIR) + "/bin/"; }
-inline std::filesystem::path sharedModules() { return std::filesystem::path(VARNO_SHARED_DIR) / "modules"; }
-
-inline std::vector<uint8_t> readBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 // An AHX module as the tests write it: revision 1, every track stored.
 struct AhxRow {
@@ -128,56 +101,17 @@ struct Seen {
     uint16_t period, volume;
 };
 
-class AhxTest : public ::testing::Test {
+class AhxTest : public PlayerTest {
 protected:
+    AhxTest() : PlayerTest(defaultArchiveDirectory(), "song.ahx") {}
+
     void SetUp() override {
-        ASSERT_TRUE(std::filesystem::exists(defaultArchiveDirectory() + "xmp-varno.dat"));
-        savedSettings = pluginSettings;
-        pluginSettings.surround = 0;
-        pluginSettings.default_playtime = 0;
-        pluginSettings.use_songend = 1;
-        setErrorSink([this](const std::string&, const std::string& text) { errors.push_back(text); });
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder = std::filesystem::temp_directory_path() /
-                 ("varno-ahx-" + std::string(info->test_suite_name()) + "-" + info->name());
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
-        machine = createMachine(&PortableHost::instance().tables(), defaultArchiveDirectory().c_str());
-        ASSERT_TRUE(machine);
+        PlayerTest::SetUp();
         // The player that takes the smallest song must be the one named AHX.
         ahx = identify(AhxSong{}.bytes());
         ASSERT_GT(ahx, 0) << "no player takes an AHX song";
-        const SlavePlayer* player = machine->players ? machine->players->player(uint32_t(ahx)) : nullptr;
-        ASSERT_TRUE(player && player->playerName && std::string(player->playerName) == "AHX");
+        ASSERT_EQ(ahx, catalogueIndex("AHX"));
     }
-
-    void TearDown() override {
-        machine.reset();
-        setErrorSink(nullptr);
-        pluginSettings = savedSettings;
-        std::filesystem::remove_all(folder);
-    }
-
-    std::string write(const std::string& name, const std::vector<uint8_t>& bytes) {
-        const std::string path = (folder / name).string();
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        return path;
-    }
-
-    // The catalogue index of the player that accepts the bytes, -1 for none.
-    int32_t identify(const std::vector<uint8_t>& bytes, const std::string& name = "song.ahx") {
-        const uint32_t present = uint32_t(std::min<size_t>(bytes.size(), 0x20000));
-        return identifyModule(*machine, (folder / name).string().c_str(), bytes.data(), present,
-                              uint32_t(bytes.size()));
-    }
-
-    bool open(const std::vector<uint8_t>& bytes, const std::string& name = "song.ahx") {
-        const std::string path = write(name, bytes);
-        return openModule(*machine, path.c_str(), bytes.data(), uint32_t(bytes.size()));
-    }
-
-    PaulaChannel& channel(int n) const { return machine->customChips->paulaChannels[n]; }
 
     // Opening runs the song's first tick (its sound is the first heard).
     static constexpr int kTicksRunAtOpen = 1;
@@ -191,12 +125,6 @@ protected:
         return seen;
     }
 
-    double playToSongEnd(double limitSeconds = 1200) {
-        while (!machine->songEndSignalled && machine->elapsedSeconds < limitSeconds)
-            if (!playerTick(*machine)) break;
-        return machine->elapsedSeconds;
-    }
-
     // The bytes Paula plays on a channel: its loop of 640 bytes.
     std::vector<int8_t> channelLoop(int n) const {
         const MemoryRegion& m = *machine->mainMemory;
@@ -207,10 +135,6 @@ protected:
         return loop;
     }
 
-    PluginSettings savedSettings;
-    std::unique_ptr<AmigaMachine> machine;
-    std::vector<std::string> errors;
-    std::filesystem::path folder;
     int32_t ahx = -1;
 };
 

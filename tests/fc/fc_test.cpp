@@ -303,7 +303,7 @@ TEST_F(FutureComposer, SharedSongsEndOnTime) {
     for (const auto& song : songs) {
         const auto path = sharedModules() / song.file;
         if (!std::filesystem::exists(path)) GTEST_SKIP() << "no " << path;
-        ASSERT_TRUE(open(readFile(path), std::filesystem::path(song.file).filename().string())) << song.file;
+        ASSERT_TRUE(open(readBytes(path), std::filesystem::path(song.file).filename().string())) << song.file;
         EXPECT_EQ(playerName(), "Future Composer") << song.file;
         EXPECT_NEAR(playToSongEnd(), song.seconds, song.seconds * 0.01) << song.file;
     }
@@ -313,14 +313,14 @@ TEST_F(FutureComposer, SharedSongsEndOnTime) {
 TEST_F(FutureComposer, OtherFilesAndRandomDataAreRefused) {
     const auto modules = sharedModules();
     if (!std::filesystem::exists(modules)) GTEST_SKIP() << "no " << modules;
-    const int32_t fc = identify(readFile(modules / "fc14/Classic.fc4"));
+    const int32_t fc = identify(readBytes(modules / "fc14/Classic.fc4"));
     ASSERT_GT(fc, 0);
     int others = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(modules)) {
         if (!entry.is_regular_file()) continue;
         const std::string folder = entry.path().parent_path().filename().string();
         if (folder == "fc13" || folder == "fc14") continue;
-        EXPECT_NE(identify(readFile(entry.path()), entry.path().filename().string()), fc) << entry.path();
+        EXPECT_NE(identify(readBytes(entry.path()), entry.path().filename().string()), fc) << entry.path();
         ++others;
     }
     EXPECT_GT(others, 20);
@@ -338,7 +338,7 @@ TEST_F(FutureComposer, CutAndDamagedSongsPlayWhatTheyCan) {
     for (const char* file : {"fc13/ZIQUE", "fc14/horizon.fc4"}) {
         const auto path = sharedModules() / file;
         if (!std::filesystem::exists(path)) GTEST_SKIP() << "no " << path;
-        const std::vector<uint8_t> full = readFile(path);
+        const std::vector<uint8_t> full = readBytes(path);
         const int32_t fc = identify(full);
         ASSERT_GT(fc, 0) << file;
         std::mt19937 random(4);

@@ -13,7 +13,7 @@
 namespace varno::test {
 namespace {
 
-class Oktalyzer : public PlayerTest {
+class Oktalyzer : public ProTrackerTest {
 protected:
     int32_t oktalyzerIndex();
     std::vector<int8_t> ring(int n) const;

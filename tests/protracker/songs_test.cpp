@@ -13,8 +13,6 @@ namespace {
 
 using Songs = ProTrackerTest;
 
-std::filesystem::path sharedModules() { return std::filesystem::path(VARNO_SHARED_DIR) / "modules"; }
-
 // Lengths as openmpt123 --info gives them: all tunes of a module, one after another.
 const struct {
     const char* file;
