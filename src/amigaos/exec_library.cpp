@@ -6,7 +6,7 @@
 #include "amigaos/cia_resource.h"
 #include "amigaos/system.h"
 #include "amigaos/text.h"
-#include "cpu/cpu_context.h"
+#include "machine/cpu_context.h"
 #include "hardware/cia.h"
 #include "hardware/custom_chips.h"
 #include "machine/amiga_machine.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "amigaos/system.h"
-#include "cpu/cpu_context.h"
+#include "machine/cpu_context.h"
 #include "hardware/cia.h"
 #include "hardware/custom_chips.h"
 #include "machine/settings.h"
@@ -53,10 +53,12 @@ void AmigaMachine::updateFrameSamples() {
 
 void AmigaMachine::updateTickLength() {
     float clock = cpu ? cpu->clockHz : kCpuClockHz;
-    tickSeconds = float(currentTimerLatch(*this)) / (clock / 10.0f);
+    tickSeconds = float(tickLatch()) / (clock / 10.0f);
     long samples = std::lround(tickSeconds * float(sampleRate));
     samplesPerTick = int32_t(uint16_t(samples & ~1L));
 }
+
+uint16_t AmigaMachine::tickLatch() const { return timerLatch(ciaA.get(), ciaB.get(), timerSource); }
 
 SlavePlayer* AmigaMachine::currentPlayer() const { return players ? players->player(playerIndex) : nullptr; }
 

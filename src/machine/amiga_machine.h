@@ -7,8 +7,9 @@
 #include <memory>
 
 #include "audio/amiga_output_state.h"
-#include "machine/host.h"
-#include "machine/memory_region.h"
+#include "hardware/device_owner.h"
+#include "platform/host_tables.h"
+#include "memory/memory_region.h"
 #include "machine/song_info.h"
 
 namespace varno {
@@ -36,10 +37,9 @@ constexpr uint32_t kOutputHalfFloats = 0x100000 / 4;
 constexpr uint32_t kSurroundDelayFloats = 0x20000 / 4;
 constexpr uint32_t kMixFloats = 0x100000 / 4;
 constexpr uint16_t kNoPlayer = 0xFFFF;
-constexpr uint16_t kDefaultTimerLatch = 14188; // 50 Hz at the CIA rate
 constexpr int kMaxSubsongs = 64;
 
-struct AmigaMachine {
+struct AmigaMachine final : DeviceOwner {
     uint16_t playerIndex = kNoPlayer;
     uint32_t moduleAddress = 0;
     uint32_t moduleSize = 0;
@@ -108,6 +108,11 @@ struct AmigaMachine {
     void updateTickLength();
     // The catalogue entry at playerIndex, or null.
     SlavePlayer* currentPlayer() const;
+
+    // What the devices ask of the machine.
+    uint16_t tickLatch() const override;
+    void timerLatchWritten() override { updateTickLength(); }
+    void deliverAudioInterrupt(CustomChips& chips, int channel) override; // machine/audio_interrupts.cpp
 };
 
 // Builds the whole machine; the process-wide device pointers then point into it.

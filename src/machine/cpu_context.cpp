@@ -1,6 +1,6 @@
 // The processor's view of the machine: region lists, exception vectors and the
 // stubs through which calls return and interrupt servers run.
-#include "cpu/cpu_context.h"
+#include "machine/cpu_context.h"
 
 #include "hardware/cia.h"
 #include "hardware/custom_chips.h"

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "cpu/cpu.h"
-#include "machine/memory_region.h"
+#include "memory/memory_region.h"
 #include "platform/mutex.h"
 
 namespace varno {

@@ -3,9 +3,9 @@
 // emulated code runs, a CPU interrupt through vector 28 while code runs.
 #include "amigaos/system.h"
 #include "cpu/cpu.h"
-#include "cpu/cpu_context.h"
 #include "hardware/custom_chips.h"
 #include "machine/amiga_machine.h"
+#include "machine/cpu_context.h"
 #include "machine/run_routine.h"
 #include "players/deli_base.h"
 
@@ -52,42 +52,19 @@ bool deliver(CpuContext* cpu, uint8_t priority) {
 
 } // namespace
 
-// Server code that faulted when called directly, per channel. Its fault has
-// been shown once; it is not called again until the chips are reset, so that a
-// broken server cannot bring up the same message at every block start.
-uint32_t faultedServer[4] = {};
-
-void forgetFaultedServers() {
-    for (uint32_t& code : faultedServer) code = 0;
-}
-
-void dispatchAudioInterrupts(CustomChips& chips) {
-    // Most players take no audio interrupts: then no channel has one pending.
-    if (!(chips.intena & chips.intreq & (INTF_AUD0 | INTF_AUD0 << 1 | INTF_AUD0 << 2 | INTF_AUD0 << 3))) {
-        for (PaulaChannel& channel : chips.paulaChannels) channel.intPending = 0;
-        return;
-    }
-    AmigaMachine* machine = chips.owner;
-    for (int n : channelOrder) {
-        const uint16_t bit = uint16_t(INTF_AUD0 << n);
-        if (machine && (chips.intena & chips.intreq & bit)) {
-            const MemoryRegion* main = machine->mainMemory.get();
-            const uint32_t vector = main ? audioVector(*machine, n) : 0;
-            // A structure outside main memory reads as 0: with no code to call
-            // there is nothing to deliver (calling address 0 would only crash).
-            const uint32_t code = vector ? main->readLong(vector + IS_CODE) : 0;
-            MemoryRegion* low = machine->lowMemory.get();
-            if (code && low && code != faultedServer[n]) {
-                const uint8_t priority = main->readByte(vector + LN_PRI);
-                low->writeLong(kChipIntSlots, main->readLong(vector + IS_DATA));
-                low->writeLong(kChipIntSlots + 4, code);
-                low->writeLong(kChipIntSlots + 8, uint32_t(chips.intena & chips.intreq));
-                if (!deliver(machine->cpu.get(), priority)) faultedServer[n] = code;
-            }
-        }
-        // Read after the delivery: a server that acknowledged its request cleared it.
-        chips.paulaChannels[n].intPending = chips.intena & chips.intreq & bit;
-    }
+void AmigaMachine::deliverAudioInterrupt(CustomChips& chips, int n) {
+    const MemoryRegion* main = mainMemory.get();
+    const uint32_t vector = main ? audioVector(*this, n) : 0;
+    // A structure outside main memory reads as 0: with no code to call there is
+    // nothing to deliver (calling address 0 would only crash).
+    const uint32_t code = vector ? main->readLong(vector + IS_CODE) : 0;
+    MemoryRegion* low = lowMemory.get();
+    if (!code || !low || code == chips.faultedServer[n]) return;
+    const uint8_t priority = main->readByte(vector + LN_PRI);
+    low->writeLong(kChipIntSlots, main->readLong(vector + IS_DATA));
+    low->writeLong(kChipIntSlots + 4, code);
+    low->writeLong(kChipIntSlots + 8, uint32_t(chips.intena & chips.intreq));
+    if (!deliver(cpu.get(), priority)) chips.faultedServer[n] = code;
 }
 
 } // namespace varno
