@@ -13,20 +13,7 @@
 
 namespace varno {
 
-namespace {
-std::unique_ptr<float[]> zeroedFloats(uint32_t count) { return std::unique_ptr<float[]>(new float[count]()); }
-} // namespace
-
-AmigaMachine::AmigaMachine() {
-    updatePan();
-    updateFrameSamples();
-    for (auto& half : outputBuffers) half = zeroedFloats(kOutputHalfFloats);
-    for (auto& channel : channelBuffers)
-        for (auto& slot : channel) slot = zeroedFloats(kChannelBufferFloats);
-    for (auto& buffer : resampledBuffers) buffer = zeroedFloats(kResampledFloats);
-    for (auto& buffer : surroundDelay) buffer = zeroedFloats(kSurroundDelayFloats);
-    mixBuffer = zeroedFloats(kMixFloats);
-}
+AmigaMachine::AmigaMachine() { updatePan(); }
 
 // The process-wide device pointers must not outlive the devices.
 AmigaMachine::~AmigaMachine() {
@@ -43,12 +30,6 @@ void AmigaMachine::updatePan() {
     float lo = std::sqrt(std::max(0.0f, 0.5f - s / 2.0f));
     const float pans[4][2] = {{hi, lo}, {lo, hi}, {lo, hi}, {hi, lo}};
     std::copy(&pans[0][0], &pans[0][0] + 8, &channelPan[0][0]);
-}
-
-void AmigaMachine::updateFrameSamples() {
-    float samples = float(sampleRate) / 1000.0f * float(framePeriodMs);
-    frameSamples = uint32_t(std::lround(samples));
-    if (frameSamples & 1) ++frameSamples;
 }
 
 void AmigaMachine::updateTickLength() {
