@@ -120,4 +120,9 @@ void resetCpuContext(CpuContext& c) {
     cpuState.pc = 8;
 }
 
+Mutex& processorMutex() {
+    static Mutex mutex;
+    return mutex;
+}
+
 } // namespace varno
