@@ -8,6 +8,7 @@
 
 #include "audio/audio_path.h"
 #include "hardware/device_owner.h"
+#include "interface/player_interface.h"
 #include "platform/host_tables.h"
 #include "memory/memory_region.h"
 #include "machine/song_info.h"
@@ -29,7 +30,7 @@ constexpr uint32_t kMainMemorySize = 0x5E0000;
 // while a module plays places up to 128 KB of the file there (with the EASO
 // block in front of EASO data), so a player that takes all it can get still
 // leaves every other file checkable.
-constexpr uint32_t kCheckDataReserve = 0x20000 + 0x800;
+constexpr uint32_t kCheckDataReserve = kCheckWindow + 0x800;
 
 constexpr uint16_t kNoPlayer = 0xFFFF;
 constexpr int kMaxSubsongs = 64;

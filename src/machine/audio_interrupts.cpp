@@ -4,6 +4,7 @@
 #include "amigaos/system.h"
 #include "cpu/cpu.h"
 #include "hardware/custom_chips.h"
+#include "interface/player_interface.h"
 #include "machine/amiga_machine.h"
 #include "machine/cpu_context.h"
 #include "machine/run_routine.h"
@@ -16,10 +17,6 @@ namespace {
 constexpr int32_t kAudioVector = 28;     // level-4 autovector, leads to chipIntStub
 constexpr uint8_t kNmiPriority = 80;     // a server of this priority is raised at level 7
 
-// Offsets inside an exec Interrupt structure.
-constexpr uint32_t LN_PRI = 9;
-constexpr uint32_t IS_DATA = 14;
-constexpr uint32_t IS_CODE = 18;
 
 // Channel n's audio vector slot in the player-interface block: the address of
 // the Interrupt structure the player installed there, or 0.
@@ -57,11 +54,11 @@ void AmigaMachine::deliverAudioInterrupt(CustomChips& chips, int n) {
     const uint32_t vector = main ? audioVector(*this, n) : 0;
     // A structure outside main memory reads as 0: with no code to call there is
     // nothing to deliver (calling address 0 would only crash).
-    const uint32_t code = vector ? main->readLong(vector + IS_CODE) : 0;
+    const uint32_t code = vector ? main->readLong(vector + kInterruptCode) : 0;
     MemoryRegion* low = lowMemory.get();
     if (!code || !low || code == chips.faultedServer[n]) return;
-    const uint8_t priority = main->readByte(vector + LN_PRI);
-    low->writeLong(kChipIntSlots, main->readLong(vector + IS_DATA));
+    const uint8_t priority = main->readByte(vector + kInterruptPriority);
+    low->writeLong(kChipIntSlots, main->readLong(vector + kInterruptData));
     low->writeLong(kChipIntSlots + 4, code);
     low->writeLong(kChipIntSlots + 8, uint32_t(chips.intena & chips.intreq));
     if (!deliver(cpu.get(), priority)) chips.faultedServer[n] = code;
