@@ -120,8 +120,10 @@ if(VARNO_HAVE_M68K)
   # .c files: freestanding 68000 code: no libc, no libgcc (Debian's is built for the
   # 68020), absolute addressing (hunks are relocated by the loader, not position
   # independent).
+  # No store merging: GCC joins neighbouring byte stores into word stores, which
+  # fault at odd addresses on the 68000.
   set(VARNO_M68K_C_FLAGS -m68000 -std=gnu11 -O2 -ffreestanding -fno-pic -fno-pie -fno-common
-      -fomit-frame-pointer -fno-asynchronous-unwind-tables -fno-exceptions -Wall -Wextra)
+      -fomit-frame-pointer -fno-asynchronous-unwind-tables -fno-exceptions -fno-store-merging -Wall -Wextra)
   set(VARNO_M68K_LINK_FLAGS -T ${VARNO_M68K_SOURCE_DIR}/hunk.ld -q --orphan-handling=error
       -z noexecstack)
   if(VARNO_WERROR)

@@ -10,7 +10,7 @@ build=build/demo
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNO_TESTS=OFF -DVARNO_BENCH=OFF > /dev/null
 cmake --build "$build" -j"$(nproc)" --target varno default_player_archive varno-modgen
 "$build/tools/varno-modgen" "$build/songs" > /dev/null
-"$build/bin/varno" render "$build/songs/demo.mod" -o "$build/demo.wav"
+"$build/bin/varno" render "$build/songs/demo.mod" --force -o "$build/demo.wav"
 "$build/bin/varno" info "$build/songs/demo.mod"
 echo
 echo "Rendered: $(pwd)/$build/demo.wav"

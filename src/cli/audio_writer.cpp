@@ -1,5 +1,6 @@
 #include "cli/audio_writer.h"
 
+#include <fcntl.h>
 #include <sndfile.h>
 #include <unistd.h>
 
@@ -9,38 +10,95 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <vector>
+
+#include "cli/sample_level.h"
 
 namespace varno::cli {
 
 namespace {
 
-// The unfinished file's name, for the signal handler (which may only unlink).
-char partialPath[4096];
+namespace fs = std::filesystem;
 
-extern "C" void onInterrupt(int signal) {
+// The unfinished files' names, for the signal handler (which may only unlink):
+// the one being written, and the plain WAV copy made of it at the end.
+char partialPath[4096];
+char partialCopyPath[4096];
+
+// RF64 is kept only for data past what a WAV's 32-bit sizes can count.
+constexpr uint64_t kWavDataLimit = 0xFFFFFFFFull - (1u << 20);
+constexpr sf_count_t kCopyFrames = 8192;
+
+extern "C" void removePartialAndRaise(int signal) {
     if (partialPath[0]) ::unlink(partialPath);
+    if (partialCopyPath[0]) ::unlink(partialCopyPath);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
 
 std::string extensionOf(const std::string& path) {
-    std::string ext = std::filesystem::path(path).extension().string();
+    std::string ext = fs::path(path).extension().string();
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
     return ext;
+}
+
+// Only a privileged user may give a file to someone else; for anyone else the
+// replaced file was theirs already, so a refusal changes nothing.
+void giveTo(const std::string& path, std::pair<unsigned, unsigned> owner) {
+    if (::chown(path.c_str(), owner.first, owner.second) != 0) return;
+}
+
+void setTag(SNDFILE* file, int which, const std::string& value) {
+    if (!value.empty()) sf_set_string(file, which, value.c_str());
+}
+
+void setTags(SNDFILE* file, const AudioTags& tags) {
+    setTag(file, SF_STR_TITLE, tags.title);
+    setTag(file, SF_STR_ARTIST, tags.artist);
+    setTag(file, SF_STR_TRACKNUMBER, tags.trackNumber);
+    setTag(file, SF_STR_COMMENT, tags.comment);
+    setTag(file, SF_STR_SOFTWARE, tags.software);
+}
+
+// Samples as they are stored: integer samples go through libsndfile's 32-bit
+// integers, which hold 16 and 24 bits exactly; floats as floats.
+template <typename T>
+bool copyFrames(SNDFILE* from, SNDFILE* to, int channels, sf_count_t (*read)(SNDFILE*, T*, sf_count_t),
+                sf_count_t (*write)(SNDFILE*, const T*, sf_count_t)) {
+    std::vector<T> buffer(size_t(kCopyFrames) * size_t(channels));
+    for (;;) {
+        const sf_count_t n = read(from, buffer.data(), kCopyFrames);
+        if (n <= 0) return n == 0;
+        if (write(to, buffer.data(), n) != n) return false;
+    }
+}
+
+// The RF64 file `from` as a plain WAV file `to`, with the same samples and tags.
+bool copyAsWav(const std::string& from, const std::string& to, const AudioTags& tags) {
+    SF_INFO info{};
+    SNDFILE* source = sf_open(from.c_str(), SFM_READ, &info);
+    if (!source) return false;
+    SF_INFO wav = info;
+    wav.format = SF_FORMAT_WAV | (info.format & SF_FORMAT_SUBMASK);
+    SNDFILE* copy = sf_open(to.c_str(), SFM_WRITE, &wav);
+    bool ok = copy != nullptr;
+    if (ok) {
+        setTags(copy, tags);
+        ok = (info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_FLOAT
+                 ? copyFrames<float>(source, copy, info.channels, sf_readf_float, sf_writef_float)
+                 : copyFrames<int>(source, copy, info.channels, sf_readf_int, sf_writef_int);
+        ok = sf_close(copy) == 0 && ok;
+    }
+    sf_close(source);
+    return ok;
 }
 
 } // namespace
 
 void removePartialOnSignal() {
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
-    std::signal(SIGHUP, onInterrupt);
-}
-
-std::string numberedPath(const std::string& path, int n) {
-    if (path == "-") return path;
-    const std::filesystem::path p(path);
-    return (p.parent_path() / (p.stem().string() + "-" + std::to_string(n) + p.extension().string())).string();
+    std::signal(SIGINT, removePartialAndRaise);
+    std::signal(SIGTERM, removePartialAndRaise);
+    std::signal(SIGHUP, removePartialAndRaise);
 }
 
 AudioWriter::~AudioWriter() { discard(); }
@@ -53,23 +111,34 @@ void AudioWriter::discard() {
     partialPath[0] = 0;
 }
 
-bool AudioWriter::open(const std::string& path, uint32_t rate, uint32_t channels, SampleFormat format,
-                       std::string& cause) {
+bool AudioWriter::open(const std::string& name, const OutputTarget& target, uint32_t rate, uint32_t channels,
+                       SampleFormat format, const AudioTags& tags, uint32_t maxFrames, std::string& cause) {
     discard();
-    path_ = path;
+    target_ = target;
     channels_ = channels;
-    if (path == "-") {
-        toStdout_ = true;
+    format_ = format;
+    toStdout_ = name == "-";
+    if (toStdout_) {
+        raw_.assign(size_t(maxFrames) * channels * 3, 0);
         return true;
     }
-    const std::string ext = extensionOf(path);
+    const std::string ext = extensionOf(name);
     SF_INFO info{};
     info.samplerate = int(rate);
     info.channels = int(channels);
     const int subtype = format == SampleFormat::Pcm16 ? SF_FORMAT_PCM_16
                         : format == SampleFormat::Pcm24 ? SF_FORMAT_PCM_24
                                                         : SF_FORMAT_FLOAT;
-    if (ext == ".wav") {
+    tags_ = tags;
+    frames_ = 0;
+    bytesPerFrame_ = channels * (format == SampleFormat::Pcm16 ? 2 : format == SampleFormat::Pcm24 ? 3 : 4);
+    rf64_ = false;
+    if (ext == ".wav" && !target.direct) {
+        // RF64 from the start: its sizes are 64 bits. A file that stays below the
+        // 4 GiB a WAV counts is copied into a plain WAV at the end.
+        info.format = SF_FORMAT_RF64 | subtype;
+        rf64_ = true;
+    } else if (ext == ".wav") {
         info.format = SF_FORMAT_WAV | subtype;
     } else if (ext == ".flac") {
         if (format == SampleFormat::Float) {
@@ -77,17 +146,23 @@ bool AudioWriter::open(const std::string& path, uint32_t rate, uint32_t channels
             return false;
         }
         info.format = SF_FORMAT_FLAC | subtype;
+    } else if (target.direct) {
+        // A device or a pipe has no extension to go by.
+        info.format = SF_FORMAT_WAV | subtype;
     } else {
-        cause = "the output must end in .wav or .flac, or be - for raw floats";
+        cause = "the output must end in .wav or .flac, or be - for standard output";
         return false;
     }
-    const std::filesystem::path target(path);
-    // Hidden beside the target, so the rename stays on one file system.
-    std::string hidden = ".";
-    hidden.append(target.filename().string()).append(".partial").append(std::to_string(::getpid()));
-    temporary_ = (target.parent_path() / hidden).string();
-    std::strncpy(partialPath, temporary_.c_str(), sizeof partialPath - 1);
-    file_ = sf_open(temporary_.c_str(), SFM_WRITE, &info);
+    if (target.direct) {
+        file_ = sf_open(target.path.c_str(), SFM_WRITE, &info);
+    } else {
+        // Hidden beside the target, so the rename stays on one file system.
+        const fs::path final(target.path);
+        const std::string hidden = "." + final.filename().string() + ".partial" + std::to_string(::getpid());
+        temporary_ = (final.parent_path() / hidden).string();
+        std::strncpy(partialPath, temporary_.c_str(), sizeof partialPath - 1);
+        file_ = sf_open(temporary_.c_str(), SFM_WRITE, &info);
+    }
     if (!file_) {
         cause = std::string("cannot be written: ") + sf_strerror(nullptr);
         temporary_.clear();
@@ -96,12 +171,20 @@ bool AudioWriter::open(const std::string& path, uint32_t rate, uint32_t channels
     }
     // Loud songs go past full scale; integer files clip them rather than wrap.
     sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    setTags(file_, tags);
     return true;
 }
 
 bool AudioWriter::write(const float* samples, uint32_t frames) {
-    if (toStdout_) return std::fwrite(samples, sizeof(float) * channels_, frames, stdout) == frames;
-    return file_ && sf_writef_float(file_, samples, frames) == sf_count_t(frames);
+    if (!toStdout_) {
+        frames_ += frames;
+        return file_ && sf_writef_float(file_, samples, frames) == sf_count_t(frames);
+    }
+    const size_t count = size_t(frames) * channels_;
+    if (format_ == SampleFormat::Float) return std::fwrite(samples, sizeof(float), count, stdout) == count;
+    if (count * 3 > raw_.size()) return false;
+    const size_t bytes = toPcm(samples, count, format_ == SampleFormat::Pcm24 ? 24 : 16, raw_.data());
+    return std::fwrite(raw_.data(), 1, bytes, stdout) == bytes;
 }
 
 bool AudioWriter::finish(std::string& cause) {
@@ -109,8 +192,28 @@ bool AudioWriter::finish(std::string& cause) {
     if (!file_) return false;
     const int closed = sf_close(file_);
     file_ = nullptr;
+    if (target_.direct) return closed == 0;
     std::error_code ec;
-    if (closed == 0) std::filesystem::rename(temporary_, path_, ec);
+    if (closed == 0 && rf64_ && frames_ * bytesPerFrame_ < kWavDataLimit) {
+        const std::string copy = temporary_ + ".wav";
+        std::strncpy(partialCopyPath, copy.c_str(), sizeof partialCopyPath - 1);
+        if (!copyAsWav(temporary_, copy, tags_)) {
+            std::remove(copy.c_str());
+            partialCopyPath[0] = 0;
+            cause = "cannot be written: the WAV copy failed";
+            discard();
+            return false;
+        }
+        std::remove(temporary_.c_str());
+        temporary_ = copy;
+        std::strncpy(partialPath, copy.c_str(), sizeof partialPath - 1);
+        partialCopyPath[0] = 0;
+    }
+    // The owner first: changing it may clear set-id bits that the permissions then restore.
+    if (closed == 0 && target_.keepOwner) giveTo(temporary_, *target_.keepOwner);
+    if (closed == 0 && target_.keepPermissions)
+        fs::permissions(temporary_, *target_.keepPermissions, fs::perm_options::replace, ec);
+    if (closed == 0 && !ec) fs::rename(temporary_, target_.path, ec);
     if (closed != 0 || ec) {
         cause = "cannot be written: " + (ec ? ec.message() : std::string(sf_error_number(closed)));
         discard();

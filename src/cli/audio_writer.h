@@ -1,16 +1,30 @@
-// Where rendered samples go: a WAV or FLAC file through libsndfile, written under
-// a temporary name and renamed when complete, or raw 32-bit floats on standard
-// output.
+// Where rendered samples go: a WAV or FLAC file through libsndfile, written
+// under a temporary name and renamed over the target when complete, or raw
+// samples on standard output. WAV files are made as RF64, whose sizes are 64
+// bits; one that stays below the 4 GiB a WAV's sizes count is copied into a
+// plain WAV when complete, as most programs read those.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "cli/output_path.h"
 
 typedef struct sf_private_tag SNDFILE;
 
 namespace varno::cli {
 
 enum class SampleFormat { Pcm16, Pcm24, Float };
+
+// What the file says about its song: Vorbis comments in FLAC, the INFO list in WAV.
+struct AudioTags {
+    std::string title;
+    std::string artist;
+    std::string trackNumber;
+    std::string comment;
+    std::string software;
+};
 
 class AudioWriter {
 public:
@@ -19,8 +33,11 @@ public:
     AudioWriter(const AudioWriter&) = delete;
     AudioWriter& operator=(const AudioWriter&) = delete;
 
-    // path "-" writes raw floats to standard output. False with the cause in words.
-    bool open(const std::string& path, uint32_t rate, uint32_t channels, SampleFormat format, std::string& cause);
+    // The container follows the name's extension (.wav or .flac); "-" writes
+    // raw little-endian samples to standard output. write() takes at most
+    // maxFrames at a time. False with the cause in words.
+    bool open(const std::string& name, const OutputTarget& target, uint32_t rate, uint32_t channels,
+              SampleFormat format, const AudioTags& tags, uint32_t maxFrames, std::string& cause);
     bool write(const float* samples, uint32_t frames);
     // Completes the file under its own name.
     bool finish(std::string& cause);
@@ -28,16 +45,18 @@ public:
 private:
     void discard();
 
-    std::string path_;
+    OutputTarget target_;
     std::string temporary_;
     SNDFILE* file_ = nullptr;
     bool toStdout_ = false;
+    SampleFormat format_ = SampleFormat::Float;
     uint32_t channels_ = 2;
+    std::vector<uint8_t> raw_; // standard output's integer samples, sized at open
+    AudioTags tags_;
+    bool rf64_ = false;
+    uint64_t frames_ = 0;
+    uint32_t bytesPerFrame_ = 4;
 };
-
-// The file name for subsong n (counted from 1) of an --all-subsongs render:
-// "song.wav" becomes "song-2.wav".
-std::string numberedPath(const std::string& path, int n);
 
 // Removes the unfinished file when the program is interrupted.
 void removePartialOnSignal();

@@ -7,10 +7,12 @@
 namespace varno::cli {
 
 int runCheck(const std::vector<std::string>& files, const std::string& players) {
+    // A missing or unusable player archive is said once, here, rather than
+    // calling every file unplayable.
     const XmpInterface* plugin = startPlugin(players, {});
     if (!plugin) return 1;
     int failures = 0;
-    for (const std::string& path : files) {
+    for (const std::string& path : expandArchives(files)) {
         setCurrentFile(path);
         HostFileHandle file;
         std::string cause;

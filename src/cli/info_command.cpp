@@ -1,11 +1,15 @@
 // varno info: what the music player's information window shows about a module,
-// its tags, and its subsongs with their lengths.
+// its tags, and its subsongs with their lengths; with --json the same for scripts,
+// with the file's size and MD5.
+#include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
+#include <vector>
 
 #include "cli/commands.h"
+#include "cli/json_text.h"
+#include "cli/md5.h"
+#include "cli/module_facts.h"
 #include "cli/progress.h"
 #include "host/portable_host.h"
 #include "plugin/plugin_extras.h"
@@ -14,39 +18,12 @@ namespace varno::cli {
 
 namespace {
 
-// The plugin writes these texts without a bound of its own, as into the music
-// player's buffers; these are as large as any text it makes.
-char formatText[256];
-char generalText[0x8000];
-
-// "Label\tvalue\r" lines as aligned columns; lines that start with a tab
-// continue the previous label.
-void printGeneralInfo(const char* text) {
-    std::string line;
-    for (const char* p = text;; ++p) {
-        if (*p == '\r' || *p == 0) {
-            if (!line.empty()) {
-                const size_t tab = line.find('\t');
-                const std::string label = tab == std::string::npos ? line : line.substr(0, tab);
-                const std::string value = tab == std::string::npos ? "" : line.substr(tab + 1);
-                std::printf("  %-12s%s\n", label.c_str(), value.c_str());
-            }
-            line.clear();
-            if (*p == 0) break;
-        } else {
-            line += *p;
-        }
-    }
-}
-
-void printTags(const char* tags) {
-    for (const char* p = tags; p && *p;) {
-        const char* name = p;
-        const char* value = p + std::strlen(p) + 1;
-        const std::string label = std::string(name) == "filetype" ? "File type" : std::string(name) == "title" ? "Title" : name;
-        std::printf("  %-12s%s\n", label.c_str(), value);
-        p = value + std::strlen(value) + 1;
-    }
+std::string tagLabel(const std::string& name) {
+    if (name == "filetype") return "File type";
+    if (name.empty()) return name;
+    std::string label = name;
+    label[0] = char(std::toupper(static_cast<unsigned char>(label[0])));
+    return label;
 }
 
 std::string lengthText(float seconds) {
@@ -57,42 +34,52 @@ std::string lengthText(float seconds) {
     return text;
 }
 
-bool describe(const XmpInterface& plugin, const std::string& path, bool lengths) {
-    HostFileHandle file;
-    std::string cause;
-    if (!file.open(path, cause)) {
-        reportError(path, cause);
-        return false;
-    }
-    if (!plugin.checkFile(path.c_str(), file.get())) {
-        reportError(path, "no player recognises this file");
-        return false;
-    }
-    if (plugin.open(path.c_str(), file.get()) == 0) {
-        reportError(path, "the player could not set up this module");
-        return false;
-    }
-    if (lengths) scanSubsongLengths();
-
+void printText(const std::string& path, const ModuleFacts& facts) {
     std::printf("%s\n", path.c_str());
-    formatText[0] = 0;
-    plugin.getInfoText(formatText, nullptr);
-    std::printf("  %-12s%s\n", "Format text", formatText);
-    plugin.getGeneralInfo(generalText);
-    printGeneralInfo(generalText);
-    char* tags = plugin.getTags();
-    printTags(tags);
-    PortableHost::instance().tables().memoryFunctions->release(tags);
-
-    float* seconds = nullptr;
-    const uint32_t result = plugin.getFileInfo(path.c_str(), file.get(), &seconds, nullptr);
-    const uint32_t count = result & 0xFFFF;
-    for (uint32_t k = 0; k < count; ++k)
+    std::printf("  %-12s%s\n", "Format text", facts.formatText.c_str());
+    for (const auto& [label, value] : facts.general) {
+        // Values of several lines (a creator text) stay in the value column.
+        std::string text = value;
+        for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
+            text.insert(at + 1, 14, ' ');
+        std::printf("  %-12s%s\n", label.c_str(), text.c_str());
+    }
+    for (const auto& [name, value] : facts.tags) std::printf("  %-12s%s\n", tagLabel(name).c_str(), value.c_str());
+    for (size_t k = 0; k < facts.subsongSeconds.size(); ++k)
         std::printf("  %-12s%s\n", ("Subsong " + std::to_string(k + 1)).c_str(),
-                    lengthText(seconds ? seconds[k] : 0).c_str());
-    PortableHost::instance().tables().memoryFunctions->release(seconds);
-    plugin.close();
-    return true;
+                    lengthText(facts.subsongSeconds[k]).c_str());
+}
+
+std::string jsonObject(const std::vector<std::pair<std::string, std::string>>& pairs) {
+    std::string out = "{";
+    for (size_t i = 0; i < pairs.size(); ++i)
+        out += (i ? ", " : "") + jsonString(pairs[i].first) + ": " + jsonString(pairs[i].second);
+    return out + "}";
+}
+
+// The file's bytes as the plugin reads them (an archive entry's, unpacked).
+std::vector<uint8_t> fileBytes(HostFile file) {
+    const HostFileFunctions& f = *PortableHost::instance().tables().fileFunctions;
+    std::vector<uint8_t> bytes(f.size(file));
+    f.seek(file, 0);
+    bytes.resize(f.read(file, bytes.data(), uint32_t(bytes.size())));
+    f.seek(file, 0);
+    return bytes;
+}
+
+std::string jsonText(const std::string& path, const std::vector<uint8_t>& bytes, const ModuleFacts& facts) {
+    std::string out = "  {\"file\": " + jsonString(path) + ", \"size\": " + std::to_string(bytes.size()) +
+                      ", \"md5\": \"" + md5Hex(bytes.data(), bytes.size()) + "\",\n";
+    out += "   \"format_text\": " + jsonString(facts.formatText) + ",\n";
+    out += "   \"info\": " + jsonObject(facts.general) + ",\n";
+    out += "   \"tags\": " + jsonObject(facts.tags) + ",\n";
+    out += "   \"subsongs\": [";
+    for (size_t k = 0; k < facts.subsongSeconds.size(); ++k) {
+        char seconds[32] = "null";
+        if (facts.subsongSeconds[k] > 0) std::snprintf(seconds, sizeof seconds, "%.3f", facts.subsongSeconds[k]);
+        out += (k ? ", " : "") + std::string("{\"number\": ") + std::to_string(k + 1) + ", \"seconds\": " + seconds + "}";
+    }
+    return out + "]}";
 }
 
 } // namespace
@@ -101,11 +88,36 @@ int runInfo(const InfoOptions& options, const std::string& players, const Settin
     const XmpInterface* plugin = startPlugin(players, settings);
     if (!plugin) return 1;
     int failures = 0;
-    for (size_t i = 0; i < options.files.size(); ++i) {
-        if (i) std::printf("\n");
-        setCurrentFile(options.files[i]);
-        if (!describe(*plugin, options.files[i], options.lengths)) ++failures;
+    const std::vector<std::string> files = expandArchives(options.files);
+    if (options.json) std::printf("[\n");
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string& path = files[i];
+        setCurrentFile(path);
+        HostFileHandle file;
+        std::string cause;
+        const bool opened = openModule(*plugin, path, file, cause);
+        if (options.json) {
+            std::string entry;
+            if (opened) {
+                if (options.lengths) scanSubsongLengths();
+                entry = jsonText(path, fileBytes(file.get()), gatherFacts(*plugin, path, file.get()));
+            } else {
+                entry = "  {\"file\": " + jsonString(path) + ", \"error\": " + jsonString(cause) + "}";
+            }
+            std::printf("%s%s\n", entry.c_str(), i + 1 < files.size() ? "," : "");
+        } else if (opened) {
+            if (i) std::printf("\n");
+            if (options.lengths) scanSubsongLengths();
+            printText(path, gatherFacts(*plugin, path, file.get()));
+        }
+        if (!opened) {
+            reportError(path, cause);
+            ++failures;
+        } else {
+            plugin->close();
+        }
     }
+    if (options.json) std::printf("]\n");
     stopPlugin();
     return failures ? 1 : 0;
 }

@@ -159,7 +159,9 @@ HostFile VARNO_HOSTAPI fileOpen(const char* rawPath) {
     if (auto it = redirects().find(path); it != redirects().end()) path = it->second;
     if (isUrl(path)) return nullptr;
     std::replace(path.begin(), path.end(), '\\', '/');
-    size_t bar = path.find('|');
+    // "archive|entry", unless a file of that very name exists.
+    std::error_code ec;
+    const size_t bar = fs::exists(path, ec) ? std::string::npos : path.find('|');
     if (bar != std::string::npos) {
         auto archive = findNoCase(path.substr(0, bar));
         return archive ? openEntryOf(archive->string(), path.substr(bar + 1)) : nullptr;
@@ -257,7 +259,9 @@ int VARNO_HOSTAPI settingsGetInt(const char* section, const char* key, int* valu
 
 int VARNO_HOSTAPI settingsSetInt(const char* section, const char* key, const int* value) {
     if (!section || !key || !value) return 0;
-    return settingsStore()->setInt(section, key, *value) ? 1 : 0;
+    if (settingsStore()->setInt(section, key, *value)) return 1;
+    ++PortableHost::instance().settingsWriteFailures;
+    return 0;
 }
 
 char* VARNO_HOSTAPI textConvert(const char* text, int length) {

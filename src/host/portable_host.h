@@ -29,6 +29,9 @@ public:
     // Values the plugin reads instead of the file's ("section/key" -> value), for
     // one run; writes still go to the file.
     std::map<std::string, int> settingOverrides;
+    // Settings writes that did not reach the file (the plugin's save has no
+    // result of its own; the command line reports these).
+    int settingsWriteFailures = 0;
     // Opening `from` opens `to` instead (a player archive given by the user).
     void redirect(const std::string& from, const std::string& to);
     // Called with every length the plugin reports for the subsong playing.

@@ -84,7 +84,12 @@ void noteSilence(AmigaMachine& m, bool sound, int32_t frames) {
     } else if (m.silentSamples <= INT32_MAX - frames) {
         m.silentSamples += frames;
     }
-    const double limit = m.soundHeard ? kSilenceAfterSound : kSilenceBeforeSound;
+    double limit = m.soundHeard ? kSilenceAfterSound : kSilenceBeforeSound;
+    // A player that finds its song's end is trusted with silences inside the song
+    // and a quiet ending; a long silence still ends a song whose end never comes.
+    const SlavePlayer* player = m.currentPlayer();
+    if (m.soundHeard && player && (player->flags & kPlayerReportsSongEnd) && pluginSettings.use_songend)
+        limit = kSilenceInOwnEndSong;
     if (double(m.silentSamples) / double(m.sampleRate) > limit) m.silenceEnded = 1;
 }
 

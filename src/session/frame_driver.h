@@ -55,6 +55,8 @@ void reportLength(const AmigaMachine& machine);
 // Silence limits in seconds.
 constexpr double kSilenceAfterSound = 3.0;
 constexpr double kSilenceBeforeSound = 6.0;
+// Once sound was heard, for a player that signals its song's end.
+constexpr double kSilenceInOwnEndSong = 30.0;
 // A resampled sample above this magnitude counts as sound.
 constexpr float kSilenceThreshold = 0.01f;
 

@@ -276,6 +276,33 @@ TEST(EndCheck, SongEndSignalPlayTimeAndSilence) {
     pluginSettings = saved;
 }
 
+// How long a silence ends a song: 6 s before any sound, 3 s after, and 30 s after
+// sound for a player that signals its song's end (its songs may end quietly).
+TEST(NoteSilence, LimitsBeforeAndAfterSoundAndForPlayersThatFindTheirEnd) {
+    PluginSettings saved = pluginSettings;
+    AmigaMachine m;
+    m.players = std::make_unique<PlayerArchive>();
+    m.players->items[0] = std::make_unique<SlavePlayer>();
+    m.playerIndex = 0;
+    m.sampleRate = 1000;
+    const struct {
+        uint8_t heard; int useSongEnd; uint16_t flags; int32_t silentMs; uint8_t ended;
+    } rows[] = {
+        {0, 1, 0, 6000, 0}, {0, 1, 0, 6001, 1}, {1, 1, 0, 3000, 0},  {1, 1, 0, 3001, 1},
+        {1, 1, 2, 29999, 0}, {1, 1, 2, 30001, 1}, {1, 0, 2, 3001, 1}, {0, 1, 2, 6001, 1},
+    };
+    for (const auto& r : rows) {
+        m.soundHeard = r.heard;
+        m.silenceEnded = 0;
+        m.silentSamples = r.silentMs - 1;
+        pluginSettings.use_songend = r.useSongEnd;
+        m.players->items[0]->flags = r.flags;
+        noteSilence(m, false, 1);
+        EXPECT_EQ(m.silenceEnded, r.ended) << int(r.heard) << r.useSongEnd << " " << r.flags << " " << r.silentMs;
+    }
+    pluginSettings = saved;
+}
+
 TEST(RecordSongEnd, StoresTheLengthAndTheTotal) {
     PluginSettings saved = pluginSettings;
     AmigaMachine m;

@@ -87,6 +87,12 @@ TEST_F(PortableHostTest, ArchiveEntriesOpenByBarPath) {
         EXPECT_EQ(readAll(f), text) << path;
         files().close(f);
     }
+    // A plain file whose name holds a "|" is that file, not an entry.
+    writeFile(dir / "players.dat|one", "a file of its own");
+    HostFile f = files().open((archive + "|one").c_str());
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(readAll(f), "a file of its own");
+    files().close(f);
 }
 
 TEST_F(PortableHostTest, ListsAndOpensEntriesOfAnOpenArchive) {
@@ -133,6 +139,13 @@ TEST_F(PortableHostTest, SettingsKeepValuesAndLeaveMissingKeysAlone) {
     EXPECT_TRUE(settings.setInt("VARNO", "stereo_separation", &stored));
     EXPECT_TRUE(settings.getInt("VARNO", "stereo_separation", &value));
     EXPECT_EQ(value, 40);
+
+    // A file that cannot be written: the write fails and is counted for the command line.
+    writeFile(dir / "blocker", "a file where a folder should be");
+    host().setSettingsFile((dir / "blocker" / "varno.ini").string());
+    host().settingsWriteFailures = 0;
+    EXPECT_FALSE(settings.setInt("VARNO", "stereo_separation", &stored));
+    EXPECT_EQ(host().settingsWriteFailures, 1);
 }
 
 TEST_F(PortableHostTest, SettingsWritesKeepTheRestOfTheFile) {

@@ -2,53 +2,14 @@
 // writes is what the plugin's process entry returns.
 #include <sndfile.h>
 
-#include <cstdlib>
-#include <sstream>
-
 #include "machine/amiga_machine.h"
-#include "plugin/plugin_fixture.h"
+#include "plugin/command_line_fixture.h"
 
 namespace varno::test {
 namespace {
 
-struct CommandRun {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-class CommandLineTest : public PluginTest {
-protected:
-    void SetUp() override {
-        PluginTest::SetUp();
-        players = std::string(VARNO_M68K_DIR) + "/tests/players/xmp-varno.dat";
-        module = writeModule("song.vts", "VTS1", "M\xfcller");
-    }
-
-    // Runs varno with its settings in the test folder; arguments are not quoted.
-    CommandRun varno(const std::string& arguments) {
-        const std::string out = (folder / "stdout").string();
-        const std::string err = (folder / "stderr").string();
-        const std::string command = "XDG_CONFIG_HOME=" + folder.string() + " " + VARNO_BINARY_DIR + "/bin/varno " +
-                                    arguments + " >" + out + " 2>" + err;
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read(out), read(err)};
-    }
-
-    static std::string read(const std::string& path) {
-        std::ifstream in(path);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
-    std::string players;
-    std::string module;
-};
-
 TEST_F(CommandLineTest, ErrorsNameTheFileAndTheCause) {
     const std::string junk = writeFile("junk.bin", "nothing to play");
-    const std::string p = "--players " + players + " ";
     const struct {
         std::string arguments;
         int exitCode;
@@ -61,7 +22,20 @@ TEST_F(CommandLineTest, ErrorsNameTheFileAndTheCause) {
         {p + "render " + module + " -o x.mp3", 1, "x.mp3: the output must end in .wav or .flac"},
         {p + "render " + module + " -o x.flac --bits float", 1, "FLAC holds 16 or 24 bits"},
         {p + "render " + module + " --subsong 4 -o x.wav", 1, "there is no subsong 4 (the module has 3)\n"},
-        {p + "render " + module + " --rate 5 -o x.wav", 2, "--rate: Value 5 not in range"},
+        {p + "render " + module + " --rate 5 -o x.wav", 2, "--rate: must be a sample rate in Hz from 8000 to 192000, not \"5\""},
+        {p + "render " + module + " --rate abc -o x.wav", 2, "--rate: must be a sample rate in Hz from 8000 to 192000, not \"abc\""},
+        {p + "render " + module + " --start 1:75 -o x.wav", 2, "--start: must be seconds (90 or 1:30), not \"1:75\""},
+        {p + "render " + module + " " + module + " -o x.wav", 2, "-o names the output of one file"},
+        {p + "render " + module + " --subsong 2 --all-subsongs -o x.wav", 2, "exclude each other"},
+        {p + "render " + module + " --bogus -o x.wav", 2, "render: unknown option \"--bogus\""},
+        {p + "render " + module + " --start 3 --subsong 2 -o x.wav", 1,
+         "song.vts subsong 2: the song ends at 0:0"},
+        {p + "render " + module + " --start 1 --end 0.5 -o x.wav", 1, "--end 0:00.500 is not after --start 0:01\n"},
+        {p + "render " + module + " --songend off --time 0 -o x.wav", 1,
+         "song.vts subsong 1: nothing but silence ends this render (no --time limit, and --songend off): give "
+         "--duration or --end, or --force to render until silence\n"},
+        {"bogus", 2, "varno: unknown command \"bogus\" (commands: play, render, info, check, players, settings"},
+        {"--players " + junk + " check " + module, 1, "junk.bin: not a player archive"},
         {p + "render " + module + " --separation 150 -o x.wav", 2, "--separation"},
         {p + "render " + module + " --surround maybe -o x.wav", 2, "--surround: must be on or off, not \"maybe\""},
         {p + "render " + module + " --bits 12 -o x.wav", 2, "--bits: must be 16, 24 or float"},
@@ -97,14 +71,15 @@ TEST_F(CommandLineTest, CheckInfoAndPlayersDescribeTheFiles) {
 }
 
 TEST_F(CommandLineTest, SettingsAreStoredBySettingsAndNeverByRender) {
-    const CommandRun set = varno("settings stereo_separation=50 interpolation=a1200 default_playtime=0");
+    const CommandRun set = varno("settings stereo_separation=50% interpolation=a1200 default_playtime=0");
     EXPECT_EQ(set.exitCode, 0) << set.err;
     const std::string ini = (folder / "varno" / "varno.ini").string();
     const std::string stored = read(ini);
     for (const char* line : {"stereo_separation=50\n", "interpolation=3\n", "default_playtime=0\n", "surround=1\n"})
         EXPECT_NE(stored.find(line), std::string::npos) << stored;
     const std::string shown = varno("settings").out;
-    EXPECT_NE(shown.find("default_playtime   0 (no limit)"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("default_playtime   0s       (no limit)"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("stereo_separation  50%\n"), std::string::npos) << shown;
     EXPECT_NE(shown.find("interpolation      a1200"), std::string::npos) << shown;
     EXPECT_NE(varno("settings interpolation=a2000").err.find("none, sinc, a500 or a1200"), std::string::npos);
 
@@ -131,7 +106,7 @@ TEST_F(CommandLineTest, RenderedFilesHoldWhatProcessReturns) {
     };
     for (const auto& c : cases) {
         const std::string wav = (folder / "out.wav").string();
-        const CommandRun run = varno("--players " + players + " render " + module + " --bits float " + c.options + " -o " + wav);
+        const CommandRun run = varno("--players " + players + " render " + module + " --force --bits float " + c.options + " -o " + wav);
         ASSERT_EQ(run.exitCode, 0) << run.err;
         SF_INFO info{};
         SNDFILE* file = sf_open(wav.c_str(), SFM_READ, &info);

@@ -71,6 +71,7 @@ TEST_P(RenderHashes, TenSecondsOfEachSharedSongAreUnchanged) {
         sf_count_t frames[2] = {};
         for (int f = 0; f < 2; ++f) {
             const std::string out = (folder / (f ? "float.wav" : "pcm16.wav")).string();
+            std::filesystem::remove(out); // varno keeps files that exist
             const std::string command = "XDG_CONFIG_HOME=" + folder.string() + " " + VARNO_BINARY_DIR +
                                         "/bin/varno --players " + players + " render " + module.string() + " -o " +
                                         out + " --bits " + (f ? "float" : "16") + " --time 10 --interpolation " +

@@ -24,6 +24,7 @@
 #include "machine/settings.h"
 #include "mod_writer.h"
 #include "platform/message_box.h"
+#include "players/player_archive.h"
 #include "players/slave_player.h"
 
 namespace varno::test {
@@ -35,9 +36,6 @@ inline std::vector<uint8_t> readBytes(const std::filesystem::path& path) {
     return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// Catalogue indices of the two players in the default archive.
-constexpr int32_t kProTracker = 1;
-constexpr int32_t kSoundTracker = 2;
 
 // A channel after a tick; `started` says whether its sample was (re)started in it.
 struct Seen {
@@ -66,6 +64,19 @@ protected:
         std::filesystem::create_directories(folder);
         machine = createMachine(&PortableHost::instance().tables(), archiveDirectory_.c_str());
         ASSERT_TRUE(machine);
+        kProTracker = catalogueIndex("ProTracker");
+        kSoundTracker = catalogueIndex("SoundTracker");
+    }
+
+    // The catalogue index of the player of that name, -1 without one: other players
+    // of the archive come before or between these two.
+    int32_t catalogueIndex(const std::string& name) {
+        const PlayerArchive* archive = ensureCatalogue(*machine);
+        for (uint32_t i = 1; i < archive->count; ++i) {
+            const SlavePlayer* p = archive->player(i);
+            if (p && p->playerName && name == p->playerName) return int32_t(i);
+        }
+        return -1;
     }
 
     void TearDown() override {
@@ -121,6 +132,8 @@ protected:
     }
 
     std::string archiveDirectory_;
+    // Catalogue indices of the two players in the archive.
+    int32_t kProTracker = -1, kSoundTracker = -1;
     PluginSettings savedSettings;
     std::unique_ptr<AmigaMachine> machine;
     std::vector<std::string> errors;

@@ -36,7 +36,7 @@ for module in "$@"; do
     esac
     openmpt123 -q --render --force --samplerate 48000 --float "${ctl[@]}" "$out/$song.mod" >/dev/null
     mv "$out/$song.mod.wav" "$out/$song-openmpt-$ref.wav"
-    "$varno" render "$module" --interpolation "$mode" --bits float --rate 48000 --surround off --separation 100 --time 240 \
+    "$varno" render "$module" --force --interpolation "$mode" --bits float --rate 48000 --surround off --separation 100 --time 240 \
       -o "$out/$song-varno-$mode.wav" >/dev/null
     # Reference line first, then ours: seconds, share above 5 kHz, correlation.
     mapfile -t lines < <("$measures" "$out/$song-openmpt-$ref.wav" "$out/$song-varno-$mode.wav")

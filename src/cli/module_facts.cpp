@@ -1,0 +1,96 @@
+#include "cli/module_facts.h"
+
+#include <cstring>
+
+#include "cli/version.h"
+#include "host/portable_host.h"
+
+namespace varno::cli {
+
+namespace {
+
+// The plugin writes these texts without a bound of its own, as into the music
+// player's buffers; these are as large as any text it makes.
+char formatBuffer[256];
+char generalBuffer[0x8000];
+
+} // namespace
+
+std::vector<std::pair<std::string, std::string>> parseGeneralInfo(const char* text) {
+    std::vector<std::pair<std::string, std::string>> lines;
+    std::string line;
+    for (const char* p = text;; ++p) {
+        if (*p == '\r' || *p == 0) {
+            if (!line.empty()) {
+                const size_t tab = line.find('\t');
+                std::string label = tab == std::string::npos ? line : line.substr(0, tab);
+                std::string value = tab == std::string::npos ? "" : line.substr(tab + 1);
+                if (label.empty() && !lines.empty())
+                    lines.back().second += (lines.back().second.empty() ? "" : "\n") + value;
+                else
+                    lines.emplace_back(std::move(label), std::move(value));
+            }
+            line.clear();
+            if (*p == 0) break;
+        } else {
+            line += *p;
+        }
+    }
+    return lines;
+}
+
+std::vector<std::pair<std::string, std::string>> parseTags(const char* tags) {
+    std::vector<std::pair<std::string, std::string>> list;
+    for (const char* p = tags; p && *p;) {
+        const char* value = p + std::strlen(p) + 1;
+        list.emplace_back(p, value);
+        p = value + std::strlen(value) + 1;
+    }
+    return list;
+}
+
+std::string ModuleFacts::generalValue(const std::string& label) const {
+    for (const auto& [l, v] : general)
+        if (l == label) return v;
+    return {};
+}
+
+std::string ModuleFacts::tag(const std::string& name) const {
+    for (const auto& [n, v] : tags)
+        if (n == name) return v;
+    return {};
+}
+
+ModuleFacts gatherFacts(const XmpInterface& plugin, const std::string& path, HostFile file) {
+    ModuleFacts facts;
+    const HostMemoryFunctions& memory = *PortableHost::instance().tables().memoryFunctions;
+    formatBuffer[0] = 0;
+    plugin.getInfoText(formatBuffer, nullptr);
+    facts.formatText = formatBuffer;
+    generalBuffer[0] = 0;
+    plugin.getGeneralInfo(generalBuffer);
+    facts.general = parseGeneralInfo(generalBuffer);
+    // The subsong list belongs to the lengths below.
+    std::erase_if(facts.general, [](const auto& line) { return line.first == "Songs"; });
+    char* tags = plugin.getTags();
+    facts.tags = parseTags(tags);
+    memory.release(tags);
+    float* seconds = nullptr;
+    const uint32_t count = plugin.getFileInfo(path.c_str(), file, &seconds, nullptr) & 0xFFFF;
+    for (uint32_t k = 0; k < count; ++k) facts.subsongSeconds.push_back(seconds ? seconds[k] : 0.0f);
+    memory.release(seconds);
+    return facts;
+}
+
+AudioTags tagsFor(const ModuleFacts& facts, uint32_t subsong) {
+    AudioTags tags;
+    tags.title = facts.tag("title");
+    tags.artist = facts.tag("artist");
+    tags.trackNumber = std::to_string(subsong + 1);
+    const std::string player = facts.generalValue("Player");
+    tags.comment = facts.formatText + (player.empty() ? "" : ", played by " + player);
+    tags.software = std::string("varno ") + kVersion;
+    return tags;
+}
+
+} // namespace varno::cli

@@ -1,0 +1,41 @@
+#include "cli/sample_level.h"
+
+#include <cmath>
+
+namespace varno::cli {
+
+float gainFactor(double db) { return float(std::pow(10.0, db / 20.0)); }
+
+uint64_t applyLevel(float* samples, uint32_t frames, uint32_t channels, float gain, const FramePlan& plan,
+                    uint64_t firstFrame, bool saturate) {
+    uint64_t over = 0;
+    const bool fading = plan.fadeFrames > 0;
+    for (uint32_t f = 0; f < frames; ++f) {
+        const float g = fading ? gain * fadeGain(plan, firstFrame + f) : gain;
+        float* frame = samples + size_t(f) * channels;
+        for (uint32_t c = 0; c < channels; ++c) {
+            float v = frame[c] * g;
+            if (v > 1.0f || v < -1.0f) {
+                ++over;
+                if (saturate) v = v > 0 ? 1.0f : -1.0f;
+            }
+            frame[c] = v;
+        }
+    }
+    return over;
+}
+
+size_t toPcm(const float* samples, size_t count, int bits, uint8_t* out) {
+    const double scale = bits == 24 ? 8388607.0 : 32767.0;
+    const int bytes = bits == 24 ? 3 : 2;
+    for (size_t i = 0; i < count; ++i) {
+        double v = std::lround(double(samples[i]) * scale);
+        if (v > scale) v = scale;
+        if (v < -scale - 1) v = -scale - 1;
+        const auto word = uint32_t(int32_t(v));
+        for (int b = 0; b < bytes; ++b) *out++ = uint8_t(word >> (8 * b));
+    }
+    return count * size_t(bytes);
+}
+
+} // namespace varno::cli
