@@ -49,9 +49,9 @@ private:
     void currentDir();
     void loadSeg();
 
-    // The zero-terminated name at address, from main or low memory. False (and
-    // out empty) when it lies in neither, or has no terminator within
-    // kPathSize - 1 characters or before its region ends.
+    // The zero-terminated name at address, from main or low memory. A name in
+    // neither reads as empty (true, out empty); false (and out empty) when it has
+    // no terminator within kPathSize - 1 characters or before its region ends.
     bool readName(uint32_t address, char (&out)[kPathSize]) const;
     // currentDirectory followed by the name at address; false when the name is
     // unreadable or the two do not fit in kPathSize.

@@ -6,9 +6,10 @@
 #include "amigaos/cia_resource.h"
 #include "amigaos/system.h"
 #include "amigaos/text.h"
-#include "cpu/cpu_context.h"
+#include "machine/cpu_context.h"
 #include "hardware/cia.h"
 #include "hardware/custom_chips.h"
+#include "interface/player_interface.h"
 #include "machine/amiga_machine.h"
 #include "machine/run_routine.h"
 #include "players/deli_base.h"
@@ -24,9 +25,6 @@ constexpr uint32_t kIntAudio0 = 7;
 constexpr uint32_t kIntAudio3 = 10;
 constexpr uint32_t kMemfPublicChip = 3;
 
-// Interrupt structure (exec/interrupts.h).
-constexpr uint32_t kIsData = 14;
-constexpr uint32_t kIsCode = 18;
 
 uint32_t& d0() { return cpuState.d[0]; }
 uint32_t a1() { return cpuState.a[1]; }
@@ -90,8 +88,8 @@ void CExecLibrary::addIntServer() {
 void CExecLibrary::cause() {
     if (a1() == 0) return;
     const MemoryRegion& main = *machine->mainMemory;
-    const uint32_t data = main.readLong(a1() + kIsData);
-    const uint32_t code = main.readLong(a1() + kIsCode);
+    const uint32_t data = main.readLong(a1() + kInterruptData);
+    const uint32_t code = main.readLong(a1() + kInterruptCode);
     const CustomChips* chips = machine->customChips.get();
     const uint32_t enabledRequests = chips ? uint16_t(chips->intena & chips->intreq) : 0;
     memory->writeLong(kSoftIntSlots, data);

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "machine/host.h"
+#include "platform/host_tables.h"
 
 namespace varno {
 

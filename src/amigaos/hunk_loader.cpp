@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "machine/memory_region.h"
+#include "memory/memory_region.h"
 
 namespace varno {
 

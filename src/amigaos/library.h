@@ -37,14 +37,14 @@ public:
     CLibrary(const CLibrary&) = delete;
     CLibrary& operator=(const CLibrary&) = delete;
 
-    virtual uint32_t stubExtent() const { return stubCursor_ - baseAddress(); }
+    uint32_t stubExtent() const { return stubCursor_ - baseAddress(); }
     virtual uint32_t negativeSize() const { return 24; }
-    virtual uint32_t totalSize() const { return negativeSize() + stubExtent() + 16; }
-    virtual uint32_t baseAddress() const { return base_; }
-    virtual uint32_t nameAddress() const { return nameAddress_; }
-    virtual uint32_t trapAddress() const { return trapAddress_; }
+    uint32_t totalSize() const { return negativeSize() + stubExtent() + 16; }
+    uint32_t baseAddress() const { return base_; }
+    uint32_t nameAddress() const { return nameAddress_; }
+    uint32_t trapAddress() const { return trapAddress_; }
     virtual uint32_t positiveSize() const { return 34; }  // struct Library
-    virtual uint32_t endAddress() const { return stubCursor_; }
+    uint32_t endAddress() const { return stubCursor_; }
 
     // Native side of a call of vector `lvo`. Works on the registers in cpuState;
     // vectors it does not implement leave every register unchanged.

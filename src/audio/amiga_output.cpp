@@ -2,9 +2,9 @@
 // buffer, then, after mixing, the LED filter.
 #include "audio/amiga_output.h"
 
+#include "audio/audio_path.h"
 #include "audio/led_filter.h"
 #include "audio/paula_steps.h"
-#include "machine/amiga_machine.h"
 
 namespace varno {
 
@@ -24,7 +24,7 @@ const Biquad& ledFilterFor(uint32_t rate) {
 
 } // namespace
 
-void renderAmigaChannels(AmigaMachine& m, int32_t model, int32_t frames) {
+void renderAmigaChannels(AudioPath& m, int32_t model, int32_t frames) {
     AmigaOutputState& state = m.amigaOutput;
     if (state.model != model) {
         state = AmigaOutputState{};
@@ -36,7 +36,7 @@ void renderAmigaChannels(AmigaMachine& m, int32_t model, int32_t frames) {
                     state.stepLevel[c], state.stepCarry[c]);
 }
 
-void filterAmigaOutput(AmigaMachine& m, float* values, int32_t frames) {
+void filterAmigaOutput(AudioPath& m, float* values, int32_t frames) {
     const int sides = m.outputChannels == 1 ? 1 : 2;
     applyLedFilter(ledFilterFor(m.sampleRate), m.amigaOutput.ledMemory, values, frames, sides,
                    m.slotLedFilter[1] != 0);

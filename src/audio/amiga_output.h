@@ -6,15 +6,15 @@
 
 namespace varno {
 
-struct AmigaMachine;
+struct AudioPath;
 
 // Renders slot 1 of the four channels into resampledBuffers for the model (2 or
 // 3), frames each. Clears the model's state first when it belongs to no or
 // another model.
-void renderAmigaChannels(AmigaMachine& machine, int32_t model, int32_t frames);
+void renderAmigaChannels(AudioPath& path, int32_t model, int32_t frames);
 
 // The LED filter over `frames` mixed frames at values, switched as the heard
 // tick (slot 1) left the power LED.
-void filterAmigaOutput(AmigaMachine& machine, float* values, int32_t frames);
+void filterAmigaOutput(AudioPath& path, float* values, int32_t frames);
 
 } // namespace varno

@@ -1,6 +1,6 @@
 // The running state of the Amiga output models (interpolation 2 "Amiga 500" and
 // 3 "Amiga 1200"): what each channel's band-limited steps still owe the next tick,
-// and the LED filter's memory. A plain record inside the machine, so that saving
+// and the LED filter's memory. A plain record inside the audio path, so that saving
 // and restoring the machine copies it with everything else.
 #pragma once
 

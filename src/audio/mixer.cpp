@@ -4,18 +4,18 @@
 
 #include <algorithm>
 
-#include "machine/amiga_machine.h"
+#include "audio/audio_path.h"
 
 namespace varno {
 
 int32_t surroundSelect = 0;
 
-int32_t mixStereo(const AmigaMachine& machine, float* dst, int32_t m) {
-    const float* c0 = machine.resampledBuffers[0].get();
-    const float* c1 = machine.resampledBuffers[1].get();
-    const float* c2 = machine.resampledBuffers[2].get();
-    const float* c3 = machine.resampledBuffers[3].get();
-    const auto& pan = machine.channelPan;
+int32_t mixStereo(const AudioPath& path, float* dst, int32_t m) {
+    const float* c0 = path.resampledBuffers[0].get();
+    const float* c1 = path.resampledBuffers[1].get();
+    const float* c2 = path.resampledBuffers[2].get();
+    const float* c3 = path.resampledBuffers[3].get();
+    const auto& pan = path.channelPan;
     const double l0 = pan[0][0], l1 = pan[1][0], l2 = pan[2][0], l3 = pan[3][0];
     const double r0 = pan[0][1], r1 = pan[1][1], r2 = pan[2][1], r3 = pan[3][1];
     for (int32_t i = 0; i < m; ++i) {
@@ -26,30 +26,30 @@ int32_t mixStereo(const AmigaMachine& machine, float* dst, int32_t m) {
     return 2 * m;
 }
 
-int32_t mixMono(const AmigaMachine& machine, float* dst, int32_t m) {
-    const float* c0 = machine.resampledBuffers[0].get();
-    const float* c1 = machine.resampledBuffers[1].get();
-    const float* c2 = machine.resampledBuffers[2].get();
-    const float* c3 = machine.resampledBuffers[3].get();
+int32_t mixMono(const AudioPath& path, float* dst, int32_t m) {
+    const float* c0 = path.resampledBuffers[0].get();
+    const float* c1 = path.resampledBuffers[1].get();
+    const float* c2 = path.resampledBuffers[2].get();
+    const float* c3 = path.resampledBuffers[3].get();
     for (int32_t i = 0; i < m; ++i)
         dst[i] = float(0.25 * (double(c0[i]) + double(c1[i]) + double(c2[i]) + double(c3[i])));
     return m;
 }
 
-int32_t mixSurround(AmigaMachine& machine, float* dst, int32_t m) {
-    const double g = machine.surroundLevel;
+int32_t mixSurround(AudioPath& path, float* dst, int32_t m) {
+    const double g = path.surroundLevel;
     // Each side hears the other side D values (D / 2 frames) earlier; the delay
     // line holds the last D values of the previous call.
-    const int32_t delay = int32_t(std::min<uint32_t>(machine.frameSamples, kSurroundDelayFloats));
-    const float* mix = machine.mixBuffer.get();
-    const int32_t n = mixStereo(machine, machine.mixBuffer.get(), m);
+    const int32_t delay = int32_t(std::min<uint32_t>(path.frameSamples, kSurroundDelayFloats));
+    const float* mix = path.mixBuffer.get();
+    const int32_t n = mixStereo(path, path.mixBuffer.get(), m);
     const int32_t d = std::min(n, delay);
 
     // When the tick is shorter than the delay, this saves values that earlier
     // ticks left behind mix[n - 1] as well.
-    std::copy(mix + (n - d), mix + (n - d) + delay, machine.surroundDelay[surroundSelect].get());
+    std::copy(mix + (n - d), mix + (n - d) + delay, path.surroundDelay[surroundSelect].get());
     surroundSelect = 1 - surroundSelect;
-    const float* p = machine.surroundDelay[surroundSelect].get();
+    const float* p = path.surroundDelay[surroundSelect].get();
 
     int32_t i = 0;
     for (; i + 1 < d; i += 2) {

@@ -6,7 +6,7 @@
 
 namespace varno {
 
-struct AmigaMachine;
+struct AudioPath;
 
 // The surround delay buffer written next (0 or 1). Process-wide, never reset:
 // the delay runs on across songs as it would across ticks.
@@ -17,8 +17,8 @@ constexpr double kSurroundScale = 0.699999988079071;
 
 // Frame i of the four resampledBuffers, i = 0 .. m - 1, into dst; each returns
 // the number of values written (2m, m, 2m).
-int32_t mixStereo(const AmigaMachine& machine, float* dst, int32_t m);
-int32_t mixMono(const AmigaMachine& machine, float* dst, int32_t m);
-int32_t mixSurround(AmigaMachine& machine, float* dst, int32_t m);
+int32_t mixStereo(const AudioPath& path, float* dst, int32_t m);
+int32_t mixMono(const AudioPath& path, float* dst, int32_t m);
+int32_t mixSurround(AudioPath& path, float* dst, int32_t m);
 
 } // namespace varno

@@ -50,9 +50,6 @@ template <int M, int S> constexpr int eaTime() {
     }
 }
 
-inline uint32_t& dReg(int r) { return cpuState.d[r]; }
-inline uint32_t& aReg(int r) { return cpuState.a[r]; }
-
 template <int S> inline void writeD(int r, uint32_t value) {
     if constexpr (S == 4) cpuState.d[r] = value;
     else cpuState.d[r] = (cpuState.d[r] & ~kMask<S>) | (value & kMask<S>);

@@ -2,9 +2,10 @@
 // time-of-day counter. Writing a latch high byte retimes the player's tick.
 #include "hardware/cia.h"
 
-#include "machine/amiga_machine.h"
-
 namespace varno {
+
+CiaChip* ciaADevice = nullptr;
+CiaChip* ciaBDevice = nullptr;
 
 namespace {
 
@@ -43,7 +44,7 @@ uint32_t readRegister(CiaChip* cia, uint32_t address) {
 }
 
 void retime(CiaChip* cia) {
-    if (cia->owner) cia->owner->updateTickLength();
+    if (cia->owner) cia->owner->timerLatchWritten();
 }
 
 void writeRegister(CiaChip* cia, uint32_t address, uint8_t value) {
@@ -74,7 +75,7 @@ void ciaWriteWord(uint32_t, uint32_t, const BusRegion&) {}
 
 void resetCia(CiaChip& cia) {
     DeviceRegion header = cia.header;
-    AmigaMachine* owner = cia.owner;
+    DeviceOwner* owner = cia.owner;
     cia = CiaChip{};
     cia.header = header;
     cia.owner = owner;
@@ -88,5 +89,21 @@ bool powerLedOn(const CiaChip& ciaA) {
 
 RegionHandlers ciaAHandlers() { return RegionHandlers{ciaAReadByte, ciaReadWord, ciaAWriteByte, ciaWriteWord}; }
 RegionHandlers ciaBHandlers() { return RegionHandlers{ciaBReadByte, ciaReadWord, ciaBWriteByte, ciaWriteWord}; }
+
+uint16_t timerLatch(const CiaChip* a, const CiaChip* b, uint32_t source) {
+    // A latch of 0 would give ticks of no length and stall rendering; it plays as
+    // the default tick instead.
+    auto latch = [](uint8_t hi, uint8_t lo) {
+        uint16_t v = uint16_t(hi << 8 | lo);
+        return v ? v : kDefaultTimerLatch;
+    };
+    switch (source) {
+    case 1: return a ? latch(a->TAHI, a->TALO) : kDefaultTimerLatch;
+    case 2: return a ? latch(a->TBHI, a->TBLO) : kDefaultTimerLatch;
+    case 3: return b ? latch(b->TAHI, b->TALO) : kDefaultTimerLatch;
+    case 4: return b ? latch(b->TBHI, b->TBLO) : kDefaultTimerLatch;
+    default: return kDefaultTimerLatch;
+    }
+}
 
 } // namespace varno

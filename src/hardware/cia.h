@@ -3,11 +3,10 @@
 
 #include <cstdint>
 
-#include "machine/memory_region.h"
+#include "hardware/device_owner.h"
+#include "memory/memory_region.h"
 
 namespace varno {
-
-struct AmigaMachine;
 
 struct CiaChip {
     DeviceRegion header;
@@ -26,7 +25,7 @@ struct CiaChip {
     uint8_t ICR = 0;  // interrupt mask as stored: bit 0 timer A, bit 1 timer B
     uint8_t CRA = 0;
     uint8_t CRB = 0;
-    AmigaMachine* owner = nullptr;
+    DeviceOwner* owner = nullptr; // told when a timer latch changes
 };
 
 extern CiaChip* ciaADevice;
@@ -53,8 +52,8 @@ bool powerLedOn(const CiaChip& ciaA);
 RegionHandlers ciaAHandlers();
 RegionHandlers ciaBHandlers();
 
-// The latch of the timer named by the machine's timerSource, (high << 8) | low;
-// 14188 when no timer paces the player or the latch is 0.
-uint16_t currentTimerLatch(const AmigaMachine& machine);
+// The latch of the timer (1 CIA-A A, 2 CIA-A B, 3 CIA-B A, 4 CIA-B B), (high << 8)
+// | low; 14188 for any other source, a missing chip or a latch of 0.
+uint16_t timerLatch(const CiaChip* ciaA, const CiaChip* ciaB, uint32_t source);
 
 } // namespace varno

@@ -27,18 +27,16 @@ constexpr uint32_t AUDLCH = 0x0, AUDLCL = 0x2, AUDLEN = 0x4, AUDPER = 0x6, AUDVO
 // advances between runs of emulated code, so no request could ever appear.
 constexpr uint32_t kQuickReadCycles = 50;
 constexpr uint32_t kQuickReadsBeforeAllSet = 6;
-uint32_t lastIntreqrCycles = 0;
-uint32_t quickIntreqrReads = 0;
 
 // Reading INTREQR counts towards the busy-wait rule.
-uint16_t readIntreqr(const CustomChips& chips) {
+uint16_t readIntreqr(CustomChips& chips) {
     const uint32_t now = cpu::readCycles();
-    const uint32_t d = now - lastIntreqrCycles;
-    lastIntreqrCycles = now;
-    if (d == 0 || d >= kQuickReadCycles) quickIntreqrReads = 0;
-    else ++quickIntreqrReads;
-    if (quickIntreqrReads >= kQuickReadsBeforeAllSet) {
-        quickIntreqrReads = 0;
+    const uint32_t d = now - chips.lastIntreqrCycles;
+    chips.lastIntreqrCycles = now;
+    if (d == 0 || d >= kQuickReadCycles) chips.quickIntreqrReads = 0;
+    else ++chips.quickIntreqrReads;
+    if (chips.quickIntreqrReads >= kQuickReadsBeforeAllSet) {
+        chips.quickIntreqrReads = 0;
         return 0xFFFF;
     }
     return chips.intreq;

@@ -14,7 +14,21 @@ void resetCustomChips(CustomChips& chips) {
     chips.vhposCounter = 0;
     chips.vposCounter = 0;
     for (PaulaChannel& channel : chips.paulaChannels) resetPaulaChannel(channel);
-    forgetFaultedServers();
+    for (uint32_t& code : chips.faultedServer) code = 0;
+}
+
+void dispatchAudioInterrupts(CustomChips& chips) {
+    // Most players take no audio interrupts: then no channel has one pending.
+    if (!(chips.intena & chips.intreq & (INTF_AUD0 | INTF_AUD0 << 1 | INTF_AUD0 << 2 | INTF_AUD0 << 3))) {
+        for (PaulaChannel& channel : chips.paulaChannels) channel.intPending = 0;
+        return;
+    }
+    for (int n : channelOrder) {
+        const uint16_t bit = uint16_t(INTF_AUD0 << n);
+        if (chips.owner && (chips.intena & chips.intreq & bit)) chips.owner->deliverAudioInterrupt(chips, n);
+        // Read after the delivery: a server that acknowledged its request cleared it.
+        chips.paulaChannels[n].intPending = chips.intena & chips.intreq & bit;
+    }
 }
 
 namespace {

@@ -4,12 +4,11 @@
 
 #include <cstdint>
 
+#include "hardware/device_owner.h"
 #include "hardware/paula.h"
-#include "machine/memory_region.h"
+#include "memory/memory_region.h"
 
 namespace varno {
-
-struct AmigaMachine;
 
 // Every loop over the channels in the hardware and audio path visits them so.
 constexpr int channelOrder[4] = {1, 3, 0, 2};
@@ -32,8 +31,17 @@ struct CustomChips {
     uint16_t vhposCounter = 0;
     uint16_t vposCounter = 0;
     PaulaChannel paulaChannels[4];
-    AmigaMachine* owner = nullptr;
+    DeviceOwner* owner = nullptr;
     MemoryRegion* sampleMemory = nullptr; // where audio DMA reads (mainMemory)
+    // Server code that faulted when called directly, per channel (0 = none). Its
+    // fault has been shown once; it is not called again until the chips are reset,
+    // so that a broken server cannot bring up the same message at every block start.
+    uint32_t faultedServer[4] = {};
+    // The INTREQR busy-wait rule: the processor's cycle count at the last read, and
+    // the reads in a row that came quickly. Kept across resets: they follow the
+    // processor, not the registers.
+    uint32_t lastIntreqrCycles = 0;
+    uint32_t quickIntreqrReads = 0;
 };
 
 // The one device the bus handlers reach.
@@ -57,14 +65,8 @@ void writeIntena(CustomChips& chips, uint16_t value);
 void writeIntreq(CustomChips& chips, uint16_t value);
 void writeAdkcon(CustomChips& chips, uint16_t value);
 
-// Delivers every requested and enabled audio interrupt to the server in the
-// channel's audio vector slot, and notes which stay pending.
+// Hands every requested and enabled audio interrupt to the owner for delivery,
+// and notes which stay pending.
 void dispatchAudioInterrupts(CustomChips& chips);
-
-// A server that faulted when called is skipped from then on (its fault was
-// shown once); a reset of the chips forgets them.
-void forgetFaultedServers();
-// The servers concerned, per channel (0 = none).
-extern uint32_t faultedServer[4];
 
 } // namespace varno

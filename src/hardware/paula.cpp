@@ -4,7 +4,6 @@
 
 #include "hardware/cia.h"
 #include "hardware/custom_chips.h"
-#include "machine/amiga_machine.h"
 
 namespace varno {
 
@@ -99,7 +98,7 @@ void stepChannel(CustomChips& chips, int n) {
 
 int32_t renderChannelTick(CustomChips& chips, int n, float* out) {
     if (!out || !(chips.dmacon & (1u << n))) return 0;
-    const uint32_t latch = chips.owner ? currentTimerLatch(*chips.owner) : kDefaultTimerLatch;
+    const uint32_t latch = chips.owner ? chips.owner->tickLatch() : kDefaultTimerLatch;
     PaulaChannel& ch = chips.paulaChannels[n];
     // A tick of L CIA counts holds 5 L Paula cycles.
     const uint32_t period = ch.period ? ch.period : 0xFFFF; // only a direct store can leave 0

@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "machine/host.h"
+#include "platform/host_tables.h"
 
 namespace varno {
 

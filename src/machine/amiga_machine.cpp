@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "amigaos/system.h"
-#include "cpu/cpu_context.h"
+#include "machine/cpu_context.h"
 #include "hardware/cia.h"
 #include "hardware/custom_chips.h"
 #include "machine/settings.h"
@@ -13,20 +13,7 @@
 
 namespace varno {
 
-namespace {
-std::unique_ptr<float[]> zeroedFloats(uint32_t count) { return std::unique_ptr<float[]>(new float[count]()); }
-} // namespace
-
-AmigaMachine::AmigaMachine() {
-    updatePan();
-    updateFrameSamples();
-    for (auto& half : outputBuffers) half = zeroedFloats(kOutputHalfFloats);
-    for (auto& channel : channelBuffers)
-        for (auto& slot : channel) slot = zeroedFloats(kChannelBufferFloats);
-    for (auto& buffer : resampledBuffers) buffer = zeroedFloats(kResampledFloats);
-    for (auto& buffer : surroundDelay) buffer = zeroedFloats(kSurroundDelayFloats);
-    mixBuffer = zeroedFloats(kMixFloats);
-}
+AmigaMachine::AmigaMachine() { updatePan(); }
 
 // The process-wide device pointers must not outlive the devices.
 AmigaMachine::~AmigaMachine() {
@@ -45,18 +32,14 @@ void AmigaMachine::updatePan() {
     std::copy(&pans[0][0], &pans[0][0] + 8, &channelPan[0][0]);
 }
 
-void AmigaMachine::updateFrameSamples() {
-    float samples = float(sampleRate) / 1000.0f * float(framePeriodMs);
-    frameSamples = uint32_t(std::lround(samples));
-    if (frameSamples & 1) ++frameSamples;
-}
-
 void AmigaMachine::updateTickLength() {
     float clock = cpu ? cpu->clockHz : kCpuClockHz;
-    tickSeconds = float(currentTimerLatch(*this)) / (clock / 10.0f);
+    tickSeconds = float(tickLatch()) / (clock / 10.0f);
     long samples = std::lround(tickSeconds * float(sampleRate));
     samplesPerTick = int32_t(uint16_t(samples & ~1L));
 }
+
+uint16_t AmigaMachine::tickLatch() const { return timerLatch(ciaA.get(), ciaB.get(), timerSource); }
 
 SlavePlayer* AmigaMachine::currentPlayer() const { return players ? players->player(playerIndex) : nullptr; }
 

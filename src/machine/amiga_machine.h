@@ -1,14 +1,16 @@
 // The emulated Amiga: its RAM, devices, processor context, operating-system
-// environment, player catalogue, every sample buffer of the audio path, and the
+// environment, player catalogue, the audio path (audio/audio_path.h), and the
 // state of the song being played. One per process.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
-#include "audio/amiga_output_state.h"
-#include "machine/host.h"
-#include "machine/memory_region.h"
+#include "audio/audio_path.h"
+#include "hardware/device_owner.h"
+#include "interface/player_interface.h"
+#include "platform/host_tables.h"
+#include "memory/memory_region.h"
 #include "machine/song_info.h"
 
 namespace varno {
@@ -28,18 +30,14 @@ constexpr uint32_t kMainMemorySize = 0x5E0000;
 // while a module plays places up to 128 KB of the file there (with the EASO
 // block in front of EASO data), so a player that takes all it can get still
 // leaves every other file checkable.
-constexpr uint32_t kCheckDataReserve = 0x20000 + 0x800;
+constexpr uint32_t kCheckDataReserve = kCheckWindow + 0x800;
 
-constexpr uint32_t kChannelBufferFloats = 0x40000 / 4;   // one slot of channelBuffers
-constexpr uint32_t kResampledFloats = 0x100000 / 4;
-constexpr uint32_t kOutputHalfFloats = 0x100000 / 4;
-constexpr uint32_t kSurroundDelayFloats = 0x20000 / 4;
-constexpr uint32_t kMixFloats = 0x100000 / 4;
 constexpr uint16_t kNoPlayer = 0xFFFF;
-constexpr uint16_t kDefaultTimerLatch = 14188; // 50 Hz at the CIA rate
 constexpr int kMaxSubsongs = 64;
 
-struct AmigaMachine {
+// The audio path is a record of its own (audio/audio_path.h) that the mixers see
+// alone; the machine still carries it for the song being played.
+struct AmigaMachine final : DeviceOwner, AudioPath {
     uint16_t playerIndex = kNoPlayer;
     uint32_t moduleAddress = 0;
     uint32_t moduleSize = 0;
@@ -57,22 +55,6 @@ struct AmigaMachine {
     float elapsedSeconds = 0;
     float tickSeconds = 0;
     int32_t samplesPerTick = 0;
-    std::unique_ptr<float[]> channelBuffers[4][3];
-    int32_t channelCounts[4][3] = {};
-    int32_t slotTickSamples[3] = {};
-    uint8_t slotLedFilter[3] = {};   // per slot: the power LED (and LED filter) was on for that tick
-    AmigaOutputState amigaOutput;    // interpolation 2 and 3: step carries and LED filter memory
-    std::unique_ptr<float[]> resampledBuffers[4];
-    std::unique_ptr<float[]> outputBuffers[2];
-    int32_t outputFill[2] = {};
-    uint32_t sampleRate = 48000;
-    uint32_t outputChannels = 2;
-    uint32_t framePeriodMs = 20;
-    uint32_t frameSamples = 960;
-    float surroundLevel = 1.0f;
-    std::unique_ptr<float[]> surroundDelay[2];
-    std::unique_ptr<float[]> mixBuffer;
-    float channelPan[4][2] = {};
     const char* pluginDirectoryRef = nullptr;
     uint32_t subsongCount = 0;
     uint32_t currentSubsong = 0;
@@ -103,11 +85,15 @@ struct AmigaMachine {
     void reset();
     // channelPan from the stereo separation and surround settings.
     void updatePan();
-    void updateFrameSamples();
     // tickSeconds and samplesPerTick from the latch of the timer named by timerSource.
     void updateTickLength();
     // The catalogue entry at playerIndex, or null.
     SlavePlayer* currentPlayer() const;
+
+    // What the devices ask of the machine.
+    uint16_t tickLatch() const override;
+    void timerLatchWritten() override { updateTickLength(); }
+    void deliverAudioInterrupt(CustomChips& chips, int channel) override; // machine/audio_interrupts.cpp
 };
 
 // Builds the whole machine; the process-wide device pointers then point into it.

@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "amigaos/system.h"
-#include "cpu/cpu_context.h"
+#include "machine/cpu_context.h"
 #include "hardware/cia.h"
 #include "hardware/custom_chips.h"
 #include "machine/amiga_machine.h"

@@ -67,7 +67,7 @@ void reportFault(const CpuContext& cpu, uint32_t result, uint32_t routine) {
 } // namespace
 
 uint32_t runRoutine(CpuContext& cpu, uint32_t* d0Out, uint32_t* d1Out, uint32_t cycleLimit, bool report) {
-    MutexLock lock(cpu.cpuMutex);
+    MutexLock lock(processorMutex());
     cpu.busy = 1;
     const uint32_t routine = cpuState.pc;
     cpuState.a[7] = cpu.stackTop;

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "cpu/cpu_context.h"
+#include "machine/cpu_context.h"
 
 namespace varno {
 

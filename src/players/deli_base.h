@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "interface/player_interface.h"
+
 namespace varno {
 
 struct AmigaMachine;
@@ -12,54 +14,55 @@ struct MemoryRegion;
 struct CpuContext;
 
 // ---------------------------------------------------------------------------
-// Offsets from the structure base B (68000 values).
+// Offsets from the structure base B, named as the players' header
+// m68k/include/varno/delibase.h names them (the one source of their values).
 // ---------------------------------------------------------------------------
-constexpr uint32_t kDeliDosBase = 4;          // long
-constexpr uint32_t kDeliGraphicsBase = 12;    // long
-constexpr uint32_t kDeliDirectory = 24;       // long: address of the directory buffer
-constexpr uint32_t kDeliFileName = 28;        // long: address of the file-name buffer
-constexpr uint32_t kDeliPath = 32;            // long: address of the path buffer
-constexpr uint32_t kDeliCheckData = 36;       // long: module data to check or play
-constexpr uint32_t kDeliCheckSize = 40;       // long: its size
-constexpr uint32_t kDeliSubsong = 44;         // word: current subsong
-constexpr uint32_t kDeliVolume = 46;          // word, then left and right balance: 64 each
-constexpr uint32_t kDeliTimer = 54;           // word: value the set-timer callback loads
-constexpr uint32_t kDeliCallbacksFirst = 56;  // longs 56 .. 124 and 128 .. 180: callback entries
+constexpr uint32_t kDeliDosBase = dtg_DOSBase;           // long
+constexpr uint32_t kDeliGraphicsBase = dtg_GfxBase;      // long
+constexpr uint32_t kDeliDirectory = dtg_DirArrayPtr;     // long: address of the directory buffer
+constexpr uint32_t kDeliFileName = dtg_FileArrayPtr;     // long: address of the file-name buffer
+constexpr uint32_t kDeliPath = dtg_PathArrayPtr;         // long: address of the path buffer
+constexpr uint32_t kDeliCheckData = dtg_ChkData;         // long: module data to check or play
+constexpr uint32_t kDeliCheckSize = dtg_ChkSize;         // long: its size
+constexpr uint32_t kDeliSubsong = dtg_SndNum;            // word: current subsong
+constexpr uint32_t kDeliVolume = dtg_SndVol;             // word, then left and right balance: 64 each
+constexpr uint32_t kDeliTimer = dtg_Timer;               // word: value the set-timer callback loads
+constexpr uint32_t kDeliCallbacksFirst = dtg_GetListData; // longs 56 .. 124 and 128 .. 180: callback entries
 constexpr uint32_t kDeliCallbacksLast = 180;
-constexpr uint32_t kDeliZeroAreaPointer = 268; // long: B + 554
-constexpr uint32_t kDeliZeroArea = 554;        // 70 zero bytes
-constexpr uint32_t kDeliPatchArgs = 290;       // 6 longs: code-patch arguments
-constexpr uint32_t kDeliVoices = 326;          // word: enabled voices, bit n for channel n
-constexpr uint32_t kDeliVoiceVolumes = 328;    // 4 words: volume of each channel
-constexpr uint32_t kDeliInterrupt = 500;       // Interrupt structure for the player's timer
-constexpr uint32_t kDeliInterruptName = 522;   // "VarnoTimer"
-constexpr uint32_t kDeliAudioVectors = 538;    // 4 longs: Interrupt structures of audio channels 0-3
-constexpr uint32_t kDeliStructureSize = 2160;  // structure and buffers, zero-filled
+constexpr uint32_t kDeliZeroAreaPointer = dtg_ScratchPtr; // long: B + 554
+constexpr uint32_t kDeliZeroArea = 554;                  // 70 zero bytes
+constexpr uint32_t kDeliPatchArgs = dtg_PatchArgs;       // 6 longs: code-patch arguments
+constexpr uint32_t kDeliVoices = dtg_Voices;             // word: enabled voices, bit n for channel n
+constexpr uint32_t kDeliVoiceVolumes = dtg_Voice1Vol;    // 4 words: volume of each channel
+constexpr uint32_t kDeliInterrupt = dtg_TimerInterrupt;  // Interrupt structure for the player's timer
+constexpr uint32_t kDeliInterruptName = 522;             // "VarnoTimer"
+constexpr uint32_t kDeliAudioVectors = dtg_AudioInterrupts; // 4 longs: Interrupt structures of audio channels 0-3
+constexpr uint32_t kDeliStructureSize = 2160;            // structure and buffers, zero-filled
 
 // Callback offsets (the long at B + offset is a JSR target).
-constexpr int16_t kDeliListData = 56;
-constexpr int16_t kDeliLoadFile = 60;
-constexpr int16_t kDeliCopyDir = 64;
-constexpr int16_t kDeliCopyFile = 68;
-constexpr int16_t kDeliCopyString = 72;
-constexpr int16_t kDeliSongEnd = 92;
-constexpr int16_t kDeliSetTimer = 100;
-constexpr int16_t kDeliLoadFileAgain = 144;
-constexpr int16_t kDeliCodePatch = 176;
-constexpr int16_t kDeliVectorZero = -96;       // the one vector below B that answers (D0 = 0)
+constexpr int16_t kDeliListData = dtg_GetListData;
+constexpr int16_t kDeliLoadFile = dtg_LoadFile;
+constexpr int16_t kDeliCopyDir = dtg_CopyDir;
+constexpr int16_t kDeliCopyFile = dtg_CopyFile;
+constexpr int16_t kDeliCopyString = dtg_CopyString;
+constexpr int16_t kDeliSongEnd = dtg_SongEnd;
+constexpr int16_t kDeliSetTimer = dtg_SetTimer;
+constexpr int16_t kDeliLoadFileAgain = dtg_LoadFile2;
+constexpr int16_t kDeliCodePatch = dtg_PatchCode;
+constexpr int16_t kDeliVectorZero = -96;                 // the one vector below B that answers (D0 = 0)
 constexpr int16_t kDeliLowestVector = -390;
 
 // ---------------------------------------------------------------------------
 // Layout from the header address H.
 // ---------------------------------------------------------------------------
-constexpr uint32_t kDeliHeaderText = 16;       // "Varno/DT/EP-API\0"
-constexpr uint32_t kDeliBaseOffset = 406;      // B = H + 406
+constexpr uint32_t kDeliHeaderText = 16;                 // "Varno/DT/EP-API\0"
+constexpr uint32_t kDeliBaseOffset = 406;                // B = H + 406
 constexpr uint32_t kDeliDirectoryBuffer = 1030;
 constexpr uint32_t kDeliFileBuffer = 1542;
 constexpr uint32_t kDeliPathBuffer = 2054;
 constexpr uint32_t kDeliBufferSize = 512;
-constexpr uint32_t kDeliTrapOffset = 2566;     // T = H + 2566
-constexpr uint32_t kDeliStubSize = 12;         // MOVE.W #off,T.l ; TST.L D0 ; RTS
+constexpr uint32_t kDeliTrapOffset = 2566;               // T = H + 2566
+constexpr uint32_t kDeliStubSize = 12;                   // MOVE.W #off,T.l ; TST.L D0 ; RTS
 constexpr uint32_t kDeliStubCount = 97;
 
 class CDeliBase {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "machine/host.h"
+#include "platform/host_tables.h"
 #include "players/slave_player.h"
 
 namespace varno {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "interface/player_interface.h"
 #include "session/render.h"
 #include "machine/amiga_machine.h"
 #include "machine/settings.h"
@@ -22,7 +23,7 @@ namespace varno {
 
 namespace {
 
-constexpr uint32_t kCheckBytes = 0x20000;
+constexpr uint32_t kCheckBytes = kCheckWindow;
 
 char currentPath[1024];
 uint8_t checkBuffer[kCheckBytes];

@@ -2,9 +2,10 @@
 #include <cstring>
 #include <new>
 #include <stdexcept>
+#include <string>
 
 #include "machine/amiga_machine.h"
-#include "platform/dialogs.h"
+#include "plugin/dialogs.h"
 #include "platform/library_file.h"
 #include "platform/message_box.h"
 #include "plugin/entries.h"
@@ -109,11 +110,9 @@ int VARNO_HOSTAPI config(void* parentWindow) { return showConfigDialog(parentWin
 
 } // namespace entries
 
-} // namespace varno
+namespace {
 
-using namespace varno;
-
-extern "C" const XmpInterface* VARNO_HOSTAPI XMPIN_GetInterface(uint32_t face, GetHostFunctions getFunctions) {
+const XmpInterface* getInterface(uint32_t face, GetHostFunctions getFunctions) {
     if (face != kInterfaceVersion) {
         if (face < kInterfaceVersion && !versionMessageShown) {
             versionMessageShown = true;
@@ -151,4 +150,24 @@ extern "C" const XmpInterface* VARNO_HOSTAPI XMPIN_GetInterface(uint32_t face, G
     instance->machine = machine;
     pluginMutex();
     return &interfaceTable;
+}
+
+} // namespace
+
+} // namespace varno
+
+using namespace varno;
+
+// The host is C: nothing may unwind into it. A start that throws (host tables
+// that cannot be stored, memory that runs out) is shown and the plugin is not
+// offered; the host may ask again.
+extern "C" const XmpInterface* VARNO_HOSTAPI XMPIN_GetInterface(uint32_t face, GetHostFunctions getFunctions) {
+    try {
+        return getInterface(face, getFunctions);
+    } catch (const std::exception& e) {
+        showError(kPluginCaption, (std::string("The plugin cannot start: ") + e.what()).c_str());
+    } catch (...) {
+        showError(kPluginCaption, "The plugin cannot start.");
+    }
+    return nullptr;
 }

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "machine/host.h"
+#include "platform/host_tables.h"
 #include "platform/mutex.h"
 
 namespace varno {

@@ -8,7 +8,7 @@
 #include "amigaos/exec_library.h"
 #include "amigaos/system.h"
 #include "cpu/cpu.h"
-#include "cpu/cpu_context.h"
+#include "machine/cpu_context.h"
 #include "hardware/custom_chips.h"
 #include "machine/amiga_machine.h"
 #include "machine/run_routine.h"

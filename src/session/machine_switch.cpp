@@ -1,6 +1,5 @@
 #include "session/machine_switch.h"
 
-#include <algorithm>
 
 #include "amigaos/system.h"
 #include "audio/mixer.h"
@@ -14,9 +13,7 @@ namespace varno {
 
 MachineSwitch::MachineSwitch()
     : processor_(cpu::saveProcessor()), system_(systemInstance), chips_(customChipsDevice), ciaA_(ciaADevice),
-      ciaB_(ciaBDevice), outputSelect_(outputSelect), surroundSelect_(surroundSelect), tickFaulted_(tickFaulted()) {
-    std::copy(std::begin(faultedServer), std::end(faultedServer), faultedServers_);
-}
+      ciaB_(ciaBDevice), outputSelect_(outputSelect), surroundSelect_(surroundSelect), tickFaulted_(tickFaulted()) {}
 
 MachineSwitch::~MachineSwitch() {
     cpu::restoreProcessor(processor_);
@@ -27,7 +24,6 @@ MachineSwitch::~MachineSwitch() {
     outputSelect = outputSelect_;
     surroundSelect = surroundSelect_;
     setTickFaulted(tickFaulted_);
-    std::copy(std::begin(faultedServers_), std::end(faultedServers_), faultedServer);
 }
 
 void MachineSwitch::useMachine(AmigaMachine& m, const cpu::SavedProcessor& processor) {
@@ -39,7 +35,10 @@ void MachineSwitch::useMachine(AmigaMachine& m, const cpu::SavedProcessor& proce
     outputSelect = 0;
     surroundSelect = 0;
     setTickFaulted(false);
-    forgetFaultedServers();
+    // Servers that faulted belong to the chips of their machine; the borrowing one
+    // starts with none.
+    if (m.customChips)
+        for (uint32_t& code : m.customChips->faultedServer) code = 0;
 }
 
 } // namespace varno

@@ -38,7 +38,6 @@ private:
     int32_t outputSelect_;
     int32_t surroundSelect_;
     bool tickFaulted_;
-    uint32_t faultedServers_[4];
 };
 
 } // namespace varno

@@ -8,9 +8,10 @@
 
 #include "amigaos/system.h"
 #include "cpu/cpu.h"
-#include "cpu/cpu_context.h"
+#include "machine/cpu_context.h"
 #include "hardware/cia.h"
 #include "hardware/custom_chips.h"
+#include "interface/player_interface.h"
 #include "machine/amiga_machine.h"
 #include "machine/run_routine.h"
 #include "players/deli_base.h"
@@ -23,9 +24,6 @@ namespace varno {
 namespace {
 
 constexpr uint32_t kMaxSubsong = uint32_t(kMaxSubsongs) - 1;
-// The Interrupt structure's code and data pointers (is_Code, is_Data).
-constexpr uint32_t kInterruptCode = 18;
-constexpr uint32_t kInterruptData = 14;
 
 uint32_t deliBase(const AmigaMachine& m) { return m.system->deliBase->base; }
 

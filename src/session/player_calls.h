@@ -4,12 +4,14 @@
 
 #include <cstdint>
 
+#include "interface/player_interface.h"
+
 namespace varno {
 
 struct AmigaMachine;
 
 // Size of the file start the quick check places for the players' checks.
-constexpr uint32_t kCheckBufferSize = 0x20000;
+constexpr uint32_t kCheckBufferSize = kCheckWindow;
 
 // Places the file start (at most 128 KB of data) above the mark cursor, tells the
 // checks the whole file size, and runs the checks. Returns the catalogue index

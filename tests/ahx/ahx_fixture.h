@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "kit/player_test.h"
-#include "machine/memory_region.h"
+#include "memory/memory_region.h"
 
 namespace varno::test {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "amigaos/hunk_loader.h"
-#include "machine/memory_region.h"
+#include "memory/memory_region.h"
 #include "session/module_session.h"
 
 namespace varno {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "amigaos/hunk_loader.h"
-#include "machine/memory_region.h"
+#include "memory/memory_region.h"
 
 namespace varno {
 namespace {

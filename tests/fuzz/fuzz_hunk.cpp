@@ -7,7 +7,7 @@
 
 #include "amigaos/hunk_loader.h"
 #include "machine/amiga_machine.h"
-#include "machine/memory_region.h"
+#include "memory/memory_region.h"
 #include "session/module_session.h"
 
 namespace {

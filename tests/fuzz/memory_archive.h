@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "machine/host.h"
+#include "platform/host_tables.h"
 
 namespace varno::fuzz {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "amigaos/system.h"
-#include "cpu/cpu_context.h"
+#include "machine/cpu_context.h"
 #include "hardware/custom_chips.h"
 #include "machine/machine_fixture.h"
 #include "players/deli_base.h"

@@ -85,7 +85,7 @@ TEST(Cia, HighByteWritesRetimeTheTick) {
     f.ciaWriteByte(ciaB(4), 0x9C);
     EXPECT_EQ(f.m.samplesPerTick, 960); // the low byte alone changes nothing yet
     f.ciaWriteByte(ciaB(5), 0x37);
-    EXPECT_EQ(currentTimerLatch(f.m), 14236);
+    EXPECT_EQ(f.m.tickLatch(), 14236);
     EXPECT_FLOAT_EQ(f.m.tickSeconds, float(14236 / 709378.9));
     EXPECT_EQ(f.m.samplesPerTick, 962); // 963.3 rounds to 963, made even
 
@@ -107,13 +107,13 @@ TEST(Cia, CurrentTimerLatchFollowsTimerSource) {
     const uint16_t expected[] = {14188, 0x1001, 0x2002, 0x3003, 0x4004, 14188, 14188};
     for (uint32_t source = 0; source < 7; ++source) {
         f.m.timerSource = source;
-        EXPECT_EQ(currentTimerLatch(f.m), expected[source]) << source;
+        EXPECT_EQ(f.m.tickLatch(), expected[source]) << source;
     }
     // A latch of 0 plays as the default tick rather than a tick of no length.
     f.m.timerSource = 4;
     f.m.ciaB->TBLO = 0;
     f.m.ciaB->TBHI = 0;
-    EXPECT_EQ(currentTimerLatch(f.m), 14188);
+    EXPECT_EQ(f.m.tickLatch(), 14188);
 }
 
 } // namespace

@@ -162,6 +162,27 @@ TEST(CustomChipRegisters, TightIntreqrPollingSeesAllBitsSet) {
     cpuState.cycleCounter = 0;
 }
 
+TEST(CustomChipRegisters, EachMachineCountsItsOwnIntreqrPolling) {
+    // The playing machine polls; the length scan's machine polls in between. Each
+    // set of chips keeps its own count, so neither breaks the other's busy wait.
+    HardwareFixture playing;
+    HardwareFixture scanning;
+    playing.chips().intreq = 0x0020;
+    scanning.chips().intreq = 0x0010;
+    auto readAt = [](HardwareFixture& f, uint32_t cycles) {
+        customChipsDevice = f.m.customChips.get();
+        cpuState.cycleCounter = cycles;
+        return f.readWord(INTREQR);
+    };
+    uint32_t t = 5000;
+    readAt(playing, t);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(readAt(playing, t += 4), 0x0020u) << i;
+    EXPECT_EQ(readAt(scanning, t += 4), 0x0010u) << "the scan's first read is not the player's sixth";
+    EXPECT_EQ(readAt(playing, t += 4), 0xFFFFu) << "the player's sixth quick read";
+    customChipsDevice = nullptr;
+    cpuState.cycleCounter = 0;
+}
+
 TEST(CustomChipRegisters, AudioRegisterWrites) {
     HardwareFixture f;
     // A long write to AUD0LCH sets the high then the low half; the low bit drops.

@@ -1,7 +1,7 @@
 // The low-memory contents and region lists the CPU context installs.
 #include <gtest/gtest.h>
 
-#include "cpu/cpu_context.h"
+#include "machine/cpu_context.h"
 #include "hardware/cia.h"
 #include "machine/machine_fixture.h"
 

@@ -2,10 +2,14 @@
 // messages, and the bound on calls that never return.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "amigaos/system.h"
+#include "machine/cpu_context.h"
 #include "machine/machine_fixture.h"
 #include "machine/run_routine.h"
 #include "players/player_archive.h"
@@ -42,6 +46,26 @@ protected:
         return p;
     }
 };
+
+TEST_F(RunRoutine, WaitsWhileAnyMachineHoldsTheProcessor) {
+    // The registers are the process's: a run of this machine waits for the run of
+    // another (the length scan's, say), whose lock the test holds here.
+    const uint32_t code = placeCode({0x7005, 0x4E75}); // MOVEQ #5,D0; RTS
+    std::atomic<bool> done{false};
+    uint32_t d0 = 0;
+    processorMutex().lock();
+    std::thread caller([&] {
+        cpuState.pc = code;
+        runRoutine(*m().cpu, &d0, nullptr);
+        done = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(done) << "ran while another machine held the processor";
+    processorMutex().unlock();
+    caller.join();
+    EXPECT_TRUE(done);
+    EXPECT_EQ(d0, 5u);
+}
 
 TEST_F(RunRoutine, ReturnsThroughTheReturnStub) {
     const uint32_t code = placeCode({0x7005, 0x7206, 0x4E75});  // MOVEQ #5,D0; MOVEQ #6,D1; RTS

@@ -23,6 +23,8 @@
 #define dtg_ChkData             36  /* long: address of the module data to check or play */
 #define dtg_ChkSize             40  /* long: size of that data in bytes (the whole file, even
                                        when a quick check places only its first 128 KB) */
+#define dtg_CheckWindow         0x20000 /* bytes of a file present at dtg_ChkData while a
+                                       check runs: its first 128 KB */
 #define dtg_SndNum              44  /* word: current subsong number */
 #define dtg_SndVol              46  /* word: volume, 0..64 (64) */
 #define dtg_SndLBal             48  /* word: left balance, 0..64 (64) */
@@ -67,7 +69,9 @@
 #define dtg_AudioInterrupts     538 /* four longs: the Interrupt structures of audio channels
                                        0..3, as stored by exec SetIntVector */
 
-#ifndef __ASSEMBLER__
+/* The host reads the offsets above and not the C types below: its pointers are not
+   the 68000's. */
+#if !defined(__ASSEMBLER__) && !defined(VARNO_HOST)
 #include <stddef.h>
 #include <stdint.h>
 

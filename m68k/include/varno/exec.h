@@ -71,7 +71,9 @@
 #define AttnFlags               296 /* word: processor flags (1 here) */
 #define VBlankFrequency         530 /* byte: 50 */
 
-#ifndef __ASSEMBLER__
+/* The host reads the offsets above and not the C types below: its pointers are not
+   the 68000's. */
+#if !defined(__ASSEMBLER__) && !defined(VARNO_HOST)
 #include <stddef.h>
 
 struct Node {

@@ -71,7 +71,7 @@ void player_info(void);
 /* ---- What the kit gives ----------------------------------------------------- */
 
 /* Only the first 128 KB of a file are present while the host checks it. */
-#define KIT_CHECK_WINDOW 0x20000UL
+#define KIT_CHECK_WINDOW (dtg_CheckWindow + 0UL)
 
 /* The player-interface structure, written by the host when the player loads. */
 extern struct DeliBase *kit_base;

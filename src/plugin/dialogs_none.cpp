@@ -1,6 +1,6 @@
 // Without a windowing system there is nothing to show: the command line's
 // "settings" command edits the settings instead.
-#include "platform/dialogs.h"
+#include "plugin/dialogs.h"
 
 namespace varno {
 

@@ -1,6 +1,6 @@
 // The processor's view of the machine: region lists, exception vectors and the
 // stubs through which calls return and interrupt servers run.
-#include "cpu/cpu_context.h"
+#include "machine/cpu_context.h"
 
 #include "hardware/cia.h"
 #include "hardware/custom_chips.h"
@@ -118,6 +118,11 @@ void resetCpuContext(CpuContext& c) {
     c.lowMemory->writeLong(c.stackTop, c.returnStub);
     cpuState.a[7] = c.stackTop;
     cpuState.pc = 8;
+}
+
+Mutex& processorMutex() {
+    static Mutex mutex;
+    return mutex;
 }
 
 } // namespace varno

@@ -1,12 +1,12 @@
 // The configuration dialog and the About box, from the library's resources.
-#include "platform/dialogs.h"
+#include "plugin/dialogs.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include "machine/settings.h"
 #include "platform/library_file.h"
-#include "platform/win32/resource_ids.h"
+#include "plugin/win32/resource_ids.h"
 #include "plugin/config_actions.h"
 #include "plugin/plugin_instance.h"
 

@@ -1,0 +1,158 @@
+// The folders of src/ stand in floors, written once in the README's layout table;
+// an #include may only reach a folder on a lower floor, so that no folder reaches
+// itself back through others. Read from the sources themselves: every failure names
+// the file and line of the include.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace varno::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Include {
+    std::string where; // "src/folder/file.cpp:12"
+    std::string from;  // top folder of the including file
+    std::string to;    // top folder named by the include
+    std::string header; // "folder/file.h"
+};
+
+// The README's layout table: rows "| floor | `src/folder` | what |".
+std::map<std::string, int> floorsFromReadme(const fs::path& readme) {
+    std::map<std::string, int> floors;
+    std::ifstream in(readme);
+    const std::regex row(R"(^\|\s*(\d+)\s*\|\s*`src/([a-z0-9_]+)`\s*\|)");
+    std::smatch m;
+    for (std::string line; std::getline(in, line);)
+        if (std::regex_search(line, m, row)) floors[m[2]] = std::stoi(m[1]);
+    return floors;
+}
+
+// Every quoted include of a file under src/ that names another top folder.
+std::vector<Include> crossFolderIncludes(const fs::path& src) {
+    std::vector<Include> includes;
+    const std::regex directive(R"(^\s*#\s*include\s*"(([a-z0-9_]+)/[^"]+)\")");
+    for (const auto& entry : fs::recursive_directory_iterator(src)) {
+        if (!entry.is_regular_file()) continue;
+        const std::string ext = entry.path().extension().string();
+        if (ext != ".h" && ext != ".cpp" && ext != ".inc" && ext != ".rc") continue;
+        const fs::path relative = fs::relative(entry.path(), src);
+        const std::string from = relative.begin()->string();
+        std::ifstream in(entry.path());
+        int number = 0;
+        std::smatch m;
+        for (std::string line; std::getline(in, line);) {
+            ++number;
+            if (!std::regex_search(line, m, directive) || m[2] == from) continue;
+            if (!fs::is_directory(src / m[2].str())) continue; // a system or third-party header
+            includes.push_back({"src/" + relative.generic_string() + ":" + std::to_string(number), from, m[2],
+                                m[1]});
+        }
+    }
+    std::sort(includes.begin(), includes.end(), [](const auto& a, const auto& b) { return a.where < b.where; });
+    return includes;
+}
+
+// A cycle among the folders, as the includes that make it ("file:line from -> to"
+// per arrow), or empty when the folders are ordered.
+std::vector<std::string> findCycle(const std::vector<Include>& includes) {
+    std::map<std::string, std::vector<const Include*>> out;
+    for (const Include& i : includes) out[i.from].push_back(&i);
+    std::map<std::string, int> state; // 0 unseen, 1 on the path, 2 done
+    std::vector<const Include*> path;
+    std::vector<std::string> cycle;
+    std::function<bool(const std::string&)> visit = [&](const std::string& folder) {
+        state[folder] = 1;
+        for (const Include* i : out[folder]) {
+            path.push_back(i);
+            if (state[i->to] == 1) {
+                auto first = std::find_if(path.begin(), path.end(), [&](const Include* p) { return p->from == i->to; });
+                for (auto p = first; p != path.end(); ++p)
+                    cycle.push_back((*p)->where + " " + (*p)->from + " -> " + (*p)->to);
+                return true;
+            }
+            if (state[i->to] == 0 && visit(i->to)) return true;
+            path.pop_back();
+        }
+        state[folder] = 2;
+        return false;
+    };
+    for (const auto& [folder, arrows] : out)
+        if (state[folder] == 0 && visit(folder)) break;
+    return cycle;
+}
+
+// Includes that still point up, each waiting for its cut (file, then the header it
+// includes). The list only shrinks: an entry whose include is gone fails the test
+// until it is struck off, and nothing may be added to it.
+const std::set<std::pair<std::string, std::string>> kNotYetCut = {
+#include "not_yet_cut.inc"
+};
+
+const fs::path kSource = VARNO_SOURCE_DIR;
+
+TEST(IncludeOrder, EveryFolderOfSrcHasAFloorInTheReadme) {
+    const auto floors = floorsFromReadme(kSource / "README.md");
+    ASSERT_FALSE(floors.empty()) << "no layout table with floors in README.md";
+    for (const auto& entry : fs::directory_iterator(kSource / "src")) {
+        if (!entry.is_directory()) continue;
+        EXPECT_TRUE(floors.count(entry.path().filename().string()))
+            << "src/" << entry.path().filename().string() << " has no floor in the README's layout table";
+    }
+    for (const auto& [folder, floor] : floors)
+        EXPECT_TRUE(fs::is_directory(kSource / "src" / folder)) << "README names src/" << folder << ", which is gone";
+}
+
+TEST(IncludeOrder, EveryIncludeReachesALowerFloor) {
+    const auto floors = floorsFromReadme(kSource / "README.md");
+    std::set<std::pair<std::string, std::string>> stillThere;
+    for (const Include& i : crossFolderIncludes(kSource / "src")) {
+        const std::string file = i.where.substr(0, i.where.find(':'));
+        if (kNotYetCut.count({file, i.header})) {
+            stillThere.insert({file, i.header});
+            continue;
+        }
+        ASSERT_TRUE(floors.count(i.from) && floors.count(i.to)) << i.where;
+        EXPECT_LT(floors.at(i.to), floors.at(i.from))
+            << i.where << " includes " << i.header << ": " << i.from << " (floor " << floors.at(i.from) << ") may not reach "
+            << i.to << " (floor " << floors.at(i.to) << ")";
+    }
+    for (const auto& entry : kNotYetCut)
+        EXPECT_TRUE(stillThere.count(entry)) << entry.first << " no longer includes " << entry.second
+                                             << ": strike it off not_yet_cut.inc";
+}
+
+TEST(IncludeOrder, NoFolderReachesItselfBack) {
+    std::vector<Include> includes;
+    for (const Include& i : crossFolderIncludes(kSource / "src"))
+        if (!kNotYetCut.count({i.where.substr(0, i.where.find(':')), i.header})) includes.push_back(i);
+    const auto cycle = findCycle(includes);
+    std::string text;
+    for (const auto& arrow : cycle) text += "\n  " + arrow;
+    EXPECT_TRUE(cycle.empty()) << "the folders include each other round:" << text;
+}
+
+TEST(IncludeOrder, ACycleIsNamedByItsIncludes) {
+    // A small house: a and b include each other through c; d only looks down.
+    const std::vector<Include> includes = {
+        {"src/a/x.cpp:3", "a", "c", "c/y.h"},
+        {"src/c/y.h:7", "c", "b", "b/z.h"},
+        {"src/b/z.cpp:9", "b", "a", "a/x.h"},
+        {"src/d/w.cpp:1", "d", "a", "a/x.h"},
+    };
+    EXPECT_EQ(findCycle(includes), (std::vector<std::string>{"src/a/x.cpp:3 a -> c", "src/c/y.h:7 c -> b",
+                                                             "src/b/z.cpp:9 b -> a"}));
+    EXPECT_TRUE(findCycle({includes[0], includes[1], includes[3]}).empty());
+}
+
+} // namespace
+} // namespace varno::test
