@@ -59,7 +59,9 @@ TEST_F(Skeleton, PlaysItsNotesOnTheTimerAndEndsEachPass) {
     for (size_t i = 0; i < 5; ++i) {
         ASSERT_TRUE(playerTick(*machine));
         EXPECT_EQ(channel(0).period, periods[i]) << "tick " << i + 1;
-        if (i == 2) EXPECT_EQ(channel(0).volume, 32);
+        if (i == 2) {
+            EXPECT_EQ(channel(0).volume, 32);
+        }
     }
     EXPECT_EQ(machine->songEndSignalled, 1) << "tick 5 starts the tune again";
     EXPECT_TRUE(errors.empty()) << errors.front();
