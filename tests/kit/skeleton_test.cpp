@@ -32,8 +32,7 @@ constexpr int32_t kSkeleton = 1;
 
 TEST_F(Skeleton, ChecksOnlyTheBytesItHas) {
     const std::vector<uint8_t> good = song({{428, 64, 10}, {0, 0, 5}});
-    std::vector<uint8_t> cut = good;
-    cut.resize(cut.size() - 1); // the last note is missing a byte
+    const std::vector<uint8_t> cut(good.begin(), good.end() - 1); // the last note is missing a byte
     std::vector<uint8_t> noNotes = good;
     noNotes[44] = 0;
     const struct {
