@@ -8,7 +8,7 @@ import struct
 import sys
 
 seeds, m68k, shared = sys.argv[1:4]
-players = os.path.join(m68k, "players")
+players = os.path.join(m68k, "tests", "players")
 
 
 def put(target, name, data):
@@ -42,10 +42,16 @@ for magic in [b"VTS1", b"VTS2", b"VTS3", b"VTS4", b"VTS5", b"VTS6", b"VTS7", b"E
     put("fuzz_plugin", magic.decode().lower() + ".mod", test_module(magic, b"Seed"))
 with open(os.path.join(players, "vts_custom"), "rb") as f:
     put("fuzz_plugin", "vts_custom", f.read())
+# The shared songs of every format our players play, the small ones (libFuzzer
+# takes its inputs whole).
 if os.path.isdir(shared):
-    for name in sorted(os.listdir(shared)):
-        if name.endswith(".mod"):
-            shutil.copy(os.path.join(shared, name), os.path.join(seeds, "fuzz_plugin", name))
+    for folder, _, names in sorted(os.walk(shared)):
+        if os.path.basename(folder) == "reference":
+            continue
+        for name in sorted(names):
+            path = os.path.join(folder, name)
+            if not name.endswith(".md") and os.path.getsize(path) <= 65536:
+                shutil.copy(path, os.path.join(seeds, "fuzz_plugin", name))
 for archive in ["xmp-varno.dat", "xmp-varno.env"]:
     path = os.path.join(players, archive)
     if os.path.exists(path):
