@@ -72,6 +72,8 @@ HostTables* fetchHostTables(GetHostFunctions getFunctions) {
 
 PluginInstance* pluginInstance() { return instance; }
 
+void showMachineFault(const std::string& text) { showError(kPluginCaption, text.c_str()); }
+
 Mutex& pluginMutex() {
     static Mutex mutex;
     return mutex;
@@ -144,6 +146,7 @@ const XmpInterface* getInterface(uint32_t face, GetHostFunctions getFunctions) {
     loadSettings();
     try {
         machine = createMachine(hostTables, instance->directory).release();
+        if (machine) machine->faultSink = showMachineFault;
     } catch (const std::bad_alloc&) {
         machine = nullptr; // every entry then answers "not playable"
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/host_tables.h"
 #include "platform/mutex.h"
@@ -21,6 +22,10 @@ struct PluginInstance {
 
 // Null until the host asked for the interface.
 PluginInstance* pluginInstance();
+
+// The plugin's sink for its machines' faults: shown as the plugin shows errors
+// (a message box on Windows, a line on standard error elsewhere).
+void showMachineFault(const std::string& text);
 
 // Taken first by every entry that uses the machine; emulated code then takes
 // the processor's lock inside.
