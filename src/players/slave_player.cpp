@@ -73,7 +73,7 @@ void formatTagFromModuleInfo(SlavePlayer& p, const MemoryRegion& main, uint32_t 
     for (uint32_t a = list; main.contains(a, 8); a += 8) {
         const uint32_t tag = main.readLong(a);
         if (tag == 0) break;
-        if (tag != kModuleInfoPrefix) continue;
+        if (tag != MI_Prefix) continue;
         char text[8];
         main.readString(main.readLong(a + 4), text, 7);
         formatFromPrefix(text, p.formatTag);

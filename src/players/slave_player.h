@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "players/tag_names.h"
+
 namespace varno {
 
 struct AmigaMachine;
@@ -44,15 +46,6 @@ constexpr uint32_t kPlayerCustom = 5;
 // Bit of the player's flags: it finds its song's end and signals it.
 constexpr uint16_t kPlayerReportsSongEnd = 0x0002;
 
-// Module-information tags: the text naming the format by its file-name prefix
-// ("mod.", or ".mod" at the end), and what the player knows of the song. A sample
-// name tag repeats once per sample, in the song's order.
-constexpr uint32_t kModuleInfoPrefix = 0x80004D5F;
-constexpr uint32_t kModuleInfoTitle = 0x80004D49;
-constexpr uint32_t kModuleInfoAuthor = 0x80004D4A;
-constexpr uint32_t kModuleInfoPatterns = 0x80004D4C;
-constexpr uint32_t kModuleInfoPositions = 0x80004D4E;
-constexpr uint32_t kModuleInfoSampleName = 0x80004DC0;
 
 // Builds the record for the executable the loader placed at loadedAddress (its
 // code starts 4 bytes later): reads the header and tag list, runs the player's

@@ -4,125 +4,34 @@
 
 #include <cstdint>
 
+#include "players/tag_table.h"
+
 namespace varno {
 
-constexpr uint32_t kDtTagBase = 0x80004454; // DeliTracker tag k has id kDtTagBase + k
-constexpr int kDtTagCount = 58;
-constexpr uint32_t kEpTagBase = 0x80004550; // EaglePlayer tag k has id kEpTagBase + k
-constexpr int kEpTagCount = 47;
+// The tags come from the players' own header (m68k/include/varno/tags.h), read
+// at configure time into players/tag_table.h, so a player and the host cannot
+// disagree on one.
+constexpr uint32_t kDtTagBase = VARNO_DT_TAG_BASE; // DeliTracker tag k has id kDtTagBase + k
+constexpr int kDtTagCount = VARNO_DT_TAG_COUNT;
+constexpr uint32_t kEpTagBase = VARNO_EP_TAG_BASE; // EaglePlayer tag k has id kEpTagBase + k
+constexpr int kEpTagCount = VARNO_EP_TAG_COUNT;
+
+#define VARNO_ENUMERATE(prefix, name, value) prefix##name = value,
+#define VARNO_DT_ENUMERATOR(name, index) VARNO_ENUMERATE(DTP_, name, index)
+#define VARNO_EP_ENUMERATOR(name, index) VARNO_ENUMERATE(EP_, name, index)
+#define VARNO_MI_ENUMERATOR(name, id) VARNO_ENUMERATE(MI_, name, id)
 
 // Indexes into SlavePlayer::dtTags.
-enum DtTag : int {
-    DTP_InternalPlayer = 0,
-    DTP_CustomPlayer = 1,
-    DTP_RequestDTVersion = 2,
-    DTP_RequestKickVersion = 3,
-    DTP_PlayerVersion = 4,
-    DTP_PlayerName = 5,
-    DTP_Creator = 6,
-    DTP_Check1 = 7,
-    DTP_Check2 = 8,
-    DTP_ExtLoad = 9,
-    DTP_Interrupt = 10,
-    DTP_Stop = 11,
-    DTP_Config = 12,
-    DTP_UserConfig = 13,
-    DTP_SubSongRange = 14,
-    DTP_InitPlayer = 15,
-    DTP_EndPlayer = 16,
-    DTP_InitSound = 17,
-    DTP_EndSound = 18,
-    DTP_StartInt = 19,
-    DTP_StopInt = 20,
-    DTP_Volume = 21,
-    DTP_Balance = 22,
-    DTP_Faster = 23,
-    DTP_Slower = 24,
-    DTP_NextPatt = 25,
-    DTP_PrevPatt = 26,
-    DTP_NextSong = 27,
-    DTP_PrevSong = 28,
-    DTP_SubSongTest = 29,
-    DTP_NewSubSongRange = 30,
-    DTP_DeliBase = 31,
-    DTP_Flags = 32,
-    DTP_CheckLen = 33,
-    DTP_Description = 34,
-    DTP_Decrunch = 35,
-    DTP_Convert = 36,
-    DTP_NotePlayer = 37,
-    DTP_NoteStruct = 38,
-    DTP_NoteInfo = 39,
-    DTP_NoteSignal = 40,
-    DTP_Process = 41,
-    DTP_Priority = 42,
-    DTP_StackSize = 43,
-    DTP_MsgPort = 44,
-    DTP_Appear = 45,
-    DTP_Disappear = 46,
-    DTP_ModuleName = 47,
-    DTP_FormatName = 48,
-    DTP_AuthorName = 49,
-    DTP_InitNote = 50,
-    DTP_NoteAllocMem = 51,
-    DTP_NoteFreeMem = 52,
-    DTP_PlayerInfo = 53,
-    DTP_Patterns = 54,
-    DTP_Duration = 55,
-    DTP_SampleData = 56,
-    DTP_MiscText = 57,
-};
-
+enum DtTag : int { VARNO_DT_TAGS(VARNO_DT_ENUMERATOR) };
 // Indexes into SlavePlayer::epTags.
-enum EpTag : int {
-    EP_GetModuleInfo = 0,
-    EP_FreeModuleInfo = 1,
-    EP_Voices = 2,
-    EP_SampleInit = 3,
-    EP_SampleEnd = 4,
-    EP_Save = 5,
-    EP_ModuleChange = 6,
-    EP_ModuleRestore = 7,
-    EP_StructInit = 8,
-    EP_StructEnd = 9,
-    EP_LoadPlConfig = 10,
-    EP_SavePlConfig = 11,
-    EP_GetPositionNr = 12,
-    EP_SetSpeed = 13,
-    EP_Flags = 14,
-    EP_KickVersion = 15,
-    EP_PlayerVersion = 16,
-    EP_CheckModule = 17,
-    EP_EjectPlayer = 18,
-    EP_Date = 19,
-    EP_Check3 = 20,
-    EP_SaveAsPT = 21,
-    EP_NewModuleInfo = 22,
-    EP_FreeExtLoad = 23,
-    EP_PlaySample = 24,
-    EP_PatternInit = 25,
-    EP_PatternEnd = 26,
-    EP_Check4 = 27,
-    EP_Check5 = 28,
-    EP_Check6 = 29,
-    EP_CreatorLNr = 30,
-    EP_PlayerNameLNr = 31,
-    EP_PlayerInfo = 32,
-    EP_PlaySampleInit = 33,
-    EP_PlaySampleEnd = 34,
-    EP_InitAmplifier = 35,
-    EP_CheckSegment = 36,
-    EP_Show = 37,
-    EP_Hide = 38,
-    EP_LocaleTable = 39,
-    EP_Helpnodename = 40,
-    EP_AttnFlags = 41,
-    EP_EagleBase = 42,
-    EP_Check7 = 43,
-    EP_Check8 = 44,
-    EP_SetPlayFrequency = 45,
-    EP_SamplePlayer = 46,
-};
+enum EpTag : int { VARNO_EP_TAGS(VARNO_EP_ENUMERATOR) };
+// Ids of the tags of a player's module-information list.
+enum ModuleInfoTag : uint32_t { VARNO_MI_TAGS(VARNO_MI_ENUMERATOR) };
+
+#undef VARNO_MI_ENUMERATOR
+#undef VARNO_EP_ENUMERATOR
+#undef VARNO_DT_ENUMERATOR
+#undef VARNO_ENUMERATE
 
 extern const char* const dtTagNames[kDtTagCount];
 extern const char* const epTagNames[kEpTagCount];

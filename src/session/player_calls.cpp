@@ -52,19 +52,19 @@ void readModuleInfo(AmigaMachine& m, SlavePlayer& p) {
         const uint32_t tag = main.readLong(a);
         if (tag == 0) break;
         const uint32_t value = main.readLong(a + 4);
-        if (tag == kModuleInfoPrefix) {
+        if (tag == MI_Prefix) {
             char text[8];
             main.readString(value, text, 7);
             formatFromPrefix(text, m.formatName);
-        } else if (tag == kModuleInfoTitle) {
+        } else if (tag == MI_SongName) {
             main.readString(value, m.songTitle, sizeof m.songTitle - 1);
-        } else if (tag == kModuleInfoAuthor) {
+        } else if (tag == MI_AuthorName) {
             m.songInfo.author = readInfoText(main, value);
-        } else if (tag == kModuleInfoPatterns) {
+        } else if (tag == MI_Pattern) {
             m.songInfo.patterns = int32_t(std::min<uint32_t>(value, 0x7FFFFFFF));
-        } else if (tag == kModuleInfoPositions) {
+        } else if (tag == MI_Length) {
             m.songInfo.positions = int32_t(std::min<uint32_t>(value, 0x7FFFFFFF));
-        } else if (tag == kModuleInfoSampleName && m.songInfo.sampleNames.size() < SongInfo::kMaxSampleNames) {
+        } else if (tag == MI_SampleName && m.songInfo.sampleNames.size() < SongInfo::kMaxSampleNames) {
             m.songInfo.sampleNames.push_back(readInfoText(main, value));
         }
     }

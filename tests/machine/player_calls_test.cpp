@@ -174,9 +174,9 @@ TEST_F(PlayerCallsTest, SongTitleAndFormatNameFromTheModuleInformation) {
         PlayerImage image = accepting();
         const uint32_t prefix = image.text(c.prefix);
         const uint32_t title = image.text("Title From Info");
-        const uint32_t list = image.longWord(kModuleInfoTitle);
+        const uint32_t list = image.longWord(MI_SongName);
         image.address(title);
-        image.longWord(kModuleInfoPrefix);
+        image.longWord(MI_Prefix);
         image.address(prefix);
         image.longWord(0);
         image.longWord(0);

@@ -140,7 +140,7 @@ TEST_F(SlavePlayerTest, ShortFormatNameFromTheModuleInformationPrefix) {
         const uint32_t text = image.text(c.prefix);
         const uint32_t list = image.longWord(0x80004D00);  // another module-information tag first
         image.longWord(0);
-        image.longWord(kModuleInfoPrefix);
+        image.longWord(MI_Prefix);
         image.address(text);
         image.longWord(0);
         image.longWord(0);
@@ -155,7 +155,7 @@ TEST_F(SlavePlayerTest, ShortFormatNameFromTheModuleInformationPrefix) {
 TEST_F(SlavePlayerTest, NewModuleInfoNamesTheLongThatHoldsTheList) {
     PlayerImage image;
     const uint32_t text = image.text("thx.");
-    const uint32_t list = image.longWord(kModuleInfoPrefix);
+    const uint32_t list = image.longWord(MI_Prefix);
     image.address(text);
     image.longWord(0);
     image.longWord(0);
