@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include "machine/amiga_machine.h"
+#include "players/player_archive.h"
+#include "players/slave_player.h"
 #include "plugin/plugin_fixture.h"
 
 namespace varno::test {
@@ -11,6 +13,15 @@ namespace {
 
 class HostileFiles : public PluginTest {
 protected:
+    // A player whose routine hung stays shut out for the plugin's life; the
+    // plugin lives as long as the test process, the tests each start afresh.
+    void TearDown() override {
+        PluginTest::TearDown();
+        const AmigaMachine* m = pluginInstance()->machine;
+        for (uint32_t i = 1; m && m->players && i < m->players->count; ++i)
+            if (SlavePlayer* p = m->players->player(i)) p->checkHung = p->checkFaultShown = p->hung = false;
+    }
+
     bool check(const std::string& path) {
         return withFile(path, [&](HostFile f) { return plugin->checkFile(path.c_str(), f); }) != 0;
     }
