@@ -1,5 +1,7 @@
 // Lengths of files before they are played, found while another song plays, and
 // seeking within a subsong: neither may change a single sample of what is heard.
+#include <algorithm>
+
 #include "machine/amiga_machine.h"
 #include "plugin/plugin_fixture.h"
 
@@ -84,6 +86,24 @@ TEST_F(LengthsAndSeeking, SeekingGivesWhatAnUninterruptedRenderGivesFromThere) {
     play(path, 0, 0);
     EXPECT_EQ(plugin->setPosition(20), 0.0);
     EXPECT_TRUE(sameFrom(whole, 0, pull(960)));
+}
+
+// The play time cuts a song that never ends short in its measured length as in
+// playback; a negative one (an old settings file may hold one) at once.
+TEST_F(LengthsAndSeeking, ThePlayTimeBoundsTheLengthAsItBoundsPlayback) {
+    const std::string path = writeModule("endless.vts", "VTS5");
+    for (const int32_t playtime : {2, -5}) {
+        pluginSettings.default_playtime = playtime;
+        float* seconds = nullptr;
+        ASSERT_NE(withFile(path, [&](HostFile f) { return plugin->getFileInfo(path.c_str(), f, &seconds, nullptr); }),
+                  0u);
+        const double measured = seconds[0];
+        host().tables().memoryFunctions->release(seconds);
+        const double played = double(play(path, 0, 10 * 48000 * 2).size()) / 2 / 48000;
+        EXPECT_NEAR(measured, played, 0.05) << playtime;
+        EXPECT_NEAR(measured, std::max(playtime, 0), 0.05) << playtime;
+    }
+    EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
 } // namespace
