@@ -1,6 +1,7 @@
 // The audio path of the song being played: the channels' raw samples per tick
 // slot, their resampled frames, the mixed output halves, the surround delay, the
-// pan gains and the output format. Plain buffers, allocated once; the mixers and
+// pan gains and the output format. Plain buffers, allocated once for the longest
+// tick (only the pages a tick writes become resident); the mixers and
 // the Amiga output models work on this record and on nothing else.
 #pragma once
 
@@ -8,6 +9,7 @@
 #include <memory>
 
 #include "audio/amiga_output_state.h"
+#include "platform/zeroed_buffer.h"
 
 namespace varno {
 
@@ -17,22 +19,26 @@ constexpr uint32_t kOutputHalfFloats = 0x100000 / 4;
 constexpr uint32_t kSurroundDelayFloats = 0x20000 / 4;
 constexpr uint32_t kMixFloats = 0x100000 / 4;
 
+// Largest part of a request served from one output half: a part plus the two
+// longest ticks (2 x 65534 values each way) still fits the half.
+constexpr int32_t kRenderPartValues = 65536;
+
 struct AudioPath {
-    std::unique_ptr<float[]> channelBuffers[4][3];
+    ZeroedBuffer<float> channelBuffers[4][3];
     int32_t channelCounts[4][3] = {};
     int32_t slotTickSamples[3] = {};
     uint8_t slotLedFilter[3] = {};   // per slot: the power LED (and LED filter) was on for that tick
     AmigaOutputState amigaOutput;    // interpolation 2 and 3: step carries and LED filter memory
-    std::unique_ptr<float[]> resampledBuffers[4];
-    std::unique_ptr<float[]> outputBuffers[2];
+    ZeroedBuffer<float> resampledBuffers[4];
+    ZeroedBuffer<float> outputBuffers[2];
     int32_t outputFill[2] = {};
     uint32_t sampleRate = 48000;
     uint32_t outputChannels = 2;
     uint32_t framePeriodMs = 20;
     uint32_t frameSamples = 960;
     float surroundLevel = 1.0f;
-    std::unique_ptr<float[]> surroundDelay[2];
-    std::unique_ptr<float[]> mixBuffer;
+    ZeroedBuffer<float> surroundDelay[2];
+    ZeroedBuffer<float> mixBuffer;
     float channelPan[4][2] = {};
 
     // Every buffer, zero-filled.
@@ -42,6 +48,20 @@ struct AudioPath {
 
     // frameSamples from sampleRate and framePeriodMs, rounded up to even.
     void updateFrameSamples();
+
+    // What the buffers may hold since they were last cleared: the longest tick
+    // mixed (frames) and the most raw samples one channel slot took. Clearing
+    // stops there, so the pages no tick ever wrote stay untouched.
+    void noteTickFrames(int32_t frames) { widestTickFrames = frames > widestTickFrames ? frames : widestTickFrames; }
+    void noteSlotSamples(int32_t count) { widestSlotSamples = count > widestSlotSamples ? count : widestSlotSamples; }
+    // Zeros over everything the resampled, mix and output buffers may hold.
+    void clearMixBuffers();
+    // Zeros over everything the channel slots may hold.
+    void clearChannelSlots();
+
+private:
+    int32_t widestTickFrames = 0;
+    int32_t widestSlotSamples = 0;
 };
 
 } // namespace varno

@@ -94,6 +94,7 @@ int32_t renderPart(AmigaMachine& m, float* out, int32_t count) {
         }
         runTick(m, 2);
         const int32_t frames = m.slotTickSamples[1];
+        m.noteTickFrames(frames);
         // Read once: the configuration dialog may change it while we render.
         const int32_t interpolation = pluginSettings.interpolation;
         resampleChannels(m, frames, interpolation);
@@ -131,8 +132,10 @@ void runTick(AmigaMachine& m, int slot) {
     // switch the filter for the whole tick. Writes from audio interrupts during
     // the tick take effect with the next one.
     m.slotLedFilter[slot] = m.ciaA && powerLedOn(*m.ciaA);
-    for (int n : channelOrder)
+    for (int n : channelOrder) {
         m.channelCounts[n][slot] = m.customChips ? renderChannelTick(*m.customChips, n, m.channelBuffers[n][slot].get()) : 0;
+        m.noteSlotSamples(m.channelCounts[n][slot]);
+    }
     // Read after the tick: a tempo change made by the routine already applies.
     m.slotTickSamples[slot] = std::max(m.samplesPerTick, kMinTickFrames);
 }
