@@ -13,13 +13,23 @@ uint64_t applyLevel(float* samples, uint32_t frames, uint32_t channels, float ga
     if (!fading) {
         // One gain for every value: a flat loop the compiler turns into vector code.
         const size_t count = size_t(frames) * channels;
-        for (size_t i = 0; i < count; ++i) {
-            const float v = samples[i] * gain;
-            const bool past = v > 1.0f || v < -1.0f;
-            over += past;
-            samples[i] = saturate ? (v > 1.0f ? 1.0f : v < -1.0f ? -1.0f : v) : v;
+        // No branch in the body: each value past full scale counts one.
+        uint64_t past = 0;
+        if (saturate) {
+            for (size_t i = 0; i < count; ++i) {
+                const float v = samples[i] * gain;
+                past += uint64_t(std::fabs(v) > 1.0f);
+                const float high = v > 1.0f ? 1.0f : v;
+                samples[i] = high < -1.0f ? -1.0f : high;
+            }
+        } else {
+            for (size_t i = 0; i < count; ++i) {
+                const float v = samples[i] * gain;
+                past += uint64_t(std::fabs(v) > 1.0f);
+                samples[i] = v;
+            }
         }
-        return over;
+        return past;
     }
     for (uint32_t f = 0; f < frames; ++f) {
         const float g = gain * fadeGain(plan, firstFrame + f);
