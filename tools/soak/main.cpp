@@ -2,7 +2,7 @@
 // Cycles through the songs (all under ../shared/modules by default): open through
 // the plugin's interface table as the music player does, render one second of
 // 48000 Hz stereo, close. Prints the peak resident memory after the first 100
-// cycles and at the end; exits 1 when it grew by more than 1 MiB in between, or
+// cycles, every 1000 cycles, and at the end; exits 1 when it grew by more than 1 MiB in between, or
 // when a song that played once fails later.
 #include <algorithm>
 #include <chrono>
@@ -22,6 +22,7 @@ using varno::cli::HostFileHandle;
 
 constexpr uint32_t kRate = 48000;
 constexpr int kWarmUpCycles = 100;
+constexpr long kProgressCycles = 1000; // a line now and then, so a long run shows how far it got
 constexpr uint64_t kAllowedGrowthKiB = 1024;
 
 std::vector<std::string> sharedSongs() {
@@ -94,6 +95,11 @@ int main(int argc, char** argv) {
         if (!cycle(*plugin, song, buffer, cause)) {
             ++failures;
             std::printf("cycle %ld: %s: %s\n", c + 1, song.c_str(), cause.c_str());
+        }
+        if ((c + 1) % kProgressCycles == 0 && c + 1 < cycles) {
+            std::printf("after %ld cycles: peak resident %llu KiB\n", c + 1,
+                        (unsigned long long)varno::soak::peakResidentKiB());
+            std::fflush(stdout);
         }
         if (c + 1 == kWarmUpCycles) {
             warmPeak = varno::soak::peakResidentKiB();
