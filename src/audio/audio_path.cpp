@@ -28,11 +28,16 @@ void clearFront(float* buffer, int64_t count, uint32_t size) {
 void AudioPath::clearMixBuffers() {
     const int64_t frames = widestTickFrames;
     clearFront(mixBuffer.get(), 2 * frames, kMixFloats);
-    // A half holds at most a part, less one value, and the tick that completed it.
-    for (auto& half : outputBuffers) clearFront(half.get(), kRenderPartValues + 2 * frames, kOutputHalfFloats);
+    for (auto& half : outputBuffers) clearFront(half.get(), widestOutputValues, kOutputHalfFloats);
     // The Amiga models write their step carries past the tick's last frame.
     for (auto& buffer : resampledBuffers) clearFront(buffer.get(), frames + kStepTaps, kResampledFloats);
     widestTickFrames = 0;
+    widestOutputValues = 0;
+}
+
+void AudioPath::clearSurroundDelay() {
+    for (auto& line : surroundDelay) clearFront(line.get(), widestSurroundDelay, kSurroundDelayFloats);
+    widestSurroundDelay = 0;
 }
 
 void AudioPath::clearChannelSlots() {

@@ -50,18 +50,27 @@ struct AudioPath {
     void updateFrameSamples();
 
     // What the buffers may hold since they were last cleared: the longest tick
-    // mixed (frames) and the most raw samples one channel slot took. Clearing
-    // stops there, so the pages no tick ever wrote stay untouched.
-    void noteTickFrames(int32_t frames) { widestTickFrames = frames > widestTickFrames ? frames : widestTickFrames; }
-    void noteSlotSamples(int32_t count) { widestSlotSamples = count > widestSlotSamples ? count : widestSlotSamples; }
+    // mixed (frames), the most raw samples one channel slot took, the most values
+    // an output half held and the longest surround delay line. Clearing stops
+    // there, so the pages nothing ever wrote stay untouched; after a clear the
+    // whole buffer reads zero, as when it was allocated.
+    void noteTickFrames(int32_t frames) { widen(widestTickFrames, frames); }
+    void noteSlotSamples(int32_t count) { widen(widestSlotSamples, count); }
+    void noteOutputValues(int32_t count) { widen(widestOutputValues, count); }
+    void noteSurroundDelay(int32_t count) { widen(widestSurroundDelay, count); }
     // Zeros over everything the resampled, mix and output buffers may hold.
     void clearMixBuffers();
     // Zeros over everything the channel slots may hold.
     void clearChannelSlots();
+    // Zeros over everything the surround delay lines may hold.
+    void clearSurroundDelay();
 
 private:
+    static void widen(int32_t& widest, int32_t count) { widest = count > widest ? count : widest; }
     int32_t widestTickFrames = 0;
     int32_t widestSlotSamples = 0;
+    int32_t widestOutputValues = 0;
+    int32_t widestSurroundDelay = 0;
 };
 
 } // namespace varno

@@ -48,6 +48,7 @@ int32_t mixSurround(AudioPath& path, float* dst, int32_t m) {
     // When the tick is shorter than the delay, this saves values that earlier
     // ticks left behind mix[n - 1] as well.
     std::copy(mix + (n - d), mix + (n - d) + delay, path.surroundDelay[surroundSelect].get());
+    path.noteSurroundDelay(delay);
     surroundSelect = 1 - surroundSelect;
     const float* p = path.surroundDelay[surroundSelect].get();
 

@@ -64,7 +64,7 @@ void AmigaMachine::reset() {
     if (system) system->resetForModule();
     if (players) players->listCount = 0;
 
-    for (auto& buffer : surroundDelay) std::fill_n(buffer.get(), 0x10000 / sizeof(float), 0.0f);
+    clearSurroundDelay();
     clearMixBuffers();
 
     elapsedSeconds = 0;

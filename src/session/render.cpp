@@ -100,6 +100,7 @@ int32_t renderPart(AmigaMachine& m, float* out, int32_t count) {
         resampleChannels(m, frames, interpolation);
         detectSilence(m, frames);
         have += mixTick(m, half + have, frames, interpolation);
+        m.noteOutputValues(have);
         shiftSlots(m);
         recordSongEnd(m);
     }

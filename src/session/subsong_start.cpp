@@ -24,7 +24,7 @@ void callIfPresent(SlavePlayer* p, int tag) {
 }
 
 void clearSampleBuffers(AmigaMachine& m) {
-    for (auto& buffer : m.surroundDelay) std::fill_n(buffer.get(), kSurroundDelayFloats, 0.0f);
+    m.clearSurroundDelay();
     m.clearMixBuffers();
     m.clearChannelSlots();
 }
