@@ -107,25 +107,35 @@ uint32_t playWithinBlock(const CustomChips& chips, PaulaChannel& ch, float* out,
     uint32_t state = ch.state;
     if (state != kPaulaHighByte && state != kPaulaLowByte) return i;
     const double volume = double(ch.volume) * 0.015625;
+    const auto heard = [volume](uint16_t byte) { return float(volume * (double(int8_t(uint8_t(byte))) * 0.00390625)); };
     uint16_t sample = ch.sample;
     uint16_t data = ch.dataWord;
     uint32_t pointer = ch.pointer;
     uint32_t remaining = ch.remaining;
-    for (; i < count; ++i) {
-        const double value = double(int8_t(uint8_t(sample))) * 0.00390625;
-        if (state == kPaulaHighByte) {
-            sample = data >> 8;
-            state = kPaulaLowByte;
-        } else if (remaining != 1) {
-            sample = data & 0xFF;
-            data = fetchWord(chips, pointer);
-            pointer += 2;
-            state = kPaulaHighByte;
-            --remaining;
-        } else {
-            break; // the block's last word: the full path
-        }
-        out[i] = float(volume * value);
+    // The low byte's step: the word's low byte comes next, and the next word is fetched.
+    const auto lowStep = [&] {
+        sample = data & 0xFF;
+        data = fetchWord(chips, pointer);
+        pointer += 2;
+        --remaining;
+    };
+    // A word begun in the last tick is finished first.
+    if (state == kPaulaLowByte && remaining != 1 && i < count) {
+        out[i++] = heard(sample);
+        lowStep();
+        state = kPaulaHighByte;
+    }
+    // Whole words: both steps of a word in one pass.
+    for (; state == kPaulaHighByte && remaining != 1 && i + 2 <= count; i += 2) {
+        out[i] = heard(sample);
+        out[i + 1] = heard(data >> 8);
+        lowStep();
+    }
+    // The tick's last sample may end between a word's two bytes.
+    if (state == kPaulaHighByte && i < count) {
+        out[i++] = heard(sample);
+        sample = data >> 8;
+        state = kPaulaLowByte;
     }
     ch.state = state;
     ch.sample = sample;
