@@ -102,9 +102,12 @@ void noteSilence(AmigaMachine& m, bool sound, int32_t frames) {
     if (double(m.silentSamples) / double(m.sampleRate) > limit) m.silenceEnded = 1;
 }
 
-void detectSilence(AmigaMachine& m, int32_t frames) {
+void detectSilence(AmigaMachine& m, int32_t frames, bool nearest) {
     bool sound = false;
-    for (int c = 0; c < 4 && !sound; ++c) sound = anySound(m.resampledBuffers[c].get(), frames);
+    for (int c = 0; c < 4 && !sound; ++c) {
+        if (nearest && !anySound(m.channelBuffers[c][1].get(), m.channelCounts[c][1])) continue;
+        sound = anySound(m.resampledBuffers[c].get(), frames);
+    }
     noteSilence(m, sound, frames);
 }
 

@@ -101,7 +101,7 @@ int32_t renderPart(AmigaMachine& m, float* out, int32_t count) {
         // Read once: the configuration dialog may change it while we render.
         const int32_t interpolation = pluginSettings.interpolation;
         resampleChannels(m, frames, interpolation);
-        detectSilence(m, frames);
+        detectSilence(m, frames, interpolation == 0);
         have += mixTick(m, half + have, frames, interpolation);
         m.noteOutputValues(have);
         shiftSlots(m);
