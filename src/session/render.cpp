@@ -83,14 +83,17 @@ void shiftSlots(AmigaMachine& m) {
 
 namespace {
 
-// One part of a request, count <= kRenderPartValues.
+// One part of a request, count <= kRenderPartValues. What waits in the half
+// from the last part goes out first; a tick that fits whole is mixed straight
+// into out, and only the one that passes its end goes through the half, whose
+// surplus then waits for the next part in the other half.
 int32_t renderPart(AmigaMachine& m, float* out, int32_t count) {
     const int32_t cur = outputSelect;
     float* half = m.outputBuffers[cur].get();
     int32_t have = m.outputFill[cur];
+    std::copy(half, half + std::min(have, count), out);
     while (have < count) {
         if (endCheck(m)) {
-            std::copy(half, half + have, out);
             m.outputFill[0] = m.outputFill[1] = 0;
             outputSelect = 1 - cur;
             return have;
@@ -102,17 +105,22 @@ int32_t renderPart(AmigaMachine& m, float* out, int32_t count) {
         const int32_t interpolation = pluginSettings.interpolation;
         resampleChannels(m, frames, interpolation);
         detectSilence(m, frames, interpolation == 0);
-        have += mixTick(m, half + have, frames, interpolation);
-        m.noteOutputValues(have);
+        const int32_t values = frames * (m.outputChannels == 1 ? 1 : 2);
+        if (have + values <= count) {
+            have += mixTick(m, out + have, frames, interpolation);
+        } else {
+            const int32_t got = mixTick(m, half + have, frames, interpolation);
+            std::copy(half + have, half + std::min(count, have + got), out + have);
+            have += got;
+            m.noteOutputValues(have);
+        }
         shiftSlots(m);
         recordSongEnd(m);
     }
-    // The surplus moves to the other half, which is filled next.
     const int32_t surplus = have - count;
     std::copy(half + count, half + have, m.outputBuffers[1 - cur].get());
     m.outputFill[1 - cur] = surplus;
     m.outputFill[cur] = 0;
-    std::copy(half, half + count, out);
     outputSelect = 1 - cur;
     return count;
 }
