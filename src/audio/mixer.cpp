@@ -4,11 +4,43 @@
 
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "audio/audio_path.h"
 
 namespace varno {
 
 int32_t surroundSelect = 0;
+
+namespace {
+
+// dst[k] = S (g from[k + 1] + mix[k]) and dst[k + 1] = S (g from[k] + mix[k + 1])
+// for frames (value pairs) k = 0, 2, ... below count, two frames a pass, each
+// lane rounded as the scalar loops in mixSurround round it. Returns the values
+// done; the scalar loops take the rest.
+int32_t crossFeed(const float* from, const float* mix, float* dst, int32_t count, double g) {
+    int32_t k = 0;
+#if defined(__SSE2__)
+    const __m128d gain = _mm_set1_pd(g);
+    const __m128d scale = _mm_set1_pd(kSurroundScale);
+    for (; k + 3 < count; k += 4) {
+        const __m128 own = _mm_loadu_ps(mix + k);
+        const __m128 loaded = _mm_loadu_ps(from + k);
+        const __m128 other = _mm_shuffle_ps(loaded, loaded, _MM_SHUFFLE(2, 3, 0, 1));
+        const __m128d low = _mm_mul_pd(scale, _mm_add_pd(_mm_mul_pd(gain, _mm_cvtps_pd(other)), _mm_cvtps_pd(own)));
+        const __m128d high = _mm_mul_pd(scale, _mm_add_pd(_mm_mul_pd(gain, _mm_cvtps_pd(_mm_movehl_ps(other, other))),
+                                                          _mm_cvtps_pd(_mm_movehl_ps(own, own))));
+        _mm_storeu_ps(dst + k, _mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high)));
+    }
+#else
+    (void)from, (void)mix, (void)dst, (void)count, (void)g;
+#endif
+    return k;
+}
+
+} // namespace
 
 int32_t mixStereo(const AudioPath& path, float* dst, int32_t m) {
     const float* c0 = path.resampledBuffers[0].get();
@@ -48,14 +80,16 @@ int32_t mixSurround(AudioPath& path, float* dst, int32_t m) {
     // When the tick is shorter than the delay, this saves values that earlier
     // ticks left behind mix[n - 1] as well.
     std::copy(mix + (n - d), mix + (n - d) + delay, path.surroundDelay[surroundSelect].get());
+    path.noteSurroundDelay(delay);
     surroundSelect = 1 - surroundSelect;
     const float* p = path.surroundDelay[surroundSelect].get();
 
-    int32_t i = 0;
+    int32_t i = crossFeed(p, mix, dst, d, g);
     for (; i + 1 < d; i += 2) {
         dst[i] = float(kSurroundScale * (g * p[i + 1] + mix[i]));
         dst[i + 1] = float(kSurroundScale * (g * p[i] + mix[i + 1]));
     }
+    if (i + 1 < n) i += crossFeed(mix + (i - d), mix + i, dst + i, n - i, g);
     for (; i + 1 < n; i += 2) {
         dst[i] = float(kSurroundScale * (g * mix[i - d + 1] + mix[i]));
         dst[i + 1] = float(kSurroundScale * (g * mix[i - d] + mix[i + 1]));

@@ -112,13 +112,15 @@ bool renderSubsong(const Job& job, uint32_t k, uint32_t count, const std::string
     const float gain = gainFactor(o.gainDb);
     // Integer samples cannot go past full scale; floats can and are left so.
     const bool saturate = format != SampleFormat::Float;
+    // Floats at unit gain and without a fade come out as the plugin gave them.
+    const bool levelled = saturate || gain != 1.0f || plan->fadeFrames > 0;
     uint64_t over = 0;
     for (;;) {
         const uint64_t left = plan->stopFrame == kNoStop ? kChunkFrames : plan->stopFrame - std::min(frame, plan->stopFrame);
         const uint32_t want = uint32_t(std::min<uint64_t>(kChunkFrames, left));
         if (want == 0) break;
         const uint32_t got = job.plugin.process(job.buffer.data(), want * channels) / channels;
-        over += applyLevel(job.buffer.data(), got, channels, gain, *plan, frame, saturate);
+        if (levelled) over += applyLevel(job.buffer.data(), got, channels, gain, *plan, frame, saturate);
         if (got && !writer.write(job.buffer.data(), got)) {
             reportError(output, "cannot be written");
             return false;

@@ -96,6 +96,57 @@ void stepChannel(CustomChips& chips, int n) {
     }
 }
 
+namespace {
+
+// The samples of a block being played, from out[i] on, up to the block's last
+// word or the tick's end (count); returns where it stopped. Nothing here runs
+// emulated code, so volume and DMA stay as they are, and the channel's state is
+// worked on in locals. The value current before each step is the one heard:
+// the output lags the state machine by one.
+uint32_t playWithinBlock(const CustomChips& chips, PaulaChannel& ch, float* out, uint32_t i, uint32_t count) {
+    uint32_t state = ch.state;
+    if (state != kPaulaHighByte && state != kPaulaLowByte) return i;
+    const double volume = double(ch.volume) * 0.015625;
+    const auto heard = [volume](uint16_t byte) { return float(volume * (double(int8_t(uint8_t(byte))) * 0.00390625)); };
+    uint16_t sample = ch.sample;
+    uint16_t data = ch.dataWord;
+    uint32_t pointer = ch.pointer;
+    uint32_t remaining = ch.remaining;
+    // The low byte's step: the word's low byte comes next, and the next word is fetched.
+    const auto lowStep = [&] {
+        sample = data & 0xFF;
+        data = fetchWord(chips, pointer);
+        pointer += 2;
+        --remaining;
+    };
+    // A word begun in the last tick is finished first.
+    if (state == kPaulaLowByte && remaining != 1 && i < count) {
+        out[i++] = heard(sample);
+        lowStep();
+        state = kPaulaHighByte;
+    }
+    // Whole words: both steps of a word in one pass.
+    for (; state == kPaulaHighByte && remaining != 1 && i + 2 <= count; i += 2) {
+        out[i] = heard(sample);
+        out[i + 1] = heard(data >> 8);
+        lowStep();
+    }
+    // The tick's last sample may end between a word's two bytes.
+    if (state == kPaulaHighByte && i < count) {
+        out[i++] = heard(sample);
+        sample = data >> 8;
+        state = kPaulaLowByte;
+    }
+    ch.state = state;
+    ch.sample = sample;
+    ch.dataWord = data;
+    ch.pointer = pointer;
+    ch.remaining = remaining;
+    return i;
+}
+
+} // namespace
+
 int32_t renderChannelTick(CustomChips& chips, int n, float* out) {
     if (!out || !(chips.dmacon & (1u << n))) return 0;
     const uint32_t latch = chips.owner ? chips.owner->tickLatch() : kDefaultTimerLatch;
@@ -106,25 +157,16 @@ int32_t renderChannelTick(CustomChips& chips, int n, float* out) {
     const uint32_t count = (cycles / period) & 0xFFFF;
     ch.cycleCarry = cycles % period;
     const uint32_t dmaBit = 1u << n;
-    for (uint32_t i = 0; i < count; ++i) {
+    uint32_t i = 0;
+    while (i < count) {
+        if (chips.dmacon & dmaBit) i = playWithinBlock(chips, ch, out, i, count);
+        if (i == count) break;
         const double volume = double(ch.volume) * 0.015625;
         const double value = double(int8_t(uint8_t(ch.sample))) * 0.00390625;
-        // The two steps inside a block, as stepChannel takes them, without the
-        // call; block ends and the other states take the full path.
-        if (ch.state == kPaulaHighByte && (chips.dmacon & dmaBit)) {
-            ch.sample = ch.dataWord >> 8;
-            ch.state = kPaulaLowByte;
-        } else if (ch.state == kPaulaLowByte && ch.remaining != 1 && (chips.dmacon & dmaBit)) {
-            ch.sample = ch.dataWord & 0xFF;
-            ch.dataWord = fetchWord(chips, ch.pointer);
-            ch.pointer += 2;
-            ch.state = kPaulaHighByte;
-            --ch.remaining;
-        } else {
-            stepChannel(chips, n);
-        }
-        // The value current before the step: the output lags the state machine by one.
-        out[i] = float(volume * value);
+        // Block ends and the other states take the full path, which may run
+        // audio interrupts.
+        stepChannel(chips, n);
+        out[i++] = float(volume * value);
     }
     return int32_t(count);
 }

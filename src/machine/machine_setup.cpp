@@ -64,10 +64,8 @@ void AmigaMachine::reset() {
     if (system) system->resetForModule();
     if (players) players->listCount = 0;
 
-    for (auto& buffer : surroundDelay) std::fill_n(buffer.get(), 0x10000 / sizeof(float), 0.0f);
-    std::fill_n(mixBuffer.get(), kMixFloats, 0.0f);
-    for (auto& half : outputBuffers) std::fill_n(half.get(), kOutputHalfFloats, 0.0f);
-    for (auto& buffer : resampledBuffers) std::fill_n(buffer.get(), kResampledFloats, 0.0f);
+    clearSurroundDelay();
+    clearMixBuffers();
 
     elapsedSeconds = 0;
     outputFill[0] = outputFill[1] = 0;

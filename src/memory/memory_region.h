@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "cpu/cpu.h"
+#include "platform/zeroed_buffer.h"
 
 static_assert(std::endian::native == std::endian::little, "emulated memory layout assumes a little-endian host");
 
@@ -37,14 +38,14 @@ struct MemoryRegion {
     uint32_t size = 0;
     RegionHandlers handlers;       // lowMemory's are installed by the OS environment
     uint32_t handledEnd = 0xFFFFFFFF; // word writes from here on need no handler
-    std::unique_ptr<uint8_t[]> data;
+    ZeroedBuffer<uint8_t> data;    // pages a player never writes cost no resident memory
     uint32_t resetCursor = 0;      // cursor a module open returns to (end of the players)
     uint32_t markCursor = 0;       // cursor saved once a player has been started
     uint32_t cursor = 0;           // next free address (bump allocation)
 
     MemoryRegion() = default;
     MemoryRegion(uint32_t base, uint32_t size)
-        : base(base), size(size), data(new uint8_t[size]()), resetCursor(base), markCursor(base), cursor(base) {}
+        : base(base), size(size), data(zeroedBuffer<uint8_t>(size)), resetCursor(base), markCursor(base), cursor(base) {}
 
     // Bump allocation: the current cursor, advanced by bytes rounded up to even.
     // Returns 0 and leaves the cursor alone when the block would not fit below

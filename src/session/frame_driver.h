@@ -37,8 +37,10 @@ bool tickFaulted();
 void setTickFaulted(bool faulted);
 
 // After a tick's channels have been resampled: counts silent frames and ends
-// the song after 3 s of silence once sound was heard, 6 s before that.
-void detectSilence(AmigaMachine& machine, int32_t frames);
+// the song after 3 s of silence once sound was heard, 6 s before that. nearest:
+// the resampled frames were picked from the raw samples (None), so a channel
+// whose raw block is quiet is quiet without its longer resampled block read.
+void detectSilence(AmigaMachine& machine, int32_t frames, bool nearest);
 // The same count for a tick whose sound was judged elsewhere.
 void noteSilence(AmigaMachine& machine, bool sound, int32_t frames);
 // Whether any of the samples counts as sound.

@@ -83,34 +83,44 @@ void shiftSlots(AmigaMachine& m) {
 
 namespace {
 
-// One part of a request, count <= kRenderPartValues.
+// One part of a request, count <= kRenderPartValues. What waits in the half
+// from the last part goes out first; a tick that fits whole is mixed straight
+// into out, and only the one that passes its end goes through the half, whose
+// surplus then waits for the next part in the other half.
 int32_t renderPart(AmigaMachine& m, float* out, int32_t count) {
     const int32_t cur = outputSelect;
     float* half = m.outputBuffers[cur].get();
     int32_t have = m.outputFill[cur];
+    std::copy(half, half + std::min(have, count), out);
     while (have < count) {
         if (endCheck(m)) {
-            std::copy(half, half + have, out);
             m.outputFill[0] = m.outputFill[1] = 0;
             outputSelect = 1 - cur;
             return have;
         }
         runTick(m, 2);
         const int32_t frames = m.slotTickSamples[1];
+        m.noteTickFrames(frames);
         // Read once: the configuration dialog may change it while we render.
         const int32_t interpolation = pluginSettings.interpolation;
         resampleChannels(m, frames, interpolation);
-        detectSilence(m, frames);
-        have += mixTick(m, half + have, frames, interpolation);
+        detectSilence(m, frames, interpolation == 0);
+        const int32_t values = frames * (m.outputChannels == 1 ? 1 : 2);
+        if (have + values <= count) {
+            have += mixTick(m, out + have, frames, interpolation);
+        } else {
+            const int32_t got = mixTick(m, half + have, frames, interpolation);
+            std::copy(half + have, half + std::min(count, have + got), out + have);
+            have += got;
+            m.noteOutputValues(have);
+        }
         shiftSlots(m);
         recordSongEnd(m);
     }
-    // The surplus moves to the other half, which is filled next.
     const int32_t surplus = have - count;
     std::copy(half + count, half + have, m.outputBuffers[1 - cur].get());
     m.outputFill[1 - cur] = surplus;
     m.outputFill[cur] = 0;
-    std::copy(half, half + count, out);
     outputSelect = 1 - cur;
     return count;
 }
@@ -148,8 +158,10 @@ void noteTickLength(AmigaMachine& m, int slot) { m.slotTickSamples[slot] = std::
 
 void runTick(AmigaMachine& m, int slot) {
     if (!tickPlayer(m, slot)) return;
-    for (int n : channelOrder)
+    for (int n : channelOrder) {
         m.channelCounts[n][slot] = m.customChips ? renderChannelTick(*m.customChips, n, m.channelBuffers[n][slot].get()) : 0;
+        m.noteSlotSamples(m.channelCounts[n][slot]);
+    }
     m.slotSound[slot] = -1;
     noteTickLength(m, slot);
 }
@@ -157,8 +169,11 @@ void runTick(AmigaMachine& m, int slot) {
 void runSilentTick(AmigaMachine& m, int32_t loudness) {
     if (!tickPlayer(m, 2)) return;
     bool heard = false;
-    for (int n : channelOrder)
+    for (int n : channelOrder) {
         m.channelCounts[n][2] = m.customChips ? skipChannelTick(*m.customChips, n, loudness, heard) : 0;
+        // Nothing is written, but a faulted tick after it copies this many along.
+        m.noteSlotSamples(m.channelCounts[n][2]);
+    }
     m.slotSound[2] = heard ? 1 : 0;
     noteTickLength(m, 2);
 }

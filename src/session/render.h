@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "audio/audio_path.h" // kRenderPartValues
+
 namespace varno {
 
 struct AmigaMachine;
@@ -28,9 +30,5 @@ void shiftSlots(AmigaMachine& machine);
 // once the song has ended. Any count is accepted: large requests are served
 // in parts that each fit one output half.
 int32_t render(AmigaMachine& machine, float* out, int32_t count);
-
-// Largest part of a request served from one output half: a part plus the two
-// longest ticks (2 x 65534 values each way) still fits the half.
-constexpr int32_t kRenderPartValues = 65536;
 
 } // namespace varno

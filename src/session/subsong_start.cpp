@@ -24,12 +24,9 @@ void callIfPresent(SlavePlayer* p, int tag) {
 }
 
 void clearSampleBuffers(AmigaMachine& m) {
-    for (auto& buffer : m.surroundDelay) std::fill_n(buffer.get(), kSurroundDelayFloats, 0.0f);
-    std::fill_n(m.mixBuffer.get(), kMixFloats, 0.0f);
-    for (auto& half : m.outputBuffers) std::fill_n(half.get(), kOutputHalfFloats, 0.0f);
-    for (auto& buffer : m.resampledBuffers) std::fill_n(buffer.get(), kResampledFloats, 0.0f);
-    for (auto& channel : m.channelBuffers)
-        for (auto& slot : channel) std::fill_n(slot.get(), kChannelBufferFloats, 0.0f);
+    m.clearSurroundDelay();
+    m.clearMixBuffers();
+    m.clearChannelSlots();
 }
 
 } // namespace

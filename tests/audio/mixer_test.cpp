@@ -166,5 +166,38 @@ TEST_F(Surround, DelayLongerThanTheBufferIsHeldToIt) {
     EXPECT_EQ(loudFrames(4000), (Loud{{10, 1}}));
 }
 
+// Every value of busy ticks of many lengths (vector passes and scalar tails;
+// ticks no shorter than the delay, where it is simply the mix one delay
+// earlier) is what the cross-feed's definition gives, bit for bit: each side
+// plus g times the other side one delay earlier, scaled by 0.7, in double
+// precision and rounded once to a float.
+TEST_F(Surround, EveryValueFollowsTheDefinitionBitForBit) {
+    m.surroundLevel = 0.8125f;
+    const double g = m.surroundLevel;
+    const int32_t delay = int32_t(m.frameSamples); // values: frameSamples / 2 frames
+    std::vector<float> history(size_t(delay), 0.0f); // the stereo mix as heard, newest last
+    uint32_t seed = 12345;
+    const auto noise = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return float(int32_t(seed >> 8) - (1 << 23)) / float(1 << 24);
+    };
+    for (const int32_t frames : {960, 481, 2000, 483, 960, 1023, 480}) {
+        for (int c = 0; c < 4; ++c)
+            for (int32_t i = 0; i < frames; ++i) m.resampledBuffers[c][size_t(i)] = noise();
+        std::vector<float> mix(size_t(2 * frames));
+        mixStereo(m, mix.data(), frames);
+        ASSERT_EQ(mixSurround(m, out.data(), frames), 2 * frames);
+        history.insert(history.end(), mix.begin(), mix.end());
+        const size_t first = history.size() - mix.size();
+        int differing = 0;
+        for (size_t v = 0; v < mix.size(); v += 2) {
+            const float other[2] = {history[first + v + 1 - size_t(delay)], history[first + v - size_t(delay)]};
+            for (size_t side = 0; side < 2; ++side)
+                differing += out[v + side] != float(kSurroundScale * (g * other[side] + mix[v + side]));
+        }
+        EXPECT_EQ(differing, 0) << frames << " frames";
+    }
+}
+
 } // namespace
 } // namespace varno

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "audio/resample.h"
 #include "session/render.h"
 #include "hardware/cia.h"
 #include "hardware/custom_chips.h"
@@ -274,6 +275,38 @@ TEST(EndCheck, SongEndSignalPlayTimeAndSilence) {
                                        << " " << r.elapsed << " " << r.flags;
     }
     pluginSettings = saved;
+}
+
+// None's shortcut (a quiet raw block is a quiet channel) judges every tick as
+// the full scan of the resampled frames does: a loud raw sample that None skips
+// leaves the channel quiet, one that it picks makes it heard.
+TEST(DetectSilence, NoneJudgesAsTheResampledFramesDo) {
+    const struct {
+        const char* what;
+        int32_t raw;       // samples in the block
+        int32_t loudAt;    // the one loud raw sample, or -1
+        bool heard;
+    } rows[] = {
+        {"quiet block", 300, -1, false},
+        {"loud sample picked", 300, 0, true},
+        {"loud sample skipped", 3000, 2999, false},  // ten raw samples a frame: the last is never picked
+        {"empty block", 0, -1, false},
+    };
+    for (const auto& r : rows) {
+        for (const bool nearest : {false, true}) {
+            AmigaMachine m;
+            for (int c = 0; c < 4; ++c) {
+                float* raw = m.channelBuffers[c][1].get();
+                for (int32_t i = 0; i < r.raw; ++i) raw[i] = 0.001f * float(i % 7);
+                if (c == 2 && r.loudAt >= 0) raw[r.loudAt] = 0.5f;
+                m.channelCounts[c][1] = r.raw;
+                resampleNearest(raw, r.raw, m.resampledBuffers[c].get(), 300);
+            }
+            m.silentSamples = 7;
+            detectSilence(m, 300, nearest);
+            EXPECT_EQ(m.silentSamples, r.heard ? 0 : 307) << r.what << (nearest ? ", raw blocks first" : "");
+        }
+    }
 }
 
 // How long a silence ends a song: 6 s before any sound, 3 s after, and 30 s after
