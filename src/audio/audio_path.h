@@ -16,6 +16,8 @@ constexpr uint32_t kResampledFloats = 0x100000 / 4;
 constexpr uint32_t kOutputHalfFloats = 0x100000 / 4;
 constexpr uint32_t kSurroundDelayFloats = 0x20000 / 4;
 constexpr uint32_t kMixFloats = 0x100000 / 4;
+// Until the host sets its format.
+constexpr uint32_t kDefaultSampleRate = 48000;
 
 struct AudioPath {
     std::unique_ptr<float[]> channelBuffers[4][3];
@@ -26,7 +28,7 @@ struct AudioPath {
     std::unique_ptr<float[]> resampledBuffers[4];
     std::unique_ptr<float[]> outputBuffers[2];
     int32_t outputFill[2] = {};
-    uint32_t sampleRate = 48000;
+    uint32_t sampleRate = kDefaultSampleRate;
     uint32_t outputChannels = 2;
     uint32_t framePeriodMs = 20;
     uint32_t frameSamples = 960;
