@@ -215,9 +215,11 @@ void LengthCache::merge(const LengthCacheKey& key, Entry entry) {
 bool LengthCache::readFile(std::map<LengthCacheKey, Entry>& into) const {
     std::ifstream in(filePath(), std::ios::binary);
     if (!in) return false;
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(filePath(), ec);
     std::string bytes;
     // A file far beyond the bound was not written by this cache: what fits is read.
-    bytes.resize(kMaxFileBytes * 2);
+    bytes.resize(ec ? 0 : size_t(std::min<std::uintmax_t>(size, kMaxFileBytes * 2)));
     in.read(bytes.data(), std::streamsize(bytes.size()));
     bytes.resize(size_t(in.gcount()));
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
