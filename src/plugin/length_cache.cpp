@@ -282,6 +282,13 @@ bool LengthCache::writeFile() {
         written = file && file.write(out.data(), std::streamsize(out.size())) && file.flush();
     }
     if (written) fs::rename(temporary, filePath(), ec);
+    if (written && ec) {
+        // A runtime whose rename does not replace a file: the old one goes first.
+        // A reader meanwhile finds no cache, never half of one.
+        fs::remove(filePath(), ec);
+        ec.clear();
+        fs::rename(temporary, filePath(), ec);
+    }
     if (!written || ec) {
         fs::remove(temporary, ec);
         return false;
