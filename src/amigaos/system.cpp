@@ -2,6 +2,7 @@
 // write to a trap word into a native call.
 #include "amigaos/system.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "machine/amiga_machine.h"
@@ -11,20 +12,6 @@ namespace varno {
 CSystem* systemInstance = nullptr;
 
 namespace {
-
-uint32_t lowReadByte(uint32_t address, const BusRegion&) {
-    return systemInstance ? systemInstance->memory->readByte(address) : 0;
-}
-
-uint32_t lowReadWord(uint32_t address, const BusRegion&) {
-    return systemInstance ? systemInstance->memory->readWord(address) : 0;
-}
-
-// Byte writes are not protected: only word and long writes could replace a
-// vector in one go.
-void lowWriteByte(uint32_t address, uint32_t data, const BusRegion&) {
-    if (systemInstance) systemInstance->memory->writeByte(address, uint8_t(data));
-}
 
 // The trap hook. graphics.library's trap word is deliberately not tested: its
 // calls store into it like an ordinary write and do nothing else.
@@ -46,7 +33,8 @@ void lowWriteWord(uint32_t address, uint32_t data, const BusRegion&) {
 CSystem::CSystem(AmigaMachine& machine, const char* pluginDirectory)
     : memory(machine.lowMemory.get()), machine(&machine) {
     std::snprintf(this->pluginDirectory, sizeof this->pluginDirectory, "%s", pluginDirectory ? pluginDirectory : "");
-    memory->handlers = {lowReadByte, lowReadWord, lowWriteByte, lowWriteWord};
+    // Only word writes need a look: reads and byte writes are plain memory.
+    memory->handlers = {nullptr, nullptr, nullptr, lowWriteWord};
     systemInstance = this;
 
     exec = std::make_unique<CExecLibrary>(machine);
@@ -57,6 +45,13 @@ CSystem::CSystem(AmigaMachine& machine, const char* pluginDirectory)
     ciab = std::make_unique<CCiaResource>(machine, ciaa->endAddress(), "ciab.resource", machine.ciaB.get());
     deliBase = std::make_unique<CDeliBase>(machine, ciab->endAddress());
     initialiseDeliBase();
+    // Word writes above the last trap word and the protected vectors are plain
+    // memory too; the stack lives there.
+    uint32_t end = kProtectedLowMemoryEnd;
+    for (uint32_t trap : {deliBase->trapAddress, ciaa->trapAddress(), ciab->trapAddress(), exec->trapAddress(),
+                          dos->trapAddress(), varno->trapAddress()})
+        end = std::max(end, trap + 2);
+    memory->handledEnd = end;
 }
 
 CSystem::~CSystem() {

@@ -24,6 +24,7 @@ struct AudioPath {
     int32_t channelCounts[4][3] = {};
     int32_t slotTickSamples[3] = {};
     uint8_t slotLedFilter[3] = {};   // per slot: the power LED (and LED filter) was on for that tick
+    int8_t slotSound[3] = {-1, -1, -1}; // per slot: 1 heard, 0 silent, -1 judged from the samples
     AmigaOutputState amigaOutput;    // interpolation 2 and 3: step carries and LED filter memory
     std::unique_ptr<float[]> resampledBuffers[4];
     std::unique_ptr<float[]> outputBuffers[2];

@@ -51,4 +51,10 @@ void stepChannel(CustomChips& chips, int n);
 // channel keeps its pitch whatever the tick length.
 int32_t renderChannelTick(CustomChips& chips, int n, float* out);
 
+// The same tick as renderChannelTick, leaving the channel, its interrupts and
+// the memory it read in the same state, without producing the samples: runs of
+// words inside a block are skipped at once. Sets heard when one of the samples
+// the tick would have produced has volume * |sample| >= loudness.
+int32_t skipChannelTick(CustomChips& chips, int n, int32_t loudness, bool& heard);
+
 } // namespace varno

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "amigaos/system.h"
 #include "machine/cpu_context.h"
@@ -40,6 +41,11 @@ void AmigaMachine::updateTickLength() {
 }
 
 uint16_t AmigaMachine::tickLatch() const { return timerLatch(ciaA.get(), ciaB.get(), timerSource); }
+
+void AmigaMachine::reportFault(const std::string& text) const {
+    if (faultSink) faultSink(text);
+    else std::fprintf(stderr, "%s\n", text.c_str());
+}
 
 SlavePlayer* AmigaMachine::currentPlayer() const { return players ? players->player(playerIndex) : nullptr; }
 

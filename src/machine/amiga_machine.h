@@ -11,6 +11,7 @@
 #include "interface/player_interface.h"
 #include "platform/host_tables.h"
 #include "memory/memory_region.h"
+#include "machine/fault_sink.h"
 #include "machine/song_info.h"
 
 namespace varno {
@@ -75,6 +76,7 @@ struct AmigaMachine final : DeviceOwner, AudioPath {
     std::unique_ptr<CiaChip> ciaB;
     std::unique_ptr<CSystem> system;
     const HostTables* host = nullptr;
+    FaultSink faultSink;  // unset: faults go to standard error
 
     AmigaMachine();
     ~AmigaMachine();
@@ -89,6 +91,8 @@ struct AmigaMachine final : DeviceOwner, AudioPath {
     void updateTickLength();
     // The catalogue entry at playerIndex, or null.
     SlavePlayer* currentPlayer() const;
+    // Hands a fault's text to the sink.
+    void reportFault(const std::string& text) const;
 
     // What the devices ask of the machine.
     uint16_t tickLatch() const override;

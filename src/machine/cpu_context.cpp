@@ -44,13 +44,20 @@ BusRegion handlerRecord(uint32_t base, uint32_t size, const RegionHandlers& h, A
     return r;
 }
 
-// One data list: lowMemory through its handlers, mainMemory directly, then the
-// devices. A device without a handler of this kind stays unmapped rather than
-// being taken for host memory.
-void buildDataList(BusRegion (&list)[6], const CpuContext& c, Access kind) {
-    int n = 0;
-    BusRegion low = handlerRecord(c.lowMemory->base, c.lowMemory->size, c.lowMemory->handlers, kind);
-    if (!low.read && !low.write) low.hostBase = c.lowMemory->data.get();  // no OS environment installed
+// One data list: lowMemory through its handlers (up to where it needs them),
+// mainMemory directly, then the devices. A device without a handler of this kind
+// stays unmapped rather than being taken for host memory.
+void buildDataList(BusRegion (&list)[kDataListSize], const CpuContext& c, Access kind) {
+    size_t n = 0;
+    const MemoryRegion& memory = *c.lowMemory;
+    BusRegion low = handlerRecord(memory.base, memory.size, memory.handlers, kind);
+    if (!low.read && !low.write) low.hostBase = memory.data.get();
+    if (low.write && memory.handledEnd > memory.base && memory.handledEnd - memory.base < memory.size) {
+        low.last = memory.handledEnd - 1;
+        list[n++] = low;
+        low = BusRegion{memory.handledEnd, memory.base + memory.size - 1, nullptr, nullptr,
+                        memory.data.get() + (memory.handledEnd - memory.base)};
+    }
     list[n++] = low;
     list[n++] = BusRegion{c.mainMemory->base, c.mainMemory->base + c.mainMemory->size - 1, nullptr, nullptr,
                           c.mainMemory->data.get()};
@@ -59,7 +66,7 @@ void buildDataList(BusRegion (&list)[6], const CpuContext& c, Access kind) {
         BusRegion r = handlerRecord(d->base, d->size, d->handlers, kind);
         if (r.read || r.write) list[n++] = r;
     }
-    while (n < 6) list[n++] = kBusEnd;
+    while (n < kDataListSize) list[n++] = kBusEnd;
 }
 
 } // namespace

@@ -17,6 +17,9 @@ constexpr uint32_t kReturnTrap = 0xF80000;      // unmapped: fetching here ends 
 constexpr uint32_t kTrapWindowEnd = 0xF80100;   // exceptions land at kReturnTrap + 4n
 constexpr float kCpuClockHz = 7093789.0f;       // PAL 68000 clock
 
+// Low memory in up to two parts, main memory, three devices and the end mark.
+constexpr size_t kDataListSize = 7;
+
 struct CpuContext {
     float clockHz = kCpuClockHz;
     uint8_t busy = 0;             // 1 while emulated code runs
@@ -28,10 +31,10 @@ struct CpuContext {
     uint32_t chipIntCallStub = 0xE8;
     uint32_t softIntCallStub = 0x12C;
     FetchRegion fetchList[3]{};
-    BusRegion byteWriteList[6]{};
-    BusRegion wordWriteList[6]{};
-    BusRegion byteReadList[6]{};
-    BusRegion wordReadList[6]{};
+    BusRegion byteWriteList[kDataListSize]{};
+    BusRegion wordWriteList[kDataListSize]{};
+    BusRegion byteReadList[kDataListSize]{};
+    BusRegion wordReadList[kDataListSize]{};
     MemoryRegion* lowMemory = nullptr;
     MemoryRegion* mainMemory = nullptr;
     DeviceRegion* ciaA = nullptr;

@@ -6,7 +6,6 @@
 
 #include "amigaos/system.h"
 #include "machine/amiga_machine.h"
-#include "platform/message_box.h"
 #include "players/deli_base.h"
 #include "players/slave_player.h"
 
@@ -61,7 +60,7 @@ void reportFault(const CpuContext& cpu, uint32_t result, uint32_t routine) {
                       offset, int(offset / 4), low.readLong(sp + 2), sp, low.readLong(sp), low.readLong(sp + 4),
                       low.readLong(sp + 8), low.readLong(sp + 12), names.player, names.routine, routine);
     }
-    showError(kPluginCaption, text);
+    if (cpu.owner) cpu.owner->reportFault(text);
 }
 
 } // namespace

@@ -36,6 +36,7 @@ struct MemoryRegion {
     uint32_t base = 0;
     uint32_t size = 0;
     RegionHandlers handlers;       // lowMemory's are installed by the OS environment
+    uint32_t handledEnd = 0xFFFFFFFF; // word writes from here on need no handler
     std::unique_ptr<uint8_t[]> data;
     uint32_t resetCursor = 0;      // cursor a module open returns to (end of the players)
     uint32_t markCursor = 0;       // cursor saved once a player has been started

@@ -5,7 +5,6 @@
 
 #include "amigaos/hunk_loader.h"
 #include "machine/amiga_machine.h"
-#include "platform/message_box.h"
 #include "players/player_archive.h"
 
 namespace varno {
@@ -55,7 +54,7 @@ bool loadCatalogue(PlayerArchive& archive) {
     if (!names) {
         if (archive.archiveHandle) files->close(archive.archiveHandle);
         archive.archiveHandle = nullptr;
-        showError(kPluginCaption, kNoPlayersMessage);
+        m.reportFault(kNoPlayersMessage);
         return false;
     }
 

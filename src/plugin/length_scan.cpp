@@ -42,6 +42,7 @@ uint32_t scanFileInfo(AmigaMachine& playing, const char* path, const std::vector
         quietHost = *playing.host;
         quietHost.inputFunctions = nullptr;
         scanMachine = createMachine(&quietHost, playing.pluginDirectoryRef);
+        if (scanMachine) scanMachine->faultSink = showMachineFault;
     } else {
         lend.useMachine(*scanMachine, scanProcessor);
     }

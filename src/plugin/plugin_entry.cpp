@@ -74,6 +74,8 @@ HostTables* fetchHostTables(GetHostFunctions getFunctions) {
 
 PluginInstance* pluginInstance() { return instance; }
 
+void showMachineFault(const std::string& text) { showError(kPluginCaption, text.c_str()); }
+
 Mutex& pluginMutex() {
     static Mutex mutex;
     return mutex;
@@ -148,6 +150,7 @@ const XmpInterface* getInterface(uint32_t face, GetHostFunctions getFunctions) {
         instance->lengthCache = std::make_unique<LengthCache>(folder);
     try {
         machine = createMachine(hostTables, instance->directory).release();
+        if (machine) machine->faultSink = showMachineFault;
     } catch (const std::bad_alloc&) {
         machine = nullptr; // every entry then answers "not playable"
     }

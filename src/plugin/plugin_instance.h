@@ -31,6 +31,10 @@ struct PluginInstance {
 // Null until the host asked for the interface.
 PluginInstance* pluginInstance();
 
+// The plugin's sink for its machines' faults: shown as the plugin shows errors
+// (a message box on Windows, a line on standard error elsewhere).
+void showMachineFault(const std::string& text);
+
 // Taken first by every entry that uses the machine; emulated code then takes
 // the processor's lock inside.
 Mutex& pluginMutex();

@@ -6,11 +6,23 @@
 
 namespace varno {
 
+namespace {
+
+// A channel sample is worth volume / 64 * sample / 256; the smallest product of
+// volume and |sample| that counts as sound.
+constexpr int32_t kSoundLoudness = int32_t(kSilenceThreshold * 16384.0f) + 1;
+static_assert(float(kSoundLoudness) / 16384.0f > kSilenceThreshold &&
+              float(kSoundLoudness - 1) / 16384.0f <= kSilenceThreshold);
+
+} // namespace
+
 int32_t skipTick(AmigaMachine& m) {
-    runTick(m, 2);
+    runSilentTick(m, kSoundLoudness);
     const int32_t frames = m.slotTickSamples[1];
-    bool sound = false;
-    for (int c = 0; c < 4 && !sound; ++c) sound = anySound(m.channelBuffers[c][1].get(), m.channelCounts[c][1]);
+    // A tick rendered before (the first after a start or a render) has its samples.
+    bool sound = m.slotSound[1] > 0;
+    if (m.slotSound[1] < 0)
+        for (int c = 0; c < 4 && !sound; ++c) sound = anySound(m.channelBuffers[c][1].get(), m.channelCounts[c][1]);
     noteSilence(m, sound, frames);
     shiftSlots(m);
     recordSongEnd(m);

@@ -8,6 +8,7 @@
 #include "audio/mixer.h"
 #include "audio/paula_steps.h"
 #include "audio/resample.h"
+#include "hardware/paula.h"
 #include "hardware/cia.h"
 #include "hardware/custom_chips.h"
 #include "machine/amiga_machine.h"
@@ -76,6 +77,8 @@ void shiftSlots(AmigaMachine& m) {
     m.slotTickSamples[1] = m.slotTickSamples[2];
     m.slotLedFilter[0] = m.slotLedFilter[1];
     m.slotLedFilter[1] = m.slotLedFilter[2];
+    m.slotSound[0] = m.slotSound[1];
+    m.slotSound[1] = m.slotSound[2];
 }
 
 namespace {
@@ -114,7 +117,10 @@ int32_t renderPart(AmigaMachine& m, float* out, int32_t count) {
 
 } // namespace
 
-void runTick(AmigaMachine& m, int slot) {
+namespace {
+
+// The player's tick and the LED it left; false when the tick routine did not run.
+bool tickPlayer(AmigaMachine& m, int slot) {
     if (!playerTick(m)) {
         // The next tick to hear repeats this one, as when the slots were copied along.
         if (slot == 2) {
@@ -124,17 +130,37 @@ void runTick(AmigaMachine& m, int slot) {
             }
             m.slotTickSamples[2] = m.slotTickSamples[1];
             m.slotLedFilter[2] = m.slotLedFilter[1];
+            m.slotSound[2] = m.slotSound[1];
         }
-        return;
+        return false;
     }
     // The tick routine has run and the tick's samples start now: its LED writes
     // switch the filter for the whole tick. Writes from audio interrupts during
     // the tick take effect with the next one.
     m.slotLedFilter[slot] = m.ciaA && powerLedOn(*m.ciaA);
+    return true;
+}
+
+// Read after the tick: a tempo change made by the routine already applies.
+void noteTickLength(AmigaMachine& m, int slot) { m.slotTickSamples[slot] = std::max(m.samplesPerTick, kMinTickFrames); }
+
+} // namespace
+
+void runTick(AmigaMachine& m, int slot) {
+    if (!tickPlayer(m, slot)) return;
     for (int n : channelOrder)
         m.channelCounts[n][slot] = m.customChips ? renderChannelTick(*m.customChips, n, m.channelBuffers[n][slot].get()) : 0;
-    // Read after the tick: a tempo change made by the routine already applies.
-    m.slotTickSamples[slot] = std::max(m.samplesPerTick, kMinTickFrames);
+    m.slotSound[slot] = -1;
+    noteTickLength(m, slot);
+}
+
+void runSilentTick(AmigaMachine& m, int32_t loudness) {
+    if (!tickPlayer(m, 2)) return;
+    bool heard = false;
+    for (int n : channelOrder)
+        m.channelCounts[n][2] = m.customChips ? skipChannelTick(*m.customChips, n, loudness, heard) : 0;
+    m.slotSound[2] = heard ? 1 : 0;
+    noteTickLength(m, 2);
 }
 
 int32_t render(AmigaMachine& m, float* out, int32_t count) {

@@ -16,6 +16,11 @@ extern int32_t outputSelect;
 // slot 2 then repeats slot 1.
 void runTick(AmigaMachine& machine, int slot);
 
+// The same tick into slot 2 without its samples: the channels' DMA, block ends
+// and audio interrupts advance as runTick advances them, and the slot records
+// only whether a sample with volume * |sample| >= loudness would have played.
+void runSilentTick(AmigaMachine& machine, int32_t loudness);
+
 // After a tick has been heard: the slots move on by one.
 void shiftSlots(AmigaMachine& machine);
 

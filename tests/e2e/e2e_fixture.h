@@ -17,7 +17,6 @@
 #include "host/portable_host.h"
 #include "machine/amiga_machine.h"
 #include "machine/settings.h"
-#include "platform/message_box.h"
 #include "players/deli_base.h"
 
 namespace varno::test {
@@ -46,7 +45,6 @@ protected:
         savedSettings = pluginSettings;
         // Without the surround echo the left output is channel 0 alone, scaled.
         pluginSettings.surround = 0;
-        setErrorSink([this](const std::string&, const std::string& text) { errors.push_back(text); });
         // A folder per test: ctest runs the tests in parallel processes.
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         folder = std::filesystem::temp_directory_path() /
@@ -55,11 +53,11 @@ protected:
         std::filesystem::create_directories(folder);
         machine = createMachine(&PortableHost::instance().tables(), playersDirectory().c_str());
         ASSERT_TRUE(machine);
+        machine->faultSink = [this](const std::string& text) { errors.push_back(text); };
     }
 
     void TearDown() override {
         machine.reset();
-        setErrorSink(nullptr);
         pluginSettings = savedSettings;
         if (!folder.empty()) std::filesystem::remove_all(folder);
     }

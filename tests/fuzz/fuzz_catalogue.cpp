@@ -11,11 +11,6 @@
 #include "players/player_archive.h"
 #include "session/module_session.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    varno::setErrorSink([](const std::string&, const std::string&) {});
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace varno;
     PortableHost& host = PortableHost::instance();
@@ -23,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::writeScratch("xmp-varno.dat", data, size);
     {
         std::unique_ptr<AmigaMachine> machine = createMachine(&host.tables(), folder.c_str());
+        machine->faultSink = [](const std::string&) {};
         PlayerArchive* archive = ensureCatalogue(*machine);
         if (!archive || archive->count < 1 || archive->count > PlayerArchive::kMaxItems) std::abort();
         uint8_t song[128] = {'V', 'T', 'S', '1'};

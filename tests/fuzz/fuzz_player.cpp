@@ -7,18 +7,11 @@
 
 #include "fuzz/memory_archive.h"
 #include "machine/amiga_machine.h"
-#include "platform/message_box.h"
 #include "players/player_archive.h"
 #include "session/frame_driver.h"
 #include "session/module_session.h"
 #include "session/player_calls.h"
 #include "session/render.h"
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // Fault messages are expected here; they are not what is looked for.
-    varno::setErrorSink([](const std::string&, const std::string&) {});
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace varno;
@@ -27,6 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     {
         std::unique_ptr<AmigaMachine> machine = createMachine(&fuzz::memoryHost(), "");
         AmigaMachine& m = *machine;
+        // Fault messages are expected here; they are not what is looked for.
+        m.faultSink = [](const std::string&) {};
         ensureCatalogue(m);
         const char* path = "fuzz/song";
         const uint32_t checked = size < kCheckBufferSize ? uint32_t(size) : kCheckBufferSize;

@@ -23,7 +23,6 @@
 #include "host/portable_host.h"
 #include "machine/amiga_machine.h"
 #include "machine/settings.h"
-#include "platform/message_box.h"
 #include "players/player_archive.h"
 #include "players/slave_player.h"
 #include "session/frame_driver.h"
@@ -54,7 +53,6 @@ protected:
         pluginSettings.surround = 0;
         pluginSettings.default_playtime = 0;
         pluginSettings.use_songend = 1;
-        setErrorSink([this](const std::string&, const std::string& text) { errors.push_back(text); });
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         folder = std::filesystem::temp_directory_path() /
                  ("varno-" + std::string(info->test_suite_name()) + "-" + info->name());
@@ -62,11 +60,11 @@ protected:
         std::filesystem::create_directories(folder);
         machine = createMachine(&PortableHost::instance().tables(), archiveDirectory_.c_str());
         ASSERT_TRUE(machine);
+        machine->faultSink = [this](const std::string& text) { errors.push_back(text); };
     }
 
     void TearDown() override {
         machine.reset();
-        setErrorSink(nullptr);
         pluginSettings = savedSettings;
         std::filesystem::remove_all(folder);
     }

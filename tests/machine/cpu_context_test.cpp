@@ -59,9 +59,25 @@ TEST_F(CpuContextLayout, RegionListsCoverTheAddressMap) {
     EXPECT_EQ(c.fetchList[2].first, 0xFFFFFFFFu);
     EXPECT_EQ(c.fetchList[1].hostOffset + 0x20000, uintptr_t(main().data.get()));
 
+    // Low memory is plain memory but for word writes below the last trap word,
+    // which go through the OS environment's hook.
+    const uint32_t hooked = low().handledEnd;
+    EXPECT_GT(hooked, 0x150u);
+    EXPECT_LT(hooked, 0x20000u);
     for (const BusRegion* list : {c.byteReadList, c.wordReadList, c.byteWriteList, c.wordWriteList}) {
+        const bool words = list == c.wordWriteList;
         EXPECT_EQ(list[0].first, 0u);
-        EXPECT_TRUE(list[0].read || list[0].write) << "lowMemory goes through its handlers";
+        EXPECT_EQ(list[0].write != nullptr, words);
+        EXPECT_EQ(list[0].read, nullptr);
+        if (words) {
+            EXPECT_EQ(list[0].last, hooked - 1);
+            EXPECT_EQ(list[1].first, hooked);
+            EXPECT_EQ(list[1].hostBase, low().data.get() + hooked);
+            ++list;
+        } else {
+            EXPECT_EQ(list[0].hostBase, low().data.get());
+        }
+        EXPECT_EQ(list[0].last, 0x1FFFFu);
         EXPECT_EQ(list[1].first, 0x20000u);
         EXPECT_EQ(list[1].hostBase, main().data.get());
         EXPECT_EQ(list[2].first, 0xDFF000u);

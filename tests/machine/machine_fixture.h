@@ -18,7 +18,6 @@
 #include "amigaos/hunk_loader.h"
 #include "machine/amiga_machine.h"
 #include "machine/run_routine.h"
-#include "platform/message_box.h"
 
 #ifndef VARNO_M68K_DIR
 #define VARNO_M68K_DIR ""
@@ -56,7 +55,7 @@ protected:
     // Runs the routine at pc with the registers as they are.
     uint32_t run(uint32_t pc, uint32_t cycleLimit = kRoutineCycleLimit);
 
-    std::vector<std::string> errors;  // texts shown through the error sink
+    std::vector<std::string> errors;  // faults the machine reported
 
 private:
     std::unique_ptr<AmigaMachine> machine_;
@@ -127,14 +126,13 @@ inline const HostTables* fakeHost() {
 
 inline void MachineTest::SetUp() {
     fakeFiles() = FakeFiles{};
-    setErrorSink([this](const std::string&, const std::string& text) { errors.push_back(text); });
     machine_ = createMachine(fakeHost(), "/plugins/");
     ASSERT_TRUE(machine_ && machine_->cpu && machine_->system);
+    machine_->faultSink = [this](const std::string& text) { errors.push_back(text); };
 }
 
 inline void MachineTest::TearDown() {
     machine_.reset();
-    setErrorSink(nullptr);
     EXPECT_EQ(fakeFiles().openHandles, 0) << "host files left open";
 }
 

@@ -13,6 +13,7 @@
 #include "machine/machine_fixture.h"
 #include "machine/run_routine.h"
 #include "players/player_archive.h"
+#include "platform/message_box.h"
 #include "players/slave_player.h"
 
 namespace varno {
@@ -142,6 +143,27 @@ TEST_F(RunRoutine, CallEntryHandsThePlayerInterfaceInA5) {
     uint32_t d0 = 0;
     EXPECT_EQ(callEntry(player, "InitPlayer", code, &d0, nullptr), RUN_BUDGET_SPENT);
     EXPECT_EQ(d0, 0x1C06u);
+}
+
+// The machine words a fault and hands it to the sink its driver installed; the
+// process's error display is the driver's business. Without a sink the text goes
+// to standard error.
+TEST_F(RunRoutine, FaultsGoToTheMachinesOwnSink) {
+    std::vector<std::string> shown;
+    const ErrorSink previous =
+        setErrorSink([&](const std::string&, const std::string& text) { shown.push_back(text); });
+    const uint32_t code = placeCode({0x4EF9, 0x0070, 0x0000});
+    EXPECT_EQ(run(code), RUN_FETCH_FAULT);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], "Emulated CPU went into the weeds. (PC = 0x00700000)");
+
+    m().faultSink = nullptr;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(run(code), RUN_FETCH_FAULT);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Emulated CPU went into the weeds. (PC = 0x00700000)\n");
+    EXPECT_EQ(errors.size(), 1u);
+    EXPECT_TRUE(shown.empty());
+    setErrorSink(previous);
 }
 
 TEST_F(RunRoutine, JumpOutsideMemoryGoesIntoTheWeeds) {

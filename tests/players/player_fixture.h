@@ -17,7 +17,6 @@
 #include "host/portable_host.h"
 #include "machine/amiga_machine.h"
 #include "session/module_session.h"
-#include "platform/message_box.h"
 #include "players/player_archive.h"
 #include "players/player_image.h"
 #include "players/slave_player.h"
@@ -35,12 +34,11 @@ protected:
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
         pluginDirectory = folder.string() + "/";
-        setErrorSink([this](const std::string&, const std::string& text) { errors.push_back(text); });
         machine_ = createMachine(&PortableHost::instance().tables(), pluginDirectory.c_str());
+        if (machine_) machine_->faultSink = [this](const std::string& text) { errors.push_back(text); };
     }
     void TearDown() override {
         machine_.reset();
-        setErrorSink(nullptr);
         EXPECT_EQ(PortableHost::instance().openFileCount(), 0u) << "host files left open";
         PortableHost::instance().closeAllFiles();
     }

@@ -1,0 +1,57 @@
+// Every shared song played to its end twice: silently, as lengths are measured
+// before play, and rendered sample by sample. The silent run skips the samples,
+// so it must still end each song at the same tick and for the same reason.
+#include "player_test.h"
+#include "session/fast_forward.h"
+
+namespace varno::test {
+namespace {
+
+using SongEnds = PlayerTest;
+
+struct End {
+    bool signalled = false, silent = false;
+    float seconds = 0;
+};
+
+End endOf(const AmigaMachine& m) {
+    return {m.songEndSignalled != 0, m.silenceEnded != 0, m.subsongSeconds[m.currentSubsong]};
+}
+
+TEST_F(SongEnds, SkippingTheSamplesEndsEverySharedSongWhereRenderingEndsIt) {
+    pluginSettings.interpolation = 0;
+    pluginSettings.default_playtime = 600;
+    std::vector<std::filesystem::path> songs;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(sharedModules()))
+        if (entry.is_regular_file() && entry.path().parent_path().filename() != "reference" &&
+            entry.path().extension() != ".md")
+            songs.push_back(entry.path());
+    std::sort(songs.begin(), songs.end());
+    if (songs.empty()) GTEST_SKIP() << "no shared songs";
+    static std::vector<float> out(kRenderPartValues);
+    for (const auto& song : songs) {
+        SCOPED_TRACE(song.filename().string());
+        ASSERT_TRUE(open(readBytes(song), song.filename().string()));
+        ASSERT_TRUE(fastForward(*machine, 600));
+        const End skipped = endOf(*machine);
+
+        startSubsong(*machine, -1, false);
+        uint64_t values = 0;
+        for (int32_t got = kRenderPartValues; got == kRenderPartValues;) {
+            got = render(*machine, out.data(), kRenderPartValues);
+            values += uint64_t(got);
+        }
+        const End rendered = endOf(*machine);
+        EXPECT_EQ(skipped.signalled, rendered.signalled);
+        EXPECT_EQ(skipped.silent, rendered.silent);
+        EXPECT_EQ(skipped.seconds, rendered.seconds);
+        EXPECT_GT(skipped.seconds, 10.0f);
+        // What was heard is the measured length, give or take the tick that ended it
+        // and the whole frames a tick is rounded to (up to 0.2 % for fast ticks).
+        EXPECT_NEAR(double(values) / 2 / machine->sampleRate, skipped.seconds, 0.05 + 0.002 * skipped.seconds);
+    }
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+} // namespace
+} // namespace varno::test
