@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Speed of Varno beside openmpt123 on the same songs, measured in the same run:
-#  - lengths: `varno info` measuring every subsong's length (its time less that of
+#  - lengths: `varno info --no-cache` measuring every subsong's length (its time less that of
 #    `varno info --no-lengths`) against `openmpt123 --info`;
 #  - rendering: each song whole at 48000 Hz stereo, None and Sinc, against
 #    openmpt123 with --filter 1 and with its default 8-tap filter;
@@ -52,7 +52,7 @@ relative() {
 }
 # Length of subsong 1 as Varno measures it, in seconds.
 song_length() {
-  "$varno" info --time 0 "$1" | awk '/^  Subsong 1 / { split($3, t, ":"); print t[1] * 60 + t[2]; exit }'
+  "$varno" info --no-cache --time 0 "$1" | awk '/^  Subsong 1 / { split($3, t, ":"); print t[1] * 60 + t[2]; exit }'
 }
 
 printf "%-16s %8s | %10s %10s | %10s %10s %10s %10s | %8s %8s\n" song length "varno len" "mpt --info" \
@@ -61,11 +61,11 @@ for song in "${songs[@]}"; do
   length=$(song_length "$song")
   # Ten times over, so that the measuring stands out from the start-up.
   ten=("$song" "$song" "$song" "$song" "$song" "$song" "$song" "$song" "$song" "$song")
-  with=$(seconds "$varno" info --time 0 "${ten[@]}")
+  with=$(seconds "$varno" info --no-cache --time 0 "${ten[@]}")
   without=$(seconds "$varno" info --no-lengths "${ten[@]}")
   scan=$(awk -v a="$with" -v b="$without" 'BEGIN { d = a - b; print (d > 0 ? d : 0.001) }')
   # Every subsong is measured: the multiple counts all of them.
-  total=$("$varno" info --time 0 "$song" | awk '/^  Subsong [0-9]/ { split($3, t, ":"); s += 10 * (t[1] * 60 + t[2]) } END { print s }')
+  total=$("$varno" info --no-cache --time 0 "$song" | awk '/^  Subsong [0-9]/ { split($3, t, ":"); s += 10 * (t[1] * 60 + t[2]) } END { print s }')
   info=$(seconds openmpt123 --info "${ten[@]}")
   # openmpt123 plays all subsongs one after the other: its own duration counts for it.
   mptlength=$(openmpt123 --info "$song" 2>&1 | awk '/^Duration/ { split($2, t, ":"); print t[1] * 60 + t[2] }')

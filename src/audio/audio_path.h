@@ -18,6 +18,8 @@ constexpr uint32_t kResampledFloats = 0x100000 / 4;
 constexpr uint32_t kOutputHalfFloats = 0x100000 / 4;
 constexpr uint32_t kSurroundDelayFloats = 0x20000 / 4;
 constexpr uint32_t kMixFloats = 0x100000 / 4;
+// Until the host sets its format.
+constexpr uint32_t kDefaultSampleRate = 48000;
 
 // Largest part of a request served from one output half: a part plus the two
 // longest ticks (2 x 65534 values each way) still fits the half.
@@ -33,7 +35,7 @@ struct AudioPath {
     ZeroedBuffer<float> resampledBuffers[4];
     ZeroedBuffer<float> outputBuffers[2];
     int32_t outputFill[2] = {};
-    uint32_t sampleRate = 48000;
+    uint32_t sampleRate = kDefaultSampleRate;
     uint32_t outputChannels = 2;
     uint32_t framePeriodMs = 20;
     uint32_t frameSamples = 960;

@@ -15,6 +15,7 @@ struct InfoOptions {
     std::vector<std::string> files;
     bool lengths = true;
     bool json = false;
+    bool cache = true; // lengths and texts measured before are answered from the length cache
 };
 
 struct RenderOptions {

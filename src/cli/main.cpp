@@ -190,6 +190,8 @@ int main(int argc, char** argv) {
     infoCommand->add_flag("--lengths,!--no-lengths", info.lengths,
                           "Play each subsong through silently to measure its length (the default)");
     infoCommand->add_flag("--json", info.json, "A JSON array for scripts, with each file's size and MD5");
+    infoCommand->add_flag("!--no-cache", info.cache,
+                          "Measure again: neither read nor write the cache of lengths measured before");
     addSongOptions(infoCommand, settings);
 
     std::vector<std::string> checkFiles;

@@ -82,6 +82,51 @@ ModuleFacts gatherFacts(const XmpInterface& plugin, const std::string& path, Hos
     return facts;
 }
 
+namespace {
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+// Every text ends in a NUL; a list starts with its length.
+void packPairs(std::string& out, const Pairs& pairs) {
+    out.append(std::to_string(pairs.size())).push_back(0);
+    for (const auto& [name, value] : pairs) out.append(name).append(1, '\0').append(value).push_back(0);
+}
+
+bool nextText(const std::string& text, size_t& at, std::string& out) {
+    const size_t end = text.find('\0', at);
+    if (end == std::string::npos) return false;
+    out = text.substr(at, end - at);
+    at = end + 1;
+    return true;
+}
+
+bool unpackPairs(const std::string& text, size_t& at, Pairs& pairs) {
+    std::string count;
+    if (!nextText(text, at, count) || count.empty() || count.size() > 4 ||
+        count.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    pairs.resize(std::stoul(count));
+    for (auto& [name, value] : pairs)
+        if (!nextText(text, at, name) || !nextText(text, at, value)) return false;
+    return true;
+}
+
+} // namespace
+
+std::string packFacts(const ModuleFacts& facts) {
+    std::string out = facts.formatText;
+    out.push_back(0);
+    packPairs(out, facts.general);
+    packPairs(out, facts.tags);
+    return out;
+}
+
+bool unpackFacts(const std::string& text, ModuleFacts& facts) {
+    size_t at = 0;
+    return nextText(text, at, facts.formatText) && unpackPairs(text, at, facts.general) &&
+           unpackPairs(text, at, facts.tags) && at == text.size();
+}
+
 AudioTags tagsFor(const ModuleFacts& facts, uint32_t subsong) {
     AudioTags tags;
     tags.title = facts.tag("title");

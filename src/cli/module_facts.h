@@ -37,6 +37,11 @@ std::vector<std::pair<std::string, std::string>> parseGeneralInfo(const char* te
 // player as comment, and varno with its version as the encoder.
 AudioTags tagsFor(const ModuleFacts& facts, uint32_t subsong);
 
+// The facts but the lengths as one text for the length cache, and back; false
+// for a text that is not such a packing.
+std::string packFacts(const ModuleFacts& facts);
+bool unpackFacts(const std::string& text, ModuleFacts& facts);
+
 // A tag list: pairs of NUL-terminated texts ending in an empty name.
 std::vector<std::pair<std::string, std::string>> parseTags(const char* tags);
 

@@ -168,7 +168,7 @@ bool HostFileHandle::open(const std::string& path, std::string& cause) {
 namespace varno::cli {
 
 bool openModule(const XmpInterface& plugin, const std::string& path, HostFileHandle& file, std::string& cause) {
-    if (!file.open(path, cause)) return false;
+    if (!file.get() && !file.open(path, cause)) return false;
     if (!plugin.checkFile(path.c_str(), file.get())) {
         cause = "no player recognises this file";
         return false;

@@ -73,8 +73,9 @@ private:
 // archive entries. Call with the plugin started (it reads through the host).
 std::vector<std::string> expandArchives(const std::vector<std::string>& files);
 
-// Opens the file, checks that a player takes it and opens it in the plugin,
-// the way the music player does; false with the cause in words.
+// Opens the file (unless file is open already), checks that a player takes it
+// and opens it in the plugin, the way the music player does; false with the
+// cause in words.
 bool openModule(const XmpInterface& plugin, const std::string& path, HostFileHandle& file, std::string& cause);
 
 } // namespace varno::cli

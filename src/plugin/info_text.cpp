@@ -1,6 +1,7 @@
 // Format text, general information text and tags of the open module.
 #include "plugin/info_text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -55,6 +56,12 @@ void appendSongInfo(std::string& out, const SongInfo& info) {
     }
 }
 
+// A text field of the machine's record, up to its NUL or its end.
+template <size_t N>
+std::string fieldText(const char (&field)[N]) {
+    return std::string(field, std::find(field, field + N, '\0'));
+}
+
 } // namespace
 
 void appendTag(AmigaMachine& m, const char* name, const char* value, char*& list, uint32_t& used) {
@@ -75,14 +82,33 @@ void appendTag(AmigaMachine& m, const char* name, const char* value, char*& list
     releaseText(m, converted);
 }
 
-char* buildTags(AmigaMachine& m) {
+std::string moduleTagPairs(const AmigaMachine& m) {
+    std::string pairs;
+    const auto add = [&pairs](const char* name, const std::string& value) {
+        if (value.empty()) return;
+        pairs.append(name).push_back(0);
+        pairs.append(value).push_back(0);
+    };
+    add("title", fieldText(m.songTitle));
+    add("artist", m.songInfo.author);
+    add("filetype", fieldText(m.formatName));
+    return pairs;
+}
+
+char* buildTagList(AmigaMachine& m, const std::string& pairs) {
     char* list = nullptr;
     uint32_t used = 0;
-    if (m.songTitle[0]) appendTag(m, "title", m.songTitle, list, used);
-    if (!m.songInfo.author.empty()) appendTag(m, "artist", m.songInfo.author.c_str(), list, used);
-    if (m.formatName[0]) appendTag(m, "filetype", m.formatName, list, used);
+    for (size_t name = 0; name < pairs.size();) {
+        const size_t value = pairs.find('\0', name) + 1;
+        const size_t end = value ? pairs.find('\0', value) : std::string::npos;
+        if (end == std::string::npos) break;
+        appendTag(m, pairs.c_str() + name, pairs.c_str() + value, list, used);
+        name = end + 1;
+    }
     return list;
 }
+
+char* buildTags(AmigaMachine& m) { return buildTagList(m, moduleTagPairs(m)); }
 
 char* buildFileTypeTag(AmigaMachine& m, const char* formatTag) {
     char* list = nullptr;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace varno {
 
@@ -11,7 +12,12 @@ struct AmigaMachine;
 // the value passes the host's text conversion. used grows by the pair's size.
 void appendTag(AmigaMachine& machine, const char* name, const char* value, char*& list, uint32_t& used);
 
-// "title" and "filetype" of the open module; null when both are empty.
+// "title", "artist" and "filetype" of the open module as "name\0value\0" pairs
+// in the module's own text (empty values left out), as the length cache keeps them.
+std::string moduleTagPairs(const AmigaMachine& machine);
+// A tag list of such pairs; null when there are none.
+char* buildTagList(AmigaMachine& machine, const std::string& pairs);
+// The open module's tags as a list; null when it names none.
 char* buildTags(AmigaMachine& machine);
 // A list with the one pair "filetype"; null for an empty name.
 char* buildFileTypeTag(AmigaMachine& machine, const char* formatTag);

@@ -7,7 +7,7 @@
 #include "machine/amiga_machine.h"
 #include "machine/settings.h"
 #include "plugin/info_text.h"
-#include "plugin/playback_state.h"
+#include "plugin/known_lengths.h"
 #include "plugin/plugin_instance.h"
 #include "plugin/subsong_lengths.h"
 #include "session/machine_switch.h"
@@ -30,9 +30,10 @@ void releaseScanMachine() {
     scanMachine.reset();
 }
 
-uint32_t scanFileInfo(AmigaMachine& playing, const char* path, HostFile file, float** lengths, char** tags) {
-    std::vector<uint8_t> data;
-    if (!readModuleFile(file, playing.mainMemory->size, data)) return 0;
+uint32_t scanSampleRate() { return scanMachine ? scanMachine->sampleRate : kDefaultSampleRate; }
+
+uint32_t scanFileInfo(AmigaMachine& playing, const char* path, const std::vector<uint8_t>& data,
+                      const LengthCacheKey* key, float** lengths, char** tags) {
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                                                std::chrono::duration<double>(kScanBudgetSeconds));
@@ -49,6 +50,9 @@ uint32_t scanFileInfo(AmigaMachine& playing, const char* path, HostFile file, fl
     uint32_t result = 0;
     if (openModule(m, path, data.data(), uint32_t(data.size()))) {
         measureSubsongLengths(m, deadline);
+        // Lengths cut short by the host's clock are not the song's: not kept.
+        if (LengthCache* cache = lengthCache(); cache && key && std::chrono::steady_clock::now() < deadline)
+            cache->store(*key, knownSongOf(m));
         result = m.subsongCount + 0x10000;
         // The lengths and tags are the host's: built with its own memory functions.
         m.host = playing.host;

@@ -13,7 +13,9 @@
 #include "players/player_archive.h"
 #include "plugin/entries.h"
 #include "plugin/info_text.h"
+#include "plugin/known_lengths.h"
 #include "plugin/length_scan.h"
+#include "plugin/md5.h"
 #include "plugin/plugin_instance.h"
 #include "plugin/playback_state.h"
 #include "plugin/subsong_lengths.h"
@@ -92,10 +94,17 @@ uint32_t VARNO_HOSTAPI getFileInfo(const char* path, HostFile file, float** leng
         if (lengths) *lengths = subsongLengthList(*m);
         return m->subsongCount + kFileInfoSubsongs;
     }
+    // A file scanned before is answered from the cache, without a player even looking at it.
+    std::vector<uint8_t> data;
+    const bool scan = pluginSettings.scan_lengths && readModuleFile(file, m->mainMemory->size, data);
+    LengthCacheKey key;
+    const bool keyed = scan && lengthCacheKey(*m, md5(data.data(), data.size()), scanSampleRate(), key);
+    if (KnownSong known; keyed && lengthCache()->find(key, known)) return knownFileInfo(*m, known, lengths, tags);
     const int32_t index = identifyHostFile(path, file);
     if (index < 0) return 0;
-    if (pluginSettings.scan_lengths)
-        if (const uint32_t scanned = scanFileInfo(*m, path, file, lengths, tags)) return scanned;
+    if (scan)
+        if (const uint32_t scanned = scanFileInfo(*m, path, data, keyed ? &key : nullptr, lengths, tags))
+            return scanned;
     if (index == 0) return kFileInfoSubsongs + 1; // a custom module: one subsong, nothing more known
     if (tags) {
         const SlavePlayer* player = m->players ? m->players->player(uint32_t(index)) : nullptr;
@@ -118,6 +127,7 @@ int VARNO_HOSTAPI open(const char* path, HostFile file) {
         return 0;
     }
     if (!openModule(*m, path, data.data(), uint32_t(data.size()))) return 0;
+    if (lengthCache()) pluginInstance()->openModuleDigest = md5(data.data(), data.size());
     deliveredFrames = 0;
     reportLength(*m);
     std::strncpy(currentPath, path, sizeof currentPath - 1);

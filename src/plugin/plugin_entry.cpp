@@ -1,11 +1,13 @@
 // The export, the interface table and the plugin's start and end.
 #include <cstring>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
 
 #include "machine/amiga_machine.h"
 #include "plugin/dialogs.h"
+#include "platform/cache_folder.h"
 #include "platform/library_file.h"
 #include "platform/message_box.h"
 #include "plugin/entries.h"
@@ -144,6 +146,8 @@ const XmpInterface* getInterface(uint32_t face, GetHostFunctions getFunctions) {
     instance->instance = libraryHandle();
     std::memcpy(instance->directory, directory, sizeof directory);
     loadSettings();
+    if (const std::string folder = cacheFolder(instance->directory); !folder.empty())
+        instance->lengthCache = std::make_unique<LengthCache>(folder);
     try {
         machine = createMachine(hostTables, instance->directory).release();
         if (machine) machine->faultSink = showMachineFault;

@@ -1,8 +1,12 @@
 #include "plugin/plugin_extras.h"
 
+#include <algorithm>
+
 #include "machine/amiga_machine.h"
 #include "session/module_session.h"
 #include "players/player_archive.h"
+#include "plugin/known_lengths.h"
+#include "plugin/md5.h"
 #include "plugin/playback_state.h"
 #include "plugin/plugin_instance.h"
 #include "plugin/subsong_lengths.h"
@@ -49,11 +53,56 @@ std::string identifyPlayer(const char* path, HostFile file) {
     return p && p->playerName ? p->playerName : "player " + std::to_string(index);
 }
 
+namespace {
+
+// The open module's key at the rate it plays at.
+bool openModuleKey(AmigaMachine& m, LengthCacheKey& key) {
+    return openModulePath()[0] && lengthCacheKey(m, pluginInstance()->openModuleDigest, m.sampleRate, key);
+}
+
+} // namespace
+
 int scanSubsongLengths() {
     MutexLock lock(pluginMutex());
     AmigaMachine* m = machineOf();
     if (!m || !openModulePath()[0]) return 0;
-    return measureSubsongLengths(*m);
+    LengthCacheKey key;
+    const bool keyed = openModuleKey(*m, key);
+    if (KnownSong known; keyed && lengthCache()->find(key, known) && applyKnownLengths(*m, known))
+        return int(std::count_if(known.seconds.begin(), known.seconds.end(), [](float s) { return s > 0; }));
+    const int measured = measureSubsongLengths(*m);
+    if (keyed) lengthCache()->store(key, knownSongOf(*m));
+    return measured;
+}
+
+bool knownFileNotes(HostFile file, std::vector<float>& seconds, std::string& notes) {
+    MutexLock lock(pluginMutex());
+    AmigaMachine* m = machineOf();
+    std::vector<uint8_t> data;
+    LengthCacheKey key;
+    KnownSong known;
+    if (!m || !readModuleFile(file, m->mainMemory->size, data) ||
+        !lengthCacheKey(*m, md5(data.data(), data.size()), m->sampleRate, key) || !lengthCache()->find(key, known) ||
+        known.notes.empty())
+        return false;
+    seconds = std::move(known.seconds);
+    notes = std::move(known.notes);
+    return true;
+}
+
+void keepOpenModuleNotes(const std::string& notes) {
+    MutexLock lock(pluginMutex());
+    AmigaMachine* m = machineOf();
+    LengthCacheKey key;
+    if (!m || !openModuleKey(*m, key)) return;
+    KnownSong song = knownSongOf(*m);
+    song.notes = notes;
+    lengthCache()->store(key, song);
+}
+
+void disableLengthCache() {
+    MutexLock lock(pluginMutex());
+    if (PluginInstance* plugin = pluginInstance()) plugin->lengthCache.reset();
 }
 
 float playingSeconds() {

@@ -29,8 +29,21 @@ std::string identifyPlayer(const char* path, HostFile file);
 // the lengths it finds: at the song's end, after silence, or at the play time
 // (a song that reaches it counts as that long). With no play time, a song
 // still running after an hour stays unknown. The module is left at the start
-// of the subsong that was current. Returns the subsongs measured.
+// of the subsong that was current. Returns the subsongs measured. Lengths found
+// before under the same settings come from the length cache.
 int scanSubsongLengths();
+
+// A file's subsong lengths and the texts a front end kept with them
+// (keepOpenModuleNotes), from the length cache under the settings in force: the
+// file need not be open. False when the cache holds no such texts.
+bool knownFileNotes(HostFile file, std::vector<float>& seconds, std::string& notes);
+
+// Keeps texts of the front end's with the open module's entry in the length
+// cache, with its lengths as they are now (after scanSubsongLengths).
+void keepOpenModuleNotes(const std::string& notes);
+
+// For the rest of the run the length cache is neither read nor written.
+void disableLengthCache();
 
 // Song time of the subsong playing, and its length when known (else 0).
 float playingSeconds();

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/host_tables.h"
+#include "plugin/length_cache.h"
 #include "platform/mutex.h"
 
 namespace varno {
@@ -18,6 +20,12 @@ struct PluginInstance {
     void* instance = nullptr; // the library's module handle, for dialog resources
     char directory[256] = {};
     uint8_t singleSubsong = 0;
+    // Lengths found by earlier scans, kept between runs; null when not kept.
+    std::unique_ptr<LengthCache> lengthCache;
+    // The player archive's size and MD5, part of every cache key: read once.
+    std::string archivePrint;
+    // The bytes of the module that is open, for its cache key.
+    Md5Digest openModuleDigest{};
 };
 
 // Null until the host asked for the interface.

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "cli/json_text.h"
-#include "cli/md5.h"
+#include "plugin/md5.h"
 #include "cli/module_facts.h"
 #include "cli/progress.h"
 #include "cli/settings_values.h"

@@ -23,6 +23,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     PortableHost& host = PortableHost::instance();
     host.setSettingsFile((fuzz::scratchFolder() / "varno.ini").string());
     plugin = XMPIN_GetInterface(kInterfaceVersion, PortableHost::functionTable);
+    // Every input is scanned: lengths kept from an earlier input would skip the scan.
+    pluginInstance()->lengthCache.reset();
     const std::string dir = pluginInstance()->directory;
     host.redirect(dir + "xmp-varno.dat", fuzz::playerArchive());
     host.redirect(dir + "xmp-varno.env", std::string(VARNO_TEST_ARCHIVE).replace(

@@ -35,6 +35,7 @@ protected:
         const std::string err = (folder / "stderr").string();
         // No standard input: varno runs as from a script.
         const std::string command = "cd " + folder.string() + " && export XDG_CONFIG_HOME=" + folder.string() +
+                                    " XDG_CACHE_HOME=" + folder.string() +
                                     " && { " + commandLine + "; } >" + out + " 2>" + err + " </dev/null";
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read(out), read(err)};

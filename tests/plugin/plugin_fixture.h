@@ -32,6 +32,8 @@ protected:
         host().onLength = [this](float seconds) { lengths.push_back(seconds); };
         plugin = start();
         ASSERT_NE(plugin, nullptr);
+        // Each test keeps lengths in its own folder, where varno run by it keeps them too.
+        pluginInstance()->lengthCache = std::make_unique<LengthCache>((folder / "varno").string());
         saved = pluginSettings;
         pluginSettings.surround = 0;
     }

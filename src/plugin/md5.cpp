@@ -1,10 +1,10 @@
-#include "cli/md5.h"
+#include "plugin/md5.h"
 
 #include <array>
 #include <cmath>
 #include <cstring>
 
-namespace varno::cli {
+namespace varno {
 
 namespace {
 
@@ -61,7 +61,7 @@ void processBlock(uint32_t (&state)[4], const uint8_t* block) {
 
 } // namespace
 
-std::string md5Hex(const uint8_t* data, size_t size) {
+Md5Digest md5(const uint8_t* data, size_t size) {
     uint32_t state[4] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
     size_t done = 0;
     for (; size - done >= 64; done += 64) processBlock(state, data + done);
@@ -74,15 +74,19 @@ std::string md5Hex(const uint8_t* data, size_t size) {
     const uint64_t bits = uint64_t(size) * 8;
     for (int i = 0; i < 8; ++i) tail[blocks * 64 - 8 + size_t(i)] = uint8_t(bits >> (8 * i));
     for (size_t b = 0; b < blocks; ++b) processBlock(state, tail + b * 64);
+    Md5Digest digest{};
+    for (size_t i = 0; i < digest.size(); ++i) digest[i] = uint8_t(state[i / 4] >> (8 * (i % 4)));
+    return digest;
+}
+
+std::string md5Hex(const uint8_t* data, size_t size) {
     static const char digits[] = "0123456789abcdef";
     std::string hex;
-    for (uint32_t word : state)
-        for (int i = 0; i < 4; ++i) {
-            const uint8_t byte = uint8_t(word >> (8 * i));
-            hex += digits[byte >> 4];
-            hex += digits[byte & 15];
-        }
+    for (const uint8_t byte : md5(data, size)) {
+        hex += digits[byte >> 4];
+        hex += digits[byte & 15];
+    }
     return hex;
 }
 
-} // namespace varno::cli
+} // namespace varno
