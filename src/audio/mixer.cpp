@@ -8,7 +8,6 @@
 
 namespace varno {
 
-int32_t surroundSelect = 0;
 
 int32_t mixStereo(const AudioPath& path, float* dst, int32_t m) {
     const float* c0 = path.resampledBuffers[0].get();
@@ -47,9 +46,9 @@ int32_t mixSurround(AudioPath& path, float* dst, int32_t m) {
 
     // When the tick is shorter than the delay, this saves values that earlier
     // ticks left behind mix[n - 1] as well.
-    std::copy(mix + (n - d), mix + (n - d) + delay, path.surroundDelay[surroundSelect].get());
-    surroundSelect = 1 - surroundSelect;
-    const float* p = path.surroundDelay[surroundSelect].get();
+    std::copy(mix + (n - d), mix + (n - d) + delay, path.surroundDelay[path.surroundSelect].get());
+    path.surroundSelect = 1 - path.surroundSelect;
+    const float* p = path.surroundDelay[path.surroundSelect].get();
 
     int32_t i = 0;
     for (; i + 1 < d; i += 2) {

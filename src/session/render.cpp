@@ -17,8 +17,6 @@
 
 namespace varno {
 
-int32_t outputSelect = 0;
-
 namespace {
 
 // Tempos so fast that a tick rounds to no output at all would stall the loop;
@@ -85,14 +83,14 @@ namespace {
 
 // One part of a request, count <= kRenderPartValues.
 int32_t renderPart(AmigaMachine& m, float* out, int32_t count) {
-    const int32_t cur = outputSelect;
+    const int32_t cur = m.outputSelect;
     float* half = m.outputBuffers[cur].get();
     int32_t have = m.outputFill[cur];
     while (have < count) {
         if (endCheck(m)) {
             std::copy(half, half + have, out);
             m.outputFill[0] = m.outputFill[1] = 0;
-            outputSelect = 1 - cur;
+            m.outputSelect = 1 - cur;
             return have;
         }
         runTick(m, 2);
@@ -111,7 +109,7 @@ int32_t renderPart(AmigaMachine& m, float* out, int32_t count) {
     m.outputFill[1 - cur] = surplus;
     m.outputFill[cur] = 0;
     std::copy(half, half + count, out);
-    outputSelect = 1 - cur;
+    m.outputSelect = 1 - cur;
     return count;
 }
 
