@@ -9,14 +9,12 @@
 
 namespace varno {
 
-CSystem* systemInstance = nullptr;
-
 namespace {
 
 // The trap hook. graphics.library's trap word is deliberately not tested: its
 // calls store into it like an ordinary write and do nothing else.
-void lowWriteWord(uint32_t address, uint32_t data, const BusRegion&) {
-    CSystem* sys = systemInstance;
+void lowWriteWord(uint32_t address, uint32_t data, const BusRegion& region) {
+    CSystem* sys = static_cast<CSystem*>(region.device);
     if (!sys) return;
     const int16_t lvo = int16_t(data);
     if (address == sys->deliBase->trapAddress) return sys->deliBase->dispatch(lvo);
@@ -34,8 +32,7 @@ CSystem::CSystem(AmigaMachine& machine, const char* pluginDirectory)
     : memory(machine.lowMemory.get()), machine(&machine) {
     std::snprintf(this->pluginDirectory, sizeof this->pluginDirectory, "%s", pluginDirectory ? pluginDirectory : "");
     // Only word writes need a look: reads and byte writes are plain memory.
-    memory->handlers = {nullptr, nullptr, nullptr, lowWriteWord};
-    systemInstance = this;
+    memory->handlers = {nullptr, nullptr, nullptr, lowWriteWord, this};
 
     exec = std::make_unique<CExecLibrary>(machine);
     graphics = std::make_unique<CGraphicsLibrary>(machine, exec->endAddress());
@@ -54,9 +51,7 @@ CSystem::CSystem(AmigaMachine& machine, const char* pluginDirectory)
     memory->handledEnd = end;
 }
 
-CSystem::~CSystem() {
-    if (systemInstance == this) systemInstance = nullptr;
-}
+CSystem::~CSystem() = default;
 
 void CSystem::attachCpu(CpuContext* context) {
     cpu = context;

@@ -22,7 +22,7 @@ class CSystem {
 public:
     // Builds every library and resource in low memory (exec at 0x1A0, then
     // graphics, dos, varno, ciaa, ciab, the player-interface block) and installs
-    // lowMemory's handlers. Becomes the process-wide `systemInstance`.
+    // lowMemory's handlers, which reach it through their region.
     CSystem(AmigaMachine& machine, const char* pluginDirectory);
     ~CSystem();
     CSystem(const CSystem&) = delete;
@@ -49,8 +49,5 @@ public:
 private:
     void initialiseDeliBase();
 };
-
-// The one environment; the low-memory handlers get only an address and a value.
-extern CSystem* systemInstance;
 
 } // namespace varno

@@ -35,6 +35,8 @@ struct AudioPath {
     ZeroedBuffer<float> resampledBuffers[4];
     ZeroedBuffer<float> outputBuffers[2];
     int32_t outputFill[2] = {};
+    int32_t outputSelect = 0;        // the output half being filled
+    int32_t surroundSelect = 0;      // surround delay half written next; runs on across songs
     uint32_t sampleRate = kDefaultSampleRate;
     uint32_t outputChannels = 2;
     uint32_t framePeriodMs = 20;

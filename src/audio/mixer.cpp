@@ -12,7 +12,6 @@
 
 namespace varno {
 
-int32_t surroundSelect = 0;
 
 namespace {
 
@@ -79,10 +78,10 @@ int32_t mixSurround(AudioPath& path, float* dst, int32_t m) {
 
     // When the tick is shorter than the delay, this saves values that earlier
     // ticks left behind mix[n - 1] as well.
-    std::copy(mix + (n - d), mix + (n - d) + delay, path.surroundDelay[surroundSelect].get());
+    std::copy(mix + (n - d), mix + (n - d) + delay, path.surroundDelay[path.surroundSelect].get());
     path.noteSurroundDelay(delay);
-    surroundSelect = 1 - surroundSelect;
-    const float* p = path.surroundDelay[surroundSelect].get();
+    path.surroundSelect = 1 - path.surroundSelect;
+    const float* p = path.surroundDelay[path.surroundSelect].get();
 
     int32_t i = crossFeed(p, mix, dst, d, g);
     for (; i + 1 < d; i += 2) {

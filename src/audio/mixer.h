@@ -8,10 +8,6 @@ namespace varno {
 
 struct AudioPath;
 
-// The surround delay buffer written next (0 or 1). Process-wide, never reset:
-// the delay runs on across songs as it would across ticks.
-extern int32_t surroundSelect;
-
 // 0.7 rounded to a float: keeps the cross-fed sum in range.
 constexpr double kSurroundScale = 0.699999988079071;
 

@@ -29,6 +29,7 @@ struct BusRegion {
     BusReadHandler read;     // set in the read lists when the region is a device
     BusWriteHandler write;   // set in the write lists when the region is a device
     uint8_t* hostBase;       // host location of `first` when no handler is set
+    void* device = nullptr;  // what the handlers work on: the device of this machine
 };
 
 constexpr uint32_t kListEnd = 0xFFFFFFFF;

@@ -4,8 +4,6 @@
 
 namespace varno {
 
-CiaChip* ciaADevice = nullptr;
-CiaChip* ciaBDevice = nullptr;
 
 namespace {
 
@@ -62,10 +60,12 @@ void writeRegister(CiaChip* cia, uint32_t address, uint8_t value) {
     }
 }
 
-uint32_t ciaAReadByte(uint32_t address, const BusRegion&) { return readRegister(ciaADevice, address); }
-uint32_t ciaBReadByte(uint32_t address, const BusRegion&) { return readRegister(ciaBDevice, address); }
-void ciaAWriteByte(uint32_t address, uint32_t data, const BusRegion&) { writeRegister(ciaADevice, address, uint8_t(data)); }
-void ciaBWriteByte(uint32_t address, uint32_t data, const BusRegion&) { writeRegister(ciaBDevice, address, uint8_t(data)); }
+CiaChip* chipOf(const BusRegion& region) { return static_cast<CiaChip*>(region.device); }
+
+uint32_t ciaReadByte(uint32_t address, const BusRegion& region) { return readRegister(chipOf(region), address); }
+void ciaWriteByte(uint32_t address, uint32_t data, const BusRegion& region) {
+    writeRegister(chipOf(region), address, uint8_t(data));
+}
 
 // The CIAs sit on the low byte lanes only: word accesses do nothing.
 uint32_t ciaReadWord(uint32_t, const BusRegion&) { return 0; }
@@ -87,8 +87,7 @@ bool powerLedOn(const CiaChip& ciaA) {
     return (ciaA.DDRA & kLedBit) && !(ciaA.PRA & kLedBit);
 }
 
-RegionHandlers ciaAHandlers() { return RegionHandlers{ciaAReadByte, ciaReadWord, ciaAWriteByte, ciaWriteWord}; }
-RegionHandlers ciaBHandlers() { return RegionHandlers{ciaBReadByte, ciaReadWord, ciaBWriteByte, ciaWriteWord}; }
+RegionHandlers ciaHandlers(CiaChip& cia) { return RegionHandlers{ciaReadByte, ciaReadWord, ciaWriteByte, ciaWriteWord, &cia}; }
 
 uint16_t timerLatch(const CiaChip* a, const CiaChip* b, uint32_t source) {
     // A latch of 0 would give ticks of no length and stall rendering; it plays as

@@ -28,9 +28,6 @@ struct CiaChip {
     DeviceOwner* owner = nullptr; // told when a timer latch changes
 };
 
-extern CiaChip* ciaADevice;
-extern CiaChip* ciaBDevice;
-
 constexpr uint32_t kCiaABase = 0xBFE000;
 constexpr uint32_t kCiaBBase = 0xBFD000;
 
@@ -47,10 +44,8 @@ void resetCia(CiaChip& cia);
 // DDRA makes the pin an output; an input pin floats high, LED off.
 bool powerLedOn(const CiaChip& ciaA);
 
-// The byte read, word read, byte write and word write handlers bound to the
-// process-wide CIA-A or CIA-B record.
-RegionHandlers ciaAHandlers();
-RegionHandlers ciaBHandlers();
+// The byte read, word read, byte write and word write handlers, bound to cia.
+RegionHandlers ciaHandlers(CiaChip& cia);
 
 // The latch of the timer (1 CIA-A A, 2 CIA-A B, 3 CIA-B A, 4 CIA-B B), (high << 8)
 // | low; 14188 for any other source, a missing chip or a latch of 0.

@@ -44,8 +44,10 @@ uint16_t readIntreqr(CustomChips& chips) {
 
 uint32_t offsetOf(uint32_t address) { return address & 0xFFF; }
 
-uint32_t readWord(uint32_t address, const BusRegion&) {
-    CustomChips* chips = customChipsDevice;
+CustomChips* chipsOf(const BusRegion& region) { return static_cast<CustomChips*>(region.device); }
+
+uint32_t readWord(uint32_t address, const BusRegion& region) {
+    CustomChips* chips = chipsOf(region);
     if (!chips) return 0;
     switch (offsetOf(address)) {
     case DMACONR: return chips->dmacon;
@@ -61,8 +63,8 @@ uint32_t readWord(uint32_t address, const BusRegion&) {
     }
 }
 
-uint32_t readByte(uint32_t address, const BusRegion&) {
-    CustomChips* chips = customChipsDevice;
+uint32_t readByte(uint32_t address, const BusRegion& region) {
+    CustomChips* chips = chipsOf(region);
     if (!chips) return 0;
     switch (offsetOf(address)) {
     case DMACONR:
@@ -95,8 +97,8 @@ void writeAudioRegister(CustomChips& chips, uint32_t offset, uint16_t value) {
     }
 }
 
-void writeWord(uint32_t address, uint32_t data, const BusRegion&) {
-    CustomChips* chips = customChipsDevice;
+void writeWord(uint32_t address, uint32_t data, const BusRegion& region) {
+    CustomChips* chips = chipsOf(region);
     if (!chips) return;
     const uint32_t offset = offsetOf(address);
     const uint16_t value = uint16_t(data);
@@ -110,8 +112,8 @@ void writeWord(uint32_t address, uint32_t data, const BusRegion&) {
     if (offset >= AUD0LCH && offset <= AUD3DAT && !(offset & 1)) writeAudioRegister(*chips, offset, value);
 }
 
-void writeByte(uint32_t address, uint32_t data, const BusRegion&) {
-    CustomChips* chips = customChipsDevice;
+void writeByte(uint32_t address, uint32_t data, const BusRegion& region) {
+    CustomChips* chips = chipsOf(region);
     if (!chips) return;
     const uint32_t offset = offsetOf(address);
     // Only AUDxVOL takes byte writes, at either of its two addresses.
@@ -121,6 +123,8 @@ void writeByte(uint32_t address, uint32_t data, const BusRegion&) {
 
 } // namespace
 
-RegionHandlers customChipsHandlers() { return RegionHandlers{readByte, readWord, writeByte, writeWord}; }
+RegionHandlers customChipsHandlers(CustomChips& chips) {
+    return RegionHandlers{readByte, readWord, writeByte, writeWord, &chips};
+}
 
 } // namespace varno

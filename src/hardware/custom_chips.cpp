@@ -4,7 +4,6 @@
 
 namespace varno {
 
-CustomChips* customChipsDevice = nullptr;
 
 void resetCustomChips(CustomChips& chips) {
     chips.intena = INTF_INTEN;

@@ -44,14 +44,11 @@ struct CustomChips {
     uint32_t quickIntreqrReads = 0;
 };
 
-// The one device the bus handlers reach.
-extern CustomChips* customChipsDevice;
-
 // Registers and channels back to their power-on values.
 void resetCustomChips(CustomChips& chips);
 
-// The byte read, word read, byte write and word write handlers of the device.
-RegionHandlers customChipsHandlers();
+// The byte read, word read, byte write and word write handlers, bound to chips.
+RegionHandlers customChipsHandlers(CustomChips& chips);
 
 // ---------------------------------------------------------------------------
 // Register writes with side effects, shared by the handlers and the channels.

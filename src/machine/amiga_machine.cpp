@@ -16,12 +16,7 @@ namespace varno {
 
 AmigaMachine::AmigaMachine() { updatePan(); }
 
-// The process-wide device pointers must not outlive the devices.
-AmigaMachine::~AmigaMachine() {
-    if (ciaADevice == ciaA.get()) ciaADevice = nullptr;
-    if (ciaBDevice == ciaB.get()) ciaBDevice = nullptr;
-    if (customChipsDevice == customChips.get()) customChipsDevice = nullptr;
-}
+AmigaMachine::~AmigaMachine() = default;
 
 void AmigaMachine::updatePan() {
     // Separations outside 0..100 % would take the square root of a negative number.

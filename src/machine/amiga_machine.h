@@ -44,6 +44,7 @@ struct AmigaMachine final : DeviceOwner, AudioPath {
     uint32_t moduleSize = 0;
     uint8_t songEndSignalled = 0;
     uint8_t silenceEnded = 0;
+    bool tickFaulted = false;  // the last tick routine faulted: its message is shown, the song ends
     uint8_t soundHeard = 0;
     int32_t silentSamples = 0;
     char pluginDirectory[512] = {};
@@ -100,7 +101,7 @@ struct AmigaMachine final : DeviceOwner, AudioPath {
     void deliverAudioInterrupt(CustomChips& chips, int channel) override; // machine/audio_interrupts.cpp
 };
 
-// Builds the whole machine; the process-wide device pointers then point into it.
+// Builds the whole machine.
 std::unique_ptr<AmigaMachine> createMachine(const HostTables* host, const char* pluginDirectory);
 
 } // namespace varno

@@ -34,7 +34,7 @@ void writeServerStub(MemoryRegion& low, uint32_t at, uint32_t slots, uint16_t la
 enum class Access { ReadByte, ReadWord, WriteByte, WriteWord };
 
 BusRegion handlerRecord(uint32_t base, uint32_t size, const RegionHandlers& h, Access kind) {
-    BusRegion r{base, base + size - 1, nullptr, nullptr, nullptr};
+    BusRegion r{base, base + size - 1, nullptr, nullptr, nullptr, h.device};
     switch (kind) {
     case Access::ReadByte: r.read = h.readByte; break;
     case Access::ReadWord: r.read = h.readWord; break;

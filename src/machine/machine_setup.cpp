@@ -14,9 +14,9 @@ namespace {
 
 constexpr uint32_t kDeviceSize = 4096;
 
-std::unique_ptr<CiaChip> makeCia(AmigaMachine& machine, uint32_t base, RegionHandlers handlers) {
+std::unique_ptr<CiaChip> makeCia(AmigaMachine& machine, uint32_t base) {
     auto cia = std::make_unique<CiaChip>();
-    cia->header = DeviceRegion{base, kDeviceSize, handlers};
+    cia->header = DeviceRegion{base, kDeviceSize, ciaHandlers(*cia)};
     cia->owner = &machine;
     resetCia(*cia);
     return cia;
@@ -33,16 +33,13 @@ std::unique_ptr<AmigaMachine> createMachine(const HostTables* host, const char* 
     m.lowMemory = std::make_unique<MemoryRegion>(kLowMemoryBase, kLowMemorySize);
     m.mainMemory = std::make_unique<MemoryRegion>(kMainMemoryBase, kMainMemorySize);
 
-    m.ciaA = makeCia(m, kCiaABase, ciaAHandlers());
-    ciaADevice = m.ciaA.get();
-    m.ciaB = makeCia(m, kCiaBBase, ciaBHandlers());
-    ciaBDevice = m.ciaB.get();
+    m.ciaA = makeCia(m, kCiaABase);
+    m.ciaB = makeCia(m, kCiaBBase);
 
     m.customChips = std::make_unique<CustomChips>();
-    m.customChips->header = DeviceRegion{kCustomChipsBase, kDeviceSize, customChipsHandlers()};
+    m.customChips->header = DeviceRegion{kCustomChipsBase, kDeviceSize, customChipsHandlers(*m.customChips)};
     m.customChips->sampleMemory = m.mainMemory.get();
     m.customChips->owner = &m;
-    customChipsDevice = m.customChips.get();
     resetCustomChips(*m.customChips);
 
     m.system = std::make_unique<CSystem>(m, pluginDirectory);

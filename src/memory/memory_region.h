@@ -24,6 +24,7 @@ struct RegionHandlers {
     BusReadHandler readWord = nullptr;
     BusWriteHandler writeByte = nullptr;
     BusWriteHandler writeWord = nullptr;
+    void* device = nullptr;  // handed to the handlers with every access
 };
 
 // Head of a memory-mapped device (custom chips, CIAs).

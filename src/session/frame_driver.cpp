@@ -17,20 +17,13 @@
 
 namespace varno {
 
-namespace {
-
-// Set when the last tick routine faulted.
-bool lastTickFaulted = false;
-
-} // namespace
-
 bool playerTick(AmigaMachine& m) {
     // A tick routine that faulted has shown its message and is not run again
     // until the next subsong start: one message, not one per tick.
-    if (lastTickFaulted) return false;
+    if (m.tickFaulted) return false;
     // A player that hung in its set-up has nothing to play: the song ends.
     if (const SlavePlayer* player = m.currentPlayer(); player && player->hung) {
-        lastTickFaulted = true;
+        m.tickFaulted = true;
         return false;
     }
     bool ok = true;
@@ -49,19 +42,16 @@ bool playerTick(AmigaMachine& m) {
         m.elapsedSeconds += m.tickSeconds;
     }
     cpu::serviceInterrupts();
-    lastTickFaulted = !ok;
+    m.tickFaulted = !ok;
     return ok;
 }
 
-void clearTickFault() { lastTickFaulted = false; }
-bool tickFaulted() { return lastTickFaulted; }
-void setTickFaulted(bool faulted) { lastTickFaulted = faulted; }
 
 bool endCheck(const AmigaMachine& m) {
     const bool useSongEnd = pluginSettings.use_songend != 0;
     if (m.songEndSignalled && useSongEnd) return true;
     if (m.silenceEnded) return true;
-    if (lastTickFaulted) return true;
+    if (m.tickFaulted) return true;
     if (pluginSettings.default_playtime != 0 && m.elapsedSeconds >= float(pluginSettings.default_playtime)) {
         // A player that reports its song ends is trusted over the play time.
         const SlavePlayer* player = m.currentPlayer();

@@ -28,13 +28,6 @@ bool playerTick(AmigaMachine& machine);
 // song: its message has been shown once, rather than fifty times a second.
 bool endCheck(const AmigaMachine& machine);
 
-// Forgets a faulted tick; for a subsong start (which also replaces it by the
-// result of its first tick).
-void clearTickFault();
-// Whether the last tick routine faulted, and setting it back (for a machine
-// switch: the flag is the playing machine's).
-bool tickFaulted();
-void setTickFaulted(bool faulted);
 
 // After a tick's channels have been resampled: counts silent frames and ends
 // the song after 3 s of silence once sound was heard, 6 s before that. nearest:

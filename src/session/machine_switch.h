@@ -1,7 +1,7 @@
-// Lending the processor, the device pointers and the operating system to a second
-// machine: what the process keeps of "the" machine is saved when the switch is
-// made and given back when it ends, so the first machine goes on as if nothing
-// had happened.
+// Lending the processor to a second machine: what the process keeps of "the"
+// machine is saved when the switch is made and given back when it ends, so the
+// first machine goes on as if nothing had happened. Devices and the operating
+// system are each machine's own: the bus reaches them through the machine's maps.
 #pragma once
 
 #include <cstdint>
@@ -31,13 +31,6 @@ public:
 
 private:
     cpu::SavedProcessor processor_;
-    CSystem* system_;
-    CustomChips* chips_;
-    CiaChip* ciaA_;
-    CiaChip* ciaB_;
-    int32_t outputSelect_;
-    int32_t surroundSelect_;
-    bool tickFaulted_;
 };
 
 } // namespace varno

@@ -17,8 +17,6 @@
 
 namespace varno {
 
-int32_t outputSelect = 0;
-
 namespace {
 
 // Tempos so fast that a tick rounds to no output at all would stall the loop;
@@ -88,14 +86,14 @@ namespace {
 // into out, and only the one that passes its end goes through the half, whose
 // surplus then waits for the next part in the other half.
 int32_t renderPart(AmigaMachine& m, float* out, int32_t count) {
-    const int32_t cur = outputSelect;
+    const int32_t cur = m.outputSelect;
     float* half = m.outputBuffers[cur].get();
     int32_t have = m.outputFill[cur];
     std::copy(half, half + std::min(have, count), out);
     while (have < count) {
         if (endCheck(m)) {
             m.outputFill[0] = m.outputFill[1] = 0;
-            outputSelect = 1 - cur;
+            m.outputSelect = 1 - cur;
             return have;
         }
         runTick(m, 2);
@@ -121,7 +119,7 @@ int32_t renderPart(AmigaMachine& m, float* out, int32_t count) {
     std::copy(half + count, half + have, m.outputBuffers[1 - cur].get());
     m.outputFill[1 - cur] = surplus;
     m.outputFill[cur] = 0;
-    outputSelect = 1 - cur;
+    m.outputSelect = 1 - cur;
     return count;
 }
 

@@ -10,9 +10,6 @@ namespace varno {
 
 struct AmigaMachine;
 
-// The output half being filled (0 or 1). Process-wide, never reset.
-extern int32_t outputSelect;
-
 // Runs one player tick and renders the four channels' raw samples into the
 // given channel slot (0, 1 or 2). A faulted tick writes nothing, except that
 // slot 2 then repeats slot 1.

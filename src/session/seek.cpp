@@ -37,7 +37,7 @@ uint64_t seekFrames(AmigaMachine& m, uint64_t position, uint64_t target) {
         position = 0;
     }
     const uint32_t channels = m.outputChannels == 1 ? 1 : 2;
-    const uint64_t buffered = uint64_t(m.outputFill[outputSelect]) / channels;
+    const uint64_t buffered = uint64_t(m.outputFill[m.outputSelect]) / channels;
     if (target - position > buffered + uint64_t(renderedStretch(m))) {
         // Frames mixed ahead are dropped: the song now stands at a tick boundary.
         position += buffered;

@@ -64,7 +64,7 @@ void startSubsong(AmigaMachine& m, int32_t subsong, bool fresh) {
     m.outputFill[0] = m.outputFill[1] = 0;
     m.songEndSignalled = m.silenceEnded = m.soundHeard = 0;
     m.silentSamples = 0;
-    clearTickFault();
+    m.tickFaulted = false;
     reportLength(m);
 
     // The channels' sample clocks start the subsong in step, as at its first start.

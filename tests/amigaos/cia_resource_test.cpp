@@ -11,7 +11,7 @@ namespace {
 class CiaResourceCalls : public test::MachineTest {
 protected:
     void call(const CCiaResource& resource, int16_t lvo) {
-        low().handlers.writeWord(resource.trapAddress(), uint16_t(lvo), BusRegion{});
+        low().handlers.writeWord(resource.trapAddress(), uint16_t(lvo), test::busRegionOf(low().handlers));
     }
 };
 

@@ -16,6 +16,7 @@
 #include "amigaos/system.h"
 #include "cpu/cpu.h"
 #include "machine/amiga_machine.h"
+#include "machine/bus_region.h"
 
 namespace varno::test {
 
@@ -145,7 +146,7 @@ protected:
         cpuState.d[1] = d1;
         cpuState.d[2] = d2;
         cpuState.d[3] = d3;
-        low().handlers.writeWord(dos().trapAddress(), uint16_t(lvo), BusRegion{});
+        low().handlers.writeWord(dos().trapAddress(), uint16_t(lvo), test::busRegionOf(low().handlers));
         return cpuState.d[0];
     }
     uint32_t placeString(const std::string& text) {

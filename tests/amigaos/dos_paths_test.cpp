@@ -91,7 +91,7 @@ TEST_F(DosTest, LockThenCurrentDirPutsTheDirectoryInFrontOfLaterNames) {
     // UnLock forgets the locked directory; CurrentDir then goes back to none.
     cpuState.d[0] = 0x1234;
     cpuState.d[1] = 1;
-    low().handlers.writeWord(dos().trapAddress(), uint16_t(kLvoUnLock), BusRegion{});
+    low().handlers.writeWord(dos().trapAddress(), uint16_t(kLvoUnLock), test::busRegionOf(low().handlers));
     EXPECT_EQ(cpuState.d[0], 0x1234u) << "UnLock leaves D0 alone";
     EXPECT_EQ(call(kLvoCurrentDir, 0), 0u);
     open("third.smp");
@@ -113,7 +113,7 @@ TEST_F(DosTest, OtherVectorsDoNothing) {
         cpuState.d[1] = name;
         cpuState.d[2] = kModeOldFile;
         const CpuState before = cpuState;
-        low().handlers.writeWord(dos().trapAddress(), uint16_t(lvo), BusRegion{});
+        low().handlers.writeWord(dos().trapAddress(), uint16_t(lvo), test::busRegionOf(low().handlers));
         for (int i = 0; i < 8; ++i) {
             EXPECT_EQ(cpuState.d[i], before.d[i]) << "D" << i;
             EXPECT_EQ(cpuState.a[i], before.a[i]) << "A" << i;

@@ -93,7 +93,7 @@ TEST_F(DosPrograms, LoadSegAndCallTheLoadedCode) {
 TEST_F(DosPrograms, FilesLeftOpenByCodeAreClosedByCloseOpenFiles) {
     cpuState.d[1] = placeString("data/file.bin");
     cpuState.d[2] = 1005;
-    low().handlers.writeWord(m().system->dos->trapAddress(), uint16_t(-30), BusRegion{});
+    low().handlers.writeWord(m().system->dos->trapAddress(), uint16_t(-30), test::busRegionOf(low().handlers));
     EXPECT_NE(cpuState.d[0], 0u);
     EXPECT_EQ(test::fakeFiles().openHandles, 1);
     m().system->dos->closeOpenFiles();

@@ -17,7 +17,7 @@ constexpr uint32_t kDeliBase = 0x1C06;
 
 class ExecCalls : public test::MachineTest {
 protected:
-    void call(int16_t lvo) { low().handlers.writeWord(kExecTrap, uint16_t(lvo), BusRegion{}); }
+    void call(int16_t lvo) { low().handlers.writeWord(kExecTrap, uint16_t(lvo), test::busRegionOf(low().handlers)); }
     // Every register set to a recognisable value.
     void fillRegisters() {
         for (int i = 0; i < 8; ++i) cpuState.d[i] = 0xD0D00000 + i, cpuState.a[i] = 0xA0A00000 + i;

@@ -109,7 +109,7 @@ TEST_F(LibraryLayout, SystemFieldsPlayersRead) {
 }
 
 TEST_F(LibraryLayout, LowMemoryProtectsVectorsAgainstWordWrites) {
-    const BusRegion region{};
+    const BusRegion region = test::busRegionOf(low().handlers);
     const RegionHandlers& h = low().handlers;
     h.writeWord(0x14E, 0x1234, region);
     EXPECT_EQ(low().readWord(0x14E), 0) << "word write below 0x150 is dropped";

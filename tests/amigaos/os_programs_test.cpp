@@ -90,7 +90,7 @@ TEST_F(OsPrograms, CauseFromNativeCodeRunsTheServerAsASubroutine) {
     for (int i = 0; i < 8; ++i) cpuState.d[i] = 0xD0 + i, cpuState.a[i] = 0xA0 + i;
     cpuState.a[1] = interrupt;
     const CpuState before = cpuState;
-    low().handlers.writeWord(m().system->exec->trapAddress(), uint16_t(-180), BusRegion{});
+    low().handlers.writeWord(m().system->exec->trapAddress(), uint16_t(-180), test::busRegionOf(low().handlers));
     EXPECT_TRUE(errors.empty());
     for (int i = 0; i < 8; ++i) EXPECT_EQ(cpuState.d[i], before.d[i]) << "D" << i;
     for (int i = 0; i < 7; ++i) EXPECT_EQ(cpuState.a[i], before.a[i]) << "A" << i;

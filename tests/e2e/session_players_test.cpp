@@ -69,7 +69,7 @@ TEST_F(Players, InterruptTagRunsOnTheDefaultCiaBTimer) {
     EXPECT_EQ(machine->timerSource, 3u);
     EXPECT_NEAR(machine->tickSeconds, 14188 / kCiaHz, 1e-6);
     EXPECT_EQ(machine->samplesPerTick, 960);
-    EXPECT_EQ(ciaBDevice->TALO | ciaBDevice->TAHI << 8, 14188);
+    EXPECT_EQ(machine->ciaB->TALO | machine->ciaB->TAHI << 8, 14188);
 
     // Subsong 1: period 200, a 16-byte wave: 3546895 / 3200 = 1108.4 Hz.
     ASSERT_EQ(renderFrames(24000), 24000);
@@ -114,7 +114,7 @@ TEST_F(Players, SetTimerCallbackLoadsTheTimerWord) {
     ASSERT_TRUE(open(write("one.vts1", module("VTS1", "First Song"))));
     startSubsong(*machine, 2, false);
     EXPECT_EQ(machine->currentSubsong, 3u);
-    EXPECT_EQ(ciaBDevice->TALO | ciaBDevice->TAHI << 8, 28376);
+    EXPECT_EQ(machine->ciaB->TALO | machine->ciaB->TAHI << 8, 28376);
     EXPECT_EQ(machine->samplesPerTick, 1920);
     EXPECT_NEAR(machine->tickSeconds, 28376 / kCiaHz, 1e-6);
     renderToEnd();

@@ -170,7 +170,6 @@ TEST(CustomChipRegisters, EachMachineCountsItsOwnIntreqrPolling) {
     playing.chips().intreq = 0x0020;
     scanning.chips().intreq = 0x0010;
     auto readAt = [](HardwareFixture& f, uint32_t cycles) {
-        customChipsDevice = f.m.customChips.get();
         cpuState.cycleCounter = cycles;
         return f.readWord(INTREQR);
     };
@@ -179,7 +178,6 @@ TEST(CustomChipRegisters, EachMachineCountsItsOwnIntreqrPolling) {
     for (int i = 0; i < 5; ++i) EXPECT_EQ(readAt(playing, t += 4), 0x0020u) << i;
     EXPECT_EQ(readAt(scanning, t += 4), 0x0010u) << "the scan's first read is not the player's sixth";
     EXPECT_EQ(readAt(playing, t += 4), 0xFFFFu) << "the player's sixth quick read";
-    customChipsDevice = nullptr;
     cpuState.cycleCounter = 0;
 }
 

@@ -23,34 +23,31 @@ public:
         m.ciaA = std::make_unique<CiaChip>();
         m.ciaA->header.base = kCiaABase;
         m.ciaA->owner = &m;
-        ciaADevice = m.ciaA.get();
         m.ciaB = std::make_unique<CiaChip>();
         m.ciaB->header.base = kCiaBBase;
         m.ciaB->owner = &m;
-        ciaBDevice = m.ciaB.get();
         m.customChips = std::make_unique<CustomChips>();
         m.customChips->header.base = kCustomChipsBase;
         m.customChips->owner = &m;
         m.customChips->sampleMemory = m.mainMemory.get();
-        customChipsDevice = m.customChips.get();
         resetCia(*m.ciaA);
         resetCia(*m.ciaB);
         resetCustomChips(*m.customChips);
         m.updateTickLength();
-    }
-    ~HardwareFixture() {
-        customChipsDevice = nullptr;
-        ciaADevice = ciaBDevice = nullptr;
     }
 
     CustomChips& chips() { return *m.customChips; }
     PaulaChannel& channel(int n) { return m.customChips->paulaChannels[n]; }
 
     // Custom-chip bus accesses.
-    uint32_t readWord(uint32_t address) { return customChipsHandlers().readWord(address, region_); }
-    uint32_t readByte(uint32_t address) { return customChipsHandlers().readByte(address, region_); }
-    void writeWord(uint32_t address, uint16_t value) { customChipsHandlers().writeWord(address, value, region_); }
-    void writeByte(uint32_t address, uint8_t value) { customChipsHandlers().writeByte(address, value, region_); }
+    uint32_t readWord(uint32_t address) { return chipsHandlers().readWord(address, region(chipsHandlers())); }
+    uint32_t readByte(uint32_t address) { return chipsHandlers().readByte(address, region(chipsHandlers())); }
+    void writeWord(uint32_t address, uint16_t value) {
+        chipsHandlers().writeWord(address, value, region(chipsHandlers()));
+    }
+    void writeByte(uint32_t address, uint8_t value) {
+        chipsHandlers().writeByte(address, value, region(chipsHandlers()));
+    }
     // A long write arrives as two word writes, high half first.
     void writeLong(uint32_t address, uint32_t value) {
         writeWord(address, uint16_t(value >> 16));
@@ -58,13 +55,13 @@ public:
     }
 
     // CIA bus accesses; the handler set follows the address.
-    RegionHandlers ciaHandlers(uint32_t address) {
-        return (address & 0xFFF000) == kCiaABase ? ciaAHandlers() : ciaBHandlers();
+    RegionHandlers ciaHandlersAt(uint32_t address) {
+        return ciaHandlers((address & 0xFFF000) == kCiaABase ? *m.ciaA : *m.ciaB);
     }
-    uint32_t ciaReadByte(uint32_t a) { return ciaHandlers(a).readByte(a, region_); }
-    uint32_t ciaReadWord(uint32_t a) { return ciaHandlers(a).readWord(a, region_); }
-    void ciaWriteByte(uint32_t a, uint8_t v) { ciaHandlers(a).writeByte(a, v, region_); }
-    void ciaWriteWord(uint32_t a, uint16_t v) { ciaHandlers(a).writeWord(a, v, region_); }
+    uint32_t ciaReadByte(uint32_t a) { return ciaHandlersAt(a).readByte(a, region(ciaHandlersAt(a))); }
+    uint32_t ciaReadWord(uint32_t a) { return ciaHandlersAt(a).readWord(a, region(ciaHandlersAt(a))); }
+    void ciaWriteByte(uint32_t a, uint8_t v) { ciaHandlersAt(a).writeByte(a, v, region(ciaHandlersAt(a))); }
+    void ciaWriteWord(uint32_t a, uint16_t v) { ciaHandlersAt(a).writeWord(a, v, region(ciaHandlersAt(a))); }
 
     // Places big-endian sample words in main memory.
     void placeWords(uint32_t address, std::initializer_list<uint16_t> words) {
@@ -83,7 +80,13 @@ public:
     }
 
 private:
-    BusRegion region_{};
+    RegionHandlers chipsHandlers() { return customChipsHandlers(*m.customChips); }
+    // The record the bus hands a handler: it names the device.
+    static BusRegion region(const RegionHandlers& h) {
+        BusRegion r{};
+        r.device = h.device;
+        return r;
+    }
 };
 
 } // namespace varno::test

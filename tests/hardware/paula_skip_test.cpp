@@ -34,7 +34,7 @@ struct Script {
     } ticks[12];
 };
 
-// Straight to the chips of each fixture: bus writes reach only the last one built.
+// Straight to the registers of each fixture's chips.
 void program(CustomChips& chips, uint32_t location, uint16_t length, uint16_t period, uint16_t volume) {
     PaulaChannel& ch = chips.paulaChannels[0];
     writeAudLch(ch, uint16_t(location >> 16));

@@ -17,6 +17,7 @@
 
 #include "amigaos/hunk_loader.h"
 #include "machine/amiga_machine.h"
+#include "machine/bus_region.h"
 #include "machine/run_routine.h"
 
 #ifndef VARNO_M68K_DIR

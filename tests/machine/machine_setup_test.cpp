@@ -24,10 +24,6 @@ TEST_F(MachineSetup, CreationWiresTheWholeMachine) {
     EXPECT_EQ(m().ciaB->header.base, 0xBFD000u);
     EXPECT_EQ(m().customChips->header.base, 0xDFF000u);
     EXPECT_EQ(m().customChips->sampleMemory, &main());
-    EXPECT_EQ(ciaADevice, m().ciaA.get());
-    EXPECT_EQ(ciaBDevice, m().ciaB.get());
-    EXPECT_EQ(customChipsDevice, m().customChips.get());
-    EXPECT_EQ(systemInstance, m().system.get());
     EXPECT_EQ(m().system->cpu, m().cpu.get());
     EXPECT_EQ(m().system->exec->cpu, m().cpu.get());
     EXPECT_EQ(m().system->deliBase->cpu, m().cpu.get());
@@ -77,13 +73,26 @@ TEST_F(MachineSetup, ResetDropsEverythingAfterThePlayers) {
     EXPECT_EQ(m().system->ciaa->timerBInterrupt, 0u);
 }
 
-TEST_F(MachineSetup, DestroyingTheMachineClearsTheProcessWidePointers) {
+// Two machines side by side: what each one's bus writes reaches its own chips.
+TEST_F(MachineSetup, EachMachinesBusReachesItsOwnDevices) {
     auto other = createMachine(test::fakeHost(), "/x/");
-    EXPECT_EQ(systemInstance, other->system.get());
-    other.reset();
-    EXPECT_EQ(systemInstance, nullptr);
-    EXPECT_EQ(ciaADevice, nullptr);
-    EXPECT_EQ(customChipsDevice, nullptr);
+    auto write = [](const BusRegion* list, uint32_t address, uint32_t value) {
+        for (const BusRegion* r = list; r->first != kListEnd; ++r)
+            if (address >= r->first && address <= r->last && r->write) return r->write(address, value, *r);
+        FAIL() << std::hex << address << " has no handler";
+    };
+    AmigaMachine* machines[] = {&m(), other.get()};
+    for (uint32_t k = 0; k < 2; ++k) {
+        AmigaMachine& machine = *machines[k];
+        write(machine.cpu->wordWriteList, 0xDFF0A8, 10 + k);  // AUD0VOL
+        write(machine.cpu->byteWriteList, 0xBFD400, 20 + k);  // CIA-B TALO
+        write(machine.cpu->byteWriteList, 0xBFE401, 30 + k);  // CIA-A TALO
+    }
+    for (uint32_t k = 0; k < 2; ++k) {
+        EXPECT_EQ(machines[k]->customChips->paulaChannels[0].volume, 10 + k);
+        EXPECT_EQ(machines[k]->ciaB->TALO, 20 + k);
+        EXPECT_EQ(machines[k]->ciaA->TALO, 30 + k);
+    }
 }
 
 } // namespace

@@ -20,7 +20,7 @@ constexpr uint32_t H = 0x1A70, B = 0x1C06, T = 0x2476, kFirstStub = 0x2478;
 
 class DeliBaseTest : public test::MachineTest {
 protected:
-    void call(int16_t offset) { low().handlers.writeWord(T, uint16_t(offset), BusRegion{}); }
+    void call(int16_t offset) { low().handlers.writeWord(T, uint16_t(offset), test::busRegionOf(low().handlers)); }
     std::string lowString(uint32_t address) {
         char text[1024];
         low().readString(address, text, 1023);
