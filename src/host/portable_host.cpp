@@ -89,11 +89,16 @@ std::optional<fs::path> findNoCase(const std::string& path) {
     return found;
 }
 
+// Files are read whole when opened. Nothing the emulated Amiga can hold comes near
+// this size; beyond it a file, or what a damaged archive says an entry holds, is
+// not read at all.
+constexpr uintmax_t kMaxFileBytes = uintmax_t(64) << 20;
+
 std::optional<std::vector<uint8_t>> readWholeFile(const fs::path& path) {
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) return std::nullopt;
     const uintmax_t size = fs::file_size(path, ec);
-    if (ec || size > 0xFFFFFFFFu) return std::nullopt;
+    if (ec || size > kMaxFileBytes) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     // In one read: a folder scan opens every file.
@@ -126,7 +131,7 @@ HostFile openEntryOf(const std::string& archivePath, const std::string& entryNam
     if (index < 0) return nullptr;
     zip_stat_t st;
     if (zip_stat_index(zip.get(), zip_uint64_t(index), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) ||
-        st.size > 0x7FFFFFFF)
+        st.size > kMaxFileBytes)
         return nullptr;
     zip_file_t* entry = zip_fopen_index(zip.get(), zip_uint64_t(index), 0);
     if (!entry) return nullptr;

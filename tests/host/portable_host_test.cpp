@@ -121,6 +121,11 @@ TEST_F(PortableHostTest, WhatCannotBeOpenedGivesNoHandle) {
         "",
     };
     for (const auto& path : paths) EXPECT_EQ(files().open(path.c_str()), nullptr) << path;
+    // Files are read whole: past 64 MB (far past anything the Amiga holds) not at all.
+    const fs::path huge = dir / "huge.mod";
+    std::ofstream(huge).put('x');
+    fs::resize_file(huge, (uintmax_t(64) << 20) + 1);  // sparse: nothing is written
+    EXPECT_EQ(files().open(huge.c_str()), nullptr);
     HostFile plain = files().open((dir / "notzip.dat").c_str());
     ASSERT_NE(plain, nullptr);
     EXPECT_EQ(files().listEntries(plain), nullptr);
