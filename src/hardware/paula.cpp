@@ -30,16 +30,18 @@ void writeAudDat(PaulaChannel& channel, uint16_t value) { channel.dataWord = val
 
 void resetPaulaChannel(PaulaChannel& channel) { channel = PaulaChannel{}; }
 
-namespace {
-
-uint16_t fetchWord(const CustomChips& chips, uint32_t address) {
+uint16_t fetchDmaWord(const CustomChips& chips, uint32_t address) {
     return chips.sampleMemory ? chips.sampleMemory->readWord(address) : 0;
 }
 
-// A block length of 0 plays as one word.
-uint32_t blockWords(const PaulaChannel& channel) { return channel.length ? channel.length : 1; }
-
-} // namespace
+uint32_t takeTickSamples(CustomChips& chips, int n) {
+    const uint32_t latch = chips.owner ? chips.owner->tickLatch() : kDefaultTimerLatch;
+    PaulaChannel& ch = chips.paulaChannels[n];
+    const uint32_t period = ch.period ? ch.period : 0xFFFF; // only a direct store can leave 0
+    const uint32_t cycles = 5 * latch + ch.cycleCarry;
+    ch.cycleCarry = cycles % period;
+    return (cycles / period) & 0xFFFF;
+}
 
 void stepChannel(CustomChips& chips, int n) {
     PaulaChannel& ch = chips.paulaChannels[n];
@@ -55,7 +57,7 @@ void stepChannel(CustomChips& chips, int n) {
     case kPaulaStart:
         ch.remaining = blockWords(ch);
         ch.pointer = ch.location;
-        ch.dataWord = fetchWord(chips, ch.pointer);
+        ch.dataWord = fetchDmaWord(chips, ch.pointer);
         ch.state = kPaulaFirstFetch;
         break;
     case kPaulaFirstFetch:
@@ -63,14 +65,14 @@ void stepChannel(CustomChips& chips, int n) {
         // played twice (the start transient of real hardware).
         if (ch.remaining != 1) --ch.remaining;
         ch.pointer += 2;
-        ch.dataWord = fetchWord(chips, ch.pointer);
+        ch.dataWord = fetchDmaWord(chips, ch.pointer);
         ch.sample = ch.dataWord >> 8;
         ch.state = kPaulaLowByte;
         writeIntreq(chips, uint16_t(INTF_SETCLR | intBit));
         break;
     case kPaulaLowByte:
         ch.sample = ch.dataWord & 0xFF;
-        ch.dataWord = fetchWord(chips, ch.pointer);
+        ch.dataWord = fetchDmaWord(chips, ch.pointer);
         ch.pointer += 2;
         ch.state = kPaulaHighByte;
         if (ch.remaining == 1) {
@@ -115,7 +117,7 @@ uint32_t playWithinBlock(const CustomChips& chips, PaulaChannel& ch, float* out,
     // The low byte's step: the word's low byte comes next, and the next word is fetched.
     const auto lowStep = [&] {
         sample = data & 0xFF;
-        data = fetchWord(chips, pointer);
+        data = fetchDmaWord(chips, pointer);
         pointer += 2;
         --remaining;
     };
@@ -149,13 +151,8 @@ uint32_t playWithinBlock(const CustomChips& chips, PaulaChannel& ch, float* out,
 
 int32_t renderChannelTick(CustomChips& chips, int n, float* out) {
     if (!out || !(chips.dmacon & (1u << n))) return 0;
-    const uint32_t latch = chips.owner ? chips.owner->tickLatch() : kDefaultTimerLatch;
     PaulaChannel& ch = chips.paulaChannels[n];
-    // A tick of L CIA counts holds 5 L Paula cycles.
-    const uint32_t period = ch.period ? ch.period : 0xFFFF; // only a direct store can leave 0
-    const uint32_t cycles = 5 * latch + ch.cycleCarry;
-    const uint32_t count = (cycles / period) & 0xFFFF;
-    ch.cycleCarry = cycles % period;
+    const uint32_t count = takeTickSamples(chips, n);
     const uint32_t dmaBit = 1u << n;
     uint32_t i = 0;
     while (i < count) {

@@ -42,6 +42,15 @@ void writeAudDat(PaulaChannel& channel, uint16_t value);
 
 void resetPaulaChannel(PaulaChannel& channel);
 
+// What the DMA reads: the word at address (0 without sample memory).
+uint16_t fetchDmaWord(const CustomChips& chips, uint32_t address);
+// Words of a block; a length of 0 plays as one word.
+inline uint32_t blockWords(const PaulaChannel& channel) { return channel.length ? channel.length : 1; }
+// The samples channel n plays in the tick now starting (at most 65535): a tick
+// of L CIA counts holds 5 L Paula cycles, and the cycles beyond the last whole
+// sample count towards the next tick, so a channel keeps its pitch.
+uint32_t takeTickSamples(CustomChips& chips, int n);
+
 // Advances channel n by one output sample.
 void stepChannel(CustomChips& chips, int n);
 

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "hardware/cia.h"
 #include "hardware/custom_chips.h"
 #include "hardware/paula.h"
 
@@ -28,21 +27,13 @@ bool loudWords(const CustomChips& chips, uint32_t from, uint32_t words, uint32_t
 
 constexpr uint16_t kAudioInterrupts = INTF_AUD0 | INTF_AUD0 << 1 | INTF_AUD0 << 2 | INTF_AUD0 << 3;
 
-uint16_t fetchWord(const CustomChips& chips, uint32_t address) {
-    return chips.sampleMemory ? chips.sampleMemory->readWord(address) : 0;
-}
-
 } // namespace
 
 int32_t skipChannelTick(CustomChips& chips, int n, int32_t loudness, bool& heard) {
     const uint32_t dmaBit = 1u << n;
     if (!(chips.dmacon & dmaBit)) return 0;
-    const uint32_t latch = chips.owner ? chips.owner->tickLatch() : kDefaultTimerLatch;
     PaulaChannel& ch = chips.paulaChannels[n];
-    const uint32_t period = ch.period ? ch.period : 0xFFFF;
-    const uint32_t cycles = 5 * latch + ch.cycleCarry;
-    const uint32_t count = (cycles / period) & 0xFFFF;
-    ch.cycleCarry = cycles % period;
+    const uint32_t count = takeTickSamples(chips, n);
     uint32_t i = 0;
     while (i < count) {
         // About to play a low byte with words of the block left: each pair of
@@ -57,7 +48,7 @@ int32_t skipChannelTick(CustomChips& chips, int n, int32_t loudness, bool& heard
                     heard = loud(ch.volume, ch.sample, loudness) || loud(ch.volume, ch.dataWord, loudness) ||
                             loudWords(chips, ch.pointer, pairs - 1, ch.volume, loudness);
                 ch.pointer += 2 * (pairs - 1);
-                ch.dataWord = fetchWord(chips, ch.pointer);
+                ch.dataWord = fetchDmaWord(chips, ch.pointer);
                 ch.pointer += 2;
                 ch.remaining -= pairs;
                 ch.sample = ch.dataWord >> 8;
@@ -73,12 +64,12 @@ int32_t skipChannelTick(CustomChips& chips, int n, int32_t loudness, bool& heard
             // request is set and the block starts again (short looping blocks
             // end every other sample).
             ch.sample = ch.dataWord & 0xFF;
-            ch.dataWord = fetchWord(chips, ch.pointer);
+            ch.dataWord = fetchDmaWord(chips, ch.pointer);
             ch.state = kPaulaHighByte;
             for (PaulaChannel& channel : chips.paulaChannels) channel.intPending = 0;
             chips.intreq |= uint16_t(INTF_AUD0 << n);
             ch.pointer = ch.location;
-            ch.remaining = ch.length ? ch.length : 1;
+            ch.remaining = blockWords(ch);
         } else {
             stepChannel(chips, n);
         }
