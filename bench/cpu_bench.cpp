@@ -38,6 +38,8 @@ const uint16_t kProgram[] = {
 };
 
 struct Machine {
+    Processor processor;
+    CpuState& cpuState = processor.cpuState;
     std::unique_ptr<uint8_t[]> ram{new uint8_t[kSpace]()};
     FetchRegion fetch[2];
     BusRegion data[2];
@@ -53,7 +55,6 @@ struct Machine {
         MapSet maps{fetch, data, data, data, data};
         cpuState.supervisor = maps;
         cpuState.user = maps;
-        cpu::init();
         uint32_t address = kCode;
         for (uint16_t word : kProgram) {
             std::memcpy(ram.get() + address, &word, 2);
@@ -67,23 +68,23 @@ struct Machine {
         }
         start();
         // One outer pass, stepped: the loop is the same every pass.
-        cpu::execute(1);
+        cpu::execute(processor, 1);
         while (cpuState.pc != kOuter) {
-            cpu::execute(1);
+            cpu::execute(processor, 1);
             ++instructionsPerOuter;
         }
         ++instructionsPerOuter;
-        cyclesPerOuter = cpu::takeCycles();
+        cyclesPerOuter = cpu::takeCycles(processor);
     }
 
     void start() {
-        cpu::reset();
+        cpu::reset(processor);
         cpuState.a[3] = 0x40000;
         cpuState.a[7] = 0x8000;
         cpuState.pc = kCode;
         cpuState.sr = 0x2700;
         cpuState.pendingInterrupts = 0;
-        cpu::takeCycles();
+        cpu::takeCycles(processor);
     }
 };
 
@@ -103,8 +104,8 @@ void largeBudget(benchmark::State& state) {
     m.start();
     uint64_t cycles = 0;
     for (auto _ : state) {
-        cpu::execute(1'000'000);
-        cycles += cpu::takeCycles();
+        cpu::execute(m.processor, 1'000'000);
+        cycles += cpu::takeCycles(m.processor);
     }
     report(state, cycles);
 }
@@ -115,8 +116,8 @@ void oneInstructionPerCall(benchmark::State& state) {
     m.start();
     uint64_t cycles = 0;
     for (auto _ : state) {
-        for (int i = 0; i < 10000; ++i) cpu::execute(1);
-        cycles += cpu::takeCycles();
+        for (int i = 0; i < 10000; ++i) cpu::execute(m.processor, 1);
+        cycles += cpu::takeCycles(m.processor);
     }
     report(state, cycles);
 }

@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "machine/amiga_machine.h"
+#include "machine/cpu_context.h"
 #include "machine/run_routine.h"
 #include "platform/message_box.h"
 
@@ -23,7 +24,7 @@ void BM_EmptyCall(benchmark::State& state) {
     auto machine = createMachine(nullptr, "");
     const uint32_t code = place(*machine->mainMemory, {0x4E75});  // RTS
     for (auto _ : state) {
-        cpuState.pc = code;
+        machine->cpu->processor.cpuState.pc = code;
         benchmark::DoNotOptimize(runRoutine(*machine->cpu, nullptr, nullptr));
     }
 }
@@ -42,7 +43,7 @@ void BM_ThousandExecCalls(benchmark::State& state) {
                                                           0x4E75,          // RTS
                                                       });
     for (auto _ : state) {
-        cpuState.pc = code;
+        machine->cpu->processor.cpuState.pc = code;
         if (runRoutine(*machine->cpu, nullptr, nullptr) != RUN_BUDGET_SPENT) state.SkipWithError("call failed");
     }
     state.SetItemsProcessed(state.iterations() * 1000);

@@ -34,8 +34,8 @@ void CCiaResource::dispatch(int16_t lvo) {
 // Claims timer A (bit 0) or B (bit 1) and starts it; there is no check that the
 // timer is already taken.
 void CCiaResource::addICRVector() {
-    uint32_t& d0 = cpuState.d[0];
-    const uint32_t interrupt = cpuState.a[1];
+    uint32_t& d0 = registers().d[0];
+    const uint32_t interrupt = a1();
     if (d0 != 0 && d0 != 1) {
         d0 = 0xFFFFFFFF;
         return;
@@ -50,7 +50,7 @@ void CCiaResource::addICRVector() {
 }
 
 void CCiaResource::ableICR() {
-    uint32_t& d0 = cpuState.d[0];
+    uint32_t& d0 = registers().d[0];
     const uint8_t old = ciaDevice ? ciaDevice->ICR : 0;
     if (ciaDevice) {
         const uint8_t bits = d0 & 0x7F;

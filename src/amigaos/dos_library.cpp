@@ -16,10 +16,6 @@ namespace varno {
 
 namespace {
 
-uint32_t& d0() { return cpuState.d[0]; }
-uint32_t d1() { return cpuState.d[1]; }
-uint32_t d2() { return cpuState.d[2]; }
-uint32_t d3() { return cpuState.d[3]; }
 
 // AmigaDOS's failure value for Seek.
 constexpr uint32_t kDosError = 0xFFFFFFFF;

@@ -26,8 +26,6 @@ constexpr uint32_t kIntAudio3 = 10;
 constexpr uint32_t kMemfPublicChip = 3;
 
 
-uint32_t& d0() { return cpuState.d[0]; }
-uint32_t a1() { return cpuState.a[1]; }
 
 } // namespace
 
@@ -98,11 +96,11 @@ void CExecLibrary::cause() {
     if (!cpu) return;
     if (!cpu->busy) {
         cpu->inInterruptCall = 1;
-        cpuState.pc = cpu->softIntCallStub;
+        cpu->processor.cpuState.pc = cpu->softIntCallStub;
         runRoutine(*cpu, nullptr, nullptr);
         cpu->inInterruptCall = 0;
     } else if (!cpu->inInterruptCall) {
-        cpu::raiseInterrupt(7, int32_t(kVectorSoftInt));
+        cpu::raiseInterrupt(cpu->processor, 7, int32_t(kVectorSoftInt));
     }
 }
 

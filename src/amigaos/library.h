@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "cpu/cpu.h"
+
 namespace varno {
 
 struct AmigaMachine;
@@ -46,7 +48,7 @@ public:
     virtual uint32_t positiveSize() const { return 34; }  // struct Library
     uint32_t endAddress() const { return stubCursor_; }
 
-    // Native side of a call of vector `lvo`. Works on the registers in cpuState;
+    // Native side of a call of vector `lvo`. Works on the calling processor's registers;
     // vectors it does not implement leave every register unchanged.
     virtual void dispatch(int16_t lvo) { (void)lvo; }
 
@@ -56,8 +58,17 @@ public:
     AmigaMachine* machine;
     MemoryRegion* memory;        // lowMemory
     CpuContext* cpu = nullptr;   // set once the machine has its CPU context
+    Processor* processor = nullptr;  // the machine's processor, set with it
 
 protected:
+    // The registers of the machine's processor: arguments in, results out.
+    CpuState& registers() const { return processor->cpuState; }
+    uint32_t& d0() const { return registers().d[0]; }
+    uint32_t d1() const { return registers().d[1]; }
+    uint32_t d2() const { return registers().d[2]; }
+    uint32_t d3() const { return registers().d[3]; }
+    uint32_t a1() const { return registers().a[1]; }
+
     void writeVector(int16_t lvo);
     // Vectors -30 .. -negativeSize().
     void writeVectors();

@@ -53,11 +53,14 @@ CSystem::CSystem(AmigaMachine& machine, const char* pluginDirectory)
 
 CSystem::~CSystem() = default;
 
-void CSystem::attachCpu(CpuContext* context) {
+void CSystem::attachCpu(CpuContext* context, Processor* processor) {
     cpu = context;
     deliBase->cpu = context;
     CLibrary* const libraries[] = {exec.get(), graphics.get(), dos.get(), varno.get(), ciaa.get(), ciab.get()};
-    for (CLibrary* lib : libraries) lib->cpu = context;
+    for (CLibrary* lib : libraries) {
+        lib->cpu = context;
+        lib->processor = processor;
+    }
 }
 
 void CSystem::initialiseDeliBase() {

@@ -29,7 +29,7 @@ public:
     CSystem& operator=(const CSystem&) = delete;
 
     // Hands the CPU context to the environment and every object in it.
-    void attachCpu(CpuContext* context);
+    void attachCpu(CpuContext* context, Processor* processor);
     // Before a module is opened: the player-interface block back to its initial
     // state and the CIA timer interrupts forgotten.
     void resetForModule();

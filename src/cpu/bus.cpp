@@ -30,33 +30,33 @@ uint16_t hostWord(const BusRegion& region, uint32_t address) {
 
 } // namespace
 
-void clearDataCaches() {
-    rs.readByte = {};
-    rs.readWord = {};
-    rs.writeByte = {};
-    rs.writeWord = {};
+void clearDataCaches(Processor& p) {
+    p.rs.readByte = {};
+    p.rs.readWord = {};
+    p.rs.writeByte = {};
+    p.rs.writeWord = {};
 }
 
-uint32_t readByteSlow(uint32_t address) {
-    const BusRegion* region = find(cpuState.current.readByteMap, address);
+uint32_t readByteSlow(Processor& p, uint32_t address) {
+    const BusRegion* region = find(p.cpuState.current.readByteMap, address);
     if (!region) return 0xFF;
     if (region->read) return region->read(address, *region) & 0xFF;
     if (!region->hostBase) return 0xFF;
-    fill(rs.readByte, *region, 0);
+    fill(p.rs.readByte, *region, 0);
     return region->hostBase[(address - region->first) ^ 1];
 }
 
-uint32_t readWordSlow(uint32_t address) {
-    const BusRegion* region = find(cpuState.current.readWordMap, address);
+uint32_t readWordSlow(Processor& p, uint32_t address) {
+    const BusRegion* region = find(p.cpuState.current.readWordMap, address);
     if (!region) return 0xFFFF;
     if (region->read) return region->read(address, *region) & 0xFFFF;
     if (!region->hostBase || region->last == address) return 0xFFFF;
-    fill(rs.readWord, *region, 1);
+    fill(p.rs.readWord, *region, 1);
     return hostWord(*region, address);
 }
 
-uint32_t readLongSlow(uint32_t address) {
-    const BusRegion* region = find(cpuState.current.readWordMap, address);
+uint32_t readLongSlow(Processor& p, uint32_t address) {
+    const BusRegion* region = find(p.cpuState.current.readWordMap, address);
     if (!region) return 0xFFFFFFFF;
     bool fits = address + 3 <= region->last;
     uint32_t high;
@@ -65,39 +65,39 @@ uint32_t readLongSlow(uint32_t address) {
         if (fits) return high << 16 | (region->read(address + 2, *region) & 0xFFFF);
     } else {
         if (!region->hostBase || region->last == address) return 0xFFFFFFFF;
-        fill(rs.readWord, *region, 1);
+        fill(p.rs.readWord, *region, 1);
         high = hostWord(*region, address);
         if (fits) return high << 16 | hostWord(*region, address + 2);
     }
-    return high << 16 | readWord(address + 2);
+    return high << 16 | readWord(p, address + 2);
 }
 
-void writeByteSlow(uint32_t address, uint32_t value) {
-    const BusRegion* region = find(cpuState.current.writeByteMap, address);
+void writeByteSlow(Processor& p, uint32_t address, uint32_t value) {
+    const BusRegion* region = find(p.cpuState.current.writeByteMap, address);
     if (!region) return;
     if (region->write) {
         region->write(address, value & 0xFF, *region);
         return;
     }
     if (!region->hostBase) return;
-    fill(rs.writeByte, *region, 0);
+    fill(p.rs.writeByte, *region, 0);
     region->hostBase[(address - region->first) ^ 1] = static_cast<uint8_t>(value);
 }
 
-void writeWordSlow(uint32_t address, uint32_t value) {
-    const BusRegion* region = find(cpuState.current.writeWordMap, address);
+void writeWordSlow(Processor& p, uint32_t address, uint32_t value) {
+    const BusRegion* region = find(p.cpuState.current.writeWordMap, address);
     if (!region) return;
     if (region->write) {
         region->write(address, value & 0xFFFF, *region);
         return;
     }
     if (!region->hostBase || region->last == address) return;
-    fill(rs.writeWord, *region, 1);
+    fill(p.rs.writeWord, *region, 1);
     store16(region->hostBase + (address - region->first), value);
 }
 
-void writeLongSlow(uint32_t address, uint32_t value) {
-    const BusRegion* region = find(cpuState.current.writeWordMap, address);
+void writeLongSlow(Processor& p, uint32_t address, uint32_t value) {
+    const BusRegion* region = find(p.cpuState.current.writeWordMap, address);
     if (region) {
         bool fits = address + 3 <= region->last;
         if (region->write) {
@@ -107,7 +107,7 @@ void writeLongSlow(uint32_t address, uint32_t value) {
                 return;
             }
         } else if (region->hostBase && region->last != address) {
-            fill(rs.writeWord, *region, 1);
+            fill(p.rs.writeWord, *region, 1);
             store16(region->hostBase + (address - region->first), value >> 16);
             if (fits) {
                 store16(region->hostBase + (address - region->first) + 2, value);
@@ -115,7 +115,7 @@ void writeLongSlow(uint32_t address, uint32_t value) {
             }
         }
     }
-    writeWord(address + 2, value & 0xFFFF);
+    writeWord(p, address + 2, value & 0xFFFF);
 }
 
 } // namespace varno::cpu

@@ -1,5 +1,7 @@
-// The 68000 processor: its one register file, the region records through which it
-// reaches memory, and the operations the rest of the machine drives it with.
+// The 68000 processor: its register file and run state, the region records through
+// which it reaches memory, and the operations the rest of the machine drives it with.
+// Each machine owns its processor; only the opcode table, which never changes once
+// filled, is shared by all.
 #pragma once
 
 #include <cstdint>
@@ -52,6 +54,8 @@ constexpr uint16_t SR_X = 0x10, SR_N = 0x08, SR_Z = 0x04, SR_V = 0x02, SR_C = 0x
 // Bit 0 of pendingInterrupts: the processor is stopped (halted when PC is odd).
 constexpr uint8_t PENDING_STOPPED = 0x01;
 
+struct Processor;
+
 struct MapSet {
     const FetchRegion* fetchMap;
     const BusRegion* readByteMap;
@@ -67,7 +71,7 @@ struct CpuState {
     MapSet current;        // copy of `supervisor` or `user`, chosen by SR's S bit
     MapSet supervisor;
     MapSet user;
-    void (*resetHandler)(); // run by RESET; null ends the run instead
+    void (*resetHandler)(Processor&); // run by RESET; null ends the run instead
     uint32_t d[8];
     uint32_t a[8];          // a[7] is the active stack pointer
     uint32_t otherStackPointer; // USP in supervisor mode, SSP in user mode
@@ -78,30 +82,67 @@ struct CpuState {
     uint16_t sr;
 };
 
-extern CpuState cpuState;
+namespace cpu {
+
+// One cached RAM region of a data list. An access at offset o from `first` fits when
+// o < `limit` (bytes or words, by the list's kind) or o < `longLimit` (longs); 0 means empty.
+struct RamCache {
+    uint32_t first = 0;
+    uint32_t limit = 0;
+    uint32_t longLimit = 0;
+    uint8_t* base = nullptr;
+};
+
+// What lives beside the register file while `execute` runs; the core's own.
+struct RunState {
+    int32_t remaining = -1;  // cycles left in this run, minus one
+    int32_t budget = 0;      // budget recorded at run start (re-based by takeCycles)
+    int32_t parked = 0;      // cycles set aside while the run is cut short
+    uint32_t pc = 0;         // address of the next word to fetch
+    // Cached fetch region: the PC's top byte is or-ed into `fetchFirst`, so a change of
+    // the top byte misses the cache. A word fits at offsets below `fetchLimit`.
+    uint32_t fetchFirst = 0;
+    uint32_t fetchLimit = 0;
+    uintptr_t fetchBase = 0;  // host location = fetchBase + pc
+    // Unpacked condition codes, each 0 or 1.
+    uint32_t x = 0, n = 0, z = 0, v = 0, c = 0;
+    bool running = false;
+    bool fault = false;        // a control transfer reached unmapped memory
+    bool tracePending = false;
+    bool resetStop = false;    // RESET without handler ends the run
+    RamCache readByte, readWord, writeByte, writeWord;
+};
+
+} // namespace cpu
+
+// One 68000. Not re-entrant: a bus handler must not run its own processor.
+struct Processor {
+    Processor();  // fills the shared opcode table the first time
+    CpuState cpuState{};
+    cpu::RunState rs;
+    bool traceSuppressed = false;
+};
 
 namespace cpu {
 
-// Fills the opcode table. Returns 0.
-uint32_t init();
 // 0 success; 1 refused (run active, no supervisor fetch list, nothing at address 0);
 // RUN_HALTED when the initial PC is odd.
-uint32_t reset();
+uint32_t reset(Processor& p);
 // Runs at least one instruction unless stopped/faulted; see RUN_* for results. A negative
 // budget counts as 0; a call from inside a run (a bus handler) is refused with RUN_HALTED.
-uint32_t execute(int32_t budget);
+uint32_t execute(Processor& p, int32_t budget);
 // level 1-7; vector 0-255, -1 autovector (24 + level), -2 spurious (24).
 // 0 requested, 1 already requested, 2 bad argument.
-uint32_t raiseInterrupt(int32_t level, int32_t vector);
+uint32_t raiseInterrupt(Processor& p, int32_t level, int32_t vector);
 // Takes at most one requested interrupt while no run is active.
-void serviceInterrupts();
-uint32_t readCycles();
-uint32_t takeCycles();
+void serviceInterrupts(Processor& p);
+uint32_t readCycles(Processor& p);
+uint32_t takeCycles(Processor& p);
 // True while `execute` is running (also inside bus handlers).
-bool running();
+bool running(Processor& p);
 // Switches trace exceptions off (true) or back on. Single-instruction checks against
 // recorded chip states use it: those states end before the trace exception.
-void suppressTrace(bool suppress);
+void suppressTrace(Processor& p, bool suppress);
 
 } // namespace cpu
 } // namespace varno

@@ -50,9 +50,9 @@ template <int M, int S> constexpr int eaTime() {
     }
 }
 
-template <int S> inline void writeD(int r, uint32_t value) {
-    if constexpr (S == 4) cpuState.d[r] = value;
-    else cpuState.d[r] = (cpuState.d[r] & ~kMask<S>) | (value & kMask<S>);
+template <int S> inline void writeD(Processor& p, int r, uint32_t value) {
+    if constexpr (S == 4) p.cpuState.d[r] = value;
+    else p.cpuState.d[r] = (p.cpuState.d[r] & ~kMask<S>) | (value & kMask<S>);
 }
 
 template <int S> inline uint32_t signExtend(uint32_t value) {
@@ -62,10 +62,10 @@ template <int S> inline uint32_t signExtend(uint32_t value) {
 }
 
 // Brief extension word: d8 plus a sign-extended word or a whole long index register.
-inline uint32_t indexed(uint32_t base) {
-    uint32_t ext = fetchWord();
+inline uint32_t indexed(Processor& p, uint32_t base) {
+    uint32_t ext = fetchWord(p);
     unsigned r = ext >> 12 & 7;
-    uint32_t index = (ext & 0x8000) ? cpuState.a[r] : cpuState.d[r];
+    uint32_t index = (ext & 0x8000) ? p.cpuState.a[r] : p.cpuState.d[r];
     if (!(ext & 0x800)) index = signExtend<2>(index);
     return base + signExtend<1>(ext) + index;
 }
@@ -73,59 +73,59 @@ inline uint32_t indexed(uint32_t base) {
 // (An)+ and -(An) on bytes step A7 by 2 to keep the stack even.
 template <int R, int S> constexpr uint32_t kStep = (S == 1 && R == 7) ? 2 : S;
 
-template <int M, int R, int S> inline uint32_t eaAddress() {
+template <int M, int R, int S> inline uint32_t eaAddress(Processor& p) {
     if constexpr (M == kInd) {
-        return cpuState.a[R];
+        return p.cpuState.a[R];
     } else if constexpr (M == kPostInc) {
-        uint32_t address = cpuState.a[R];
-        cpuState.a[R] = address + kStep<R, S>;
+        uint32_t address = p.cpuState.a[R];
+        p.cpuState.a[R] = address + kStep<R, S>;
         return address;
     } else if constexpr (M == kPreDec) {
-        return cpuState.a[R] -= kStep<R, S>;
+        return p.cpuState.a[R] -= kStep<R, S>;
     } else if constexpr (M == kDisp) {
-        uint32_t base = cpuState.a[R];
-        return base + signExtend<2>(fetchWord());
+        uint32_t base = p.cpuState.a[R];
+        return base + signExtend<2>(fetchWord(p));
     } else if constexpr (M == kIndex) {
-        return indexed(cpuState.a[R]);
+        return indexed(p, p.cpuState.a[R]);
     } else if constexpr (M == kAbsW) {
-        return signExtend<2>(fetchWord());
+        return signExtend<2>(fetchWord(p));
     } else if constexpr (M == kAbsL) {
-        return fetchLong();
+        return fetchLong(p);
     } else if constexpr (M == kPcDisp) {
-        uint32_t base = rs.pc;
-        return base + signExtend<2>(fetchWord());
+        uint32_t base = p.rs.pc;
+        return base + signExtend<2>(fetchWord(p));
     } else {
         static_assert(M == kPcIndex, "mode has no address");
-        return indexed(rs.pc);
+        return indexed(p, p.rs.pc);
     }
 }
 
-template <int S> inline uint32_t fetchImmediate() {
-    if constexpr (S == 1) return fetchWord() & 0xFF;
-    else if constexpr (S == 2) return fetchWord();
-    else return fetchLong();
+template <int S> inline uint32_t fetchImmediate(Processor& p) {
+    if constexpr (S == 1) return fetchWord(p) & 0xFF;
+    else if constexpr (S == 2) return fetchWord(p);
+    else return fetchLong(p);
 }
 
-template <int M, int R, int S> inline uint32_t readEa() {
-    if constexpr (M == kDn) return cpuState.d[R] & kMask<S>;
-    else if constexpr (M == kAn) return cpuState.a[R] & kMask<S>;
-    else if constexpr (M == kImm) return fetchImmediate<S>();
-    else return readMem<S>(eaAddress<M, R, S>());
+template <int M, int R, int S> inline uint32_t readEa(Processor& p) {
+    if constexpr (M == kDn) return p.cpuState.d[R] & kMask<S>;
+    else if constexpr (M == kAn) return p.cpuState.a[R] & kMask<S>;
+    else if constexpr (M == kImm) return fetchImmediate<S>(p);
+    else return readMem<S>(p, eaAddress<M, R, S>(p));
 }
 
-template <int M, int R, int S> inline void writeEa(uint32_t value) {
-    if constexpr (M == kDn) writeD<S>(R, value);
-    else writeMem<S>(eaAddress<M, R, S>(), value);
+template <int M, int R, int S> inline void writeEa(Processor& p, uint32_t value) {
+    if constexpr (M == kDn) writeD<S>(p, R, value);
+    else writeMem<S>(p, eaAddress<M, R, S>(p), value);
 }
 
 // Read-modify-write on a data-alterable operand: `op` maps the old value to the new.
-template <int M, int R, int S, typename Op> inline void modifyEa(Op op) {
+template <int M, int R, int S, typename Op> inline void modifyEa(Processor& p, Op op) {
     if constexpr (M == kDn) {
-        writeD<S>(R, op(cpuState.d[R] & kMask<S>));
+        writeD<S>(p, R, op(p.cpuState.d[R] & kMask<S>));
     } else {
-        uint32_t address = eaAddress<M, R, S>();
-        uint32_t value = op(readMem<S>(address));
-        writeMem<S>(address, value);
+        uint32_t address = eaAddress<M, R, S>(p);
+        uint32_t value = op(readMem<S>(p, address));
+        writeMem<S>(p, address, value);
     }
 }
 

@@ -61,10 +61,10 @@ template <Pattern P, template <uint16_t> class Family> void addPattern(Handler* 
 }
 
 // A family of one opcode whose handler is a plain function.
-template <void (*F)()> struct Fixed {
+template <void (*F)(Processor&)> struct Fixed {
     template <uint16_t> struct Of {
         static constexpr bool legal = true;
-        static void run() { F(); }
+        static void run(Processor& p) { F(p); }
     };
 };
 

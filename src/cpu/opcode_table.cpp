@@ -6,7 +6,9 @@ namespace varno::cpu {
 
 Handler opcodeTable[65536];
 
-uint32_t init() {
+namespace {
+
+void fillTable() {
     for (uint32_t op = 0; op < 65536; ++op) {
         if ((op & 0xF000) == 0xA000) opcodeTable[op] = lineA;
         else if ((op & 0xF000) == 0xF000) opcodeTable[op] = lineF;
@@ -26,7 +28,16 @@ uint32_t init() {
     addMiscFamily(opcodeTable);
     addMultiplyFamily(opcodeTable);
     addBcdFamily(opcodeTable);
-    return 0;
 }
 
+} // namespace
 } // namespace varno::cpu
+
+namespace varno {
+
+Processor::Processor() {
+    static const bool filled = (cpu::fillTable(), true);  // once, whichever thread comes first
+    (void)filled;
+}
+
+} // namespace varno

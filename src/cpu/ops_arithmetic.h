@@ -18,10 +18,10 @@ namespace varno::cpu::arithmetic {
 
 enum class Kind { Add, Sub, Cmp };
 
-template <Kind K, int S> inline uint32_t compute(uint32_t source, uint32_t dest) {
-    if constexpr (K == Kind::Add) return add<S>(source, dest);
-    else if constexpr (K == Kind::Sub) return sub<S>(source, dest);
-    else return sub<S, false, true>(source, dest);
+template <Kind K, int S> inline uint32_t compute(Processor& p, uint32_t source, uint32_t dest) {
+    if constexpr (K == Kind::Add) return add<S>(p, source, dest);
+    else if constexpr (K == Kind::Sub) return sub<S>(p, source, dest);
+    else return sub<S, false, true>(p, source, dest);
 }
 
 // Lines 9 (SUB), B (CMP, EOR lives in the logic family) and D (ADD).
@@ -37,29 +37,29 @@ template <uint16_t Op> struct Arith {
     static constexpr bool legal = Address ? isAny(M)
                                   : ToMemory ? (K != Kind::Cmp && isMemoryAlterable(M))
                                              : (isAny(M) && !(S == 1 && M == kAn));
-    static void run() {
+    static void run(Processor& p) {
         if constexpr (Address) {
-            uint32_t source = signExtend<S>(readEa<M, R, S>());
-            uint32_t& an = cpuState.a[Dn];
+            uint32_t source = signExtend<S>(readEa<M, R, S>(p));
+            uint32_t& an = p.cpuState.a[Dn];
             if constexpr (K == Kind::Add) an += source;
             else if constexpr (K == Kind::Sub) an -= source;
-            else sub<4, false, true>(source, an);
+            else sub<4, false, true>(p, source, an);
             constexpr bool quick = M == kDn || M == kAn || M == kImm;
-            if constexpr (K == Kind::Cmp) charge(6 + eaTime<M, S>());
-            else if constexpr (S == 2) charge(8 + eaTime<M, S>());
-            else charge((quick ? 8 : 6) + eaTime<M, S>());
+            if constexpr (K == Kind::Cmp) charge(p, 6 + eaTime<M, S>());
+            else if constexpr (S == 2) charge(p, 8 + eaTime<M, S>());
+            else charge(p, (quick ? 8 : 6) + eaTime<M, S>());
         } else if constexpr (ToMemory) {
-            uint32_t source = cpuState.d[Dn];
-            modifyEa<M, R, S>([&](uint32_t dest) { return compute<K, S>(source, dest); });
-            charge((S == 4 ? 12 : 8) + eaTime<M, S>());
+            uint32_t source = p.cpuState.d[Dn];
+            modifyEa<M, R, S>(p, [&](uint32_t dest) { return compute<K, S>(p, source, dest); });
+            charge(p, (S == 4 ? 12 : 8) + eaTime<M, S>());
         } else {
-            uint32_t source = readEa<M, R, S>();
-            uint32_t result = compute<K, S>(source, cpuState.d[Dn]);
-            if constexpr (K != Kind::Cmp) writeD<S>(Dn, result);
+            uint32_t source = readEa<M, R, S>(p);
+            uint32_t result = compute<K, S>(p, source, p.cpuState.d[Dn]);
+            if constexpr (K != Kind::Cmp) writeD<S>(p, Dn, result);
             constexpr bool quick = M == kDn || M == kAn || M == kImm;
-            if constexpr (S != 4) charge(4 + eaTime<M, S>());
-            else if constexpr (K == Kind::Cmp) charge(6 + eaTime<M, S>());
-            else charge((quick ? 8 : 6) + eaTime<M, S>());
+            if constexpr (S != 4) charge(p, 4 + eaTime<M, S>());
+            else if constexpr (K == Kind::Cmp) charge(p, 6 + eaTime<M, S>());
+            else charge(p, (quick ? 8 : 6) + eaTime<M, S>());
         }
     }
 };
@@ -72,18 +72,18 @@ template <uint16_t Op> struct Extended {
     static constexpr int Ry = regOf(Op);
     static constexpr bool Memory = Op & 8;
     static constexpr bool legal = S != 0;
-    static void run() {
+    static void run(Processor& p) {
         if constexpr (Memory) {
-            uint32_t source = readMem<S>(eaAddress<kPreDec, Ry, S>());
-            uint32_t address = eaAddress<kPreDec, Rx, S>();
-            uint32_t dest = readMem<S>(address);
-            uint32_t result = IsAdd ? add<S, true>(source, dest) : sub<S, true>(source, dest);
-            writeMem<S>(address, result);
-            charge(S == 4 ? 30 : 18);
+            uint32_t source = readMem<S>(p, eaAddress<kPreDec, Ry, S>(p));
+            uint32_t address = eaAddress<kPreDec, Rx, S>(p);
+            uint32_t dest = readMem<S>(p, address);
+            uint32_t result = IsAdd ? add<S, true>(p, source, dest) : sub<S, true>(p, source, dest);
+            writeMem<S>(p, address, result);
+            charge(p, S == 4 ? 30 : 18);
         } else {
-            uint32_t source = cpuState.d[Ry], dest = cpuState.d[Rx];
-            writeD<S>(Rx, IsAdd ? add<S, true>(source, dest) : sub<S, true>(source, dest));
-            charge(S == 4 ? 8 : 4);
+            uint32_t source = p.cpuState.d[Ry], dest = p.cpuState.d[Rx];
+            writeD<S>(p, Rx, IsAdd ? add<S, true>(p, source, dest) : sub<S, true>(p, source, dest));
+            charge(p, S == 4 ? 8 : 4);
         }
     }
 };
@@ -91,11 +91,11 @@ template <uint16_t Op> struct Extended {
 template <uint16_t Op> struct Cmpm {
     static constexpr int S = sizeOf(field(Op, 7, 6));
     static constexpr bool legal = S != 0;
-    static void run() {
-        uint32_t source = readMem<S>(eaAddress<kPostInc, regOf(Op), S>());
-        uint32_t dest = readMem<S>(eaAddress<kPostInc, field(Op, 11, 9), S>());
-        sub<S, false, true>(source, dest);
-        charge(S == 4 ? 20 : 12);
+    static void run(Processor& p) {
+        uint32_t source = readMem<S>(p, eaAddress<kPostInc, regOf(Op), S>(p));
+        uint32_t dest = readMem<S>(p, eaAddress<kPostInc, field(Op, 11, 9), S>(p));
+        sub<S, false, true>(p, source, dest);
+        charge(p, S == 4 ? 20 : 12);
     }
 };
 
@@ -107,16 +107,16 @@ template <uint16_t Op> struct Immediate {
     static constexpr int M = eaOf(Op);
     static constexpr int R = regOf(Op);
     static constexpr bool legal = S != 0 && isDataAlterable(M);
-    static void run() {
-        uint32_t source = fetchImmediate<S>();
+    static void run(Processor& p) {
+        uint32_t source = fetchImmediate<S>(p);
         if constexpr (K == Kind::Cmp) {
-            sub<S, false, true>(source, readEa<M, R, S>());
-            if constexpr (M == kDn) charge(S == 4 ? 14 : 8);
-            else charge((S == 4 ? 12 : 8) + eaTime<M, S>());
+            sub<S, false, true>(p, source, readEa<M, R, S>(p));
+            if constexpr (M == kDn) charge(p, S == 4 ? 14 : 8);
+            else charge(p, (S == 4 ? 12 : 8) + eaTime<M, S>());
         } else {
-            modifyEa<M, R, S>([&](uint32_t dest) { return compute<K, S>(source, dest); });
-            if constexpr (M == kDn) charge(S == 4 ? 16 : 8);
-            else charge((S == 4 ? 20 : 12) + eaTime<M, S>());
+            modifyEa<M, R, S>(p, [&](uint32_t dest) { return compute<K, S>(p, source, dest); });
+            if constexpr (M == kDn) charge(p, S == 4 ? 16 : 8);
+            else charge(p, (S == 4 ? 20 : 12) + eaTime<M, S>());
         }
     }
 };
@@ -128,17 +128,17 @@ template <uint16_t Op> struct Quick {
     static constexpr int M = eaOf(Op);
     static constexpr int R = regOf(Op);
     static constexpr bool legal = S != 0 && isAlterable(M) && !(S == 1 && M == kAn);
-    static void run() {
+    static void run(Processor& p) {
         if constexpr (M == kAn) {
-            if constexpr (IsAdd) cpuState.a[R] += Data;
-            else cpuState.a[R] -= Data;
-            charge(8);
+            if constexpr (IsAdd) p.cpuState.a[R] += Data;
+            else p.cpuState.a[R] -= Data;
+            charge(p, 8);
         } else {
-            modifyEa<M, R, S>([](uint32_t dest) {
-                return IsAdd ? add<S>(Data, dest) : sub<S>(Data, dest);
+            modifyEa<M, R, S>(p, [&p](uint32_t dest) {
+                return IsAdd ? add<S>(p, Data, dest) : sub<S>(p, Data, dest);
             });
-            if constexpr (M == kDn) charge(S == 4 ? 8 : 4);
-            else charge((S == 4 ? 12 : 8) + eaTime<M, S>());
+            if constexpr (M == kDn) charge(p, S == 4 ? 8 : 4);
+            else charge(p, (S == 4 ? 12 : 8) + eaTime<M, S>());
         }
     }
 };
@@ -150,12 +150,12 @@ template <uint16_t Op> struct Negate {
     static constexpr int M = eaOf(Op);
     static constexpr int R = regOf(Op);
     static constexpr bool legal = S != 0 && isDataAlterable(M);
-    static void run() {
-        modifyEa<M, R, S>([](uint32_t dest) {
-            return WithX ? sub<S, true>(dest, 0) : sub<S>(dest, 0);
+    static void run(Processor& p) {
+        modifyEa<M, R, S>(p, [&p](uint32_t dest) {
+            return WithX ? sub<S, true>(p, dest, 0) : sub<S>(p, dest, 0);
         });
-        if constexpr (M == kDn) charge(S == 4 ? 6 : 4);
-        else charge((S == 4 ? 12 : 8) + eaTime<M, S>());
+        if constexpr (M == kDn) charge(p, S == 4 ? 6 : 4);
+        else charge(p, (S == 4 ? 12 : 8) + eaTime<M, S>());
     }
 };
 

@@ -9,32 +9,32 @@ namespace {
 
 // The chip corrects the low digit when it overflowed and the high digit only when the
 // binary sum exceeded 0x99, which decides C as well.
-uint32_t addDecimal(uint32_t source, uint32_t dest) {
-    uint32_t binary = source + dest + rs.x;
+uint32_t addDecimal(Processor& p, uint32_t source, uint32_t dest) {
+    uint32_t binary = source + dest + p.rs.x;
     uint32_t result = binary;
-    if ((source & 0x0F) + (dest & 0x0F) + rs.x > 9) result += 6;
-    rs.c = rs.x = binary > 0x99;
-    if (rs.c) result += 0x60;
-    rs.v = (~binary & result) >> 7 & 1;
+    if ((source & 0x0F) + (dest & 0x0F) + p.rs.x > 9) result += 6;
+    p.rs.c = p.rs.x = binary > 0x99;
+    if (p.rs.c) result += 0x60;
+    p.rs.v = (~binary & result) >> 7 & 1;
     result &= 0xFF;
-    rs.n = result >> 7;
-    if (result) rs.z = 0;
+    p.rs.n = result >> 7;
+    if (result) p.rs.z = 0;
     return result;
 }
 
 // The high digit is corrected only when the binary difference borrowed; C is set when
 // either correction leaves the result below zero.
-uint32_t subDecimal(uint32_t source, uint32_t dest) {
-    int32_t binary = static_cast<int32_t>(dest) - static_cast<int32_t>(source) - static_cast<int32_t>(rs.x);
+uint32_t subDecimal(Processor& p, uint32_t source, uint32_t dest) {
+    int32_t binary = static_cast<int32_t>(dest) - static_cast<int32_t>(source) - static_cast<int32_t>(p.rs.x);
     int32_t result = binary;
-    if (static_cast<int32_t>(dest & 0x0F) - static_cast<int32_t>(source & 0x0F) - static_cast<int32_t>(rs.x) < 0)
+    if (static_cast<int32_t>(dest & 0x0F) - static_cast<int32_t>(source & 0x0F) - static_cast<int32_t>(p.rs.x) < 0)
         result -= 6;
     if (binary < 0) result -= 0x60;
-    rs.c = rs.x = result < 0;
-    rs.v = (static_cast<uint32_t>(binary) & ~static_cast<uint32_t>(result)) >> 7 & 1;
+    p.rs.c = p.rs.x = result < 0;
+    p.rs.v = (static_cast<uint32_t>(binary) & ~static_cast<uint32_t>(result)) >> 7 & 1;
     uint32_t value = static_cast<uint32_t>(result) & 0xFF;
-    rs.n = value >> 7;
-    if (value) rs.z = 0;
+    p.rs.n = value >> 7;
+    if (value) p.rs.z = 0;
     return value;
 }
 
@@ -44,17 +44,17 @@ template <uint16_t Op> struct Decimal {
     static constexpr int Ry = regOf(Op);
     static constexpr bool Memory = Op & 8;
     static constexpr bool legal = true;
-    static void run() {
+    static void run(Processor& p) {
         if constexpr (Memory) {
-            uint32_t source = readByte(eaAddress<kPreDec, Ry, 1>());
-            uint32_t address = eaAddress<kPreDec, Rx, 1>();
-            uint32_t dest = readByte(address);
-            writeByte(address, IsAdd ? addDecimal(source, dest) : subDecimal(source, dest));
-            charge(18);
+            uint32_t source = readByte(p, eaAddress<kPreDec, Ry, 1>(p));
+            uint32_t address = eaAddress<kPreDec, Rx, 1>(p);
+            uint32_t dest = readByte(p, address);
+            writeByte(p, address, IsAdd ? addDecimal(p, source, dest) : subDecimal(p, source, dest));
+            charge(p, 18);
         } else {
-            uint32_t source = cpuState.d[Ry] & 0xFF, dest = cpuState.d[Rx] & 0xFF;
-            writeD<1>(Rx, IsAdd ? addDecimal(source, dest) : subDecimal(source, dest));
-            charge(6);
+            uint32_t source = p.cpuState.d[Ry] & 0xFF, dest = p.cpuState.d[Rx] & 0xFF;
+            writeD<1>(p, Rx, IsAdd ? addDecimal(p, source, dest) : subDecimal(p, source, dest));
+            charge(p, 6);
         }
     }
 };
@@ -63,9 +63,9 @@ template <uint16_t Op> struct Nbcd {
     static constexpr int M = eaOf(Op);
     static constexpr int R = regOf(Op);
     static constexpr bool legal = isDataAlterable(M);
-    static void run() {
-        modifyEa<M, R, 1>([](uint32_t value) { return subDecimal(value, 0); });
-        charge(M == kDn ? 6 : 8 + eaTime<M, 1>());
+    static void run(Processor& p) {
+        modifyEa<M, R, 1>(p, [&p](uint32_t value) { return subDecimal(p, value, 0); });
+        charge(p, M == kDn ? 6 : 8 + eaTime<M, 1>());
     }
 };
 

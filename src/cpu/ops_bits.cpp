@@ -11,8 +11,8 @@ namespace {
 
 enum class Bit { Tst, Chg, Clr, Set };
 
-template <Bit K> inline uint32_t apply(uint32_t value, uint32_t mask) {
-    rs.z = (value & mask) == 0;
+template <Bit K> inline uint32_t apply(Processor& p, uint32_t value, uint32_t mask) {
+    p.rs.z = (value & mask) == 0;
     if constexpr (K == Bit::Chg) return value ^ mask;
     else if constexpr (K == Bit::Clr) return value & ~mask;
     else if constexpr (K == Bit::Set) return value | mask;
@@ -26,25 +26,25 @@ template <uint16_t Op> struct BitOp {
     static constexpr int R = regOf(Op);
     static constexpr bool legal = K == Bit::Tst ? (Static ? isData(M) && M != kImm : isData(M))
                                                 : isDataAlterable(M);
-    static void run() {
-        uint32_t number = Static ? fetchWord() : cpuState.d[field(Op, 11, 9)];
+    static void run(Processor& p) {
+        uint32_t number = Static ? fetchWord(p) : p.cpuState.d[field(Op, 11, 9)];
         if constexpr (M == kDn) {
             number &= 31;
-            uint32_t& d = cpuState.d[R];
-            d = apply<K>(d, 1u << number);
+            uint32_t& d = p.cpuState.d[R];
+            d = apply<K>(p, d, 1u << number);
             // Manual: BCHG/BSET Dn 8 and BCLR Dn 10 at most; the chip saves 2 below bit 16.
             int extra = number < 16 ? 0 : 2;
             int base = K == Bit::Tst ? 6 : K == Bit::Clr ? 8 + extra : 6 + extra;
-            charge(Static ? base + 4 : base);
+            charge(p, Static ? base + 4 : base);
         } else {
             number &= 7;
             if constexpr (K == Bit::Tst) {
-                apply<K>(readEa<M, R, 1>(), 1u << number);
+                apply<K>(p, readEa<M, R, 1>(p), 1u << number);
                 // BTST Dn,#imm takes 10, not the 8 the table's sum gives.
-                charge(M == kImm ? 10 : (Static ? 8 : 4) + eaTime<M, 1>());
+                charge(p, M == kImm ? 10 : (Static ? 8 : 4) + eaTime<M, 1>());
             } else {
-                modifyEa<M, R, 1>([&](uint32_t value) { return apply<K>(value, 1u << number); });
-                charge((Static ? 12 : 8) + eaTime<M, 1>());
+                modifyEa<M, R, 1>(p, [&](uint32_t value) { return apply<K>(p, value, 1u << number); });
+                charge(p, (Static ? 12 : 8) + eaTime<M, 1>());
             }
         }
     }
@@ -56,18 +56,18 @@ template <uint16_t Op> struct Movep {
     static constexpr int Dx = field(Op, 11, 9);
     static constexpr int Ay = regOf(Op);
     static constexpr bool legal = true;
-    static void run() {
-        uint32_t address = cpuState.a[Ay] + signExtend<2>(fetchWord());
+    static void run(Processor& p) {
+        uint32_t address = p.cpuState.a[Ay] + signExtend<2>(fetchWord(p));
         constexpr int count = Long ? 4 : 2;
         if constexpr (ToMemory) {
-            uint32_t value = cpuState.d[Dx];
-            for (int i = count - 1; i >= 0; --i, address += 2) writeByte(address, value >> (8 * i));
+            uint32_t value = p.cpuState.d[Dx];
+            for (int i = count - 1; i >= 0; --i, address += 2) writeByte(p, address, value >> (8 * i));
         } else {
             uint32_t value = 0;
-            for (int i = 0; i < count; ++i, address += 2) value = value << 8 | readByte(address);
-            writeD<Long ? 4 : 2>(Dx, value);
+            for (int i = 0; i < count; ++i, address += 2) value = value << 8 | readByte(p, address);
+            writeD<Long ? 4 : 2>(p, Dx, value);
         }
-        charge(Long ? 24 : 16);
+        charge(p, Long ? 24 : 16);
     }
 };
 

@@ -8,10 +8,10 @@
 namespace varno::cpu {
 namespace {
 
-inline void push32(uint32_t value) {
-    uint32_t sp = cpuState.a[7] - 4;
-    cpuState.a[7] = sp;
-    writeLong(sp, value);
+inline void push32(Processor& p, uint32_t value) {
+    uint32_t sp = p.cpuState.a[7] - 4;
+    p.cpuState.a[7] = sp;
+    writeLong(p, sp, value);
 }
 
 // Relative branches land in the cached fetch region without a lookup; the next
@@ -20,24 +20,24 @@ template <uint16_t Op> struct Branch {
     static constexpr int C = field(Op, 11, 8);
     static constexpr int32_t Disp8 = static_cast<int8_t>(Op & 0xFF);
     static constexpr bool legal = true;
-    static void run() {
-        uint32_t base = rs.pc;
+    static void run(Processor& p) {
+        uint32_t base = p.rs.pc;
         if constexpr (C == 1) {  // BSR
-            uint32_t disp = Disp8 == 0 ? signExtend<2>(fetchWord()) : static_cast<uint32_t>(Disp8);
+            uint32_t disp = Disp8 == 0 ? signExtend<2>(fetchWord(p)) : static_cast<uint32_t>(Disp8);
             uint32_t target = base + disp;
-            push32(rs.pc);
-            rs.pc = target;
-            charge(18);
-        } else if (condition<C>()) {
-            if constexpr (Disp8 == 0) rs.pc = base + signExtend<2>(fetchWord());
-            else rs.pc = base + static_cast<uint32_t>(Disp8);
-            charge(10);
+            push32(p, p.rs.pc);
+            p.rs.pc = target;
+            charge(p, 18);
+        } else if (condition<C>(p)) {
+            if constexpr (Disp8 == 0) p.rs.pc = base + signExtend<2>(fetchWord(p));
+            else p.rs.pc = base + static_cast<uint32_t>(Disp8);
+            charge(p, 10);
         } else {
             if constexpr (Disp8 == 0) {
-                rs.pc = base + 2;
-                charge(12);
+                p.rs.pc = base + 2;
+                charge(p, 12);
             } else {
-                charge(8);
+                charge(p, 8);
             }
         }
     }
@@ -47,21 +47,21 @@ template <uint16_t Op> struct DecrementBranch {
     static constexpr int C = field(Op, 11, 8);
     static constexpr int Dn = regOf(Op);
     static constexpr bool legal = true;
-    static void run() {
-        uint32_t base = rs.pc;
-        uint32_t disp = signExtend<2>(fetchWord());
-        if (condition<C>()) {
-            charge(12);
+    static void run(Processor& p) {
+        uint32_t base = p.rs.pc;
+        uint32_t disp = signExtend<2>(fetchWord(p));
+        if (condition<C>(p)) {
+            charge(p, 12);
             return;
         }
-        uint32_t& d = cpuState.d[Dn];
+        uint32_t& d = p.cpuState.d[Dn];
         uint32_t count = (d - 1) & 0xFFFF;
         d = (d & 0xFFFF0000) | count;
         if (count == 0xFFFF) {
-            charge(14);
+            charge(p, 14);
         } else {
-            rs.pc = base + disp;
-            charge(10);
+            p.rs.pc = base + disp;
+            charge(p, 10);
         }
     }
 };
@@ -71,11 +71,11 @@ template <uint16_t Op> struct Set {
     static constexpr int M = eaOf(Op);
     static constexpr int R = regOf(Op);
     static constexpr bool legal = isDataAlterable(M);
-    static void run() {
-        bool taken = condition<C>();
-        writeEa<M, R, 1>(taken ? 0xFF : 0);
-        if constexpr (M == kDn) charge(taken ? 6 : 4);
-        else charge(8 + eaTime<M, 1>());
+    static void run(Processor& p) {
+        bool taken = condition<C>(p);
+        writeEa<M, R, 1>(p, taken ? 0xFF : 0);
+        if constexpr (M == kDn) charge(p, taken ? 6 : 4);
+        else charge(p, 8 + eaTime<M, 1>());
     }
 };
 
@@ -93,49 +93,49 @@ template <uint16_t Op> struct Jump {
     static constexpr int M = eaOf(Op);
     static constexpr int R = regOf(Op);
     static constexpr bool legal = isControl(M);
-    static void run() {
-        uint32_t target = eaAddress<M, R, 4>();
+    static void run(Processor& p) {
+        uint32_t target = eaAddress<M, R, 4>(p);
         if constexpr (Subroutine) {
-            push32(rs.pc);
-            charge(jumpTime<M>() + 8);
+            push32(p, p.rs.pc);
+            charge(p, jumpTime<M>() + 8);
         } else {
-            charge(jumpTime<M>());
+            charge(p, jumpTime<M>());
         }
-        jumpTo(target);
+        jumpTo(p, target);
     }
 };
 
-void rts() {
-    uint32_t sp = cpuState.a[7];
-    uint32_t target = readLong(sp);
-    cpuState.a[7] = sp + 4;
-    charge(16);
-    jumpTo(target);
+void rts(Processor& p) {
+    uint32_t sp = p.cpuState.a[7];
+    uint32_t target = readLong(p, sp);
+    p.cpuState.a[7] = sp + 4;
+    charge(p, 16);
+    jumpTo(p, target);
 }
 
-void rtr() {
-    uint32_t sp = cpuState.a[7];
-    setCCR(readWord(sp));
-    uint32_t target = readLong(sp + 2);
-    cpuState.a[7] = sp + 6;
-    charge(20);
-    jumpTo(target);
+void rtr(Processor& p) {
+    uint32_t sp = p.cpuState.a[7];
+    setCCR(p, readWord(p, sp));
+    uint32_t target = readLong(p, sp + 2);
+    p.cpuState.a[7] = sp + 6;
+    charge(p, 20);
+    jumpTo(p, target);
 }
 
-void trapv() {
-    if (rs.v) {
-        enterException(7);
-        charge(38);
+void trapv(Processor& p) {
+    if (p.rs.v) {
+        enterException(p, 7);
+        charge(p, 38);
     } else {
-        charge(4);
+        charge(p, 4);
     }
 }
 
 template <uint16_t Op> struct Trap {
     static constexpr bool legal = true;
-    static void run() {
-        enterException(32 + (Op & 15));
-        charge(34);
+    static void run(Processor& p) {
+        enterException(p, 32 + (Op & 15));
+        charge(p, 34);
     }
 };
 
@@ -143,17 +143,17 @@ template <uint16_t Op> struct Chk {
     static constexpr int M = eaOf(Op);
     static constexpr int R = regOf(Op);
     static constexpr bool legal = isData(M);
-    static void run() {
-        int16_t bound = static_cast<int16_t>(readEa<M, R, 2>());
-        int16_t value = static_cast<int16_t>(cpuState.d[field(Op, 11, 9)]);
-        rs.z = value == 0;
-        rs.v = rs.c = 0;
-        rs.n = value < 0;
+    static void run(Processor& p) {
+        int16_t bound = static_cast<int16_t>(readEa<M, R, 2>(p));
+        int16_t value = static_cast<int16_t>(p.cpuState.d[field(Op, 11, 9)]);
+        p.rs.z = value == 0;
+        p.rs.v = p.rs.c = 0;
+        p.rs.n = value < 0;
         if (value < 0 || value > bound) {
-            enterException(6);
-            charge(40 + eaTime<M, 2>());
+            enterException(p, 6);
+            charge(p, 40 + eaTime<M, 2>());
         } else {
-            charge(10 + eaTime<M, 2>());
+            charge(p, 10 + eaTime<M, 2>());
         }
     }
 };

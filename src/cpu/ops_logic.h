@@ -15,7 +15,7 @@ namespace varno::cpu::logical {
 
 enum class Op2 { And, Or, Eor };
 
-template <Op2 K> inline uint32_t combine(uint32_t a, uint32_t b) {
+template <Op2 K> constexpr uint32_t combine(uint32_t a, uint32_t b) {
     if constexpr (K == Op2::And) return a & b;
     else if constexpr (K == Op2::Or) return a | b;
     else return a ^ b;
@@ -31,18 +31,18 @@ template <uint16_t Op> struct Logic {
     static constexpr int R = regOf(Op);
     static constexpr bool legal = S != 0 && (K == Op2::Eor ? ToEa && isDataAlterable(M)
                                              : ToEa ? isMemoryAlterable(M) : isData(M));
-    static void run() {
+    static void run(Processor& p) {
         if constexpr (ToEa) {
-            uint32_t source = cpuState.d[Dn];
-            modifyEa<M, R, S>([&](uint32_t dest) { return logic<S>(combine<K>(source, dest)); });
-            if constexpr (M == kDn) charge(S == 4 ? 8 : 4);
-            else charge((S == 4 ? 12 : 8) + eaTime<M, S>());
+            uint32_t source = p.cpuState.d[Dn];
+            modifyEa<M, R, S>(p, [&](uint32_t dest) { return logic<S>(p, combine<K>(source, dest)); });
+            if constexpr (M == kDn) charge(p, S == 4 ? 8 : 4);
+            else charge(p, (S == 4 ? 12 : 8) + eaTime<M, S>());
         } else {
-            uint32_t source = readEa<M, R, S>();
-            writeD<S>(Dn, logic<S>(combine<K>(source, cpuState.d[Dn])));
+            uint32_t source = readEa<M, R, S>(p);
+            writeD<S>(p, Dn, logic<S>(p, combine<K>(source, p.cpuState.d[Dn])));
             constexpr bool quick = M == kDn || M == kImm;
-            if constexpr (S != 4) charge(4 + eaTime<M, S>());
-            else charge((quick ? 8 : 6) + eaTime<M, S>());
+            if constexpr (S != 4) charge(p, 4 + eaTime<M, S>());
+            else charge(p, (quick ? 8 : 6) + eaTime<M, S>());
         }
     }
 };
@@ -55,11 +55,11 @@ template <uint16_t Op> struct LogicImmediate {
     static constexpr int M = eaOf(Op);
     static constexpr int R = regOf(Op);
     static constexpr bool legal = S != 0 && isDataAlterable(M);
-    static void run() {
-        uint32_t source = fetchImmediate<S>();
-        modifyEa<M, R, S>([&](uint32_t dest) { return logic<S>(combine<K>(source, dest)); });
-        if constexpr (M == kDn) charge(S == 4 ? 16 : 8);
-        else charge((S == 4 ? 20 : 12) + eaTime<M, S>());
+    static void run(Processor& p) {
+        uint32_t source = fetchImmediate<S>(p);
+        modifyEa<M, R, S>(p, [&](uint32_t dest) { return logic<S>(p, combine<K>(source, dest)); });
+        if constexpr (M == kDn) charge(p, S == 4 ? 16 : 8);
+        else charge(p, (S == 4 ? 20 : 12) + eaTime<M, S>());
     }
 };
 
@@ -68,10 +68,10 @@ template <uint16_t Op> struct Not {
     static constexpr int M = eaOf(Op);
     static constexpr int R = regOf(Op);
     static constexpr bool legal = S != 0 && isDataAlterable(M);
-    static void run() {
-        modifyEa<M, R, S>([](uint32_t dest) { return logic<S>(~dest); });
-        if constexpr (M == kDn) charge(S == 4 ? 6 : 4);
-        else charge((S == 4 ? 12 : 8) + eaTime<M, S>());
+    static void run(Processor& p) {
+        modifyEa<M, R, S>(p, [&p](uint32_t dest) { return logic<S>(p, ~dest); });
+        if constexpr (M == kDn) charge(p, S == 4 ? 6 : 4);
+        else charge(p, (S == 4 ? 12 : 8) + eaTime<M, S>());
     }
 };
 
@@ -81,12 +81,12 @@ template <uint16_t Op> struct Clr {
     static constexpr int M = eaOf(Op);
     static constexpr int R = regOf(Op);
     static constexpr bool legal = S != 0 && isDataAlterable(M);
-    static void run() {
-        writeEa<M, R, S>(0);
-        rs.n = rs.v = rs.c = 0;
-        rs.z = 1;
-        if constexpr (M == kDn) charge(S == 4 ? 6 : 4);
-        else charge((S == 4 ? 12 : 6) + eaTime<M, S>());
+    static void run(Processor& p) {
+        writeEa<M, R, S>(p, 0);
+        p.rs.n = p.rs.v = p.rs.c = 0;
+        p.rs.z = 1;
+        if constexpr (M == kDn) charge(p, S == 4 ? 6 : 4);
+        else charge(p, (S == 4 ? 12 : 6) + eaTime<M, S>());
     }
 };
 
@@ -95,9 +95,9 @@ template <uint16_t Op> struct Tst {
     static constexpr int M = eaOf(Op);
     static constexpr int R = regOf(Op);
     static constexpr bool legal = S != 0 && isDataAlterable(M);
-    static void run() {
-        logic<S>(readEa<M, R, S>());
-        charge(4 + eaTime<M, S>());
+    static void run(Processor& p) {
+        logic<S>(p, readEa<M, R, S>(p));
+        charge(p, 4 + eaTime<M, S>());
     }
 };
 

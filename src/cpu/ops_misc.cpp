@@ -20,21 +20,21 @@ template <int M> constexpr int leaTime() {
 template <uint16_t Op> struct Lea {
     static constexpr int M = eaOf(Op);
     static constexpr bool legal = isControl(M);
-    static void run() {
-        cpuState.a[field(Op, 11, 9)] = eaAddress<M, regOf(Op), 4>();
-        charge(leaTime<M>());
+    static void run(Processor& p) {
+        p.cpuState.a[field(Op, 11, 9)] = eaAddress<M, regOf(Op), 4>(p);
+        charge(p, leaTime<M>());
     }
 };
 
 template <uint16_t Op> struct Pea {
     static constexpr int M = eaOf(Op);
     static constexpr bool legal = isControl(M);
-    static void run() {
-        uint32_t address = eaAddress<M, regOf(Op), 4>();
-        uint32_t sp = cpuState.a[7] - 4;
-        cpuState.a[7] = sp;
-        writeLong(sp, address);
-        charge(leaTime<M>() + 8);
+    static void run(Processor& p) {
+        uint32_t address = eaAddress<M, regOf(Op), 4>(p);
+        uint32_t sp = p.cpuState.a[7] - 4;
+        p.cpuState.a[7] = sp;
+        writeLong(p, sp, address);
+        charge(p, leaTime<M>() + 8);
     }
 };
 
@@ -47,8 +47,8 @@ template <int M> constexpr int movemBase(bool toRegisters) {
     }
 }
 
-inline uint32_t& listRegister(int index) {
-    return index < 8 ? cpuState.d[index] : cpuState.a[index - 8];
+inline uint32_t& listRegister(Processor& p, int index) {
+    return index < 8 ? p.cpuState.d[index] : p.cpuState.a[index - 8];
 }
 
 template <uint16_t Op> struct Movem {
@@ -59,109 +59,109 @@ template <uint16_t Op> struct Movem {
     static constexpr bool legal =
         ToRegisters ? (isControl(M) || M == kPostInc)
                     : ((isControl(M) && M != kPcDisp && M != kPcIndex) || M == kPreDec);
-    static void run() {
-        uint32_t list = fetchWord();
+    static void run(Processor& p) {
+        uint32_t list = fetchWord(p);
         int count = 0;
         if constexpr (M == kPreDec) {
             // The list is reversed (bit 0 = A7) and the registers are stored from A7 down.
-            uint32_t address = cpuState.a[R];
+            uint32_t address = p.cpuState.a[R];
             for (int i = 0; i < 16; ++i) {
                 if (list >> i & 1) {
                     address -= S;
-                    writeMem<S>(address, listRegister(15 - i));
+                    writeMem<S>(p, address, listRegister(p, 15 - i));
                     ++count;
                 }
             }
-            cpuState.a[R] = address;
+            p.cpuState.a[R] = address;
         } else if constexpr (M == kPostInc) {
-            uint32_t address = cpuState.a[R];
+            uint32_t address = p.cpuState.a[R];
             for (int i = 0; i < 16; ++i) {
                 if (list >> i & 1) {
-                    listRegister(i) = signExtend<S>(readMem<S>(address));
+                    listRegister(p, i) = signExtend<S>(readMem<S>(p, address));
                     address += S;
                     ++count;
                 }
             }
-            cpuState.a[R] = address;
+            p.cpuState.a[R] = address;
         } else {
-            uint32_t address = eaAddress<M, R, S>();
+            uint32_t address = eaAddress<M, R, S>(p);
             for (int i = 0; i < 16; ++i) {
                 if (list >> i & 1) {
-                    if constexpr (ToRegisters) listRegister(i) = signExtend<S>(readMem<S>(address));
-                    else writeMem<S>(address, listRegister(i));
+                    if constexpr (ToRegisters) listRegister(p, i) = signExtend<S>(readMem<S>(p, address));
+                    else writeMem<S>(p, address, listRegister(p, i));
                     address += S;
                     ++count;
                 }
             }
         }
-        charge(movemBase<M>(ToRegisters) + count * (S == 4 ? 8 : 4));
+        charge(p, movemBase<M>(ToRegisters) + count * (S == 4 ? 8 : 4));
     }
 };
 
 template <uint16_t Op> struct Link {
     static constexpr int R = regOf(Op);
     static constexpr bool legal = true;
-    static void run() {
-        uint32_t disp = signExtend<2>(fetchWord());
+    static void run(Processor& p) {
+        uint32_t disp = signExtend<2>(fetchWord(p));
         // LINK A7 stores A7 as it was before the push.
-        uint32_t value = cpuState.a[R];
-        uint32_t sp = cpuState.a[7] - 4;
-        cpuState.a[7] = sp;
-        writeLong(sp, value);
-        cpuState.a[R] = sp;
-        cpuState.a[7] += disp;
-        charge(16);
+        uint32_t value = p.cpuState.a[R];
+        uint32_t sp = p.cpuState.a[7] - 4;
+        p.cpuState.a[7] = sp;
+        writeLong(p, sp, value);
+        p.cpuState.a[R] = sp;
+        p.cpuState.a[7] += disp;
+        charge(p, 16);
     }
 };
 
 template <uint16_t Op> struct Unlk {
     static constexpr int R = regOf(Op);
     static constexpr bool legal = true;
-    static void run() {
-        uint32_t sp = cpuState.a[R];
-        uint32_t value = readLong(sp);
-        cpuState.a[7] = sp + 4;
-        cpuState.a[R] = value;
-        charge(12);
+    static void run(Processor& p) {
+        uint32_t sp = p.cpuState.a[R];
+        uint32_t value = readLong(p, sp);
+        p.cpuState.a[7] = sp + 4;
+        p.cpuState.a[R] = value;
+        charge(p, 12);
     }
 };
 
 template <uint16_t Op> struct Swap {
     static constexpr bool legal = true;
-    static void run() {
-        uint32_t& d = cpuState.d[regOf(Op)];
+    static void run(Processor& p) {
+        uint32_t& d = p.cpuState.d[regOf(Op)];
         d = d << 16 | d >> 16;
-        logic<4>(d);
-        charge(4);
+        logic<4>(p, d);
+        charge(p, 4);
     }
 };
 
 template <uint16_t Op> struct Ext {
     static constexpr bool Long = Op & 0x40;
     static constexpr bool legal = true;
-    static void run() {
-        uint32_t& d = cpuState.d[regOf(Op)];
+    static void run(Processor& p) {
+        uint32_t& d = p.cpuState.d[regOf(Op)];
         if constexpr (Long) {
             d = signExtend<2>(d);
-            logic<4>(d);
+            logic<4>(p, d);
         } else {
-            writeD<2>(regOf(Op), signExtend<1>(d));
-            logic<2>(d);
+            writeD<2>(p, regOf(Op), signExtend<1>(d));
+            logic<2>(p, d);
         }
-        charge(4);
+        charge(p, 4);
     }
 };
 
 template <uint16_t Op> struct Exg {
     static constexpr int Mode = field(Op, 7, 3);
     static constexpr bool legal = Mode == 0x08 || Mode == 0x09 || Mode == 0x11;
-    static void run() {
-        uint32_t& x = Mode == 0x09 ? cpuState.a[field(Op, 11, 9)] : cpuState.d[field(Op, 11, 9)];
-        uint32_t& y = Mode == 0x08 ? cpuState.d[regOf(Op)] : cpuState.a[regOf(Op)];
+    static void run(Processor& p) {
+        uint32_t& x = Mode == 0x09 ? p.cpuState.a[field(Op, 11, 9)] : p.cpuState.d[field(Op, 11, 9)];
+        uint32_t& y = Mode == 0x08 ? p.cpuState.d[regOf(Op)] : p.cpuState.a[regOf(Op)];
         uint32_t t = x;
         x = y;
         y = t;
-        charge(6);
+        charge(p, 6);
     }
 };
 
@@ -169,16 +169,16 @@ template <uint16_t Op> struct Tas {
     static constexpr int M = eaOf(Op);
     static constexpr int R = regOf(Op);
     static constexpr bool legal = isDataAlterable(M);
-    static void run() {
-        modifyEa<M, R, 1>([](uint32_t value) {
-            logic<1>(value);
+    static void run(Processor& p) {
+        modifyEa<M, R, 1>(p, [&p](uint32_t value) {
+            logic<1>(p, value);
             return value | 0x80;
         });
-        charge(M == kDn ? 4 : 10 + eaTime<M, 1>());
+        charge(p, M == kDn ? 4 : 10 + eaTime<M, 1>());
     }
 };
 
-void nop() { charge(4); }
+void nop(Processor& p) { charge(p, 4); }
 
 } // namespace
 

@@ -29,27 +29,27 @@ template <uint16_t Op> struct Move {
     static constexpr int Dst = eaMode(static_cast<unsigned>(field(Op, 8, 6) << 3 | field(Op, 11, 9)));
     static constexpr int DstReg = field(Op, 11, 9);
     static constexpr bool legal = isAny(Src) && (Dst == kAn ? S != 1 : isDataAlterable(Dst));
-    static void run() {
-        uint32_t value = readEa<Src, SrcReg, S>();
+    static void run(Processor& p) {
+        uint32_t value = readEa<Src, SrcReg, S>(p);
         if constexpr (Dst == kAn) {
-            cpuState.a[DstReg] = signExtend<S>(value);
+            p.cpuState.a[DstReg] = signExtend<S>(value);
         } else {
-            setNZ<S>(value);
-            rs.v = 0;
-            rs.c = 0;
-            writeEa<Dst, DstReg, S>(value);
+            setNZ<S>(p, value);
+            p.rs.v = 0;
+            p.rs.c = 0;
+            writeEa<Dst, DstReg, S>(p, value);
         }
-        charge(eaTime<Src, S>() + moveDestTime<Dst, S>());
+        charge(p, eaTime<Src, S>() + moveDestTime<Dst, S>());
     }
 };
 
 template <uint16_t Op> struct Moveq {
     static constexpr bool legal = true;
-    static void run() {
+    static void run(Processor& p) {
         uint32_t value = signExtend<1>(Op & 0xFF);
-        cpuState.d[field(Op, 11, 9)] = value;
-        logic<4>(value);
-        charge(4);
+        p.cpuState.d[field(Op, 11, 9)] = value;
+        logic<4>(p, value);
+        charge(p, 4);
     }
 };
 

@@ -17,23 +17,23 @@ template <uint16_t Op> struct Multiply {
     static constexpr int M = eaOf(Op);
     static constexpr int R = regOf(Op);
     static constexpr bool legal = isData(M);
-    static void run() {
-        uint32_t source = readEa<M, R, 2>();
+    static void run(Processor& p) {
+        uint32_t source = readEa<M, R, 2>(p);
         uint32_t result;
         int ones;
         if constexpr (Signed) {
             result = static_cast<uint32_t>(static_cast<int16_t>(source) *
-                                           static_cast<int16_t>(cpuState.d[Dn]));
+                                           static_cast<int16_t>(p.cpuState.d[Dn]));
             // Each 01 or 10 pair in the source with a 0 below it costs 2.
             uint32_t pairs = (source << 1) ^ (source << 2);
             ones = std::popcount((pairs >> 1) & 0xFFFF);
         } else {
-            result = source * (cpuState.d[Dn] & 0xFFFF);
+            result = source * (p.cpuState.d[Dn] & 0xFFFF);
             ones = std::popcount(source);
         }
-        cpuState.d[Dn] = result;
-        logic<4>(result);
-        charge(38 + 2 * ones + eaTime<M, 2>());
+        p.cpuState.d[Dn] = result;
+        logic<4>(p, result);
+        charge(p, 38 + 2 * ones + eaTime<M, 2>());
     }
 };
 
@@ -43,41 +43,41 @@ template <uint16_t Op> struct Divide {
     static constexpr int M = eaOf(Op);
     static constexpr int R = regOf(Op);
     static constexpr bool legal = isData(M);
-    static void run() {
-        uint32_t source = readEa<M, R, 2>();
-        uint32_t dividend = cpuState.d[Dn];
+    static void run(Processor& p) {
+        uint32_t source = readEa<M, R, 2>(p);
+        uint32_t dividend = p.cpuState.d[Dn];
         if (source == 0) {
-            rs.c = 0;
-            enterException(5);
-            charge(38 + eaTime<M, 2>());
+            p.rs.c = 0;
+            enterException(p, 5);
+            charge(p, 38 + eaTime<M, 2>());
             return;
         }
-        rs.c = 0;
+        p.rs.c = 0;
         if constexpr (Signed) {
             int64_t quotient = static_cast<int64_t>(static_cast<int32_t>(dividend)) / static_cast<int16_t>(source);
             int64_t remainder = static_cast<int64_t>(static_cast<int32_t>(dividend)) % static_cast<int16_t>(source);
             if (quotient < -32768 || quotient > 32767) {
-                rs.v = 1;
-                rs.n = 1;
-                rs.z = 0;
+                p.rs.v = 1;
+                p.rs.n = 1;
+                p.rs.z = 0;
             } else {
-                cpuState.d[Dn] = static_cast<uint32_t>(remainder) << 16 | (static_cast<uint32_t>(quotient) & 0xFFFF);
-                setNZ<2>(static_cast<uint32_t>(quotient));
-                rs.v = 0;
+                p.cpuState.d[Dn] = static_cast<uint32_t>(remainder) << 16 | (static_cast<uint32_t>(quotient) & 0xFFFF);
+                setNZ<2>(p, static_cast<uint32_t>(quotient));
+                p.rs.v = 0;
             }
-            charge(150 + eaTime<M, 2>());
+            charge(p, 150 + eaTime<M, 2>());
         } else {
             uint32_t quotient = dividend / source, remainder = dividend % source;
             if (quotient > 0xFFFF) {
-                rs.v = 1;
-                rs.n = 1;
-                rs.z = 0;
+                p.rs.v = 1;
+                p.rs.n = 1;
+                p.rs.z = 0;
             } else {
-                cpuState.d[Dn] = remainder << 16 | quotient;
-                setNZ<2>(quotient);
-                rs.v = 0;
+                p.cpuState.d[Dn] = remainder << 16 | quotient;
+                setNZ<2>(p, quotient);
+                p.rs.v = 0;
             }
-            charge(133 + eaTime<M, 2>());
+            charge(p, 133 + eaTime<M, 2>());
         }
     }
 };

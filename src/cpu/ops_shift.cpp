@@ -10,16 +10,16 @@ namespace {
 enum class Shift { As, Ls, Rox, Ro };
 
 // Shifts `value` (masked to S bytes) by `count` and sets the flags.
-template <Shift K, bool Left, int S> inline uint32_t shift(uint32_t value, uint32_t count) {
+template <Shift K, bool Left, int S> inline uint32_t shift(Processor& p, uint32_t value, uint32_t count) {
     constexpr uint32_t mask = kMask<S>, sign = kSign<S>;
     constexpr int bits = kBits<S>;
     value &= mask;
     uint32_t carry = 0;
-    rs.v = 0;
+    p.rs.v = 0;
     if (count == 0) {
-        if constexpr (K == Shift::Rox) carry = rs.x;
-        rs.c = carry;
-        setNZ<S>(value);
+        if constexpr (K == Shift::Rox) carry = p.rs.x;
+        p.rs.c = carry;
+        setNZ<S>(p, value);
         return value;
     }
     if constexpr (K == Shift::As || K == Shift::Ls) {
@@ -27,11 +27,11 @@ template <Shift K, bool Left, int S> inline uint32_t shift(uint32_t value, uint3
             if constexpr (K == Shift::As) {
                 // V: the sign bit changed at any point of the shift.
                 if (count >= static_cast<uint32_t>(bits)) {
-                    rs.v = value != 0;
+                    p.rs.v = value != 0;
                 } else {
                     uint32_t span = (mask << (bits - 1 - count)) & mask;
                     uint32_t top = value & span;
-                    rs.v = top != 0 && top != span;
+                    p.rs.v = top != 0 && top != span;
                 }
             }
             carry = count > static_cast<uint32_t>(bits) ? 0 : (static_cast<uint64_t>(value) << count) >> bits & 1;
@@ -43,7 +43,7 @@ template <Shift K, bool Left, int S> inline uint32_t shift(uint32_t value, uint3
             carry = static_cast<uint32_t>(wide >> (n - 1)) & 1;
             value = static_cast<uint32_t>(wide >> n) & mask;
         }
-        rs.x = carry;
+        p.rs.x = carry;
     } else if constexpr (K == Shift::Ro) {
         uint32_t n = count % bits;
         if (n) {
@@ -54,7 +54,7 @@ template <Shift K, bool Left, int S> inline uint32_t shift(uint32_t value, uint3
     } else {
         // ROX rotates through X: a rotate of bits + 1 positions.
         uint32_t n = count % (bits + 1);
-        uint64_t wide = static_cast<uint64_t>(rs.x) << bits | value;
+        uint64_t wide = static_cast<uint64_t>(p.rs.x) << bits | value;
         constexpr int width = bits + 1;
         constexpr uint64_t wideMask = (uint64_t{1} << width) - 1;
         if (n) {
@@ -63,10 +63,10 @@ template <Shift K, bool Left, int S> inline uint32_t shift(uint32_t value, uint3
         }
         value = static_cast<uint32_t>(wide) & mask;
         carry = static_cast<uint32_t>(wide >> bits) & 1;
-        rs.x = carry;
+        p.rs.x = carry;
     }
-    rs.c = carry;
-    setNZ<S>(value);
+    p.rs.c = carry;
+    setNZ<S>(p, value);
     return value;
 }
 
@@ -82,10 +82,10 @@ template <uint16_t Op> struct ShiftRegister {
     static constexpr int Count = field(Op, 11, 9);
     static constexpr int Dy = regOf(Op);
     static constexpr bool legal = S != 0;
-    static void run() {
-        uint32_t count = FromRegister ? cpuState.d[Count] & 63 : (Count == 0 ? 8 : Count);
-        writeD<S>(Dy, shift<K, Left, S>(cpuState.d[Dy], count));
-        charge((S == 4 ? 8 : 6) + 2 * static_cast<int>(count));
+    static void run(Processor& p) {
+        uint32_t count = FromRegister ? p.cpuState.d[Count] & 63 : (Count == 0 ? 8 : Count);
+        writeD<S>(p, Dy, shift<K, Left, S>(p, p.cpuState.d[Dy], count));
+        charge(p, (S == 4 ? 8 : 6) + 2 * static_cast<int>(count));
     }
 };
 
@@ -95,9 +95,9 @@ template <uint16_t Op> struct ShiftMemory {
     static constexpr int M = eaOf(Op);
     static constexpr int R = regOf(Op);
     static constexpr bool legal = isMemoryAlterable(M);
-    static void run() {
-        modifyEa<M, R, 2>([](uint32_t value) { return shift<K, Left, 2>(value, 1); });
-        charge(8 + eaTime<M, 2>());
+    static void run(Processor& p) {
+        modifyEa<M, R, 2>(p, [&p](uint32_t value) { return shift<K, Left, 2>(p, value, 1); });
+        charge(p, 8 + eaTime<M, 2>());
     }
 };
 

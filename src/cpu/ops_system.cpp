@@ -13,20 +13,20 @@ template <uint16_t Op> struct ImmediateToStatus {
     static constexpr int Which = field(Op, 11, 9);  // 0 OR, 1 AND, 5 EOR
     static constexpr bool WholeSR = Op & 0x40;
     static constexpr bool legal = Which == 0 || Which == 1 || Which == 5;
-    static void run() {
-        if (WholeSR && !supervisor()) {
-            privilegeViolation();
+    static void run(Processor& p) {
+        if (WholeSR && !supervisor(p)) {
+            privilegeViolation(p);
             return;
         }
-        uint32_t data = fetchWord();
-        uint32_t old = packSR();
+        uint32_t data = fetchWord(p);
+        uint32_t old = packSR(p);
         uint32_t value = Which == 0 ? old | data : Which == 1 ? old & data : old ^ data;
-        charge(20);
+        charge(p, 20);
         if constexpr (WholeSR) {
-            writeSR(value);
-            cutShort();
+            writeSR(p, value);
+            cutShort(p);
         } else {
-            setCCR(value);
+            setCCR(p, value);
         }
     }
 };
@@ -36,18 +36,18 @@ template <uint16_t Op> struct MoveToStatus {
     static constexpr int M = eaOf(Op);
     static constexpr int R = regOf(Op);
     static constexpr bool legal = isData(M);
-    static void run() {
-        if (WholeSR && !supervisor()) {
-            privilegeViolation();
+    static void run(Processor& p) {
+        if (WholeSR && !supervisor(p)) {
+            privilegeViolation(p);
             return;
         }
-        uint32_t value = readEa<M, R, 2>();
-        charge(12 + eaTime<M, 2>());
+        uint32_t value = readEa<M, R, 2>(p);
+        charge(p, 12 + eaTime<M, 2>());
         if constexpr (WholeSR) {
-            writeSR(value);
-            cutShort();
+            writeSR(p, value);
+            cutShort(p);
         } else {
-            setCCR(value);
+            setCCR(p, value);
         }
     }
 };
@@ -56,73 +56,73 @@ template <uint16_t Op> struct MoveFromSR {
     static constexpr int M = eaOf(Op);
     static constexpr int R = regOf(Op);
     static constexpr bool legal = isDataAlterable(M);
-    static void run() {
-        writeEa<M, R, 2>(packSR());
-        charge(M == kDn ? 6 : 8 + eaTime<M, 2>());
+    static void run(Processor& p) {
+        writeEa<M, R, 2>(p, packSR(p));
+        charge(p, M == kDn ? 6 : 8 + eaTime<M, 2>());
     }
 };
 
 template <uint16_t Op> struct MoveUsp {
     static constexpr bool ToAn = Op & 8;
     static constexpr bool legal = true;
-    static void run() {
-        if (!supervisor()) {
-            privilegeViolation();
+    static void run(Processor& p) {
+        if (!supervisor(p)) {
+            privilegeViolation(p);
             return;
         }
-        if constexpr (ToAn) cpuState.a[regOf(Op)] = cpuState.otherStackPointer;
-        else cpuState.otherStackPointer = cpuState.a[regOf(Op)];
-        charge(4);
+        if constexpr (ToAn) p.cpuState.a[regOf(Op)] = p.cpuState.otherStackPointer;
+        else p.cpuState.otherStackPointer = p.cpuState.a[regOf(Op)];
+        charge(p, 4);
     }
 };
 
-void rteInstruction() {
-    if (!supervisor()) {
-        privilegeViolation();
+void rteInstruction(Processor& p) {
+    if (!supervisor(p)) {
+        privilegeViolation(p);
         return;
     }
-    uint32_t sp = cpuState.a[7];
-    uint32_t newSr = readWord(sp);
-    writeSR(newSr);
-    if (supervisor()) cpuState.a[7] = sp + 6;
-    else cpuState.otherStackPointer = sp + 6;
-    uint32_t target = readLong(sp + 2);
-    charge(20);
-    jumpTo(target);
-    cutShort();
+    uint32_t sp = p.cpuState.a[7];
+    uint32_t newSr = readWord(p, sp);
+    writeSR(p, newSr);
+    if (supervisor(p)) p.cpuState.a[7] = sp + 6;
+    else p.cpuState.otherStackPointer = sp + 6;
+    uint32_t target = readLong(p, sp + 2);
+    charge(p, 20);
+    jumpTo(p, target);
+    cutShort(p);
 }
 
-void stopInstruction() {
-    if (!supervisor()) {
-        privilegeViolation();
+void stopInstruction(Processor& p) {
+    if (!supervisor(p)) {
+        privilegeViolation(p);
         return;
     }
-    writeSR(fetchWord());
-    cpuState.pendingInterrupts |= PENDING_STOPPED;
-    charge(4);
+    writeSR(p, fetchWord(p));
+    p.cpuState.pendingInterrupts |= PENDING_STOPPED;
+    charge(p, 4);
     // A stopped processor idles through the rest of its budget.
-    rs.parked = 0;
-    if (rs.remaining >= 0) rs.remaining = -1;
+    p.rs.parked = 0;
+    if (p.rs.remaining >= 0) p.rs.remaining = -1;
 }
 
-void resetInstruction() {
-    if (!supervisor()) {
-        privilegeViolation();
+void resetInstruction(Processor& p) {
+    if (!supervisor(p)) {
+        privilegeViolation(p);
         return;
     }
-    if (!cpuState.resetHandler) {
-        rs.pc -= 2;
-        rs.resetStop = true;
-        cutShort();
+    if (!p.cpuState.resetHandler) {
+        p.rs.pc -= 2;
+        p.rs.resetStop = true;
+        cutShort(p);
         return;
     }
-    cpuState.resetHandler();
-    charge(132);
+    p.cpuState.resetHandler(p);
+    charge(p, 132);
 }
 
 // ILLEGAL is an instruction of its own in the manual, with the illegal-instruction
 // exception as its whole effect.
-void illegalInstructionWord() { illegalInstruction(); }
+void illegalInstructionWord(Processor& p) { illegalInstruction(p); }
 
 } // namespace
 

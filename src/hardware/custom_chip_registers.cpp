@@ -30,7 +30,7 @@ constexpr uint32_t kQuickReadsBeforeAllSet = 6;
 
 // Reading INTREQR counts towards the busy-wait rule.
 uint16_t readIntreqr(CustomChips& chips) {
-    const uint32_t now = cpu::readCycles();
+    const uint32_t now = chips.owner ? chips.owner->processorCycles() : 0;
     const uint32_t d = now - chips.lastIntreqrCycles;
     chips.lastIntreqrCycles = now;
     if (d == 0 || d >= kQuickReadCycles) chips.quickIntreqrReads = 0;

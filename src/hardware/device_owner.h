@@ -21,6 +21,9 @@ public:
     // Channel n's audio interrupt is requested and enabled: run or raise the
     // server the player installed for it.
     virtual void deliverAudioInterrupt(CustomChips& chips, int channel) = 0;
+    // The machine processor's cycle count, for reads that are timed against the code
+    // that makes them.
+    virtual uint32_t processorCycles() = 0;
 
 protected:
     ~DeviceOwner() = default;

@@ -35,6 +35,8 @@ void AmigaMachine::updateTickLength() {
     samplesPerTick = int32_t(uint16_t(samples & ~1L));
 }
 
+uint32_t AmigaMachine::processorCycles() { return cpu ? cpu::readCycles(cpu->processor) : 0; }
+
 uint16_t AmigaMachine::tickLatch() const { return timerLatch(ciaA.get(), ciaB.get(), timerSource); }
 
 void AmigaMachine::reportFault(const std::string& text) const {

@@ -99,6 +99,7 @@ struct AmigaMachine final : DeviceOwner, AudioPath {
     uint16_t tickLatch() const override;
     void timerLatchWritten() override { updateTickLength(); }
     void deliverAudioInterrupt(CustomChips& chips, int channel) override; // machine/audio_interrupts.cpp
+    uint32_t processorCycles() override;
 };
 
 // Builds the whole machine.

@@ -32,7 +32,7 @@ bool deliver(CpuContext* cpu, uint8_t priority) {
     if (!cpu->busy) {
         // No emulated code runs: the server runs to completion now, as a
         // subroutine.
-        cpuState.pc = cpu->chipIntCallStub;
+        cpu->processor.cpuState.pc = cpu->chipIntCallStub;
         cpu->inInterruptCall = 1;
         const uint32_t result = runRoutine(*cpu, nullptr, nullptr, kTickCycleLimit);
         cpu->inInterruptCall = 0;
@@ -41,7 +41,7 @@ bool deliver(CpuContext* cpu, uint8_t priority) {
     if (!cpu->inInterruptCall) {
         // Emulated code runs: the processor takes the interrupt after the
         // current instruction, through vector 28 to chipIntStub.
-        cpu::raiseInterrupt(priority == kNmiPriority ? 7 : 5, kAudioVector);
+        cpu::raiseInterrupt(cpu->processor, priority == kNmiPriority ? 7 : 5, kAudioVector);
     }
     // Otherwise a server is running as a subroutine: the request waits in intreq.
     return true;

@@ -82,8 +82,6 @@ std::unique_ptr<CpuContext> createCpuContext(AmigaMachine& machine) {
     c.customChips = machine.customChips ? &machine.customChips->header : nullptr;
     c.owner = &machine;
 
-    cpu::init();
-
     c.fetchList[0] = {c.lowMemory->base, c.lowMemory->base + c.lowMemory->size - 1,
                       uintptr_t(c.lowMemory->data.get()) - c.lowMemory->base};
     c.fetchList[1] = {c.mainMemory->base, c.mainMemory->base + c.mainMemory->size - 1,
@@ -96,9 +94,10 @@ std::unique_ptr<CpuContext> createCpuContext(AmigaMachine& machine) {
     buildDataList(c.wordWriteList, c, Access::WriteWord);
 
     const MapSet maps{c.fetchList, c.byteReadList, c.wordReadList, c.byteWriteList, c.wordWriteList};
-    cpuState.supervisor = maps;
-    cpuState.user = maps;
-    cpuState.current = maps;
+    CpuState& registers = c.processor.cpuState;
+    registers.supervisor = maps;
+    registers.user = maps;
+    registers.current = maps;
 
     MemoryRegion& low = *c.lowMemory;
     low.writeWord(c.returnStub, 0x4EF9);  // JMP $F80000
@@ -121,15 +120,10 @@ std::unique_ptr<CpuContext> createCpuContext(AmigaMachine& machine) {
 void resetCpuContext(CpuContext& c) {
     c.busy = 0;
     c.inInterruptCall = 0;
-    cpu::reset();
+    cpu::reset(c.processor);
     c.lowMemory->writeLong(c.stackTop, c.returnStub);
-    cpuState.a[7] = c.stackTop;
-    cpuState.pc = 8;
-}
-
-Mutex& processorMutex() {
-    static Mutex mutex;
-    return mutex;
+    c.processor.cpuState.a[7] = c.stackTop;
+    c.processor.cpuState.pc = 8;
 }
 
 } // namespace varno

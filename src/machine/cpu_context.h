@@ -41,6 +41,8 @@ struct CpuContext {
     DeviceRegion* ciaB = nullptr;
     DeviceRegion* customChips = nullptr;
     AmigaMachine* owner = nullptr;
+    Processor processor;  // this machine's 68000
+    Mutex runLock;        // held around every run of emulated code on this machine
 };
 
 // Low-memory layout installed by the context.
@@ -55,11 +57,6 @@ constexpr uint32_t kVectorSoftInt = 29;         // level-5 autovector
 // ready for a call (A7 = stackTop holding returnStub). Returns null when the
 // machine has no RAM regions.
 std::unique_ptr<CpuContext> createCpuContext(AmigaMachine& machine);
-
-// The lock held around every run of emulated code. The processor's registers
-// (cpuState) are one record for the process, so every machine shares this one lock:
-// a lock of each machine's own would let two machines run on the same registers.
-Mutex& processorMutex();
 
 // Clears the run flags, resets the processor and restores the return address at
 // stackTop; used at construction and whenever a module is opened.

@@ -46,7 +46,7 @@ std::unique_ptr<AmigaMachine> createMachine(const HostTables* host, const char* 
     m.cpu = createCpuContext(m);
 
     m.players = nullptr;
-    m.system->attachCpu(m.cpu.get());
+    m.system->attachCpu(m.cpu.get(), m.cpu ? &m.cpu->processor : nullptr);
     std::snprintf(m.pluginDirectory, sizeof m.pluginDirectory, "%s", pluginDirectory ? pluginDirectory : "");
     m.updateTickLength();
     return machine;

@@ -16,7 +16,7 @@ namespace {
 // A stopped processor idles through every later run without looking at its
 // requests; only raiseInterrupt wakes it, and no code runs during the call that
 // could raise one. So a STOP inside a call never ends.
-bool stoppedForGood() { return cpuState.pendingInterrupts & PENDING_STOPPED; }
+bool stoppedForGood(const CpuState& registers) { return registers.pendingInterrupts & PENDING_STOPPED; }
 
 // A block's budget stays well inside the processor's signed cycle count.
 constexpr uint32_t kMaxBlockCycles = 1u << 30;
@@ -40,8 +40,8 @@ ProcedureNames procedureNames(const CpuContext& cpu) {
 
 void reportFault(const CpuContext& cpu, uint32_t result, uint32_t routine) {
     char text[256];
-    const uint32_t pc = cpuState.pc;
-    const uint32_t sp = cpuState.a[7];
+    const uint32_t pc = cpu.processor.cpuState.pc;
+    const uint32_t sp = cpu.processor.cpuState.a[7];
     const ProcedureNames names = procedureNames(cpu);
     if (result == kRunTimedOut) {
         std::snprintf(text, sizeof text,
@@ -66,11 +66,13 @@ void reportFault(const CpuContext& cpu, uint32_t result, uint32_t routine) {
 } // namespace
 
 uint32_t runRoutine(CpuContext& cpu, uint32_t* d0Out, uint32_t* d1Out, uint32_t cycleLimit, bool report) {
-    MutexLock lock(processorMutex());
+    MutexLock lock(cpu.runLock);
+    Processor& processor = cpu.processor;
+    CpuState& registers = processor.cpuState;
     cpu.busy = 1;
-    const uint32_t routine = cpuState.pc;
-    cpuState.a[7] = cpu.stackTop;
-    cpu::takeCycles();
+    const uint32_t routine = registers.pc;
+    registers.a[7] = cpu.stackTop;
+    cpu::takeCycles(processor);
 
     // The processor runs in blocks up to the cycle bound: it stops by itself at the
     // routine's return (a fetch from the return trap), at a fault, and for anything
@@ -78,22 +80,22 @@ uint32_t runRoutine(CpuContext& cpu, uint32_t* d0Out, uint32_t* d1Out, uint32_t 
     // the bound is met at the same instruction as when run one at a time.
     uint32_t result = RUN_BUDGET_SPENT;
     for (;;) {
-        if (cpuState.cycleCounter >= cycleLimit || stoppedForGood()) {
+        if (registers.cycleCounter >= cycleLimit || stoppedForGood(registers)) {
             result = kRunTimedOut;
             break;
         }
-        result = cpu::execute(int32_t(std::min<uint32_t>(cycleLimit - cpuState.cycleCounter, kMaxBlockCycles)));
+        result = cpu::execute(processor, int32_t(std::min<uint32_t>(cycleLimit - registers.cycleCounter, kMaxBlockCycles)));
         if (result != RUN_BUDGET_SPENT) break;
     }
 
-    if (result == RUN_FETCH_FAULT && cpuState.pc == kReturnTrap)
+    if (result == RUN_FETCH_FAULT && registers.pc == kReturnTrap)
         result = RUN_BUDGET_SPENT;
     else if (report)
         reportFault(cpu, result, routine);
 
-    cpuState.a[7] -= 4;
-    if (d0Out) *d0Out = cpuState.d[0];
-    if (d1Out) *d1Out = cpuState.d[1];
+    registers.a[7] -= 4;
+    if (d0Out) *d0Out = registers.d[0];
+    if (d1Out) *d1Out = registers.d[1];
     cpu.busy = 0;
     return result;
 }
@@ -104,8 +106,9 @@ uint32_t callEntry(SlavePlayer& player, const char* name, uint32_t address, uint
     // Each call of a hung player would cost its whole bound again, and say so again.
     if (player.hung) return kRunTimedOut;
     player.routineName = name;
-    cpuState.pc = address;
-    cpuState.a[5] = machine.system->deliBase->base;
+    CpuState& registers = machine.cpu->processor.cpuState;
+    registers.pc = address;
+    registers.a[5] = machine.system->deliBase->base;
     const uint32_t result = runRoutine(*machine.cpu, d0Out, d1Out, kRoutineCycleLimit, report);
     if (result == kRunTimedOut) player.hung = true;
     return result;

@@ -21,7 +21,7 @@ constexpr uint32_t kTickCycleLimit = 2u * 7093789u;      // 14,187,578 cycles
 // ever wake). RUN_BUDGET_SPENT means the routine returned.
 constexpr uint32_t kRunTimedOut = 0x80000002;
 
-// Runs the routine at cpuState.pc with A7 = stackTop until it returns through
+// Runs the routine at the processor's PC with A7 = stackTop until it returns through
 // the return stub, faults, or exceeds cycleLimit. Faults are reported through
 // showError. D0/D1 are stored through the optional pointers in every case.
 // Returns RUN_BUDGET_SPENT when the routine returned normally.

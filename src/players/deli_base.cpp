@@ -10,6 +10,7 @@
 #include "cpu/cpu.h"
 #include "hardware/cia.h"
 #include "machine/amiga_machine.h"
+#include "machine/cpu_context.h"
 #include "players/player_archive.h"
 
 namespace varno {
@@ -88,27 +89,27 @@ void CDeliBase::dispatch(int16_t offset) {
     case kDeliCopyFile: appendToPath(machine->moduleFileName); break;
     case kDeliCopyString: {
         char text[kDeliBufferSize];
-        machine->mainMemory->readString(cpuState.a[0], text, kMaxPathChars);
+        machine->mainMemory->readString(cpu->processor.cpuState.a[0], text, kMaxPathChars);
         appendToPath(text);
         break;
     }
     case kDeliSongEnd: machine->songEndSignalled = 1; break;
     case kDeliSetTimer: setTimer(); break;
     case kDeliCodePatch: codePatch(); break;
-    case kDeliVectorZero: cpuState.d[0] = 0; break;
+    case kDeliVectorZero: cpu->processor.cpuState.d[0] = 0; break;
     default: break;  // every other callback and vector does nothing
     }
 }
 
 void CDeliBase::listData() {
     const PlayerArchive* archive = machine->players.get();
-    const uint32_t index = cpuState.d[0];
+    const uint32_t index = cpu->processor.cpuState.d[0];
     if (archive && index < archive->listCount) {
-        cpuState.a[0] = archive->listData[index].address;
-        cpuState.d[0] = archive->listData[index].size;
+        cpu->processor.cpuState.a[0] = archive->listData[index].address;
+        cpu->processor.cpuState.d[0] = archive->listData[index].size;
     } else {
-        cpuState.a[0] = 0;
-        cpuState.d[0] = 0;
+        cpu->processor.cpuState.a[0] = 0;
+        cpu->processor.cpuState.d[0] = 0;
     }
 }
 
@@ -142,7 +143,7 @@ void CDeliBase::loadFile() {
     for (size_t i = from; i < view.size(); ++i)
         if (path[i] == '/') path[i] = '\\';
 
-    uint32_t& d0 = cpuState.d[0];
+    uint32_t& d0 = cpu->processor.cpuState.d[0];
     const HostFileFunctions* files = machine->host ? machine->host->fileFunctions : nullptr;
     HostFile file = files ? files->open(path) : nullptr;
     if (!file) {

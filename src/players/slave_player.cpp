@@ -126,7 +126,7 @@ bool formatFromPrefix(const char* text, char (&out)[8]) {
 uint32_t moduleInfoList(SlavePlayer& p) {
     if (p.epTags[EP_GetModuleInfo] != 0) {
         callEntry(p, epTagNames[EP_GetModuleInfo], p.epTags[EP_GetModuleInfo], nullptr, nullptr);
-        return cpuState.a[0];
+        return p.machine->cpu->processor.cpuState.a[0];
     }
     // NewModuleInfo names the long in which the player keeps its list.
     const uint32_t holder = p.epTags[EP_NewModuleInfo];

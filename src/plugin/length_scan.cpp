@@ -10,7 +10,6 @@
 #include "plugin/known_lengths.h"
 #include "plugin/plugin_instance.h"
 #include "plugin/subsong_lengths.h"
-#include "session/machine_switch.h"
 #include "session/module_session.h"
 
 namespace varno {
@@ -18,15 +17,11 @@ namespace varno {
 namespace {
 
 std::unique_ptr<AmigaMachine> scanMachine;
-cpu::SavedProcessor scanProcessor; // the processor as the scanning machine left it
 HostTables quietHost; // the host's tables without the length report
 
 } // namespace
 
 void releaseScanMachine() {
-    if (!scanMachine) return;
-    MachineSwitch lend;
-    lend.useMachine(*scanMachine, scanProcessor);
     scanMachine.reset();
 }
 
@@ -37,14 +32,11 @@ uint32_t scanFileInfo(AmigaMachine& playing, const char* path, const std::vector
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                                                std::chrono::duration<double>(kScanBudgetSeconds));
-    MachineSwitch lend;
     if (!scanMachine) {
         quietHost = *playing.host;
         quietHost.inputFunctions = nullptr;
         scanMachine = createMachine(&quietHost, playing.pluginDirectoryRef);
         if (scanMachine) scanMachine->faultSink = showMachineFault;
-    } else {
-        lend.useMachine(*scanMachine, scanProcessor);
     }
     AmigaMachine& m = *scanMachine;
     uint32_t result = 0;
@@ -61,7 +53,6 @@ uint32_t scanFileInfo(AmigaMachine& playing, const char* path, const std::vector
         m.host = &quietHost;
     }
     closeModule(m);
-    scanProcessor = cpu::saveProcessor();
     return result;
 }
 

@@ -28,11 +28,12 @@ bool playerTick(AmigaMachine& m) {
     }
     bool ok = true;
     if (m.timerCode != 0 && m.cpu) {
-        cpuState.a[0] = kCustomChipsBase;
-        cpuState.a[1] = m.timerData;
-        cpuState.a[6] = (m.system && m.system->exec) ? m.system->exec->baseAddress() : 0;
-        cpuState.d[1] = m.customChips ? uint32_t(m.customChips->intreq & m.customChips->intena) : 0;
-        cpuState.pc = m.timerCode;
+        CpuState& registers = m.cpu->processor.cpuState;
+        registers.a[0] = kCustomChipsBase;
+        registers.a[1] = m.timerData;
+        registers.a[6] = (m.system && m.system->exec) ? m.system->exec->baseAddress() : 0;
+        registers.d[1] = m.customChips ? uint32_t(m.customChips->intreq & m.customChips->intena) : 0;
+        registers.pc = m.timerCode;
         SlavePlayer* player = m.currentPlayer();
         if (player) player->routineName = "interrupt";
         const uint32_t result = runRoutine(*m.cpu, nullptr, nullptr, kTickCycleLimit);
@@ -41,7 +42,7 @@ bool playerTick(AmigaMachine& m) {
         if (player && result == kRunTimedOut) player->hung = true;
         m.elapsedSeconds += m.tickSeconds;
     }
-    cpu::serviceInterrupts();
+    if (m.cpu) cpu::serviceInterrupts(m.cpu->processor);
     m.tickFaulted = !ok;
     return ok;
 }

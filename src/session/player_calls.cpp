@@ -241,7 +241,7 @@ void setVoices(AmigaMachine& m) {
     SlavePlayer* p = m.currentPlayer();
     if (!p) return;
     if (p->epTags[EP_Voices]) {
-        cpuState.d[0] = 15;  // all four channels on
+        m.cpu->processor.cpuState.d[0] = 15;  // all four channels on
         callEntry(*p, epTagNames[EP_Voices], p->epTags[EP_Voices], nullptr, nullptr);
     }
     callDt(*p, DTP_Volume);

@@ -35,8 +35,11 @@ void startSubsong(AmigaMachine& m, int32_t subsong, bool fresh) {
     const int64_t s = subsong == -1 ? int64_t(m.currentSubsong) : int64_t(subsong) + m.firstSubsong;
     if (s < 0 || s >= kMaxSubsongs || !m.subsongValid[s]) return;
 
-    cpuState.pendingInterrupts = 0;
-    std::fill(std::begin(cpuState.interruptVectors), std::end(cpuState.interruptVectors), uint8_t(0));
+    if (m.cpu) {
+        CpuState& registers = m.cpu->processor.cpuState;
+        registers.pendingInterrupts = 0;
+        std::fill(std::begin(registers.interruptVectors), std::end(registers.interruptVectors), uint8_t(0));
+    }
     SlavePlayer* p = m.currentPlayer();
     if (!fresh) {
         callIfPresent(p, DTP_StopInt);

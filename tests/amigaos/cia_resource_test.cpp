@@ -34,10 +34,10 @@ TEST_F(CiaResourceCalls, AddICRVectorClaimsAndStartsATimer) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.interrupt);
-        cpuState.d[0] = r.bit;
-        cpuState.a[1] = r.interrupt;
+        registers().d[0] = r.bit;
+        registers().a[1] = r.interrupt;
         call(ciab, -6);
-        EXPECT_EQ(cpuState.d[0], r.result);
+        EXPECT_EQ(registers().d[0], r.result);
         EXPECT_EQ(m().ciaB->ICR, r.icr);
         EXPECT_EQ(m().ciaB->CRA, r.cra);
         EXPECT_EQ(m().ciaB->CRB, r.crb);
@@ -46,7 +46,7 @@ TEST_F(CiaResourceCalls, AddICRVectorClaimsAndStartsATimer) {
     }
     EXPECT_EQ(m().ciaA->ICR, 0) << "ciab's calls reach only CIA-B";
 
-    cpuState.d[0] = 0;
+    registers().d[0] = 0;
     call(ciab, -12);  // RemICRVector forgets nothing
     EXPECT_EQ(ciab.timerAInterrupt, 0x30100u);
     m().reset();
@@ -68,9 +68,9 @@ TEST_F(CiaResourceCalls, AbleICRAndSetICRChangeTheEnableMask) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.mask);
-        cpuState.d[0] = r.mask;
+        registers().d[0] = r.mask;
         call(ciaa, r.lvo);
-        EXPECT_EQ(cpuState.d[0], r.oldIcr);
+        EXPECT_EQ(registers().d[0], r.oldIcr);
         EXPECT_EQ(m().ciaA->ICR, r.icrAfter);
     }
 }

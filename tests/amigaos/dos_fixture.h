@@ -16,6 +16,7 @@
 #include "amigaos/system.h"
 #include "cpu/cpu.h"
 #include "machine/amiga_machine.h"
+#include "machine/cpu_context.h"
 #include "machine/bus_region.h"
 
 namespace varno::test {
@@ -136,18 +137,19 @@ protected:
     void destroyMachine() { machine_.reset(); }
 
     AmigaMachine& m() { return *machine_; }
+    CpuState& registers() { return machine_->cpu->processor.cpuState; }
     CDosLibrary& dos() { return *machine_->system->dos; }
     MemoryRegion& low() { return *machine_->lowMemory; }
     MemoryRegion& main() { return *machine_->mainMemory; }
 
     // The LVO written to dos.library's trap word, as its vector's stub does.
     uint32_t call(int16_t lvo, uint32_t d1, uint32_t d2 = 0, uint32_t d3 = 0) {
-        cpuState.d[0] = kUntouched;
-        cpuState.d[1] = d1;
-        cpuState.d[2] = d2;
-        cpuState.d[3] = d3;
+        registers().d[0] = kUntouched;
+        registers().d[1] = d1;
+        registers().d[2] = d2;
+        registers().d[3] = d3;
         low().handlers.writeWord(dos().trapAddress(), uint16_t(lvo), test::busRegionOf(low().handlers));
-        return cpuState.d[0];
+        return registers().d[0];
     }
     uint32_t placeString(const std::string& text) {
         const uint32_t at = main().allocate(uint32_t(text.size() + 1));

@@ -89,10 +89,10 @@ TEST_F(DosTest, LockThenCurrentDirPutsTheDirectoryInFrontOfLaterNames) {
     EXPECT_EQ(host.opened.back(), "Work:Songs\\Instr\\piano.ins");
 
     // UnLock forgets the locked directory; CurrentDir then goes back to none.
-    cpuState.d[0] = 0x1234;
-    cpuState.d[1] = 1;
+    registers().d[0] = 0x1234;
+    registers().d[1] = 1;
     low().handlers.writeWord(dos().trapAddress(), uint16_t(kLvoUnLock), test::busRegionOf(low().handlers));
-    EXPECT_EQ(cpuState.d[0], 0x1234u) << "UnLock leaves D0 alone";
+    EXPECT_EQ(registers().d[0], 0x1234u) << "UnLock leaves D0 alone";
     EXPECT_EQ(call(kLvoCurrentDir, 0), 0u);
     open("third.smp");
     EXPECT_EQ(host.opened.back(), "third.smp");
@@ -109,14 +109,14 @@ TEST_F(DosTest, OtherVectorsDoNothing) {
     const uint32_t name = placeString("file");
     for (int16_t lvo : {-6, -12, -18, -24, -48, -54, -60, -72, -78, -96, -102, -132, -156, -996}) {
         SCOPED_TRACE(lvo);
-        for (int i = 0; i < 8; ++i) cpuState.d[i] = 0x1000 * i + 7, cpuState.a[i] = 0x2000 * i + 9;
-        cpuState.d[1] = name;
-        cpuState.d[2] = kModeOldFile;
-        const CpuState before = cpuState;
+        for (int i = 0; i < 8; ++i) registers().d[i] = 0x1000 * i + 7, registers().a[i] = 0x2000 * i + 9;
+        registers().d[1] = name;
+        registers().d[2] = kModeOldFile;
+        const CpuState before = registers();
         low().handlers.writeWord(dos().trapAddress(), uint16_t(lvo), test::busRegionOf(low().handlers));
         for (int i = 0; i < 8; ++i) {
-            EXPECT_EQ(cpuState.d[i], before.d[i]) << "D" << i;
-            EXPECT_EQ(cpuState.a[i], before.a[i]) << "A" << i;
+            EXPECT_EQ(registers().d[i], before.d[i]) << "D" << i;
+            EXPECT_EQ(registers().a[i], before.a[i]) << "A" << i;
         }
     }
     EXPECT_TRUE(host.opened.empty());

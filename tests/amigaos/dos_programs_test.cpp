@@ -41,7 +41,7 @@ protected:
     // Runs one entry; returns the results area.
     uint32_t call(Entry entry) {
         EXPECT_EQ(run(code_ + 4 * entry), RUN_BUDGET_SPENT) << (errors.empty() ? "" : errors[0]);
-        return cpuState.d[0];
+        return registers().d[0];
     }
     uint32_t result(uint32_t offset) { return main().readLong(results_ + offset); }
     void runScenario(Entry entry) {
@@ -91,10 +91,10 @@ TEST_F(DosPrograms, LoadSegAndCallTheLoadedCode) {
 
 // A player that leaves a file open: the machine closes it when asked.
 TEST_F(DosPrograms, FilesLeftOpenByCodeAreClosedByCloseOpenFiles) {
-    cpuState.d[1] = placeString("data/file.bin");
-    cpuState.d[2] = 1005;
+    registers().d[1] = placeString("data/file.bin");
+    registers().d[2] = 1005;
     low().handlers.writeWord(m().system->dos->trapAddress(), uint16_t(-30), test::busRegionOf(low().handlers));
-    EXPECT_NE(cpuState.d[0], 0u);
+    EXPECT_NE(registers().d[0], 0u);
     EXPECT_EQ(test::fakeFiles().openHandles, 1);
     m().system->dos->closeOpenFiles();
     EXPECT_EQ(test::fakeFiles().openHandles, 0);

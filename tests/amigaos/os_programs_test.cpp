@@ -36,21 +36,21 @@ protected:
     uint32_t call(Entry entry) {
         const uint32_t result = run(code_ + 4 * entry);
         EXPECT_EQ(result, RUN_BUDGET_SPENT) << (errors.empty() ? "" : errors[0]);
-        return cpuState.d[0];
+        return registers().d[0];
     }
     uint32_t code_ = 0;
 };
 
 TEST_F(OsPrograms, OpenLibraryAnswersBeforeTheNextInstruction) {
     EXPECT_EQ(call(kOpenDos), 0x1204u);
-    EXPECT_EQ(cpuState.d[1], 0x1204u);
+    EXPECT_EQ(registers().d[1], 0x1204u);
     EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(OsPrograms, AllocMemFromRunningCode) {
     const uint32_t cursor = main().cursor;
     EXPECT_EQ(call(kAllocTwice), cursor);
-    EXPECT_EQ(cpuState.d[1], cursor + 6);
+    EXPECT_EQ(registers().d[1], cursor + 6);
     EXPECT_EQ(main().cursor, cursor + 10);
 }
 
@@ -65,7 +65,7 @@ TEST_F(OsPrograms, UnimplementedVectorChangesNoRegister) {
 
 TEST_F(OsPrograms, CiabResourceClaimsTimerA) {
     EXPECT_EQ(call(kClaimCiabTimer), 0u);
-    const uint32_t interrupt = cpuState.d[1];
+    const uint32_t interrupt = registers().d[1];
     EXPECT_GE(interrupt, 0x20000u);
     EXPECT_EQ(m().system->ciab->timerAInterrupt, interrupt);
     EXPECT_EQ(m().ciaB->ICR & 1, 1);
@@ -77,23 +77,23 @@ TEST_F(OsPrograms, CauseRunsTheServerAsAnInterruptBeforeTheCallReturns) {
     m().customChips->intena = 0x4008;
     m().customChips->intreq = 0x0009;
     EXPECT_EQ(call(kCauseSoftInterrupt), 1u) << "the server ran exactly once";
-    const uint32_t data = cpuState.d[1];
+    const uint32_t data = registers().d[1];
     EXPECT_EQ(main().readLong(data), 0x50F7DA7Au) << "A1 was the Interrupt's data pointer";
-    EXPECT_EQ(cpuState.d[2], 0x4BCu) << "A6 was SysBase";
+    EXPECT_EQ(registers().d[2], 0x4BCu) << "A6 was SysBase";
     EXPECT_EQ(low().readLong(0x168), 0x0008u) << "D1 slot: intena & intreq";
     EXPECT_EQ(low().readLong(0x164) - code_ < 0x200, true) << "code slot points into the program";
-    EXPECT_EQ(cpuState.sr & 0x0700, 0x0700) << "RTE restored the interrupt mask of the call";
+    EXPECT_EQ(registers().sr & 0x0700, 0x0700) << "RTE restored the interrupt mask of the call";
 }
 
 TEST_F(OsPrograms, CauseFromNativeCodeRunsTheServerAsASubroutine) {
     const uint32_t interrupt = call(kSoftInterruptAddress);
-    for (int i = 0; i < 8; ++i) cpuState.d[i] = 0xD0 + i, cpuState.a[i] = 0xA0 + i;
-    cpuState.a[1] = interrupt;
-    const CpuState before = cpuState;
+    for (int i = 0; i < 8; ++i) registers().d[i] = 0xD0 + i, registers().a[i] = 0xA0 + i;
+    registers().a[1] = interrupt;
+    const CpuState before = registers();
     low().handlers.writeWord(m().system->exec->trapAddress(), uint16_t(-180), test::busRegionOf(low().handlers));
     EXPECT_TRUE(errors.empty());
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(cpuState.d[i], before.d[i]) << "D" << i;
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(cpuState.a[i], before.a[i]) << "A" << i;
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(registers().d[i], before.d[i]) << "D" << i;
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(registers().a[i], before.a[i]) << "A" << i;
     EXPECT_EQ(m().cpu->inInterruptCall, 0);
     EXPECT_EQ(call(kSoftCountValue), 1u);
 
@@ -105,14 +105,14 @@ TEST_F(OsPrograms, CauseFromNativeCodeRunsTheServerAsASubroutine) {
 }
 
 TEST_F(OsPrograms, PlayerInterfaceCallbacksThroughA5) {
-    cpuState.a[5] = m().system->deliBase->base;
-    cpuState.pc = code_ + 4 * kPlayerCallbacks;
+    registers().a[5] = m().system->deliBase->base;
+    registers().pc = code_ + 4 * kPlayerCallbacks;
     ASSERT_EQ(runRoutine(*m().cpu, nullptr, nullptr), RUN_BUDGET_SPENT);
-    EXPECT_EQ(cpuState.d[2] & 0xFF, 0xFFu) << "the -96 vector answered 0 and its stub set Z";
+    EXPECT_EQ(registers().d[2] & 0xFF, 0xFFu) << "the -96 vector answered 0 and its stub set Z";
     EXPECT_EQ(m().songEndSignalled, 1);
-    EXPECT_EQ(cpuState.d[0], 0u);
-    EXPECT_EQ(cpuState.a[0], 0u);
-    EXPECT_EQ(cpuState.d[3] & 0xFF, 0xFFu);
+    EXPECT_EQ(registers().d[0], 0u);
+    EXPECT_EQ(registers().a[0], 0u);
+    EXPECT_EQ(registers().d[3] & 0xFF, 0xFFu);
 }
 
 TEST_F(OsPrograms, PlayersCannotReplaceExceptionVectors) {

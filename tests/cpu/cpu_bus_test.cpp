@@ -36,7 +36,7 @@ protected:
         writeWord[2] = {dev, devLast, nullptr, &TestMachine::deviceWriteWord, nullptr};
         readByte[3] = readWord[3] = writeByte[3] = writeWord[3] = end;
         MapSet maps{fetch, readByte, readWord, writeByte, writeWord};
-        cpuState.supervisor = cpuState.user = cpuState.current = maps;
+        m.cpuState.supervisor = m.cpuState.user = m.cpuState.current = maps;
     }
 
     // Runs the given instructions one by one from kCode.
@@ -47,7 +47,7 @@ protected:
             a += 2;
         }
         m.start(kCode, 0x2700);
-        for (int i = 0; i < instructions; ++i) cpu::execute(1);
+        for (int i = 0; i < instructions; ++i) cpu::execute(m.processor, 1);
     }
 
     uint16_t mainWord(uint32_t address) { return m.get16(kMainHost + address - kMainFirst); }
@@ -63,7 +63,7 @@ TEST_F(BusTest, WordsAreHostWordsAndBytesAreSwappedWithinThem) {
          0x13FC, 0x00CD, 0x0002, 0x0002,     // MOVE.B #$CD,$20002
          0x3039, 0x0002, 0x0000},            // MOVE.W $20000,D0
         3);
-    EXPECT_EQ(cpuState.d[0] & 0xFFFF, 0x00ABu);
+    EXPECT_EQ(m.cpuState.d[0] & 0xFFFF, 0x00ABu);
     EXPECT_EQ(mainByteHost(0), 0xAB) << "68000 byte 0x20001 is host byte 0";
     EXPECT_EQ(mainByteHost(3), 0xCD) << "68000 byte 0x20002 is host byte 3";
 }
@@ -79,8 +79,8 @@ TEST_F(BusTest, LastWordOfARegionAndTheWordAfterIt) {
     run({0x3039, 0x0005, 0xFFFE,       // MOVE.W $5FFFE,D0
          0x3239, 0x0006, 0x0000},      // MOVE.W $60000,D1
         2);
-    EXPECT_EQ(cpuState.d[0] & 0xFFFF, 0xBEEFu);
-    EXPECT_EQ(cpuState.d[1] & 0xFFFF, 0xFFFFu);
+    EXPECT_EQ(m.cpuState.d[0] & 0xFFFF, 0xBEEFu);
+    EXPECT_EQ(m.cpuState.d[1] & 0xFFFF, 0xFFFFu);
 }
 
 TEST_F(BusTest, AddressesAreTwentyFourBits) {
@@ -88,7 +88,7 @@ TEST_F(BusTest, AddressesAreTwentyFourBits) {
          0x3039, 0xFF02, 0x0000},          // MOVE.W $FF020000,D0
         2);
     EXPECT_EQ(mainWord(0x20000), 0x4321);
-    EXPECT_EQ(cpuState.d[0] & 0xFFFF, 0x4321u);
+    EXPECT_EQ(m.cpuState.d[0] & 0xFFFF, 0x4321u);
 }
 
 TEST_F(BusTest, LongAcrossTwoRegionsIsSplitIntoTwoLookups) {
@@ -97,7 +97,7 @@ TEST_F(BusTest, LongAcrossTwoRegionsIsSplitIntoTwoLookups) {
         2);
     EXPECT_EQ(m.get16(0x1FFFE), 0xAABB);
     EXPECT_EQ(mainWord(0x20000), 0xCCDD);
-    EXPECT_EQ(cpuState.d[0], 0xAABBCCDDu);
+    EXPECT_EQ(m.cpuState.d[0], 0xAABBCCDDu);
 }
 
 TEST_F(BusTest, LongRunningOffARegionIntoNothing) {
@@ -106,7 +106,7 @@ TEST_F(BusTest, LongRunningOffARegionIntoNothing) {
          0x2039, 0x0005, 0xFFFE},                  // MOVE.L $5FFFE,D0
         2);
     EXPECT_EQ(mainWord(0x5FFFE), 0x2222);
-    EXPECT_EQ(cpuState.d[0], 0x2222FFFFu);
+    EXPECT_EQ(m.cpuState.d[0], 0x2222FFFFu);
 }
 
 TEST_F(BusTest, UnmappedReadsGiveAllOnesAndWritesVanish) {
@@ -115,14 +115,14 @@ TEST_F(BusTest, UnmappedReadsGiveAllOnesAndWritesVanish) {
          0x2439, 0x0070, 0x0000,   // MOVE.L $700000,D2
          0x23C2, 0x0070, 0x0000},  // MOVE.L D2,$700000
         4);
-    EXPECT_EQ(cpuState.d[0] & 0xFF, 0xFFu);
-    EXPECT_EQ(cpuState.d[1] & 0xFFFF, 0xFFFFu);
-    EXPECT_EQ(cpuState.d[2], 0xFFFFFFFFu);
+    EXPECT_EQ(m.cpuState.d[0] & 0xFF, 0xFFu);
+    EXPECT_EQ(m.cpuState.d[1] & 0xFFFF, 0xFFFFu);
+    EXPECT_EQ(m.cpuState.d[2], 0xFFFFFFFFu);
 }
 
 TEST_F(BusTest, LongReadStartingUnmappedIsAllOnesWithoutTouchingTheDevice) {
     run({0x2039, 0x00DF, 0xEFFE}, 1);  // MOVE.L $DFEFFE,D0
-    EXPECT_EQ(cpuState.d[0], 0xFFFFFFFFu);
+    EXPECT_EQ(m.cpuState.d[0], 0xFFFFFFFFu);
     EXPECT_TRUE(TestMachine::accesses.empty());
 }
 
@@ -140,7 +140,7 @@ TEST_F(BusTest, LongDeviceAccessesAreTwoWordsHighHalfFirst) {
     std::vector<Access> want = {{'W', 0xDFF0A0, 0x0001}, {'W', 0xDFF0A2, 0x0002},
                                 {'w', 0xDFF0A4, 0}, {'w', 0xDFF0A6, 0}};
     EXPECT_EQ(TestMachine::accesses, want);
-    EXPECT_EQ(cpuState.d[0], 0x5A5A5A5Au);
+    EXPECT_EQ(m.cpuState.d[0], 0x5A5A5A5Au);
 }
 
 TEST_F(BusTest, DeviceSeesReadsOnlyWhereTheInstructionReads) {
@@ -156,24 +156,24 @@ TEST_F(BusTest, DeviceSeesReadsOnlyWhereTheInstructionReads) {
     };
     for (const auto& c : cases) {
         TestMachine::accesses.clear();
-        cpuState.d[0] = 0x77;
+        m.cpuState.d[0] = 0x77;
         uint32_t a = kCode;
         for (uint16_t w : c.code) {
             m.put16(a, w);
             a += 2;
         }
         m.start(kCode, 0x2700);
-        cpuState.d[0] = 0x77;
-        cpu::execute(1);
+        m.cpuState.d[0] = 0x77;
+        cpu::execute(m.processor, 1);
         EXPECT_EQ(TestMachine::accesses, c.want) << c.name;
     }
 }
 
 TEST_F(BusTest, CodeCannotRunFromDeviceSpace) {
     run({0x4EF9, 0x00DF, 0xF000}, 0);  // JMP $DFF000
-    EXPECT_EQ(cpu::execute(100), RUN_BUDGET_SPENT);
-    EXPECT_EQ(cpu::execute(100), RUN_FETCH_FAULT);
-    EXPECT_EQ(cpuState.pc, 0xDFF000u);
+    EXPECT_EQ(cpu::execute(m.processor, 100), RUN_BUDGET_SPENT);
+    EXPECT_EQ(cpu::execute(m.processor, 100), RUN_FETCH_FAULT);
+    EXPECT_EQ(m.cpuState.pc, 0xDFF000u);
 }
 
 TEST_F(BusTest, CodeRunsAcrossTwoFetchRegions) {
@@ -182,10 +182,10 @@ TEST_F(BusTest, CodeRunsAcrossTwoFetchRegions) {
     m.put16(kMainHost + 2, 0x6000);         // BRA.W back to 0x1FFFE
     m.put16(kMainHost + 4, 0xFFFA);
     m.start(0x1FFFE, 0x2700);
-    EXPECT_EQ(cpu::execute(4 + 4 + 10 + 3), RUN_BUDGET_SPENT);
-    EXPECT_EQ(cpuState.d[0], 5u);
-    EXPECT_EQ(cpuState.d[1], 6u);
-    EXPECT_EQ(cpuState.pc, 0x20000u);
+    EXPECT_EQ(cpu::execute(m.processor, 4 + 4 + 10 + 3), RUN_BUDGET_SPENT);
+    EXPECT_EQ(m.cpuState.d[0], 5u);
+    EXPECT_EQ(m.cpuState.d[1], 6u);
+    EXPECT_EQ(m.cpuState.pc, 0x20000u);
 }
 
 } // namespace
@@ -208,16 +208,16 @@ TEST(OddRegionTest, AccessesNeverReadOrWritePastTheLastByte) {
                          {kListEnd, kListEnd, nullptr, nullptr, nullptr},
                          {kListEnd, kListEnd, nullptr, nullptr, nullptr}};
     MapSet maps{fetch, list, list, list, list};
-    cpuState.supervisor = cpuState.user = cpuState.current = maps;
+    m.cpuState.supervisor = m.cpuState.user = m.cpuState.current = maps;
     m.code(0x2000, {0x2039, 0x0001, 0x0000,   // MOVE.L $10000,D0
                     0x3239, 0x0001, 0x0002,   // MOVE.W $10002,D1
                     0x23C0, 0x0001, 0x0000,   // MOVE.L D0,$10000
                     0x33C0, 0x0001, 0x0002,   // MOVE.W D0,$10002
                     0x4EF9, 0x0000, 0x3000}); // JMP $3000
     m.start(0x2000, 0x2700);
-    EXPECT_EQ(cpu::execute(1000), RUN_FETCH_FAULT);
-    EXPECT_EQ(cpuState.d[1] & 0xFFFF, 0xFFFFu) << "a word straddling the end reads as unmapped";
-    EXPECT_EQ(cpuState.pc, 0x3002u) << "the NOP ran, the straddling word did not";
+    EXPECT_EQ(cpu::execute(m.processor, 1000), RUN_FETCH_FAULT);
+    EXPECT_EQ(m.cpuState.d[1] & 0xFFFF, 0xFFFFu) << "a word straddling the end reads as unmapped";
+    EXPECT_EQ(m.cpuState.pc, 0x3002u) << "the NOP ran, the straddling word did not";
     EXPECT_EQ(data[2], 0x11);
 }
 

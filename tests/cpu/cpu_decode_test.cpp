@@ -60,11 +60,11 @@ TEST(DecodeTest, MoveByteFromAddressRegisterMovesItsLowByte) {
     TestMachine m;
     m.code(0x1000, {0x100B});  // MOVE.B A3,D0
     m.start(0x1000, 0x2700);
-    cpuState.a[3] = 0x12345680;
-    cpuState.d[0] = 0xAAAAAAAA;
+    m.cpuState.a[3] = 0x12345680;
+    m.cpuState.d[0] = 0xAAAAAAAA;
     EXPECT_EQ(m.step(), 4u);
-    EXPECT_EQ(cpuState.d[0], 0xAAAAAA80u);
-    EXPECT_EQ(cpuState.sr & 0x0F, SR_N);
+    EXPECT_EQ(m.cpuState.d[0], 0xAAAAAA80u);
+    EXPECT_EQ(m.cpuState.sr & 0x0F, SR_N);
 }
 
 TEST(DecodeTest, MoveByteFromAddressRegisterCoversEveryDestination) {
@@ -88,10 +88,10 @@ TEST(DecodeTest, ByteStepOfA7KeepsTheStackEven) {
         TestMachine m;
         m.code(0x1000, {c.op});
         m.start(0x1000, 0x2700, 0x8000);
-        cpuState.a[6] = 0x7000;
-        uint32_t before = cpuState.a[c.reg];
+        m.cpuState.a[6] = 0x7000;
+        uint32_t before = m.cpuState.a[c.reg];
         m.step();
-        EXPECT_EQ(cpuState.a[c.reg] - before, static_cast<uint32_t>(c.step)) << c.name;
+        EXPECT_EQ(m.cpuState.a[c.reg] - before, static_cast<uint32_t>(c.step)) << c.name;
     }
 }
 

@@ -49,17 +49,17 @@ TEST(ExceptionTest, EachSourceStacksItsFrameAndEndsTheCallInTheTrapWindow) {
         TestMachine m;
         load(m, kCode, c.code);
         m.start(kCode, c.sr, 0x8000);
-        cpuState.d[0] = c.d0;
-        cpuState.d[1] = c.d1;
-        EXPECT_EQ(cpu::execute(1000), RUN_BUDGET_SPENT) << c.name;
+        m.cpuState.d[0] = c.d0;
+        m.cpuState.d[1] = c.d1;
+        EXPECT_EQ(cpu::execute(m.processor, 1000), RUN_BUDGET_SPENT) << c.name;
         uint32_t expectedPc = TestMachine::kTrapBase + 4 * c.vector;
-        EXPECT_EQ(cpuState.pc, expectedPc) << c.name;
-        EXPECT_EQ(cpu::takeCycles(), c.cycles) << c.name;
-        EXPECT_EQ(cpuState.a[7], 0x8000u - 6) << c.name;
-        EXPECT_EQ(m.get16(cpuState.a[7]) & 0xFF00, c.sr & 0xFF00) << c.name;
-        EXPECT_EQ(m.get32(cpuState.a[7] + 2), kCode + c.stackedPcOffset) << c.name;
-        EXPECT_EQ(cpu::execute(1000), RUN_FETCH_FAULT) << c.name;
-        EXPECT_EQ(cpu::takeCycles(), 0u) << c.name;
+        EXPECT_EQ(m.cpuState.pc, expectedPc) << c.name;
+        EXPECT_EQ(cpu::takeCycles(m.processor), c.cycles) << c.name;
+        EXPECT_EQ(m.cpuState.a[7], 0x8000u - 6) << c.name;
+        EXPECT_EQ(m.get16(m.cpuState.a[7]) & 0xFF00, c.sr & 0xFF00) << c.name;
+        EXPECT_EQ(m.get32(m.cpuState.a[7] + 2), kCode + c.stackedPcOffset) << c.name;
+        EXPECT_EQ(cpu::execute(m.processor, 1000), RUN_FETCH_FAULT) << c.name;
+        EXPECT_EQ(cpu::takeCycles(m.processor), 0u) << c.name;
     }
 }
 
@@ -74,10 +74,10 @@ TEST(ExceptionTest, NoExceptionWhenTheConditionIsNotMet) {
         TestMachine m;
         load(m, kCode, c.code);
         m.start(kCode, c.sr);
-        cpuState.d[0] = c.d0;
-        cpuState.d[1] = c.d1;
+        m.cpuState.d[0] = c.d0;
+        m.cpuState.d[1] = c.d1;
         EXPECT_EQ(m.step(), c.cycles) << c.name;
-        EXPECT_EQ(cpuState.pc, kCode + 2) << c.name;
+        EXPECT_EQ(m.cpuState.pc, kCode + 2) << c.name;
     }
 }
 
@@ -93,15 +93,15 @@ TEST(ExceptionTest, PrivilegedInstructionsInUserModeRaiseVectorEightOnTheSupervi
         TestMachine m;
         load(m, kCode, code);
         m.start(kCode, 0x0000, 0x8000, 0x6000);
-        cpuState.a[0] = 0x1234;
-        cpu::execute(1);
-        EXPECT_EQ(cpuState.pc, TestMachine::kTrapBase + 32) << name;
-        EXPECT_EQ(cpuState.sr & SR_S, SR_S) << name;
-        EXPECT_EQ(cpuState.a[7], 0x8000u - 6) << name;
-        EXPECT_EQ(cpuState.otherStackPointer, 0x6000u) << name;
+        m.cpuState.a[0] = 0x1234;
+        cpu::execute(m.processor, 1);
+        EXPECT_EQ(m.cpuState.pc, TestMachine::kTrapBase + 32) << name;
+        EXPECT_EQ(m.cpuState.sr & SR_S, SR_S) << name;
+        EXPECT_EQ(m.cpuState.a[7], 0x8000u - 6) << name;
+        EXPECT_EQ(m.cpuState.otherStackPointer, 0x6000u) << name;
         EXPECT_EQ(m.get32(0x8000 - 4), kCode) << name << ": stacked PC is the instruction itself";
         EXPECT_EQ(m.get16(0x8000 - 6), 0x0000) << name;
-        EXPECT_EQ(cpuState.a[0], 0x1234u) << name;
+        EXPECT_EQ(m.cpuState.a[0], 0x1234u) << name;
     }
 }
 
@@ -110,16 +110,16 @@ TEST(ExceptionTest, MoveFromSrIsAllowedInUserMode) {
     load(m, kCode, {0x40C0});  // MOVE SR,D0
     m.start(kCode, 0x0013);
     EXPECT_EQ(m.step(), 6u);
-    EXPECT_EQ(cpuState.d[0] & 0xFFFF, 0x0013u);
+    EXPECT_EQ(m.cpuState.d[0] & 0xFFFF, 0x0013u);
 }
 
 TEST(ExceptionTest, ExceptionEntryClearsTraceAndKeepsMask) {
     TestMachine m;
     load(m, kCode, {0x4E41});  // TRAP #1
     m.start(kCode, 0x0000 | SR_T | 0x0400 | 0x1F);
-    cpu::execute(1);
-    EXPECT_EQ(cpuState.sr, SR_S | 0x0400 | 0x1F);
-    EXPECT_EQ(m.get16(cpuState.a[7]), SR_T | 0x0400 | 0x1F);
+    cpu::execute(m.processor, 1);
+    EXPECT_EQ(m.cpuState.sr, SR_S | 0x0400 | 0x1F);
+    EXPECT_EQ(m.get16(m.cpuState.a[7]), SR_T | 0x0400 | 0x1F);
 }
 
 TEST(ExceptionTest, TraceTakesVectorNineAfterEachInstruction) {
@@ -128,12 +128,12 @@ TEST(ExceptionTest, TraceTakesVectorNineAfterEachInstruction) {
     m.put32(4 * 9, 0x2000);
     m.put16(0x2000, NOP);
     m.start(kCode, 0x2700 | SR_T);
-    cpu::execute(1);
+    cpu::execute(m.processor, 1);
     EXPECT_EQ(m.get32(0x8000 - 4), kCode + 2) << "stacked PC is the next instruction";
     EXPECT_EQ(m.get16(0x8000 - 6), 0xA700);
-    EXPECT_EQ(cpuState.sr & SR_T, 0);
-    EXPECT_EQ(cpuState.pc, 0x2000u) << "a budget of 1 ends with the exception";
-    EXPECT_EQ(cpu::takeCycles(), 4u + 34u);
+    EXPECT_EQ(m.cpuState.sr & SR_T, 0);
+    EXPECT_EQ(m.cpuState.pc, 0x2000u) << "a budget of 1 ends with the exception";
+    EXPECT_EQ(cpu::takeCycles(m.processor), 4u + 34u);
 }
 
 TEST(ExceptionTest, InstructionThatSetsTraceIsNotTracedButTheNextOneIs) {
@@ -142,9 +142,9 @@ TEST(ExceptionTest, InstructionThatSetsTraceIsNotTracedButTheNextOneIs) {
     m.put32(4 * 9, 0x2000);
     m.put16(0x2000, NOP);
     m.start(kCode, 0x2700);
-    cpu::execute(1);
-    EXPECT_EQ(cpuState.pc, kCode + 4);
-    cpu::execute(1);
+    cpu::execute(m.processor, 1);
+    EXPECT_EQ(m.cpuState.pc, kCode + 4);
+    cpu::execute(m.processor, 1);
     EXPECT_EQ(m.get32(0x8000 - 4), kCode + 6);
 }
 
@@ -152,20 +152,20 @@ TEST(ExceptionTest, JumpOutsideMemoryEndsTheRunThenFaults) {
     TestMachine m;
     load(m, kCode, {0x4EF9, 0x00F8, 0x0000, NOP});  // JMP $F80000
     m.start(kCode);
-    EXPECT_EQ(cpu::execute(1000), RUN_BUDGET_SPENT);
-    EXPECT_EQ(cpuState.pc, 0xF80000u);
-    EXPECT_EQ(cpu::takeCycles(), 12u) << "only executed cycles are counted";
-    EXPECT_EQ(cpu::execute(1000), RUN_FETCH_FAULT);
-    EXPECT_EQ(cpuState.pc, 0xF80000u);
+    EXPECT_EQ(cpu::execute(m.processor, 1000), RUN_BUDGET_SPENT);
+    EXPECT_EQ(m.cpuState.pc, 0xF80000u);
+    EXPECT_EQ(cpu::takeCycles(m.processor), 12u) << "only executed cycles are counted";
+    EXPECT_EQ(cpu::execute(m.processor, 1000), RUN_FETCH_FAULT);
+    EXPECT_EQ(m.cpuState.pc, 0xF80000u);
 }
 
 TEST(ExceptionTest, RunningOffTheEndOfMemoryIsAFetchFault) {
     TestMachine m;
     m.put16(TestMachine::kRamSize - 2, NOP);
     m.start(TestMachine::kRamSize - 2);
-    EXPECT_EQ(cpu::execute(1000), RUN_FETCH_FAULT);
-    EXPECT_EQ(cpuState.pc, TestMachine::kRamSize);
-    EXPECT_EQ(cpu::takeCycles(), 4u);
+    EXPECT_EQ(cpu::execute(m.processor, 1000), RUN_FETCH_FAULT);
+    EXPECT_EQ(m.cpuState.pc, TestMachine::kRamSize);
+    EXPECT_EQ(cpu::takeCycles(m.processor), 4u);
 }
 
 TEST(ExceptionTest, ReturnFromSubroutineToTheTrapAddressEndsTheCall) {
@@ -174,11 +174,11 @@ TEST(ExceptionTest, ReturnFromSubroutineToTheTrapAddressEndsTheCall) {
     load(m, kCode, {0x7007, 0x4E75});          // MOVEQ #7,D0 ; RTS
     m.put32(0x7FF0, 0xC0);
     m.start(kCode, 0x2700, 0x7FF0);
-    EXPECT_EQ(cpu::execute(1000), RUN_BUDGET_SPENT);
-    EXPECT_EQ(cpu::execute(1000), RUN_FETCH_FAULT);
-    EXPECT_EQ(cpuState.pc, 0xF80000u);
-    EXPECT_EQ(cpuState.d[0], 7u);
-    EXPECT_EQ(cpuState.a[7], 0x7FF4u);
+    EXPECT_EQ(cpu::execute(m.processor, 1000), RUN_BUDGET_SPENT);
+    EXPECT_EQ(cpu::execute(m.processor, 1000), RUN_FETCH_FAULT);
+    EXPECT_EQ(m.cpuState.pc, 0xF80000u);
+    EXPECT_EQ(m.cpuState.d[0], 7u);
+    EXPECT_EQ(m.cpuState.a[7], 0x7FF4u);
 }
 
 TEST(ExceptionTest, RteToUserModeRestoresTheUserStack) {
@@ -189,10 +189,10 @@ TEST(ExceptionTest, RteToUserModeRestoresTheUserStack) {
     m.put16(0x1800, NOP);
     m.start(kCode, 0x2700, 0x7FFA, 0x6000);
     EXPECT_EQ(m.step(), 20u);
-    EXPECT_EQ(cpuState.sr, 0x0015);
-    EXPECT_EQ(cpuState.a[7], 0x6000u);
-    EXPECT_EQ(cpuState.otherStackPointer, 0x8000u);
-    EXPECT_EQ(cpuState.pc, 0x1800u);
+    EXPECT_EQ(m.cpuState.sr, 0x0015);
+    EXPECT_EQ(m.cpuState.a[7], 0x6000u);
+    EXPECT_EQ(m.cpuState.otherStackPointer, 0x8000u);
+    EXPECT_EQ(m.cpuState.pc, 0x1800u);
 }
 
 TEST(ExceptionTest, RtrRestoresOnlyTheConditionCodes) {
@@ -202,9 +202,9 @@ TEST(ExceptionTest, RtrRestoresOnlyTheConditionCodes) {
     m.put32(0x7FFC, 0x1800);
     m.start(kCode, 0x2700, 0x7FFA);
     EXPECT_EQ(m.step(), 20u);
-    EXPECT_EQ(cpuState.sr, 0x271F);
-    EXPECT_EQ(cpuState.a[7], 0x8000u);
-    EXPECT_EQ(cpuState.pc, 0x1800u);
+    EXPECT_EQ(m.cpuState.sr, 0x271F);
+    EXPECT_EQ(m.cpuState.a[7], 0x8000u);
+    EXPECT_EQ(m.cpuState.pc, 0x1800u);
 }
 
 TEST(ExceptionTest, LibraryCallThroughAWordWriteHandler) {
@@ -216,87 +216,87 @@ TEST(ExceptionTest, LibraryCallThroughAWordWriteHandler) {
     uint32_t lvo = 0;
     TestMachine::onAccess = [&](const Access& a) {
         lvo = a.value;
-        cpuState.d[0] = 42;  // the native routine's result
+        m.cpuState.d[0] = 42;  // the native routine's result
     };
     EXPECT_EQ(m.step(), 20u);  // JSR abs.L
     EXPECT_EQ(m.step(), 20u);  // MOVE.W #imm,abs.L
     EXPECT_EQ(lvo, 0xFFE2u);
-    EXPECT_EQ(cpuState.sr & 0x1F, SR_N) << "flags from the immediate";
+    EXPECT_EQ(m.cpuState.sr & 0x1F, SR_N) << "flags from the immediate";
     EXPECT_EQ(m.step(), 16u);  // RTS
-    EXPECT_EQ(cpuState.pc, kCode + 6);
+    EXPECT_EQ(m.cpuState.pc, kCode + 6);
     m.step();
-    EXPECT_EQ(cpuState.d[1], 42u);
+    EXPECT_EQ(m.cpuState.d[1], 42u);
 }
 
 TEST(ExceptionTest, ResetInstructionWithoutHandlerEndsTheRunAtItsAddress) {
     TestMachine m;
     load(m, kCode, {NOP, 0x4E70, NOP});
     m.start(kCode | 0x01000000);
-    EXPECT_EQ(cpu::execute(1000), kCode + 2);
-    EXPECT_EQ(cpuState.pc, (kCode + 2) | 0x01000000);
+    EXPECT_EQ(cpu::execute(m.processor, 1000), kCode + 2);
+    EXPECT_EQ(m.cpuState.pc, (kCode + 2) | 0x01000000);
 }
 
 TEST(ExceptionTest, ResetInstructionWithHandlerRunsItAndGoesOn) {
     TestMachine m;
     static int calls;
     calls = 0;
-    cpuState.resetHandler = [] { ++calls; };
+    m.cpuState.resetHandler = [](Processor&) { ++calls; };
     load(m, kCode, {0x4E70, NOP});
     m.start(kCode);
     EXPECT_EQ(m.step(), 132u);
     EXPECT_EQ(calls, 1);
-    EXPECT_EQ(cpuState.pc, kCode + 2);
+    EXPECT_EQ(m.cpuState.pc, kCode + 2);
 }
 
 TEST(ProcessorResetTest, LoadsStackAndPcFromAddressZero) {
     TestMachine m;
     m.put32(0, 0);
     m.put32(4, 0);
-    cpuState.d[3] = 5;
-    EXPECT_EQ(cpu::reset(), 0u);
-    EXPECT_EQ(cpuState.a[7], 0u);
-    EXPECT_EQ(cpuState.pc, 0u);
-    EXPECT_EQ(cpuState.sr, 0x2700);
-    EXPECT_EQ(cpuState.d[3], 0u);
-    EXPECT_EQ(cpuState.pendingInterrupts, 0);
+    m.cpuState.d[3] = 5;
+    EXPECT_EQ(cpu::reset(m.processor), 0u);
+    EXPECT_EQ(m.cpuState.a[7], 0u);
+    EXPECT_EQ(m.cpuState.pc, 0u);
+    EXPECT_EQ(m.cpuState.sr, 0x2700);
+    EXPECT_EQ(m.cpuState.d[3], 0u);
+    EXPECT_EQ(m.cpuState.pendingInterrupts, 0);
     m.put32(0, 0x7000);
     m.put32(4, 0x1000);
-    EXPECT_EQ(cpu::reset(), 0u);
-    EXPECT_EQ(cpuState.a[7], 0x7000u);
-    EXPECT_EQ(cpuState.pc, 0x1000u);
+    EXPECT_EQ(cpu::reset(m.processor), 0u);
+    EXPECT_EQ(m.cpuState.a[7], 0x7000u);
+    EXPECT_EQ(m.cpuState.pc, 0x1000u);
 }
 
 TEST(ProcessorResetTest, OddInitialPcHalts) {
     TestMachine m;
     m.put32(4, 0x1001);
-    EXPECT_EQ(cpu::reset(), RUN_HALTED);
-    EXPECT_EQ(cpuState.pendingInterrupts, PENDING_STOPPED);
-    EXPECT_EQ(cpu::execute(100), RUN_HALTED);
+    EXPECT_EQ(cpu::reset(m.processor), RUN_HALTED);
+    EXPECT_EQ(m.cpuState.pendingInterrupts, PENDING_STOPPED);
+    EXPECT_EQ(cpu::execute(m.processor, 100), RUN_HALTED);
 }
 
 TEST(ProcessorResetTest, RefusedDuringARunOrWithoutFetchList) {
     TestMachine m;
     load(m, kCode, {0x33C0, 0x00DF, 0xF000});  // MOVE.W D0,$DFF000
     m.start(kCode);
-    cpuState.d[5] = 9;
+    m.cpuState.d[5] = 9;
     uint32_t inside = 0;
-    TestMachine::onAccess = [&](const Access&) { inside = cpu::reset(); };
-    cpu::execute(1);
+    TestMachine::onAccess = [&](const Access&) { inside = cpu::reset(m.processor); };
+    cpu::execute(m.processor, 1);
     EXPECT_EQ(inside, 1u);
-    EXPECT_EQ(cpuState.d[5], 9u);
-    EXPECT_EQ(cpuState.pc, kCode + 6);
-    cpuState.supervisor.fetchMap = nullptr;
-    EXPECT_EQ(cpu::reset(), 1u);
+    EXPECT_EQ(m.cpuState.d[5], 9u);
+    EXPECT_EQ(m.cpuState.pc, kCode + 6);
+    m.cpuState.supervisor.fetchMap = nullptr;
+    EXPECT_EQ(cpu::reset(m.processor), 1u);
 }
 
 TEST(ProcessorResetTest, NoRegionAtAddressZeroLeavesItHalted) {
     TestMachine m;
     FetchRegion high[2] = {{0x10000, 0x1FFFF, reinterpret_cast<uintptr_t>(m.bytes())},
                            {kListEnd, kListEnd, 0}};
-    cpuState.supervisor.fetchMap = high;
-    EXPECT_EQ(cpu::reset(), 1u);
-    EXPECT_EQ(cpuState.pc, 1u);
-    EXPECT_EQ(cpu::execute(10), RUN_HALTED);
+    m.cpuState.supervisor.fetchMap = high;
+    EXPECT_EQ(cpu::reset(m.processor), 1u);
+    EXPECT_EQ(m.cpuState.pc, 1u);
+    EXPECT_EQ(cpu::execute(m.processor, 10), RUN_HALTED);
 }
 
 } // namespace

@@ -29,12 +29,14 @@ TEST(FuzzTest, RandomCodeStaysInsideItsRegions) {
                          {0xDFF000, 0xDFFFFF, &deviceRead, &deviceWrite, nullptr},
                          {kListEnd, kListEnd, nullptr, nullptr, nullptr}};
     MapSet maps{fetch, data, data, data, data};
-    cpuState = CpuState{};
-    cpuState.supervisor = maps;
-    cpuState.user = maps;
-    cpuState.current = maps;
-    cpu::init();
-    cpu::suppressTrace(false);
+    struct {
+        Processor processor;
+        CpuState& cpuState = processor.cpuState;
+    } m;
+    m.cpuState.supervisor = maps;
+    m.cpuState.user = maps;
+    m.cpuState.current = maps;
+    cpu::suppressTrace(m.processor, false);
 
     std::mt19937 random(20261207);
     auto word = [&] { return static_cast<uint32_t>(random()); };
@@ -50,26 +52,26 @@ TEST(FuzzTest, RandomCodeStaysInsideItsRegions) {
             uint16_t halves[2] = {static_cast<uint16_t>(target >> 16), static_cast<uint16_t>(target)};
             std::memcpy(ram + 4 * v, halves, 4);
         }
-        for (auto& r : cpuState.d) r = word();
+        for (auto& r : m.cpuState.d) r = word();
         for (int i = 0; i < 7; ++i) {
             // Half the address registers point into the region, the rest anywhere.
-            cpuState.a[i] = (random() & 1) ? kFirst + (word() % kSize) : word();
+            m.cpuState.a[i] = (random() & 1) ? kFirst + (word() % kSize) : word();
         }
-        cpuState.a[7] = kFirst + (word() % kSize);
-        cpuState.otherStackPointer = word();
-        cpuState.sr = static_cast<uint16_t>(word() & 0xA71F);
-        cpuState.current = (cpuState.sr & SR_S) ? cpuState.supervisor : cpuState.user;
-        cpuState.pendingInterrupts = 0;
-        cpuState.pc = kFirst + (word() % kSize & ~1u);
+        m.cpuState.a[7] = kFirst + (word() % kSize);
+        m.cpuState.otherStackPointer = word();
+        m.cpuState.sr = static_cast<uint16_t>(word() & 0xA71F);
+        m.cpuState.current = (m.cpuState.sr & SR_S) ? m.cpuState.supervisor : m.cpuState.user;
+        m.cpuState.pendingInterrupts = 0;
+        m.cpuState.pc = kFirst + (word() % kSize & ~1u);
         for (int run = 0; run < 200; ++run) {
-            if (random() % 16 == 0) cpu::raiseInterrupt(static_cast<int32_t>(1 + random() % 7), -1);
-            uint32_t result = cpu::execute(static_cast<int32_t>(random() % 4000));
-            if (result == RUN_FETCH_FAULT || result == RUN_HALTED || (cpuState.pendingInterrupts & PENDING_STOPPED)) {
-                cpuState.pendingInterrupts = 0;
-                cpuState.pc = kFirst + (word() % kSize & ~1u);
+            if (random() % 16 == 0) cpu::raiseInterrupt(m.processor, static_cast<int32_t>(1 + random() % 7), -1);
+            uint32_t result = cpu::execute(m.processor, static_cast<int32_t>(random() % 4000));
+            if (result == RUN_FETCH_FAULT || result == RUN_HALTED || (m.cpuState.pendingInterrupts & PENDING_STOPPED)) {
+                m.cpuState.pendingInterrupts = 0;
+                m.cpuState.pc = kFirst + (word() % kSize & ~1u);
             }
         }
-        cycles += cpu::takeCycles();
+        cycles += cpu::takeCycles(m.processor);
     }
     for (uint32_t i = 0; i < kGuard; ++i) {
         ASSERT_EQ(host[i], kCanary) << "below the region at " << i;

@@ -38,7 +38,7 @@ TEST(StatusRegisterTest, WritesKeepOnlyTraceSupervisorAndMask) {
         }
         m.start(kCode, c.before);
         uint32_t cycles = m.step();
-        EXPECT_EQ(cpuState.sr, c.after) << c.name;
+        EXPECT_EQ(m.cpuState.sr, c.after) << c.name;
         EXPECT_EQ(cycles, c.code[0] == 0x46FC || c.code[0] == 0x44FC ? 16u : 20u) << c.name;
     }
 }
@@ -58,17 +58,17 @@ TEST(StatusRegisterTest, LeavingSupervisorModeExchangesStacks) {
         }
         m.start(kCode, 0x2000, 0x8000, 0x6000);
         m.step();
-        EXPECT_EQ(cpuState.sr & SR_S, 0) << name;
-        EXPECT_EQ(cpuState.a[7], 0x6000u) << name;
-        EXPECT_EQ(cpuState.otherStackPointer, 0x8000u) << name;
+        EXPECT_EQ(m.cpuState.sr & SR_S, 0) << name;
+        EXPECT_EQ(m.cpuState.a[7], 0x6000u) << name;
+        EXPECT_EQ(m.cpuState.otherStackPointer, 0x8000u) << name;
     }
 }
 
 TEST(StatusRegisterTest, ModeSwitchSelectsTheUserMapSet) {
     TestMachine m;
     // In user mode the device is absent: its reads give all ones.
-    BusRegion userList[2] = {cpuState.supervisor.readWordMap[0], {kListEnd, kListEnd, nullptr, nullptr, nullptr}};
-    cpuState.user.readWordMap = userList;
+    BusRegion userList[2] = {m.cpuState.supervisor.readWordMap[0], {kListEnd, kListEnd, nullptr, nullptr, nullptr}};
+    m.cpuState.user.readWordMap = userList;
     m.code(kCode, {0x3039, 0x00DF, 0xF000,   // MOVE.W $DFF000,D0
                    0x46FC, 0x0000,           // MOVE #0,SR
                    0x3239, 0x00DF, 0xF000,   // MOVE.W $DFF000,D1
@@ -77,51 +77,51 @@ TEST(StatusRegisterTest, ModeSwitchSelectsTheUserMapSet) {
     m.code(0x2000, {0x3439, 0x00DF, 0xF000});  // MOVE.W $DFF000,D2
     m.start(kCode, 0x2000);
     for (int i = 0; i < 5; ++i) m.step();
-    EXPECT_EQ(cpuState.d[0] & 0xFFFF, 0x1234u);
-    EXPECT_EQ(cpuState.d[1] & 0xFFFF, 0xFFFFu);
-    EXPECT_EQ(cpuState.d[2] & 0xFFFF, 0x1234u);
-    EXPECT_EQ(cpuState.current.readWordMap, cpuState.supervisor.readWordMap);
+    EXPECT_EQ(m.cpuState.d[0] & 0xFFFF, 0x1234u);
+    EXPECT_EQ(m.cpuState.d[1] & 0xFFFF, 0xFFFFu);
+    EXPECT_EQ(m.cpuState.d[2] & 0xFFFF, 0x1234u);
+    EXPECT_EQ(m.cpuState.current.readWordMap, m.cpuState.supervisor.readWordMap);
 }
 
 TEST(StatusRegisterTest, UserFetchListIsUsedInUserMode) {
     TestMachine m;
     FetchRegion none[1] = {{kListEnd, kListEnd, 0}};
-    cpuState.user.fetchMap = none;
+    m.cpuState.user.fetchMap = none;
     m.code(kCode, {0x46FC, 0x0000, 0x4E71});  // MOVE #0,SR ; NOP
     m.start(kCode, 0x2000);
-    EXPECT_EQ(cpu::execute(100), RUN_FETCH_FAULT) << "the next fetch uses the empty user list";
-    EXPECT_EQ(cpuState.pc, kCode + 4);
+    EXPECT_EQ(cpu::execute(m.processor, 100), RUN_FETCH_FAULT) << "the next fetch uses the empty user list";
+    EXPECT_EQ(m.cpuState.pc, kCode + 4);
 }
 
 TEST(StatusRegisterTest, MoveUspCopiesTheInactiveStackPointer) {
     TestMachine m;
     m.code(kCode, {0x4E63, 0x4E6C});  // MOVE A3,USP ; MOVE USP,A4
     m.start(kCode, 0x2700, 0x8000, 0x6000);
-    cpuState.a[3] = 0x5000;
+    m.cpuState.a[3] = 0x5000;
     m.step();
-    EXPECT_EQ(cpuState.otherStackPointer, 0x5000u);
+    EXPECT_EQ(m.cpuState.otherStackPointer, 0x5000u);
     m.step();
-    EXPECT_EQ(cpuState.a[4], 0x5000u);
-    EXPECT_EQ(cpuState.a[7], 0x8000u);
+    EXPECT_EQ(m.cpuState.a[4], 0x5000u);
+    EXPECT_EQ(m.cpuState.a[7], 0x8000u);
 }
 
 TEST(StatusRegisterTest, StopLoadsTheStatusRegister) {
     TestMachine m;
     m.code(kCode, {0x4E72, 0xFFFF});  // STOP #$FFFF: T, S, mask 7, all flags
     m.start(kCode, 0x2000);
-    cpu::execute(1);
-    EXPECT_EQ(cpuState.sr, 0xA71F);
-    EXPECT_EQ(cpuState.pendingInterrupts, PENDING_STOPPED);
-    EXPECT_EQ(cpuState.pc, kCode + 4);
+    cpu::execute(m.processor, 1);
+    EXPECT_EQ(m.cpuState.sr, 0xA71F);
+    EXPECT_EQ(m.cpuState.pendingInterrupts, PENDING_STOPPED);
+    EXPECT_EQ(m.cpuState.pc, kCode + 4);
 }
 
 TEST(StatusRegisterTest, StopToUserModeSwitchesStacks) {
     TestMachine m;
     m.code(kCode, {0x4E72, 0x0000});
     m.start(kCode, 0x2700, 0x8000, 0x6000);
-    cpu::execute(1);
-    EXPECT_EQ(cpuState.a[7], 0x6000u);
-    EXPECT_EQ(cpuState.otherStackPointer, 0x8000u);
+    cpu::execute(m.processor, 1);
+    EXPECT_EQ(m.cpuState.a[7], 0x6000u);
+    EXPECT_EQ(m.cpuState.otherStackPointer, 0x8000u);
 }
 
 } // namespace

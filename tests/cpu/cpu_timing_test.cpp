@@ -31,10 +31,10 @@ void checkTimings(const std::vector<TimingCase>& cases) {
         m.put32(0x7000, 0x1000);  // a return address for RTS/RTE/RTR
         m.put32(0x7004, 0x1000);
         m.start(kCode, c.sr, 0x7000);
-        cpuState.d[0] = c.d0;
-        cpuState.d[1] = c.d1;
-        cpuState.a[0] = 0x4000;
-        cpuState.a[1] = 0x4100;
+        m.cpuState.d[0] = c.d0;
+        m.cpuState.d[1] = c.d1;
+        m.cpuState.a[0] = 0x4000;
+        m.cpuState.a[1] = 0x4100;
         EXPECT_EQ(m.step(), c.cycles) << c.name;
     }
 }

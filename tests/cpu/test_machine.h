@@ -49,12 +49,15 @@ public:
         cpuState.supervisor = maps;
         cpuState.user = maps;
         cpuState.current = maps;
-        static const bool tableReady = (cpu::init(), true);  // the table is filled once per process
-        (void)tableReady;
-        cpu::suppressTrace(false);
+        cpu::suppressTrace(processor, false);
         for (uint32_t n = 2; n < 256; ++n) put32(4 * n, kTrapBase + 4 * n);
     }
     ~TestMachine() { onAccess = nullptr; }
+    TestMachine(const TestMachine&) = delete;
+    TestMachine& operator=(const TestMachine&) = delete;
+
+    Processor processor;
+    CpuState& cpuState = processor.cpuState;
 
     MapSet maps() const { return cpuState.supervisor; }
 
@@ -87,13 +90,13 @@ public:
         cpuState.otherStackPointer = super ? usp : ssp;
         cpuState.current = super ? cpuState.supervisor : cpuState.user;
         cpuState.pendingInterrupts = 0;
-        cpu::takeCycles();
+        cpu::takeCycles(processor);
     }
 
     // Runs one instruction; returns the cycles it took.
     uint32_t step() {
-        cpu::execute(1);
-        return cpu::takeCycles();
+        cpu::execute(processor, 1);
+        return cpu::takeCycles(processor);
     }
 
     uint8_t* bytes() { return reinterpret_cast<uint8_t*>(ram_.data()); }

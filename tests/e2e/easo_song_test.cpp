@@ -24,7 +24,7 @@ protected:
     }
 
     bool call(uint32_t address) {
-        cpuState.pc = address;
+        machine->cpu->processor.cpuState.pc = address;
         return runRoutine(*machine->cpu, nullptr, nullptr) == RUN_BUDGET_SPENT;
     }
 

@@ -172,9 +172,9 @@ TEST_F(AudioInterrupts, PriorityEightyIsRaisedAtLevelSeven) {
     const uint32_t request0 = placeCode({MOVE_W_IMM_SR, 0x2700, MOVE_W_IMM_ABS_L, 0x8080, 0x00DF, 0xF09C, RTS});
     EXPECT_EQ(run(request0), RUN_BUDGET_SPENT);
     EXPECT_EQ(calls(normal), 0u);
-    EXPECT_EQ(cpuState.pendingInterrupts & (1 << 5), 1 << 5);
-    EXPECT_EQ(cpuState.interruptVectors[4], 28);
-    cpuState.pendingInterrupts = 0;
+    EXPECT_EQ(registers().pendingInterrupts & (1 << 5), 1 << 5);
+    EXPECT_EQ(registers().interruptVectors[4], 28);
+    registers().pendingInterrupts = 0;
     writeIntreq(chips(), 0x0080); // else the shared mailbox would end up holding channel 0's server
     // ... while a server of priority 80 gets level 7, which no mask holds back.
     const uint32_t urgent = installServer(1, acknowledge(0x0100), 80);
@@ -193,7 +193,7 @@ TEST_F(AudioInterrupts, RunningServerIsNotReentered) {
     writeIntreq(chips(), 0x8080);
     EXPECT_EQ(calls(first), 1u);
     // Nothing was delivered from inside the server, not even as a CPU interrupt.
-    EXPECT_EQ(cpuState.pendingInterrupts & 0xFE, 0);
+    EXPECT_EQ(registers().pendingInterrupts & 0xFE, 0);
     // The dispatch that ran the server goes on in channel order 1, 3, 0, 2:
     // channel 2 comes after 0 and is served now, channel 1 came before and waits.
     EXPECT_EQ(calls(third), 1u);

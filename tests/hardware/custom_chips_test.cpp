@@ -126,7 +126,7 @@ TEST(CustomChipRegisters, TightIntreqrPollingSeesAllBitsSet) {
     HardwareFixture f;
     f.chips().intreq = 0x0020;
     auto readAt = [&](uint32_t cycles) {
-        cpuState.cycleCounter = cycles;
+        f.registers().cycleCounter = cycles;
         return f.readWord(INTREQR);
     };
     readAt(1000);
@@ -150,16 +150,15 @@ TEST(CustomChipRegisters, TightIntreqrPollingSeesAllBitsSet) {
     // The byte read follows the same rule and gives the low byte; the odd byte never does.
     readAt(t += 100);
     for (int i = 0; i < 5; ++i) {
-        cpuState.cycleCounter = (t += 3);
+        f.registers().cycleCounter = (t += 3);
         EXPECT_EQ(f.readByte(INTREQR), 0x20u);
     }
-    cpuState.cycleCounter = (t += 3);
+    f.registers().cycleCounter = (t += 3);
     EXPECT_EQ(f.readByte(INTREQR), 0xFFu);
     for (int i = 0; i < 10; ++i) {
-        cpuState.cycleCounter = (t += 3);
+        f.registers().cycleCounter = (t += 3);
         EXPECT_EQ(f.readByte(INTREQR + 1), 0x00u);
     }
-    cpuState.cycleCounter = 0;
 }
 
 TEST(CustomChipRegisters, EachMachineCountsItsOwnIntreqrPolling) {
@@ -170,7 +169,7 @@ TEST(CustomChipRegisters, EachMachineCountsItsOwnIntreqrPolling) {
     playing.chips().intreq = 0x0020;
     scanning.chips().intreq = 0x0010;
     auto readAt = [](HardwareFixture& f, uint32_t cycles) {
-        cpuState.cycleCounter = cycles;
+        f.registers().cycleCounter = cycles;
         return f.readWord(INTREQR);
     };
     uint32_t t = 5000;
@@ -178,7 +177,6 @@ TEST(CustomChipRegisters, EachMachineCountsItsOwnIntreqrPolling) {
     for (int i = 0; i < 5; ++i) EXPECT_EQ(readAt(playing, t += 4), 0x0020u) << i;
     EXPECT_EQ(readAt(scanning, t += 4), 0x0010u) << "the scan's first read is not the player's sixth";
     EXPECT_EQ(readAt(playing, t += 4), 0xFFFFu) << "the player's sixth quick read";
-    cpuState.cycleCounter = 0;
 }
 
 TEST(CustomChipRegisters, AudioRegisterWrites) {

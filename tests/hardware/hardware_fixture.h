@@ -10,6 +10,7 @@
 #include "hardware/cia.h"
 #include "hardware/custom_chips.h"
 #include "machine/amiga_machine.h"
+#include "machine/cpu_context.h"
 
 namespace varno::test {
 
@@ -34,7 +35,10 @@ public:
         resetCia(*m.ciaB);
         resetCustomChips(*m.customChips);
         m.updateTickLength();
+        m.cpu = std::make_unique<CpuContext>();  // a processor for the chips' cycle count
     }
+
+    CpuState& registers() { return m.cpu->processor.cpuState; }
 
     CustomChips& chips() { return *m.customChips; }
     PaulaChannel& channel(int n) { return m.customChips->paulaChannels[n]; }

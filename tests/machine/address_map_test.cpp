@@ -21,12 +21,12 @@ TEST_F(AddressMap, ReadsAndWritesFromRunningCode) {
         0x23FC, 0xCAFE, 0xF00D, 0x0003, 0x0010,  // MOVE.L #$CAFEF00D,$30010
         0x4E75,
     });
-    cpuState.d[1] = 0;
+    registers().d[1] = 0;
     ASSERT_EQ(run(code), RUN_BUDGET_SPENT) << (errors.empty() ? "" : errors[0]);
-    EXPECT_EQ(cpuState.d[0] & 0xFFFF, 0xABCDu);
-    EXPECT_EQ(cpuState.d[1] & 0xFFFF, 0xFFFFu);
-    EXPECT_EQ(cpuState.d[2], 0x12345678u);
-    EXPECT_EQ(cpuState.d[3] & 0xFFFF, 0x005Au) << "byte at an odd address is the word's low byte";
+    EXPECT_EQ(registers().d[0] & 0xFFFF, 0xABCDu);
+    EXPECT_EQ(registers().d[1] & 0xFFFF, 0xFFFFu);
+    EXPECT_EQ(registers().d[2], 0x12345678u);
+    EXPECT_EQ(registers().d[3] & 0xFFFF, 0x005Au) << "byte at an odd address is the word's low byte";
     EXPECT_EQ(main().readWord(0x30010), 0xCAFE);
     EXPECT_EQ(main().readWord(0x30012), 0xF00D);
     EXPECT_EQ(main().readByte(0x30010), 0xCA);
@@ -37,7 +37,7 @@ TEST_F(AddressMap, CodeRunsFromLowMemoryButNotFromDevices) {
     low().writeWord(0x1F000, 0x7007);  // MOVEQ #7,D0
     low().writeWord(0x1F002, 0x4E75);
     uint32_t d0 = 0;
-    cpuState.pc = 0x1F000;
+    registers().pc = 0x1F000;
     EXPECT_EQ(runRoutine(*m().cpu, &d0, nullptr), RUN_BUDGET_SPENT);
     EXPECT_EQ(d0, 7u);
     // The custom chips answer data accesses but hold no code.

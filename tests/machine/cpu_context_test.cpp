@@ -29,9 +29,9 @@ TEST_F(CpuContextLayout, ReturnStubAndStackTop) {
     EXPECT_EQ(low().readWord(0xC0), 0x4EF9);
     EXPECT_EQ(low().readLong(0xC2), 0xF80000u);
     EXPECT_EQ(low().readLong(0x1FFE0), 0xC0u);
-    EXPECT_EQ(cpuState.a[7], 0x1FFE0u);
-    EXPECT_EQ(cpuState.pc, 8u);
-    EXPECT_EQ(cpuState.sr & 0x2700, 0x2700);
+    EXPECT_EQ(registers().a[7], 0x1FFE0u);
+    EXPECT_EQ(registers().pc, 8u);
+    EXPECT_EQ(registers().sr & 0x2700, 0x2700);
 }
 
 TEST_F(CpuContextLayout, InterruptStubsFollowTheServerConvention) {
@@ -88,19 +88,19 @@ TEST_F(CpuContextLayout, RegionListsCoverTheAddressMap) {
         EXPECT_EQ(list[5].first, 0xFFFFFFFFu);
     }
     EXPECT_EQ(c.byteWriteList[3].write, m().ciaA->header.handlers.writeByte);
-    EXPECT_EQ(&cpuState.supervisor.fetchMap[0], &c.fetchList[0]);
-    EXPECT_EQ(cpuState.user.writeWordMap, c.wordWriteList);
+    EXPECT_EQ(&registers().supervisor.fetchMap[0], &c.fetchList[0]);
+    EXPECT_EQ(registers().user.writeWordMap, c.wordWriteList);
 }
 
 TEST_F(CpuContextLayout, ResetRestoresTheCallState) {
     low().writeLong(0x1FFE0, 0x12345678);
-    cpuState.a[7] = 0x1234;
+    registers().a[7] = 0x1234;
     m().cpu->busy = 1;
     m().cpu->inInterruptCall = 1;
     m().reset();
     EXPECT_EQ(low().readLong(0x1FFE0), 0xC0u);
-    EXPECT_EQ(cpuState.a[7], 0x1FFE0u);
-    EXPECT_EQ(cpuState.pc, 8u);
+    EXPECT_EQ(registers().a[7], 0x1FFE0u);
+    EXPECT_EQ(registers().pc, 8u);
     EXPECT_EQ(m().cpu->busy, 0);
     EXPECT_EQ(m().cpu->inInterruptCall, 0);
 }

@@ -44,6 +44,8 @@ protected:
     void TearDown() override;
 
     AmigaMachine& m() { return *machine_; }
+    Processor& processor() { return machine_->cpu->processor; }
+    CpuState& registers() { return machine_->cpu->processor.cpuState; }
     MemoryRegion& low() { return *machine_->lowMemory; }
     MemoryRegion& main() { return *machine_->mainMemory; }
 
@@ -159,7 +161,7 @@ inline uint32_t MachineTest::loadProgram(const std::string& name) {
 }
 
 inline uint32_t MachineTest::run(uint32_t pc, uint32_t cycleLimit) {
-    cpuState.pc = pc;
+    registers().pc = pc;
     return runRoutine(*machine_->cpu, nullptr, nullptr, cycleLimit);
 }
 

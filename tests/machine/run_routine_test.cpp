@@ -48,41 +48,52 @@ protected:
     }
 };
 
-TEST_F(RunRoutine, WaitsWhileAnyMachineHoldsTheProcessor) {
-    // The registers are the process's: a run of this machine waits for the run of
-    // another (the length scan's, say), whose lock the test holds here.
+TEST_F(RunRoutine, ARunWaitsOnlyForItsOwnMachine) {
+    // Each machine has its own processor: a run waits while its own machine is busy
+    // on another thread, never for a second machine (the length scan's, say).
     const uint32_t code = placeCode({0x7005, 0x4E75}); // MOVEQ #5,D0; RTS
-    std::atomic<bool> done{false};
-    uint32_t d0 = 0;
-    processorMutex().lock();
-    std::thread caller([&] {
-        cpuState.pc = code;
-        runRoutine(*m().cpu, &d0, nullptr);
-        done = true;
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_FALSE(done) << "ran while another machine held the processor";
-    processorMutex().unlock();
-    caller.join();
-    EXPECT_TRUE(done);
-    EXPECT_EQ(d0, 5u);
+    const auto other = createMachine(test::fakeHost(), "/plugins/");
+    ASSERT_TRUE(other && other->cpu);
+    const uint32_t otherCode = other->mainMemory->allocate(4);
+    other->mainMemory->writeWord(otherCode, 0x7007);  // MOVEQ #7,D0
+    other->mainMemory->writeWord(otherCode + 2, 0x4E75);  // RTS
+    for (const bool sameMachine : {true, false}) {
+        std::atomic<bool> done{false};
+        uint32_t d0 = 0;
+        m().cpu->runLock.lock();
+        std::thread caller([&] {
+            CpuContext& cpu = sameMachine ? *m().cpu : *other->cpu;
+            cpu.processor.cpuState.pc = sameMachine ? code : otherCode;
+            runRoutine(cpu, &d0, nullptr);
+            done = true;
+        });
+        if (sameMachine) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            EXPECT_FALSE(done) << "ran while its machine was busy";
+        } else {
+            while (!done) std::this_thread::yield();  // would hang if it waited for the lock held here
+        }
+        m().cpu->runLock.unlock();
+        caller.join();
+        EXPECT_EQ(d0, sameMachine ? 5u : 7u);
+    }
 }
 
 TEST_F(RunRoutine, ReturnsThroughTheReturnStub) {
     const uint32_t code = placeCode({0x7005, 0x7206, 0x4E75});  // MOVEQ #5,D0; MOVEQ #6,D1; RTS
     uint32_t d0 = 0, d1 = 0;
-    cpuState.pc = code;
+    registers().pc = code;
     EXPECT_EQ(runRoutine(*m().cpu, &d0, &d1), RUN_BUDGET_SPENT);
     EXPECT_EQ(d0, 5u);
     EXPECT_EQ(d1, 6u);
-    EXPECT_EQ(cpuState.a[7], 0x1FFE0u);
-    EXPECT_EQ(cpuState.pc, 0xF80000u);
+    EXPECT_EQ(registers().a[7], 0x1FFE0u);
+    EXPECT_EQ(registers().pc, 0xF80000u);
     EXPECT_EQ(m().cpu->busy, 0);
     EXPECT_TRUE(errors.empty());
 
     // A second call on the same machine works the same way.
     EXPECT_EQ(run(placeCode({0x4E75})), RUN_BUDGET_SPENT);
-    EXPECT_EQ(cpuState.a[7], 0x1FFE0u);
+    EXPECT_EQ(registers().a[7], 0x1FFE0u);
 }
 
 TEST_F(RunRoutine, ExceptionsEndTheCallWithTheGuruText) {
@@ -106,11 +117,11 @@ TEST_F(RunRoutine, ExceptionsEndTheCallWithTheGuruText) {
         errors.clear();
         const uint32_t code = placeCode(r.code);
         uint32_t d0 = 0;
-        cpuState.pc = code;
+        registers().pc = code;
         const uint32_t result = runRoutine(*m().cpu, &d0, nullptr);
         EXPECT_NE(result, RUN_BUDGET_SPENT);
         EXPECT_EQ(d0, 9u) << "D0 reaches the caller after a fault";
-        EXPECT_EQ(cpuState.pc, 0xF80000 + r.vectorOffset);
+        EXPECT_EQ(registers().pc, 0xF80000 + r.vectorOffset);
         // Frame at 0x1FFDA: SR (supervisor, mask 7), then the stacked PC; above
         // it the return address 0xC0 stored at the stack top.
         const uint32_t stackedPc = code + r.stackedPcOffset;
@@ -119,7 +130,7 @@ TEST_F(RunRoutine, ExceptionsEndTheCallWithTheGuruText) {
         const uint32_t stack[4] = {uint32_t(sr) << 16 | stackedPc >> 16, (stackedPc & 0xFFFF) << 16, 0x00C00000, 0};
         ASSERT_EQ(errors.size(), 1u);
         EXPECT_EQ(errors[0], guru(r.vectorOffset, stackedPc, 0x1FFDA, stack, "", "", code));
-        EXPECT_EQ(cpuState.a[7], 0x1FFDA - 4) << "lowered by 4 like after a return";
+        EXPECT_EQ(registers().a[7], 0x1FFDA - 4) << "lowered by 4 like after a return";
         EXPECT_EQ(m().cpu->busy, 0);
     }
 }

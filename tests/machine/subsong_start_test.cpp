@@ -99,7 +99,7 @@ TEST_F(SubsongTest, StartClearsTheSongStateAndReportsAKnownLength) {
     m().subsongSeconds[1] = 60.0f;
     m().songEndSignalled = m().silenceEnded = m().soundHeard = 1;
     m().silentSamples = 1234;
-    cpu::raiseInterrupt(3, -1);
+    cpu::raiseInterrupt(processor(), 3, -1);
     startSubsong(m(), 1, false);
     PortableHost::instance().onLength = nullptr;
     ASSERT_EQ(reported.size(), 1u);
@@ -108,7 +108,7 @@ TEST_F(SubsongTest, StartClearsTheSongStateAndReportsAKnownLength) {
     EXPECT_EQ(m().silenceEnded, 0);
     EXPECT_EQ(m().soundHeard, 0);
     EXPECT_EQ(m().silentSamples, 0);
-    EXPECT_EQ(cpuState.pendingInterrupts & 0x08, 0) << "requests of the previous song are dropped";
+    EXPECT_EQ(registers().pendingInterrupts & 0x08, 0) << "requests of the previous song are dropped";
 }
 
 TEST_F(SubsongTest, NothingStartsOnceTheModuleIsClosed) {

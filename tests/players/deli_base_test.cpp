@@ -110,11 +110,11 @@ TEST_F(DeliBaseTest, ListDataAnswersPlacedFiles) {
     struct Row { uint32_t index, a0, d0; };
     const Row rows[] = {{0, first, 3}, {1, second, 4}, {2, 0, 0}, {0xFFFFFFFF, 0, 0}};
     for (const Row& r : rows) {
-        cpuState.d[0] = r.index;
-        cpuState.a[0] = 0x1234;
+        registers().d[0] = r.index;
+        registers().a[0] = 0x1234;
         call(56);
-        EXPECT_EQ(cpuState.a[0], r.a0) << r.index;
-        EXPECT_EQ(cpuState.d[0], r.d0) << r.index;
+        EXPECT_EQ(registers().a[0], r.a0) << r.index;
+        EXPECT_EQ(registers().d[0], r.d0) << r.index;
     }
     EXPECT_EQ(low().readLong(B + 36), second) << "kind 3 also sets the data to check";
     EXPECT_EQ(low().readLong(B + 40), 4u);
@@ -161,7 +161,7 @@ TEST_F(DeliBaseTest, PathCallbacksAppendAndNeverOverrunTheBuffer) {
     call(64);
     call(68);
     EXPECT_EQ(path(), "C:\\mods\\song.mod");
-    cpuState.a[0] = placeString(".smp");
+    registers().a[0] = placeString(".smp");
     call(72);
     EXPECT_EQ(path(), "C:\\mods\\song.mod.smp");
 
@@ -226,9 +226,9 @@ TEST_F(DeliBaseTest, LoadFileConvertsSeparatorsAndPlacesTheFile) {
         SCOPED_TRACE(r.path);
         const uint32_t count = m().players->listCount;
         setPath(r.path);
-        cpuState.d[0] = 0x77;
+        registers().d[0] = 0x77;
         call(r.offset);
-        EXPECT_EQ(cpuState.d[0], r.d0);
+        EXPECT_EQ(registers().d[0], r.d0);
         EXPECT_EQ(m().players->listCount, count + (r.d0 == 0 ? 1 : 0));
         if (r.d0 == 0) {
             EXPECT_EQ(m().players->listData[count].size, r.size);
@@ -248,15 +248,15 @@ TEST_F(DeliBaseTest, SongEndSetTimerAndTheAnsweringVector) {
     EXPECT_EQ(m().ciaB->TAHI, 0x12);
     EXPECT_NEAR(m().tickSeconds, 0x1234 / 709378.9, 1e-7);
 
-    cpuState.d[0] = 5;
+    registers().d[0] = 5;
     call(-96);
-    EXPECT_EQ(cpuState.d[0], 0u);
+    EXPECT_EQ(registers().d[0], 0u);
     for (int16_t offset : {52, 76, 104, 108, 140, 148, 172, 180, -6, -90, -102, -138, -144, -390}) {
-        cpuState.d[0] = 0x5555;
-        cpuState.a[0] = 0x6666;
+        registers().d[0] = 0x5555;
+        registers().a[0] = 0x6666;
         call(offset);
-        EXPECT_EQ(cpuState.d[0], 0x5555u) << offset;
-        EXPECT_EQ(cpuState.a[0], 0x6666u) << offset;
+        EXPECT_EQ(registers().d[0], 0x5555u) << offset;
+        EXPECT_EQ(registers().a[0], 0x6666u) << offset;
     }
 }
 

@@ -16,6 +16,7 @@
 #include "amigaos/hunk_loader.h"
 #include "host/portable_host.h"
 #include "machine/amiga_machine.h"
+#include "machine/cpu_context.h"
 #include "session/module_session.h"
 #include "players/player_archive.h"
 #include "players/player_image.h"
@@ -44,6 +45,8 @@ protected:
     }
 
     AmigaMachine& m() { return *machine_; }
+    Processor& processor() { return machine_->cpu->processor; }
+    CpuState& registers() { return machine_->cpu->processor.cpuState; }
     MemoryRegion& main() { return *machine_->mainMemory; }
     MemoryRegion& low() { return *machine_->lowMemory; }
 

@@ -25,6 +25,9 @@ enum Function { kMul, kUdiv, kUmod, kDiv, kMod, kMemcpy, kMemmove, kMemset, kMem
 // loaded and relocated into it by a loader of the test's own.
 class RuntimeOnCore : public ::testing::Test {
 protected:
+    Processor processor_;
+    CpuState& cpuState = processor_.cpuState;
+
     void SetUp() override {
         if (!VARNO_HAVE_M68K) {
             GTEST_SKIP() << "built without the m68k cross tools: no 68000 programs";
@@ -36,7 +39,6 @@ protected:
         data_[0] = {0, kMemorySize - 1, nullptr, nullptr, memory_.get()};
         data_[1] = {kListEnd, kListEnd, nullptr, nullptr, nullptr};
         const MapSet maps{fetch_, data_, data_, data_, data_};
-        cpu::init();
         cpuState.supervisor = maps;
         cpuState.user = maps;
         cpuState.current = maps;
@@ -105,7 +107,7 @@ protected:
         cpuState.pc = functions_[function];
         std::uint32_t result = RUN_BUDGET_SPENT;
         for (int slice = 0; slice < 1000 && result == RUN_BUDGET_SPENT; ++slice) {
-            result = cpu::execute(100000);
+            result = cpu::execute(processor_, 100000);
         }
         EXPECT_EQ(result, kStopAddress) << "routine did not return";
         for (int i = 2; i < 8; ++i) {

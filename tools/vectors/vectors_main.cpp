@@ -36,6 +36,10 @@ uint16_t peekWord(uint32_t address) {
     return value;
 }
 
+// The one processor this tool runs the recorded states on.
+Processor processor;
+CpuState& cpuState = processor.cpuState;
+
 void buildBus() {
     memory.reset(new uint8_t[kSpace]());
     uintptr_t base = reinterpret_cast<uintptr_t>(memory.get());
@@ -47,7 +51,7 @@ void buildBus() {
     cpuState.supervisor = maps;
     cpuState.user = maps;
     cpuState.current = maps;
-    cpuState.resetHandler = [] {};
+    cpuState.resetHandler = [](Processor&) {};
 }
 
 // Effective-address time of the opcode's low six bits (byte/word operand).
@@ -156,9 +160,9 @@ Tally runFile(const std::filesystem::path& path, bool verbose, std::string& erro
         }
         ++tally.run;
         load(test.initial);
-        cpu::takeCycles();
-        cpu::execute(1);
-        uint32_t cycles = cpu::takeCycles();
+        cpu::takeCycles(processor);
+        cpu::execute(processor, 1);
+        uint32_t cycles = cpu::takeCycles(processor);
         std::string why;
         bool stateOk = matches(test.final, why);
         uint32_t want = expectedCycles(file, test);
@@ -197,8 +201,7 @@ int main(int argc, char** argv) {
         return kSkipped;
     }
     buildBus();
-    cpu::init();
-    cpu::suppressTrace(true);
+    cpu::suppressTrace(processor, true);
     long passed = 0, failed = 0, cycleFailed = 0, skipped = 0;
     bool broken = false;
     for (const auto& path : files) {
