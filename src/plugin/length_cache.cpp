@@ -139,6 +139,7 @@ LengthCache::~LengthCache() {
 fs::path LengthCache::filePath() const { return fs::path(folder_) / kFileName; }
 
 bool LengthCache::find(const LengthCacheKey& key, KnownSong& song) {
+    MutexLock lock(lock_);
     try {
         refresh();
         const auto it = entries_.find(key);
@@ -153,17 +154,23 @@ bool LengthCache::find(const LengthCacheKey& key, KnownSong& song) {
 }
 
 void LengthCache::store(const LengthCacheKey& key, const KnownSong& song) {
+    MutexLock lock(lock_);
     try {
         refresh();
         merge(key, {song, nextUse()});
         changed_ = true;
-        if (std::chrono::steady_clock::now() - lastSave_ >= kSaveInterval) save();
+        if (std::chrono::steady_clock::now() - lastSave_ >= kSaveInterval) saveHeld();
     } catch (const std::exception&) {
         // Not kept: the next scan measures again.
     }
 }
 
 void LengthCache::save() {
+    MutexLock lock(lock_);
+    saveHeld();
+}
+
+void LengthCache::saveHeld() {
     if (!changed_ || folder_.empty()) return;
     refresh();
     trim();

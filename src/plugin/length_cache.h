@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/mutex.h"
 #include "plugin/md5.h"
 
 namespace varno {
@@ -51,6 +52,8 @@ public:
 
     std::filesystem::path filePath() const;
 
+    // find, store and save may be called from several threads (the playing one and
+    // the length scan's).
     // The entry of the key, which counts as used now.
     bool find(const LengthCacheKey& key, KnownSong& song);
     // Adds or replaces the entry; an entry's notes are kept when the new one has none.
@@ -61,6 +64,7 @@ public:
     void save();
 
 private:
+    void saveHeld();  // save with the lock held
     struct Entry {
         KnownSong song;
         uint64_t lastUsed = 0; // milliseconds since 1970
@@ -80,6 +84,7 @@ private:
     void trim();
     bool writeFile();
 
+    Mutex lock_;
     std::string folder_;
     std::map<LengthCacheKey, Entry> entries_;
     FileStamp stamp_; // the file as last read or written

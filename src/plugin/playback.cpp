@@ -53,6 +53,14 @@ uint32_t readCheckData(HostFile file, uint32_t& size) {
     return want ? f->read(file, checkBuffer, want) : 0;
 }
 
+// A file recognised but not measured: one subsong and its player's file type
+// (nothing for a custom module).
+uint32_t fileTypeInfo(AmigaMachine& m, int32_t index, char** tags) {
+    const SlavePlayer* player = index > 0 && m.players ? m.players->player(uint32_t(index)) : nullptr;
+    if (tags && player) *tags = buildFileTypeTag(m, player->formatTag);
+    return kFileInfoSubsongs + 1;
+}
+
 } // namespace
 
 const char* openModulePath() { return currentPath; }
@@ -85,32 +93,39 @@ int VARNO_HOSTAPI checkFile(const char* path, HostFile file) {
 }
 
 uint32_t VARNO_HOSTAPI getFileInfo(const char* path, HostFile file, float** lengths, char** tags) {
+    std::vector<uint8_t> data;
+    LengthCacheKey key;
+    bool keyed = false;
+    const HostTables* host = nullptr;
+    int32_t index = -1;
+    {
+        MutexLock lock(pluginMutex());
+        AmigaMachine* m = machineOf();
+        if (!m || !path || !m->host) return 0;
+        ensureCatalogue(*m);
+        if (currentPath[0] && std::strcmp(path, currentPath) == 0) {
+            if (tags) *tags = buildTags(*m);
+            if (lengths) *lengths = subsongLengthList(*m);
+            return m->subsongCount + kFileInfoSubsongs;
+        }
+        // A file scanned before is answered from the cache, without a player even looking at it.
+        const bool scan = pluginSettings.scan_lengths && readModuleFile(file, m->mainMemory->size, data);
+        keyed = scan && lengthCacheKey(*m, md5(data.data(), data.size()), scanSampleRate(), key);
+        if (KnownSong known; keyed && lengthCache()->find(key, known)) return knownFileInfo(*m, known, lengths, tags);
+        // The players that recognise it are asked here, where one that hangs stays shut out.
+        index = identifyHostFile(path, file);
+        if (index < 0) return 0;
+        if (!scan) return fileTypeInfo(*m, index, tags);
+        host = m->host;
+    }
+    // Measured on the scanning machine under its own lock: playback goes on meanwhile.
+    PluginInstance* plugin = pluginInstance();
+    if (const uint32_t scanned =
+            scanFileInfo(plugin->scanner, *host, plugin->directory, path, data, keyed ? &key : nullptr, lengths, tags))
+        return scanned;
     MutexLock lock(pluginMutex());
     AmigaMachine* m = machineOf();
-    if (!m || !path) return 0;
-    ensureCatalogue(*m);
-    if (currentPath[0] && std::strcmp(path, currentPath) == 0) {
-        if (tags) *tags = buildTags(*m);
-        if (lengths) *lengths = subsongLengthList(*m);
-        return m->subsongCount + kFileInfoSubsongs;
-    }
-    // A file scanned before is answered from the cache, without a player even looking at it.
-    std::vector<uint8_t> data;
-    const bool scan = pluginSettings.scan_lengths && readModuleFile(file, m->mainMemory->size, data);
-    LengthCacheKey key;
-    const bool keyed = scan && lengthCacheKey(*m, md5(data.data(), data.size()), scanSampleRate(), key);
-    if (KnownSong known; keyed && lengthCache()->find(key, known)) return knownFileInfo(*m, known, lengths, tags);
-    const int32_t index = identifyHostFile(path, file);
-    if (index < 0) return 0;
-    if (scan)
-        if (const uint32_t scanned = scanFileInfo(*m, path, data, keyed ? &key : nullptr, lengths, tags))
-            return scanned;
-    if (index == 0) return kFileInfoSubsongs + 1; // a custom module: one subsong, nothing more known
-    if (tags) {
-        const SlavePlayer* player = m->players ? m->players->player(uint32_t(index)) : nullptr;
-        *tags = player ? buildFileTypeTag(*m, player->formatTag) : nullptr;
-    }
-    return kFileInfoSubsongs + 1;
+    return m ? fileTypeInfo(*m, index, tags) : 0;
 }
 
 int VARNO_HOSTAPI open(const char* path, HostFile file) {

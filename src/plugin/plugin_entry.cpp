@@ -99,7 +99,8 @@ void detachPlugin() {
     if (!instance) return;
     {
         MutexLock lock(pluginMutex());
-        releaseScanMachine();
+        MutexLock scanning(instance->scanner.lock);  // a scan on another thread ends first
+        instance->scanner.machine.reset();
         delete machine;
         machine = nullptr;
     }

@@ -8,6 +8,7 @@
 
 #include "platform/host_tables.h"
 #include "plugin/length_cache.h"
+#include "plugin/length_scan.h"
 #include "platform/mutex.h"
 
 namespace varno {
@@ -26,6 +27,8 @@ struct PluginInstance {
     std::string archivePrint;
     // The bytes of the module that is open, for its cache key.
     Md5Digest openModuleDigest{};
+    // The second machine that measures files before they are played.
+    LengthScanner scanner;
 };
 
 // Null until the host asked for the interface.

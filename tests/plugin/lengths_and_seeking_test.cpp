@@ -1,6 +1,9 @@
 // Lengths of files before they are played, found while another song plays, and
 // seeking within a subsong: neither may change a single sample of what is heard.
 #include <algorithm>
+#include <chrono>
+#include <future>
+#include <thread>
 
 #include "machine/amiga_machine.h"
 #include "plugin/plugin_fixture.h"
@@ -53,6 +56,29 @@ TEST_F(LengthsAndSeeking, OtherFilesAreMeasuredWithoutDisturbingTheSongPlaying) 
         plugin->close();
     }
     EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(LengthsAndSeeking, PlaybackGoesOnWhileAnotherFileIsMeasured) {
+    const std::string path = writeModule("playing.vts", "VTS5");
+    const std::string other = writeModule("other.vts", "VTS1", "Other");
+    ASSERT_TRUE(open(path));
+    // The test holds the scanning machine, so the scan started on a second thread
+    // waits for it in the middle of the entry: the song must go on playing meanwhile.
+    Mutex& scanning = pluginInstance()->scanner.lock;
+    scanning.lock();
+    float* seconds = nullptr;
+    auto scan = std::async(std::launch::async, [&] {
+        return withFile(other, [&](HostFile f) { return plugin->getFileInfo(other.c_str(), f, &seconds, nullptr); });
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // let the scan reach the scanning machine
+    auto playing = std::async(std::launch::async, [&] { return processAll({1920}, 48000 * 2).size(); });
+    const bool played = playing.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    scanning.unlock();
+    EXPECT_TRUE(played) << "playback waited for the scan";
+    EXPECT_EQ(playing.get(), size_t(48000 * 2));
+    ASSERT_EQ(scan.get(), 0x10003u);
+    EXPECT_NEAR(seconds[1], 2.0, 0.001);
+    host().tables().memoryFunctions->release(seconds);
 }
 
 TEST_F(LengthsAndSeeking, SeekingGivesWhatAnUninterruptedRenderGivesFromThere) {
