@@ -3,7 +3,7 @@
 
 #include "cpu/cpu.h"
 #include "hardware/cia.h"
-#include "machine/amiga_machine.h"
+#include "memory/memory_region.h"
 
 namespace varno {
 
@@ -15,8 +15,8 @@ constexpr int16_t kSetICR = -24;
 constexpr uint8_t kTimerA = 0x01, kTimerB = 0x02, kStart = 0x01, kSetClear = 0x80;
 } // namespace
 
-CCiaResource::CCiaResource(AmigaMachine& machine, uint32_t previousEnd, const char* name, CiaChip* ciaDevice)
-    : CResource(machine, 24, 34, previousEnd, name), ciaDevice(ciaDevice) {
+CCiaResource::CCiaResource(const OsParts& parts, uint32_t previousEnd, const char* name, CiaChip* ciaDevice)
+    : CResource(parts, 24, 34, previousEnd, name), ciaDevice(ciaDevice) {
     writeVectors();
     memory->writeByte(baseAddress() + kLibNodeType, kNodeTypeResource);
 }

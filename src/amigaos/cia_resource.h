@@ -9,7 +9,7 @@ struct CiaChip;
 
 class CCiaResource : public CResource {
 public:
-    CCiaResource(AmigaMachine& machine, uint32_t previousEnd, const char* name, CiaChip* ciaDevice);
+    CCiaResource(const OsParts& parts, uint32_t previousEnd, const char* name, CiaChip* ciaDevice);
     void dispatch(int16_t lvo) override;
 
     CiaChip* ciaDevice;

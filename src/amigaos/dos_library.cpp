@@ -10,7 +10,7 @@
 
 #include "amigaos/dos_paths.h"
 #include "amigaos/hunk_loader.h"
-#include "machine/amiga_machine.h"
+#include "memory/memory_region.h"
 
 namespace varno {
 
@@ -43,10 +43,10 @@ const CDosLibrary::Call CDosLibrary::kCalls[] = {
     // read-only and memory is never freed.
 };
 
-CDosLibrary::CDosLibrary(AmigaMachine& machine, uint32_t previousEnd, const char* pluginDirectory)
-    : CLibrary(machine, kNegativeSize, 34, previousEnd, "dos.library"),
+CDosLibrary::CDosLibrary(const OsParts& parts, uint32_t previousEnd, const char* pluginDirectory)
+    : CLibrary(parts, kNegativeSize, 34, previousEnd, "dos.library"),
       pluginDirectoryRef(pluginDirectory),
-      files_(machine.host ? machine.host->fileFunctions : nullptr) {
+      files_(parts.host ? parts.host->fileFunctions : nullptr) {
     writeVectors();
 }
 
@@ -63,7 +63,7 @@ void CDosLibrary::closeOpenFiles() {
 
 bool CDosLibrary::readName(uint32_t address, char (&out)[kPathSize]) const {
     out[0] = 0;
-    const MemoryRegion& main = *machine->mainMemory;
+    const MemoryRegion& main = *parts.mainMemory;
     const MemoryRegion* region = main.contains(address) ? &main : memory->contains(address) ? memory : nullptr;
     if (!region) return true;  // a name outside memory reads as empty
     for (uint32_t i = 0; i < kPathSize; ++i) {
@@ -123,7 +123,7 @@ void CDosLibrary::read() {
     // A buffer that runs past main memory is still fine for what the file has
     // left; when even that does not fit, nothing is read, so the position
     // stays and the player is not told of bytes it never got.
-    MemoryRegion& main = *machine->mainMemory;
+    MemoryRegion& main = *parts.mainMemory;
     const uint32_t buffer = d2();
     uint32_t wanted = length;
     if (!main.contains(buffer, wanted)) {
@@ -200,7 +200,7 @@ void CDosLibrary::loadSeg() {
 
     // An executable larger than all of main memory cannot load; refuse it
     // before taking a host buffer of its size.
-    MemoryRegion& main = *machine->mainMemory;
+    MemoryRegion& main = *parts.mainMemory;
     const uint32_t size = files_->size(file);
     if (size == 0 || size > main.size) {
         files_->close(file);

@@ -16,7 +16,7 @@ public:
     static constexpr uint32_t kMaxReadLength = 0x7FFFF;
     static constexpr uint32_t kModeOldFile = 1005;
 
-    CDosLibrary(AmigaMachine& machine, uint32_t previousEnd, const char* pluginDirectory);
+    CDosLibrary(const OsParts& parts, uint32_t previousEnd, const char* pluginDirectory);
     // Files a player left open go back to the host with the machine.
     ~CDosLibrary() override;
 

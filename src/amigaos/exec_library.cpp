@@ -6,13 +6,11 @@
 #include "amigaos/cia_resource.h"
 #include "amigaos/system.h"
 #include "amigaos/text.h"
-#include "machine/cpu_context.h"
 #include "hardware/cia.h"
 #include "hardware/custom_chips.h"
 #include "interface/player_interface.h"
-#include "machine/amiga_machine.h"
-#include "machine/run_routine.h"
 #include "players/deli_base.h"
+#include "memory/memory_region.h"
 
 namespace varno {
 
@@ -41,8 +39,8 @@ const CExecLibrary::Call CExecLibrary::kCalls[] = {
     // FreeMem (-210) and every other vector do nothing: memory is never freed.
 };
 
-CExecLibrary::CExecLibrary(AmigaMachine& machine)
-    : CLibrary(machine, kNegativeSize, kPositiveSize, kPreviousEnd, "exec.library") {
+CExecLibrary::CExecLibrary(const OsParts& parts)
+    : CLibrary(parts, kNegativeSize, kPositiveSize, kPreviousEnd, "exec.library") {
     writeVectors();
     memory->writeLong(kSysBaseAddress, baseAddress());
     memory->writeWord(baseAddress() + kAttnFlags, 1);
@@ -62,7 +60,7 @@ void CExecLibrary::setIntVector() {
         d0() = 1;
         return;
     }
-    const CDeliBase& deli = *machine->system->deliBase;
+    const CDeliBase& deli = *system->deliBase;
     memory->writeLong(deli.base + kDeliAudioVectors + 4 * (d0() - kIntAudio0), a1());
     d0() = 0;
 }
@@ -70,44 +68,27 @@ void CExecLibrary::setIntVector() {
 // A vertical-blank server is paced by CIA-B timer A at the PAL frame rate.
 void CExecLibrary::addIntServer() {
     if ((d0() & 0xFF) != kIntVertBlank) return;
-    machine->system->ciab->timerAInterrupt = a1();
-    if (CiaChip* cia = machine->ciaB.get()) {
+    system->ciab->timerAInterrupt = a1();
+    if (CiaChip* cia = parts.ciaB) {
         cia->ICR |= 0x01;
         cia->CRA |= 0x01;
         cia->TALO = kDefaultTimerLatch & 0xFF;
         cia->TAHI = kDefaultTimerLatch >> 8;
     }
-    machine->updateTickLength();
+    parts.owner->timerLatchWritten();
     d0() = 0;
 }
 
 // A software interrupt runs its server at once: as a subroutine when called from
 // native code, as a level-7 interrupt through vector 29 when 68000 code is running.
 void CExecLibrary::cause() {
-    if (a1() == 0) return;
-    const MemoryRegion& main = *machine->mainMemory;
-    const uint32_t data = main.readLong(a1() + kInterruptData);
-    const uint32_t code = main.readLong(a1() + kInterruptCode);
-    const CustomChips* chips = machine->customChips.get();
-    const uint32_t enabledRequests = chips ? uint16_t(chips->intena & chips->intreq) : 0;
-    memory->writeLong(kSoftIntSlots, data);
-    memory->writeLong(kSoftIntSlots + 4, code);
-    memory->writeLong(kSoftIntSlots + 8, enabledRequests);
-    if (!cpu) return;
-    if (!cpu->busy) {
-        cpu->inInterruptCall = 1;
-        cpu->processor.cpuState.pc = cpu->softIntCallStub;
-        runRoutine(*cpu, nullptr, nullptr);
-        cpu->inInterruptCall = 0;
-    } else if (!cpu->inInterruptCall) {
-        cpu::raiseInterrupt(cpu->processor, 7, int32_t(kVectorSoftInt));
-    }
+    if (a1() != 0) parts.owner->causeSoftInterrupt(a1());
 }
 
 // Memory is handed out from mainMemory and never freed. A request that does not
 // fit returns 0, as AmigaOS does, and touches nothing.
 void CExecLibrary::allocMem() {
-    MemoryRegion& main = *machine->mainMemory;
+    MemoryRegion& main = *parts.mainMemory;
     const uint32_t size = d0();
     const uint32_t block = main.allocate(size, kCheckDataReserve);
     if (block) main.fill(block, 0, size);
@@ -116,8 +97,8 @@ void CExecLibrary::allocMem() {
 
 void CExecLibrary::openResource() {
     char name[kMaxNameChars + 1];
-    machine->mainMemory->readString(a1(), name, kMaxNameChars);
-    const CSystem& sys = *machine->system;
+    parts.mainMemory->readString(a1(), name, kMaxNameChars);
+    const CSystem& sys = *system;
     if (equalsIgnoringCase(name, sys.ciaa->name()))
         d0() = sys.ciaa->baseAddress();
     else if (equalsIgnoringCase(name, sys.ciab->name()))
@@ -131,8 +112,8 @@ void CExecLibrary::typeOfMem() { d0() = kMemfPublicChip; }
 // Names must match exactly; the library's own open vector is never called.
 void CExecLibrary::openLibrary() {
     char name[kMaxNameChars + 1];
-    machine->mainMemory->readString(a1(), name, kMaxNameChars);
-    const CSystem& sys = *machine->system;
+    parts.mainMemory->readString(a1(), name, kMaxNameChars);
+    const CSystem& sys = *system;
     d0() = 0;
     const CLibrary* const libraries[] = {this, sys.dos.get(), sys.graphics.get(), sys.varno.get()};
     for (const CLibrary* lib : libraries) {

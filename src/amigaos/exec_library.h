@@ -16,7 +16,7 @@ public:
     static constexpr uint32_t kVBlankFrequency = 530;
     static constexpr uint32_t kPowerSupplyFrequency = 568;
 
-    explicit CExecLibrary(AmigaMachine& machine);
+    explicit CExecLibrary(const OsParts& parts);
 
     uint32_t negativeSize() const override { return kNegativeSize; }
     uint32_t positiveSize() const override { return kPositiveSize; }

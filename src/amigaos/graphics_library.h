@@ -12,14 +12,14 @@ public:
     static constexpr uint32_t kDisplayFlags = 206;  // word; PAL = 4
     static constexpr uint16_t kPal = 4;
 
-    CGraphicsLibrary(AmigaMachine& machine, uint32_t previousEnd);
+    CGraphicsLibrary(const OsParts& parts, uint32_t previousEnd);
     uint32_t positiveSize() const override { return kPositiveSize; }
 };
 
 // An empty library that exists so that players asking for it find it.
 class CVarnoLibrary : public CLibrary {
 public:
-    CVarnoLibrary(AmigaMachine& machine, uint32_t previousEnd);
+    CVarnoLibrary(const OsParts& parts, uint32_t previousEnd);
 };
 
 } // namespace varno

@@ -4,13 +4,13 @@
 #include <cstring>
 
 #include "amigaos/opcodes.h"
-#include "machine/amiga_machine.h"
+#include "memory/memory_region.h"
 
 namespace varno {
 
-CLibrary::CLibrary(AmigaMachine& machine, uint32_t negativeSize, uint32_t positiveSize, uint32_t previousEnd,
+CLibrary::CLibrary(const OsParts& parts, uint32_t negativeSize, uint32_t positiveSize, uint32_t previousEnd,
                    const char* name)
-    : machine(&machine), memory(machine.lowMemory.get()), name_(name) {
+    : parts(parts), memory(parts.lowMemory), name_(name) {
     const uint32_t nameArea = (uint32_t(std::strlen(name)) + 1 + 15) & ~15u;
     nameAddress_ = alignedStart(previousEnd);
     base_ = nameAddress_ + nameArea + negativeSize;

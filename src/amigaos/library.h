@@ -5,13 +5,14 @@
 
 #include <cstdint>
 
+#include "amigaos/os_machine.h"
 #include "cpu/cpu.h"
 
 namespace varno {
 
-struct AmigaMachine;
 struct MemoryRegion;
 struct CpuContext;
+class CSystem;
 
 constexpr uint8_t kNodeTypeLibrary = 9;
 constexpr uint8_t kNodeTypeResource = 8;
@@ -33,7 +34,7 @@ class CLibrary {
 public:
     // Lays the library out after previousEnd and writes the four standard
     // vectors -6 .. -24. Subclasses then call writeVectors().
-    CLibrary(AmigaMachine& machine, uint32_t negativeSize, uint32_t positiveSize, uint32_t previousEnd,
+    CLibrary(const OsParts& parts, uint32_t negativeSize, uint32_t positiveSize, uint32_t previousEnd,
              const char* name);
     virtual ~CLibrary() = default;
     CLibrary(const CLibrary&) = delete;
@@ -55,7 +56,8 @@ public:
     const char* name() const { return name_; }
     uint32_t stubStart() const { return stubStart_; }
 
-    AmigaMachine* machine;
+    OsParts parts;
+    CSystem* system = nullptr;  // the environment the library belongs to, set by it
     MemoryRegion* memory;        // lowMemory
     CpuContext* cpu = nullptr;   // set once the machine has its CPU context
     Processor* processor = nullptr;  // the machine's processor, set with it

@@ -1,11 +1,11 @@
 // Building the OS environment and the low-memory handlers that turn a stub's
 // write to a trap word into a native call.
 #include "amigaos/system.h"
+#include "memory/memory_region.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "machine/amiga_machine.h"
 
 namespace varno {
 
@@ -28,18 +28,21 @@ void lowWriteWord(uint32_t address, uint32_t data, const BusRegion& region) {
 
 } // namespace
 
-CSystem::CSystem(AmigaMachine& machine, const char* pluginDirectory)
-    : memory(machine.lowMemory.get()), machine(&machine) {
+CSystem::CSystem(const OsParts& parts, AmigaMachine& machine, const char* pluginDirectory) : memory(parts.lowMemory) {
     std::snprintf(this->pluginDirectory, sizeof this->pluginDirectory, "%s", pluginDirectory ? pluginDirectory : "");
     // Only word writes need a look: reads and byte writes are plain memory.
     memory->handlers = {nullptr, nullptr, nullptr, lowWriteWord, this};
 
-    exec = std::make_unique<CExecLibrary>(machine);
-    graphics = std::make_unique<CGraphicsLibrary>(machine, exec->endAddress());
-    dos = std::make_unique<CDosLibrary>(machine, graphics->endAddress(), this->pluginDirectory);
-    varno = std::make_unique<CVarnoLibrary>(machine, dos->endAddress());
-    ciaa = std::make_unique<CCiaResource>(machine, varno->endAddress(), "ciaa.resource", machine.ciaA.get());
-    ciab = std::make_unique<CCiaResource>(machine, ciaa->endAddress(), "ciab.resource", machine.ciaB.get());
+    exec = std::make_unique<CExecLibrary>(parts);
+    graphics = std::make_unique<CGraphicsLibrary>(parts, exec->endAddress());
+    dos = std::make_unique<CDosLibrary>(parts, graphics->endAddress(), this->pluginDirectory);
+    varno = std::make_unique<CVarnoLibrary>(parts, dos->endAddress());
+    ciaa = std::make_unique<CCiaResource>(parts, varno->endAddress(), "ciaa.resource", parts.ciaA);
+    ciab = std::make_unique<CCiaResource>(parts, ciaa->endAddress(), "ciab.resource", parts.ciaB);
+    for (CLibrary* lib : {static_cast<CLibrary*>(exec.get()), static_cast<CLibrary*>(graphics.get()),
+                          static_cast<CLibrary*>(dos.get()), static_cast<CLibrary*>(varno.get()),
+                          static_cast<CLibrary*>(ciaa.get()), static_cast<CLibrary*>(ciab.get())})
+        lib->system = this;
     deliBase = std::make_unique<CDeliBase>(machine, ciab->endAddress());
     initialiseDeliBase();
     // Word writes above the last trap word and the protected vectors are plain

@@ -23,7 +23,7 @@ public:
     // Builds every library and resource in low memory (exec at 0x1A0, then
     // graphics, dos, varno, ciaa, ciab, the player-interface block) and installs
     // lowMemory's handlers, which reach it through their region.
-    CSystem(AmigaMachine& machine, const char* pluginDirectory);
+    CSystem(const OsParts& parts, AmigaMachine& machine, const char* pluginDirectory);
     ~CSystem();
     CSystem(const CSystem&) = delete;
     CSystem& operator=(const CSystem&) = delete;
@@ -44,7 +44,6 @@ public:
     CpuContext* cpu = nullptr;
     char pluginDirectory[512] = {};
     MemoryRegion* memory;   // lowMemory
-    AmigaMachine* machine;
 
 private:
     void initialiseDeliBase();

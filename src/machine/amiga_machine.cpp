@@ -35,6 +35,10 @@ void AmigaMachine::updateTickLength() {
     samplesPerTick = int32_t(uint16_t(samples & ~1L));
 }
 
+OsParts AmigaMachine::osParts() {
+    return {lowMemory.get(), mainMemory.get(), ciaA.get(), ciaB.get(), customChips.get(), host, this};
+}
+
 uint32_t AmigaMachine::processorCycles() { return cpu ? cpu::readCycles(cpu->processor) : 0; }
 
 uint16_t AmigaMachine::tickLatch() const { return timerLatch(ciaA.get(), ciaB.get(), timerSource); }

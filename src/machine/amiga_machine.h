@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "audio/audio_path.h"
-#include "hardware/device_owner.h"
+#include "amigaos/os_machine.h"
 #include "interface/player_interface.h"
 #include "platform/host_tables.h"
 #include "memory/memory_region.h"
@@ -27,18 +27,13 @@ constexpr uint32_t kLowMemoryBase = 0x000000;
 constexpr uint32_t kLowMemorySize = 0x20000;
 constexpr uint32_t kMainMemoryBase = 0x020000;
 constexpr uint32_t kMainMemorySize = 0x5E0000;
-// The top of main memory that exec's AllocMem never hands out: a file check
-// while a module plays places up to 128 KB of the file there (with the EASO
-// block in front of EASO data), so a player that takes all it can get still
-// leaves every other file checkable.
-constexpr uint32_t kCheckDataReserve = kCheckWindow + 0x800;
 
 constexpr uint16_t kNoPlayer = 0xFFFF;
 constexpr int kMaxSubsongs = 64;
 
 // The audio path is a record of its own (audio/audio_path.h) that the mixers see
 // alone; the machine still carries it for the song being played.
-struct AmigaMachine final : DeviceOwner, AudioPath {
+struct AmigaMachine final : OsOwner, AudioPath {
     uint16_t playerIndex = kNoPlayer;
     uint32_t moduleAddress = 0;
     uint32_t moduleSize = 0;
@@ -100,6 +95,10 @@ struct AmigaMachine final : DeviceOwner, AudioPath {
     void timerLatchWritten() override { updateTickLength(); }
     void deliverAudioInterrupt(CustomChips& chips, int channel) override; // machine/audio_interrupts.cpp
     uint32_t processorCycles() override;
+    // What the operating system asks of it.
+    void causeSoftInterrupt(uint32_t interrupt) override;  // machine/soft_interrupt.cpp
+    // The parts the operating system works on.
+    OsParts osParts();
 };
 
 // Builds the whole machine.

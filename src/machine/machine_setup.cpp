@@ -42,7 +42,7 @@ std::unique_ptr<AmigaMachine> createMachine(const HostTables* host, const char* 
     m.customChips->owner = &m;
     resetCustomChips(*m.customChips);
 
-    m.system = std::make_unique<CSystem>(m, pluginDirectory);
+    m.system = std::make_unique<CSystem>(m.osParts(), m, pluginDirectory);
     m.cpu = createCpuContext(m);
 
     m.players = nullptr;
