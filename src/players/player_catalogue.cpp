@@ -33,12 +33,17 @@ uint32_t loadEntry(PlayerArchive& archive, const HostFileFunctions& files, const
 } // namespace
 
 PlayerArchive& createPlayerArchive(AmigaMachine& machine, const char* pluginDirectory) {
+    char path[sizeof PlayerArchive::archivePath];
+    std::snprintf(path, sizeof path, "%s%s", pluginDirectory ? pluginDirectory : "", kArchiveName);
+    return createPlayerArchiveAt(machine, path);
+}
+
+PlayerArchive& createPlayerArchiveAt(AmigaMachine& machine, const char* archivePath) {
     // In place before any player code runs: its callbacks reach the catalogue.
     machine.players = std::make_unique<PlayerArchive>();
     PlayerArchive& archive = *machine.players;
     archive.machine = &machine;
-    std::snprintf(archive.archivePath, sizeof archive.archivePath, "%s%s", pluginDirectory ? pluginDirectory : "",
-                  kArchiveName);
+    std::snprintf(archive.archivePath, sizeof archive.archivePath, "%s", archivePath ? archivePath : "");
     loadCatalogue(archive);
     return archive;
 }
