@@ -124,9 +124,6 @@ std::unique_ptr<Module::State> ownMachine(const OpenOptions& options) {
     return state;
 }
 
-void finishOpen(Module::State& s, const OpenOptions& options) {
-    if (options.measureLengths) measureSubsongLengths(*s.machine);
-}
 
 std::vector<uint8_t> readFile(const std::string& path, const HostTables* host) {
     std::vector<uint8_t> data;
@@ -183,9 +180,9 @@ Module::Module(const std::string& path, const OpenOptions& options) {
     {
         Lend lend(*state);
         openOn(*state, path.c_str(), data.data(), data.size());
-        finishOpen(*state, options);
     }
     state_ = std::move(state);
+    if (options.measureLengths) measureLengths(*this);
 }
 
 Module::Module(const void* data, size_t size, const std::string& name, const OpenOptions& options) {
@@ -193,9 +190,9 @@ Module::Module(const void* data, size_t size, const std::string& name, const Ope
     {
         Lend lend(*state);
         openOn(*state, name.c_str(), static_cast<const uint8_t*>(data), data ? size : 0);
-        finishOpen(*state, options);
     }
     state_ = std::move(state);
+    if (options.measureLengths) measureLengths(*this);
 }
 
 Module::~Module() = default;
@@ -245,6 +242,13 @@ size_t Module::render(float* frames, size_t count) {
         if (size_t(got) < want * channels) break;
     }
     return done;
+}
+
+int measureLengths(Module& module) {
+    Module::State& state = stateOf(module);
+    Lend lend(state);
+    state.delivered = 0;
+    return measureSubsongLengths(*state.machine);
 }
 
 uint64_t seekToFrame(Module& module, uint64_t frame) {

@@ -48,6 +48,10 @@ Module::State& stateOf(Module& module);
 // rendered, fewer once the song has ended.
 int32_t renderValues(Module& module, float* values, int32_t count);
 
+// Measures every subsong's length as an open with measureLengths does; the
+// module then stands at the start of its subsong. Returns the subsongs measured.
+int measureLengths(Module& module);
+
 // Module::seek to an output frame; returns the frame reached.
 uint64_t seekToFrame(Module& module, uint64_t frame);
 

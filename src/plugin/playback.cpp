@@ -57,6 +57,8 @@ uint32_t readCheckData(HostFile file, uint32_t& size) {
 
 const char* openModulePath() { return currentPath; }
 
+Module* playingModule() { return playing ? &*playing : nullptr; }
+
 bool readModuleFile(HostFile file, uint32_t limit, std::vector<uint8_t>& data) {
     const HostFileFunctions* f = files();
     if (!f || !file || !f->size || !f->seek || !f->read) return false;

@@ -8,6 +8,11 @@
 
 namespace varno {
 
+class Module;
+
+// The module playing; null when none is open.
+Module* playingModule();
+
 // The path of the open module; empty when none is open.
 const char* openModulePath();
 
