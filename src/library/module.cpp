@@ -21,18 +21,20 @@ namespace varno {
 
 namespace {
 
+constexpr double kMaxSeekSeconds = 24 * 3600;
+
 // While a module's own machine works, the process's processor is its; the
 // machine that had it before gets it back afterwards. A machine the front end
 // keeps is used as it stands.
 class Lend {
 public:
     explicit Lend(Module::State& state) : state_(state) {
-        if (!state_.owned) return;
+        if (!state_.lends) return;
         outer_ = cpu::saveProcessor();
         if (state_.processorSaved) cpu::restoreProcessor(state_.processor);
     }
     ~Lend() {
-        if (!state_.owned) return;
+        if (!state_.lends) return;
         state_.processor = cpu::saveProcessor();
         state_.processorSaved = true;
         cpu::restoreProcessor(outer_);
@@ -108,6 +110,8 @@ std::unique_ptr<Module::State> ownMachine(const OpenOptions& options) {
         s.playersPath = options.playersPath;
         s.playersFolder = folderOf(s.playersPath);
     }
+    // Building the machine hands it the processor: from here on it is lent.
+    s.lends = true;
     Lend lend(s);
     // The players' own environment files lie beside their archive.
     s.owned = createMachine(host, s.playersFolder.c_str());
@@ -126,21 +130,32 @@ std::unique_ptr<Module::State> ownMachine(const OpenOptions& options) {
 
 
 std::vector<uint8_t> readFile(const std::string& path, const HostTables* host) {
+    // A file larger than emulated memory cannot be a module it holds: it is not read.
+    const auto checkedSize = [](uint64_t size) {
+        if (size > kMainMemorySize) throw OpenError("the file is larger than the emulated Amiga's memory");
+        return size_t(size);
+    };
     std::vector<uint8_t> data;
     const HostFileFunctions* f = host ? host->fileFunctions : nullptr;
     if (f && f->open && f->size && f->read && f->close) {
         HostFile file = f->open(path.c_str());
         if (!file) throw OpenError("cannot be opened");
-        data.resize(f->size(file));
+        try {
+            data.resize(checkedSize(f->size(file)));
+        } catch (...) {
+            f->close(file);
+            throw;
+        }
         const uint32_t got = data.empty() ? 0 : f->read(file, data.data(), uint32_t(data.size()));
         f->close(file);
         if (got != data.size()) throw OpenError("cannot be read");
         return data;
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) throw OpenError("cannot be opened");
-    data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) throw OpenError("cannot be read");
+    data.resize(checkedSize(uint64_t(std::max<std::streamoff>(0, in.tellg()))));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(data.data()), std::streamsize(data.size()))) throw OpenError("cannot be read");
     return data;
 }
 
@@ -259,9 +274,9 @@ uint64_t seekToFrame(Module& module, uint64_t frame) {
 }
 
 double Module::seek(double seconds) {
-    const double frames = std::max(0.0, seconds) * double(state_->machine->sampleRate);
-    // Past any song's length: a seek there plays the whole song through.
-    seekToFrame(*this, frames < 1e15 ? uint64_t(std::llround(frames)) : uint64_t(1e15));
+    // A song that never ends would be played through for ever: a seek goes a day at most.
+    const double target = std::clamp(std::isnan(seconds) ? 0.0 : seconds, 0.0, kMaxSeekSeconds);
+    seekToFrame(*this, uint64_t(std::llround(target * double(state_->machine->sampleRate))));
     return position();
 }
 

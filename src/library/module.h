@@ -63,6 +63,10 @@ struct ModuleInfo {
     std::vector<std::string> instruments; // in the song's order, empty names kept
 };
 
+// Each module has a machine of its own: any number may be open and played in
+// turn, but the process's modules are used from one thread at a time (they take
+// turns at one emulated processor). A moved-from module may only be destroyed or
+// assigned to.
 class Module {
 public:
     // Throws OpenError. A path "archive|entry" reaches a file inside an archive
@@ -83,9 +87,9 @@ public:
 
     // Stereo frames, interleaved; fewer than asked (down to 0) once the song ends.
     size_t render(float* frames, size_t count);
-    // Seconds into the subsong: moves there and returns where it stands, short of
-    // the target when the song ends first. Afterwards render goes on exactly as
-    // an uninterrupted render would from there.
+    // Seconds into the subsong (a day at most): moves there and returns where it
+    // stands, short of the target when the song ends first. Afterwards render goes
+    // on exactly as an uninterrupted render would from there.
     double seek(double seconds);
     double position() const;
 

@@ -28,6 +28,7 @@ struct Module::State {
     // The processor as this module's machine left it, while another machine has it.
     cpu::SavedProcessor processor{};
     bool processorSaved = false;
+    bool lends = false; // the machine is the module's own, and borrows the processor while it works
     uint64_t delivered = 0; // frames handed out since the subsong started
     std::string fault;      // the last fault the machine reported, for OpenError
 

@@ -14,6 +14,8 @@
 
 #include "host/portable_host.h"
 #include "library/module.h"
+#include "library/module_state.h"
+#include "machine/amiga_machine.h"
 
 namespace varno::test {
 namespace {
@@ -130,31 +132,52 @@ TEST_F(ModuleTest, PathAndMemoryGiveThePluginsSamples) {
     EXPECT_EQ(rows, 40);
 }
 
-// Two modules played in turn each sound as if alone: each keeps its own machine
-// and settings.
+// Modules played in turn each sound as if alone: one on a machine the front end
+// keeps (the plugin's way, settings read from the machine's record) and two with
+// machines of their own, one of them built while the others are open.
 TEST_F(ModuleTest, ModulesPlayedInTurnDoNotDisturbEachOther) {
     PlaybackSettings sinc;
     sinc.interpolation = Interpolation::sinc;
     PlaybackSettings plain;
     plain.surround = false;
     plain.stereoSeparation = 30;
-    const auto alone = [&](const char* name, const PlaybackSettings& s) {
-        Module module(song(name).string(), options(s));
-        return renderAll(module, 96000);
+    PluginSettings keptSettings;
+    keptSettings.interpolation = int32_t(Interpolation::amiga1200);
+    const char* const songs[] = {"tecnoballz", "high-score", "over-theme"};
+    const auto keptMachine = [&] {
+        auto machine = createMachine(&PortableHost::instance().tables(), VARNO_BINARY_DIR "/bin/");
+        machine->settings = &keptSettings;
+        machine->updatePan();
+        return machine;
     };
-    const std::vector<float> first = alone("high-score", sinc);
-    const std::vector<float> second = alone("over-theme", plain);
-    Module a(song("high-score").string(), options(sinc));
-    Module b(song("over-theme").string(), options(plain));
-    std::vector<float> turnA, turnB;
-    for (int part = 0; part < 20; ++part) {
-        const std::vector<float> pa = renderAll(a, 4800);
-        const std::vector<float> pb = renderAll(b, 4800);
-        turnA.insert(turnA.end(), pa.begin(), pa.end());
-        turnB.insert(turnB.end(), pb.begin(), pb.end());
+    const auto kept = [&](AmigaMachine& machine) {
+        const std::vector<uint8_t> bytes = bytesOf(song(songs[0]));
+        return moduleOnMachine(machine, songs[0], bytes.data(), uint32_t(bytes.size()));
+    };
+    std::vector<float> alone[3];
+    {
+        auto machine = keptMachine();
+        Module module = kept(*machine);
+        alone[0] = renderAll(module, 96000);
     }
-    EXPECT_TRUE(turnA == first) << "high-score played in turn with another";
-    EXPECT_TRUE(turnB == second) << "over-theme played in turn with another";
+    for (int k = 1; k < 3; ++k) {
+        Module module(song(songs[k]).string(), options(k == 1 ? sinc : plain));
+        alone[k] = renderAll(module, 96000);
+    }
+    auto machine = keptMachine();
+    std::vector<Module> modules;
+    modules.push_back(kept(*machine));
+    modules.emplace_back(song(songs[1]).string(), options(sinc));
+    std::vector<float> turns[3];
+    for (int part = 0; part < 20; ++part) {
+        if (part == 3) modules.emplace_back(song(songs[2]).string(), options(plain));
+        for (size_t k = 0; k < modules.size(); ++k) {
+            const std::vector<float> p = renderAll(modules[k], 4800);
+            turns[k].insert(turns[k].end(), p.begin(), p.end());
+        }
+    }
+    alone[2].resize(turns[2].size());
+    for (int k = 0; k < 3; ++k) EXPECT_TRUE(turns[k] == alone[k]) << songs[k] << " played in turn with others";
 }
 
 // area4-game has four subsongs; their lengths (as `varno info` prints them) are
