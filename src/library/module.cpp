@@ -159,7 +159,8 @@ std::vector<uint8_t> readFile(const std::string& path, const HostTables* host) {
     return data;
 }
 
-std::string fieldText(const char* field, size_t size) { return std::string(field, strnlen(field, size)); }
+// A text field of the machine's record, up to its NUL or its end.
+std::string fieldText(const char* field, size_t size) { return std::string(field, std::find(field, field + size, '\0')); }
 
 } // namespace
 

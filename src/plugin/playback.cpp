@@ -59,6 +59,11 @@ const char* openModulePath() { return currentPath; }
 
 Module* playingModule() { return playing ? &*playing : nullptr; }
 
+void closePlayingModule() {
+    currentPath[0] = 0;
+    playing.reset();
+}
+
 bool readModuleFile(HostFile file, uint32_t limit, std::vector<uint8_t>& data) {
     const HostFileFunctions* f = files();
     if (!f || !file || !f->size || !f->seek || !f->read) return false;
