@@ -6,7 +6,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "library/memory_players.h"
 #include "library/module_state.h"
 #include "machine/amiga_machine.h"
 #include "players/player_archive.h"
@@ -87,7 +86,9 @@ void openOn(Module::State& state, const char* name, const uint8_t* data, size_t 
     // A module with its own player plays without any from the archive.
     const PlayerArchive* players = m.players.get();
     if (!players || players->count <= 1)
-        throw OpenError(std::string("no players could be loaded from ") + (players ? players->archivePath : ""));
+        throw OpenError(players && players->archivePath[0]
+                            ? std::string("no players could be loaded from ") + players->archivePath
+                            : std::string("none of the players given could be loaded"));
     throw OpenError(state.fault.empty() ? std::string("no player recognises it") : state.fault);
 }
 
@@ -99,14 +100,9 @@ std::unique_ptr<Module::State> ownMachine(const OpenOptions& options) {
     s.settings = options.settings;
     s.machineSettings = machineSettingsOf(options.settings);
     const bool inMemory = !options.players.empty();
-    const HostTables* host = options.host;
-    if (inMemory) {
-        s.players = options.players;
-        s.playersPath = memoryPlayersPath(s.players);
-        host = &memoryPlayersHost();
-    } else {
+    if (!inMemory) {
         if (options.playersPath.empty()) throw OpenError("no players given (a player archive or players in memory)");
-        if (!host) throw OpenError("a player archive is read through a host's archive support: none was given");
+        if (!options.host) throw OpenError("a player archive is read through a host's archive support: none was given");
         s.playersPath = options.playersPath;
         s.playersFolder = folderOf(s.playersPath);
     }
@@ -114,7 +110,7 @@ std::unique_ptr<Module::State> ownMachine(const OpenOptions& options) {
     s.lends = true;
     Lend lend(s);
     // The players' own environment files lie beside their archive.
-    s.owned = createMachine(host, s.playersFolder.c_str());
+    s.owned = createMachine(options.host, s.playersFolder.c_str());
     AmigaMachine& m = *s.owned;
     s.machine = &m;
     m.faultSink = [&s](const std::string& text) { s.fault = text; };
@@ -124,7 +120,15 @@ std::unique_ptr<Module::State> ownMachine(const OpenOptions& options) {
     m.outputChannels = 2;
     m.updateTickLength();
     m.updateFrameSamples();
-    createPlayerArchiveAt(m, s.playersPath.c_str());
+    if (inMemory) {
+        std::vector<PlayerBytes> players;
+        for (const PlayerFile& player : options.players)
+            players.push_back({player.name.c_str(), player.bytes.data(),
+                               uint32_t(std::min<size_t>(player.bytes.size(), UINT32_MAX))});
+        createPlayerCatalogue(m, players.data(), players.size());
+    } else {
+        createPlayerArchiveAt(m, s.playersPath.c_str());
+    }
     return state;
 }
 

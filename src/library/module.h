@@ -36,12 +36,13 @@ struct PlayerFile {
 struct OpenOptions {
     PlaybackSettings settings;
     // The player archive (a ZIP of Amiga executables), read through host's archive
-    // support; or, when players is not empty, the players themselves.
+    // support; or, when players is not empty, the players themselves, which are
+    // then copied into the module's machine.
     std::string playersPath;
     std::vector<PlayerFile> players;
-    // The host's file, archive and memory functions (the music player's, or the
-    // portable host's): needed for playersPath and for the files a player loads
-    // beside its module. Null: only players in memory, and no files beside.
+    // The host's file and archive functions (the music player's, or the portable
+    // host's): needed for playersPath, and for the files a player loads beside its
+    // module. Null: players in memory, and no files beside the module.
     const HostTables* host = nullptr;
     // Lengths are measured at open by playing each subsong through silently.
     bool measureLengths = true;

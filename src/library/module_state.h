@@ -22,7 +22,6 @@ struct Module::State {
     AmigaMachine* machine = nullptr;
     PluginSettings machineSettings;      // what an owned machine plays by
     PlaybackSettings settings;
-    std::vector<PlayerFile> players;     // players served from memory
     std::string playersPath;
     std::string playersFolder; // the machine keeps a pointer to it
     // The processor as this module's machine left it, while another machine has it.
