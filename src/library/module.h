@@ -19,7 +19,7 @@ enum class Interpolation { none, sinc, amiga500, amiga1200 };
 
 // What changes the samples and the lengths; fixed for a module once open.
 struct PlaybackSettings {
-    uint32_t sampleRate = 48000;
+    uint32_t sampleRate = 48000; // 8000 to 192000 Hz
     int stereoSeparation = 75; // percent, when surround is off
     bool surround = true;
     Interpolation interpolation = Interpolation::none;
@@ -35,7 +35,7 @@ struct PlayerFile {
 
 struct OpenOptions {
     PlaybackSettings settings;
-    // The player archive (a ZIP of Amiga executables), read through host's archive
+    // The player archive (a ZIP of Amiga executables), read through the host's archive
     // support; or, when players is not empty, the players themselves, which are
     // then copied into the module's machine.
     std::string playersPath;
