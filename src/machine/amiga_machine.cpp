@@ -20,8 +20,7 @@ AmigaMachine::~AmigaMachine() = default;
 
 void AmigaMachine::updatePan() {
     // Separations outside 0..100 % would take the square root of a negative number.
-    float s = pluginSettings.surround ? 1.0f
-                                      : float(std::clamp(pluginSettings.stereo_separation, 0, 100)) / 100.0f;
+    float s = settings->surround ? 1.0f : float(std::clamp(settings->stereo_separation, 0, 100)) / 100.0f;
     float hi = std::sqrt(0.5f + s / 2.0f);
     float lo = std::sqrt(std::max(0.0f, 0.5f - s / 2.0f));
     const float pans[4][2] = {{hi, lo}, {lo, hi}, {lo, hi}, {hi, lo}};

@@ -12,6 +12,7 @@
 #include "platform/host_tables.h"
 #include "memory/memory_region.h"
 #include "machine/fault_sink.h"
+#include "machine/settings.h"
 #include "machine/song_info.h"
 
 namespace varno {
@@ -73,6 +74,8 @@ struct AmigaMachine final : OsOwner, AudioPath {
     std::unique_ptr<CSystem> system;
     const HostTables* host = nullptr;
     FaultSink faultSink;  // unset: faults go to standard error
+    // The settings this machine plays by: the plugin's, or a library module's own.
+    const PluginSettings* settings = &pluginSettings;
 
     AmigaMachine();
     ~AmigaMachine();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -52,6 +53,18 @@ uint32_t placeFile(AmigaMachine& machine, const uint8_t* data, uint32_t size, ui
 // mainMemory's cursor. When the archive cannot be opened or listed the user is
 // told (this happens once: the empty catalogue stays).
 PlayerArchive& createPlayerArchive(AmigaMachine& machine, const char* pluginDirectory);
+// The same for an archive of any name (a path the host's file functions open).
+PlayerArchive& createPlayerArchiveAt(AmigaMachine& machine, const char* archivePath);
+
+// A player executable held in memory, as an entry of the archive would be read.
+struct PlayerBytes {
+    const char* name;
+    const uint8_t* data;
+    uint32_t size;
+};
+
+// The catalogue of players given in memory, loaded as the archive's entries are.
+PlayerArchive& createPlayerCatalogue(AmigaMachine& machine, const PlayerBytes* players, size_t count);
 
 // Loads every Amiga executable of the archive as a player, in the order the
 // host lists them, and marks the end of the players in mainMemory. False (after

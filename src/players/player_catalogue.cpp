@@ -11,35 +11,69 @@ namespace varno {
 
 namespace {
 
-// Returns the address the loader gives the entry, or 0 when it is not an Amiga
-// executable (or cannot be read, or would not fit into memory).
-uint32_t loadEntry(PlayerArchive& archive, const HostFileFunctions& files, const char* name) {
-    MemoryRegion& main = *archive.machine->mainMemory;
+// Reads an archive entry; empty when it cannot be read, or would not fit into
+// memory. Not reading such an entry also keeps a damaged size field from asking
+// for gigabytes.
+std::vector<uint8_t> readEntry(PlayerArchive& archive, const HostFileFunctions& files, const char* name) {
+    std::vector<uint8_t> buffer;
     HostFile entry = files.openEntry(archive.archiveHandle, name, 0);
-    if (!entry) return 0;
-    uint32_t address = 0;
+    if (!entry) return buffer;
     const uint32_t size = files.size(entry);
-    // An entry larger than the free memory can never load; not reading it also
-    // keeps a damaged size field from asking for gigabytes.
-    if (size > 0 && size <= main.size) {
-        std::vector<uint8_t> buffer(size);
+    if (size > 0 && size <= archive.machine->mainMemory->size) {
+        buffer.resize(size);
         const uint32_t got = files.read(entry, buffer.data(), size);
-        address = loadExecutable(main, buffer.data(), got < size ? got : size);
+        buffer.resize(got < size ? got : size);
     }
     files.close(entry);
-    return address;
+    return buffer;
+}
+
+// Loads an Amiga executable as the catalogue's next player; nothing happens
+// for anything else, for one larger than memory, or past the catalogue's size.
+void addPlayer(PlayerArchive& archive, const char* name, const uint8_t* data, uint32_t size) {
+    if (archive.count >= PlayerArchive::kMaxItems || size == 0 || size > archive.machine->mainMemory->size) return;
+    const uint32_t address = loadExecutable(*archive.machine->mainMemory, data, size);
+    if (address == 0) return;
+    archive.items[archive.count] = createSlavePlayer(*archive.machine, name, address);
+    ++archive.count;
+}
+
+// Marks the end of the players in memory and keeps the memory they leave.
+void finishCatalogue(PlayerArchive& archive) {
+    AmigaMachine& m = *archive.machine;
+    MemoryRegion& main = *m.mainMemory;
+    main.resetCursor = main.markCursor = main.cursor;
+    const MemoryRegion& low = *m.lowMemory;
+    archive.lowImage.assign(low.data.get(), low.data.get() + low.size);
+    archive.playersImage.assign(main.data.get(), main.data.get() + (main.resetCursor - main.base));
+}
+
+PlayerArchive& emptyArchive(AmigaMachine& machine) {
+    // In place before any player code runs: its callbacks reach the catalogue.
+    machine.players = std::make_unique<PlayerArchive>();
+    machine.players->machine = &machine;
+    return *machine.players;
 }
 
 } // namespace
 
 PlayerArchive& createPlayerArchive(AmigaMachine& machine, const char* pluginDirectory) {
-    // In place before any player code runs: its callbacks reach the catalogue.
-    machine.players = std::make_unique<PlayerArchive>();
-    PlayerArchive& archive = *machine.players;
-    archive.machine = &machine;
-    std::snprintf(archive.archivePath, sizeof archive.archivePath, "%s%s", pluginDirectory ? pluginDirectory : "",
-                  kArchiveName);
+    char path[sizeof PlayerArchive::archivePath];
+    std::snprintf(path, sizeof path, "%s%s", pluginDirectory ? pluginDirectory : "", kArchiveName);
+    return createPlayerArchiveAt(machine, path);
+}
+
+PlayerArchive& createPlayerArchiveAt(AmigaMachine& machine, const char* archivePath) {
+    PlayerArchive& archive = emptyArchive(machine);
+    std::snprintf(archive.archivePath, sizeof archive.archivePath, "%s", archivePath ? archivePath : "");
     loadCatalogue(archive);
+    return archive;
+}
+
+PlayerArchive& createPlayerCatalogue(AmigaMachine& machine, const PlayerBytes* players, size_t count) {
+    PlayerArchive& archive = emptyArchive(machine);
+    for (size_t i = 0; i < count; ++i) addPlayer(archive, players[i].name, players[i].data, players[i].size);
+    finishCatalogue(archive);
     return archive;
 }
 
@@ -60,19 +94,12 @@ bool loadCatalogue(PlayerArchive& archive) {
 
     for (const char* name = names; *name; name += std::strlen(name) + 1) {
         if (archive.count >= PlayerArchive::kMaxItems) break;  // further entries are ignored
-        const uint32_t address = loadEntry(archive, *files, name);
-        if (address == 0) continue;
-        archive.items[archive.count] = createSlavePlayer(m, name, address);
-        ++archive.count;
+        const std::vector<uint8_t> bytes = readEntry(archive, *files, name);
+        addPlayer(archive, name, bytes.data(), uint32_t(bytes.size()));
     }
     files->close(archive.archiveHandle);
     archive.archiveHandle = nullptr;
-
-    MemoryRegion& main = *m.mainMemory;
-    main.resetCursor = main.markCursor = main.cursor;
-    const MemoryRegion& low = *m.lowMemory;
-    archive.lowImage.assign(low.data.get(), low.data.get() + low.size);
-    archive.playersImage.assign(main.data.get(), main.data.get() + (main.resetCursor - main.base));
+    finishCatalogue(archive);
     return true;
 }
 

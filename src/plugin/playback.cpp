@@ -2,10 +2,11 @@
 // chooses subsongs and pulls samples. Each holds the plugin lock while it uses
 // the machine and converts to the host's units; the work is the machine's.
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "interface/player_interface.h"
-#include "session/render.h"
+#include "library/module_state.h"
 #include "machine/amiga_machine.h"
 #include "machine/settings.h"
 #include "session/frame_driver.h"
@@ -19,7 +20,6 @@
 #include "plugin/plugin_instance.h"
 #include "plugin/playback_state.h"
 #include "plugin/subsong_lengths.h"
-#include "session/seek.h"
 
 namespace varno {
 
@@ -29,8 +29,8 @@ constexpr uint32_t kCheckBytes = kCheckWindow;
 
 char currentPath[1024];
 uint8_t checkBuffer[kCheckBytes];
-// Output frames handed to the host since the subsong started: where a seek starts from.
-uint64_t deliveredFrames = 0;
+// The module playing, on the plugin's one machine.
+std::optional<Module> playing;
 
 AmigaMachine* machineOf() {
     PluginInstance* plugin = pluginInstance();
@@ -64,6 +64,13 @@ uint32_t fileTypeInfo(AmigaMachine& m, int32_t index, char** tags) {
 } // namespace
 
 const char* openModulePath() { return currentPath; }
+
+Module* playingModule() { return playing ? &*playing : nullptr; }
+
+void closePlayingModule() {
+    currentPath[0] = 0;
+    playing.reset();
+}
 
 bool readModuleFile(HostFile file, uint32_t limit, std::vector<uint8_t>& data) {
     const HostFileFunctions* f = files();
@@ -136,14 +143,18 @@ int VARNO_HOSTAPI open(const char* path, HostFile file) {
     pluginInstance()->singleSubsong = 0;
     // Whatever happens next, the module open so far is gone.
     currentPath[0] = 0;
+    playing.reset();
     std::vector<uint8_t> data;
     if (!readModuleFile(file, m->mainMemory->size, data)) {
         closeModule(*m);
         return 0;
     }
-    if (!openModule(*m, path, data.data(), uint32_t(data.size()))) return 0;
+    try {
+        playing.emplace(moduleOnMachine(*m, path, data.data(), uint32_t(data.size())));
+    } catch (const OpenError&) {
+        return 0;
+    }
     if (lengthCache()) pluginInstance()->openModuleDigest = md5(data.data(), data.size());
-    deliveredFrames = 0;
     reportLength(*m);
     std::strncpy(currentPath, path, sizeof currentPath - 1);
     currentPath[sizeof currentPath - 1] = 0;
@@ -153,7 +164,11 @@ int VARNO_HOSTAPI open(const char* path, HostFile file) {
 void VARNO_HOSTAPI close() {
     MutexLock lock(pluginMutex());
     currentPath[0] = 0;
-    if (AmigaMachine* m = machineOf()) closeModule(*m);
+    if (playing) {
+        playing.reset();
+    } else if (AmigaMachine* m = machineOf()) {
+        closeModule(*m);
+    }
 }
 
 void VARNO_HOSTAPI setFormat(XmpFormat* format) {
@@ -172,52 +187,56 @@ double VARNO_HOSTAPI setPosition(uint32_t position) {
     MutexLock lock(pluginMutex());
     AmigaMachine* m = machineOf();
     if (!m) return 0;
+    // The requests that start a song again, without a module open, reach the machine as they always did.
+    uint64_t unused = 0;
+    uint64_t& delivered = playing ? stateOf(*playing).delivered : unused;
     switch (position) {
     case kPositionRestart:
         startSubsong(*m, -1, false);
-        deliveredFrames = 0;
+        delivered = 0;
         return 0;
     case kPositionLoop:
-        if (!restartIfEnded(*m)) deliveredFrames = 0;
+        if (!restartIfEnded(*m)) delivered = 0;
         return 1.0;
     case kPositionLoopQuery:
         if (restartIfEnded(*m)) return 1.0;
-        deliveredFrames = 0;
+        delivered = 0;
         return -1.0;
     default:
         break;
     }
     if (position & kPositionSubsong) {
-        startSubsong(*m, int32_t(position & 0xFFF), false);
+        if (playing) {
+            playing->selectSubsong(int32_t(position & 0xFFF));
+        } else {
+            startSubsong(*m, int32_t(position & 0xFFF), false);
+        }
         pluginInstance()->singleSubsong = (position & kPositionSingleSubsong) ? 1 : 0;
-        deliveredFrames = 0;
+        delivered = 0;
         reportLength(*m);
         return 0;
     }
     // A time in granules within the subsong playing.
-    if (!pluginSettings.seeking || !currentPath[0] || m->sampleRate == 0) return 0;
-    const uint64_t target = uint64_t(position) * m->sampleRate / 10;
-    deliveredFrames = seekFrames(*m, deliveredFrames, target);
-    return double(deliveredFrames) / double(m->sampleRate);
+    if (!pluginSettings.seeking || !currentPath[0] || !playing || m->sampleRate == 0) return 0;
+    const uint64_t reached = seekToFrame(*playing, uint64_t(position) * m->sampleRate / 10);
+    return double(reached) / double(m->sampleRate);
 }
 
 double VARNO_HOSTAPI getGranule() { return 0.1; }
 
 uint32_t VARNO_HOSTAPI process(float* buffer, uint32_t count) {
     MutexLock lock(pluginMutex());
-    AmigaMachine* m = machineOf();
-    if (!m || !currentPath[0]) return 0;
+    if (!playing || !currentPath[0]) return 0;
     const int32_t want = count > 0x7FFFFFFFu ? 0x7FFFFFFF : int32_t(count);
-    const int32_t got = render(*m, buffer, want);
-    deliveredFrames += uint64_t(got) / (m->outputChannels == 1 ? 1 : 2);
-    return uint32_t(got);
+    return uint32_t(renderValues(*playing, buffer, want));
 }
 
 uint32_t VARNO_HOSTAPI getSubSongs(float* totalSeconds) {
     AmigaMachine* m = machineOf();
     if (!m) return 0;
     if (totalSeconds) *totalSeconds = m->totalSeconds;
-    return m->subsongCount >= 2 ? m->subsongCount : 0;
+    const int count = playing ? playing->subsongCount() : 0;
+    return count >= 2 ? uint32_t(count) : 0;
 }
 
 } // namespace entries

@@ -8,6 +8,14 @@
 
 namespace varno {
 
+class Module;
+
+// The module playing; null when none is open.
+Module* playingModule();
+
+// Closes the module playing, if any (before the machine goes, at library unload).
+void closePlayingModule();
+
 // The path of the open module; empty when none is open.
 const char* openModulePath();
 

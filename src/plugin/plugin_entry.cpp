@@ -12,6 +12,7 @@
 #include "platform/message_box.h"
 #include "plugin/entries.h"
 #include "plugin/length_scan.h"
+#include "plugin/playback_state.h"
 #include "plugin/plugin_instance.h"
 #include "plugin/settings_store.h"
 
@@ -101,6 +102,7 @@ void detachPlugin() {
         MutexLock lock(pluginMutex());
         MutexLock scanning(instance->scanner.lock);  // a scan on another thread ends first
         instance->scanner.machine.reset();
+        closePlayingModule();
         delete machine;
         machine = nullptr;
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "library/module_state.h"
 #include "machine/amiga_machine.h"
 #include "session/module_session.h"
 #include "players/player_archive.h"
@@ -9,7 +10,6 @@
 #include "plugin/md5.h"
 #include "plugin/playback_state.h"
 #include "plugin/plugin_instance.h"
-#include "plugin/subsong_lengths.h"
 
 namespace varno {
 
@@ -65,12 +65,13 @@ bool openModuleKey(AmigaMachine& m, LengthCacheKey& key) {
 int scanSubsongLengths() {
     MutexLock lock(pluginMutex());
     AmigaMachine* m = machineOf();
-    if (!m || !openModulePath()[0]) return 0;
+    Module* module = playingModule();
+    if (!m || !module || !openModulePath()[0]) return 0;
     LengthCacheKey key;
     const bool keyed = openModuleKey(*m, key);
     if (KnownSong known; keyed && lengthCache()->find(key, known) && applyKnownLengths(*m, known))
         return int(std::count_if(known.seconds.begin(), known.seconds.end(), [](float s) { return s > 0; }));
-    const int measured = measureSubsongLengths(*m);
+    const int measured = measureLengths(*module);
     if (keyed) lengthCache()->store(key, knownSongOf(*m));
     return measured;
 }

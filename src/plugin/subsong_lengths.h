@@ -1,20 +1,11 @@
 // Measuring and handing out the lengths of a module's subsongs.
 #pragma once
 
-#include <chrono>
+#include "session/length_measure.h"
 
 namespace varno {
 
 struct AmigaMachine;
-
-// Plays each subsong through without output and records its length: at the
-// song's end or after silence as played, at the play time when it reaches it
-// (with no play time, a song still running after an hour stays unknown), and
-// unknown when the deadline comes first. Leaves the machine at the start of the
-// subsong that was current; the host hears of no length meanwhile. Returns the
-// subsongs measured.
-int measureSubsongLengths(AmigaMachine& machine,
-                          std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max());
 
 // The subsongs' lengths as a block of floats from the host's memory, which the
 // host releases; null without subsongs.

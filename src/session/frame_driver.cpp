@@ -49,11 +49,11 @@ bool playerTick(AmigaMachine& m) {
 
 
 bool endCheck(const AmigaMachine& m) {
-    const bool useSongEnd = pluginSettings.use_songend != 0;
+    const bool useSongEnd = m.settings->use_songend != 0;
     if (m.songEndSignalled && useSongEnd) return true;
     if (m.silenceEnded) return true;
     if (m.tickFaulted) return true;
-    if (pluginSettings.default_playtime != 0 && m.elapsedSeconds >= float(pluginSettings.default_playtime)) {
+    if (m.settings->default_playtime != 0 && m.elapsedSeconds >= float(m.settings->default_playtime)) {
         // A player that reports its song ends is trusted over the play time.
         const SlavePlayer* player = m.currentPlayer();
         const bool reportsEnd = player && (player->flags & kPlayerReportsSongEnd);
@@ -88,7 +88,7 @@ void noteSilence(AmigaMachine& m, bool sound, int32_t frames) {
     // A player that finds its song's end is trusted with silences inside the song
     // and a quiet ending; a long silence still ends a song whose end never comes.
     const SlavePlayer* player = m.currentPlayer();
-    if (m.soundHeard && player && (player->flags & kPlayerReportsSongEnd) && pluginSettings.use_songend)
+    if (m.soundHeard && player && (player->flags & kPlayerReportsSongEnd) && m.settings->use_songend)
         limit = kSilenceInOwnEndSong;
     if (double(m.silentSamples) / double(m.sampleRate) > limit) m.silenceEnded = 1;
 }
@@ -103,7 +103,7 @@ void detectSilence(AmigaMachine& m, int32_t frames, bool nearest) {
 }
 
 void recordSongEnd(AmigaMachine& m) {
-    const bool signalled = m.songEndSignalled && pluginSettings.use_songend;
+    const bool signalled = m.songEndSignalled && m.settings->use_songend;
     if (!signalled && !m.silenceEnded) return;
     if (m.currentSubsong >= uint32_t(kMaxSubsongs)) return;
     // The audio path runs one tick behind the player: the tick just run is not yet
@@ -119,7 +119,7 @@ void recordSongEnd(AmigaMachine& m) {
 void reportLength(const AmigaMachine& m) {
     if (!m.host || !m.host->inputFunctions || !m.host->inputFunctions->setLength) return;
     if (m.currentSubsong >= uint32_t(kMaxSubsongs)) return;
-    m.host->inputFunctions->setLength(m.subsongSeconds[m.currentSubsong], pluginSettings.seeking ? 1 : 0);
+    m.host->inputFunctions->setLength(m.subsongSeconds[m.currentSubsong], m.settings->seeking ? 1 : 0);
 }
 
 } // namespace varno

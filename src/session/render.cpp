@@ -48,7 +48,7 @@ void resampleChannels(AmigaMachine& m, int32_t frames, int32_t interpolation) {
 
 int32_t mixChannels(AmigaMachine& m, float* dst, int32_t frames) {
     if (m.outputChannels == 1) return mixMono(m, dst, frames);
-    if (pluginSettings.surround) return mixSurround(m, dst, frames);
+    if (m.settings->surround) return mixSurround(m, dst, frames);
     return mixStereo(m, dst, frames);
 }
 
@@ -100,7 +100,7 @@ int32_t renderPart(AmigaMachine& m, float* out, int32_t count) {
         const int32_t frames = m.slotTickSamples[1];
         m.noteTickFrames(frames);
         // Read once: the configuration dialog may change it while we render.
-        const int32_t interpolation = pluginSettings.interpolation;
+        const int32_t interpolation = m.settings->interpolation;
         resampleChannels(m, frames, interpolation);
         detectSilence(m, frames, interpolation == 0);
         const int32_t values = frames * (m.outputChannels == 1 ? 1 : 2);

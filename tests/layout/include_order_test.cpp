@@ -141,6 +141,27 @@ TEST(IncludeOrder, NoFolderReachesItselfBack) {
     EXPECT_TRUE(cycle.empty()) << "the folders include each other round:" << text;
 }
 
+// Front ends see the library through library/module.h alone: it names nothing of
+// the emulator, and what stands behind it is the library's and the plugin's only.
+TEST(IncludeOrder, TheLibrarysPublicHeaderShowsNoInternals) {
+    std::ifstream header(kSource / "src" / "library" / "module.h");
+    ASSERT_TRUE(header) << "src/library/module.h is gone";
+    const std::regex directive(R"re(^\s*#\s*include\s*"([^"]+)")re");
+    std::smatch m;
+    int number = 0;
+    for (std::string line; std::getline(header, line);) {
+        ++number;
+        if (!std::regex_search(line, m, directive)) continue;
+        EXPECT_EQ(m[1].str().rfind("platform/", 0), 0u)
+            << "src/library/module.h:" << number << " includes " << m[1] << ": only the standard library and "
+            << "src/platform's host tables may show through the public header";
+    }
+    for (const Include& i : crossFolderIncludes(kSource / "src")) {
+        if (i.header != "library/module_state.h") continue;
+        EXPECT_EQ(i.from, "plugin") << i.where << ": front ends use library/module.h";
+    }
+}
+
 TEST(IncludeOrder, ACycleIsNamedByItsIncludes) {
     // A small house: a and b include each other through c; d only looks down.
     const std::vector<Include> includes = {

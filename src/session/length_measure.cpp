@@ -1,0 +1,46 @@
+#include "session/length_measure.h"
+
+#include "machine/amiga_machine.h"
+#include "players/slave_player.h"
+#include "session/fast_forward.h"
+#include "session/frame_driver.h"
+
+namespace varno {
+
+namespace {
+// Songs that never end are given up after this much song time when no play time is set.
+constexpr double kScanLimitSeconds = 3600;
+} // namespace
+
+int measureSubsongLengths(AmigaMachine& m, std::chrono::steady_clock::time_point deadline) {
+    if (!m.currentPlayer()) return 0;
+    const HostTables* host = m.host;
+    HostTables quiet = host ? *host : HostTables{};
+    quiet.inputFunctions = nullptr;
+    m.host = &quiet;
+
+    const PluginSettings& settings = *m.settings;
+    const uint32_t playing = m.currentSubsong;
+    // The play time cuts songs short, except those of a player that finds their end.
+    const bool ownEnds = (m.currentPlayer()->flags & kPlayerReportsSongEnd) && settings.use_songend;
+    const double limit = settings.default_playtime > 0 && !ownEnds ? settings.default_playtime : kScanLimitSeconds;
+    int measured = 0;
+    for (uint32_t s = m.firstSubsong; s < m.firstSubsong + m.subsongCount && s < kMaxSubsongs; ++s) {
+        if (!m.subsongValid[s]) continue;
+        startSubsong(m, int32_t(s - m.firstSubsong), false);
+        if (m.currentSubsong != s || !fastForward(m, limit, deadline)) continue;
+        // A song that ended by itself has its length recorded as it ended.
+        const bool ownEnd = (m.songEndSignalled && settings.use_songend) || m.silenceEnded;
+        if (!ownEnd) m.subsongSeconds[s] = float(limit);
+        ++measured;
+    }
+    float total = 0;
+    for (uint32_t s = m.firstSubsong; s < m.firstSubsong + m.subsongCount && s < kMaxSubsongs; ++s)
+        total += m.subsongSeconds[s];
+    m.totalSeconds = total;
+    startSubsong(m, int32_t(playing - m.firstSubsong), false);
+    m.host = host;
+    return measured;
+}
+
+} // namespace varno
