@@ -64,10 +64,9 @@ struct ModuleInfo {
     std::vector<std::string> instruments; // in the song's order, empty names kept
 };
 
-// Each module has a machine of its own: any number may be open and played in
-// turn, but the process's modules are used from one thread at a time (they take
-// turns at one emulated processor). A moved-from module may only be destroyed or
-// assigned to.
+// Each module has a machine of its own, with its own processor: any number may be
+// open and played in turn. A module is used from one thread at a time. A
+// moved-from module may only be destroyed or assigned to.
 class Module {
 public:
     // Throws OpenError. A path "archive|entry" reaches a file inside an archive

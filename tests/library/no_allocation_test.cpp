@@ -1,7 +1,6 @@
 // Playing a module through the library allocates nothing once it is open: not
-// its renders, nor its seeks, nor the processor it borrows while another
-// module's machine holds it. Counted with a replacement of the global allocation
-// functions.
+// its renders, nor its seeks, not even with two modules played in turn. Counted
+// with a replacement of the global allocation functions.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
