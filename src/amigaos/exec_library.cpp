@@ -9,7 +9,7 @@
 #include "hardware/cia.h"
 #include "hardware/custom_chips.h"
 #include "interface/player_interface.h"
-#include "players/deli_base.h"
+#include "amigaos/deli_base.h"
 #include "memory/memory_region.h"
 
 namespace varno {

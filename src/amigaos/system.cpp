@@ -28,7 +28,7 @@ void lowWriteWord(uint32_t address, uint32_t data, const BusRegion& region) {
 
 } // namespace
 
-CSystem::CSystem(const OsParts& parts, AmigaMachine& machine, const char* pluginDirectory) : memory(parts.lowMemory) {
+CSystem::CSystem(const OsParts& parts, const char* pluginDirectory) : memory(parts.lowMemory) {
     std::snprintf(this->pluginDirectory, sizeof this->pluginDirectory, "%s", pluginDirectory ? pluginDirectory : "");
     // Only word writes need a look: reads and byte writes are plain memory.
     memory->handlers = {nullptr, nullptr, nullptr, lowWriteWord, this};
@@ -43,7 +43,7 @@ CSystem::CSystem(const OsParts& parts, AmigaMachine& machine, const char* plugin
                           static_cast<CLibrary*>(dos.get()), static_cast<CLibrary*>(varno.get()),
                           static_cast<CLibrary*>(ciaa.get()), static_cast<CLibrary*>(ciab.get())})
         lib->system = this;
-    deliBase = std::make_unique<CDeliBase>(machine, ciab->endAddress());
+    deliBase = std::make_unique<CDeliBase>(parts, ciab->endAddress());
     initialiseDeliBase();
     // Word writes above the last trap word and the protected vectors are plain
     // memory too; the stack lives there.
@@ -58,7 +58,7 @@ CSystem::~CSystem() = default;
 
 void CSystem::attachCpu(CpuContext* context, Processor* processor) {
     cpu = context;
-    deliBase->cpu = context;
+    deliBase->processor = processor;
     CLibrary* const libraries[] = {exec.get(), graphics.get(), dos.get(), varno.get(), ciaa.get(), ciab.get()};
     for (CLibrary* lib : libraries) {
         lib->cpu = context;

@@ -10,7 +10,7 @@
 #include "amigaos/dos_library.h"
 #include "amigaos/exec_library.h"
 #include "amigaos/graphics_library.h"
-#include "players/deli_base.h"
+#include "amigaos/deli_base.h"
 
 namespace varno {
 
@@ -23,7 +23,7 @@ public:
     // Builds every library and resource in low memory (exec at 0x1A0, then
     // graphics, dos, varno, ciaa, ciab, the player-interface block) and installs
     // lowMemory's handlers, which reach it through their region.
-    CSystem(const OsParts& parts, AmigaMachine& machine, const char* pluginDirectory);
+    CSystem(const OsParts& parts, const char* pluginDirectory);
     ~CSystem();
     CSystem(const CSystem&) = delete;
     CSystem& operator=(const CSystem&) = delete;

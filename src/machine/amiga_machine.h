@@ -100,6 +100,9 @@ struct AmigaMachine final : OsOwner, AudioPath {
     uint32_t processorCycles() override;
     // What the operating system asks of it.
     void causeSoftInterrupt(uint32_t interrupt) override;  // machine/soft_interrupt.cpp
+    const char* directoryOfModule() const override { return moduleDirectory; }
+    const char* fileNameOfModule() const override { return moduleFileName; }
+    void signalSongEnd() override { songEndSignalled = 1; }
     // The parts the operating system works on.
     OsParts osParts();
 };

@@ -8,7 +8,7 @@
 #include "machine/amiga_machine.h"
 #include "machine/cpu_context.h"
 #include "machine/run_routine.h"
-#include "players/deli_base.h"
+#include "amigaos/deli_base.h"
 
 namespace varno {
 

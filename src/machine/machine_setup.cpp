@@ -42,7 +42,7 @@ std::unique_ptr<AmigaMachine> createMachine(const HostTables* host, const char* 
     m.customChips->owner = &m;
     resetCustomChips(*m.customChips);
 
-    m.system = std::make_unique<CSystem>(m.osParts(), m, pluginDirectory);
+    m.system = std::make_unique<CSystem>(m.osParts(), pluginDirectory);
     m.cpu = createCpuContext(m);
 
     m.players = nullptr;
@@ -59,7 +59,7 @@ void AmigaMachine::reset() {
     if (customChips) resetCustomChips(*customChips);
     if (mainMemory) mainMemory->cursor = mainMemory->resetCursor;
     if (system) system->resetForModule();
-    if (players) players->listCount = 0;
+    if (system) system->deliBase->listCount = 0;
 
     clearSurroundDelay();
     clearMixBuffers();

@@ -6,7 +6,7 @@
 
 #include "amigaos/system.h"
 #include "machine/amiga_machine.h"
-#include "players/deli_base.h"
+#include "amigaos/deli_base.h"
 #include "players/slave_player.h"
 
 namespace varno {

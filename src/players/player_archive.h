@@ -14,22 +14,14 @@ namespace varno {
 
 struct AmigaMachine;
 
-struct ListDataEntry {
-    uint32_t address;
-    uint32_t size;
-};
-
 struct PlayerArchive {
     static constexpr uint32_t kMaxItems = 256;
-    static constexpr uint32_t kMaxListData = 32;
 
     std::unique_ptr<SlavePlayer> items[kMaxItems];  // 0: a custom module's own player
     char archivePath[512] = {};
     HostFile archiveHandle = nullptr;  // open only while the catalogue loads
     uint32_t count = 1;
     AmigaMachine* machine = nullptr;
-    ListDataEntry listData[kMaxListData] = {};
-    uint32_t listCount = 0;
     // Low memory and the players' part of main memory as the catalogue left them:
     // each module open starts from them, whatever the last player overwrote.
     std::vector<uint8_t> lowImage;
@@ -39,15 +31,6 @@ struct PlayerArchive {
     SlavePlayer* player(uint32_t index) const { return index < count ? items[index].get() : nullptr; }
 };
 
-// What placeFile does with the placed data (bits may be combined).
-constexpr uint32_t kPlaceListData = 1;   // becomes the next list-data entry
-constexpr uint32_t kPlaceCheckData = 2;  // becomes the data to check (DeliBase 36/40)
-constexpr uint32_t kPlaceBoth = 3;
-
-// Copies host data into mainMemory at its cursor and records it as kind says.
-// Returns the emulated address, or 0 when the data does not fit (nothing is
-// written or recorded then). List-data entries beyond the 32nd are not recorded.
-uint32_t placeFile(AmigaMachine& machine, const uint8_t* data, uint32_t size, uint32_t kind);
 
 // Creates machine.players for <pluginDirectory>xmp-varno.dat and loads it at
 // mainMemory's cursor. When the archive cannot be opened or listed the user is

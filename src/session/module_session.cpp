@@ -57,7 +57,7 @@ bool startPlayer(AmigaMachine& m, PlayerArchive& archive, const char* path, cons
         archive.items[0] = createSlavePlayer(m, path, loaded);
         m.playerIndex = 0;
     } else {
-        const uint32_t address = placeFile(m, data, size, kPlaceBoth);
+        const uint32_t address = m.system->deliBase->place(data, size, kPlaceBoth);
         if (address == 0) return false;
         m.moduleAddress = address;
         m.moduleSize = size;
@@ -139,7 +139,7 @@ bool openModule(AmigaMachine& m, const char* path, const uint8_t* data, uint32_t
     forgetPlayer(m);
     archive.imageTouched = true;
     main.cursor = main.markCursor = main.resetCursor;
-    archive.listCount = 0;
+    m.system->deliBase->listCount = 0;
     return false;
 }
 

@@ -14,7 +14,7 @@
 #include "interface/player_interface.h"
 #include "machine/amiga_machine.h"
 #include "machine/run_routine.h"
-#include "players/deli_base.h"
+#include "amigaos/deli_base.h"
 #include "players/player_archive.h"
 #include "players/slave_player.h"
 #include "players/tag_names.h"
@@ -194,7 +194,7 @@ int32_t detectPlayer(AmigaMachine& m, const char* path, uint32_t fileSize, const
     const uint32_t cursor = main.cursor;
     if (main.cursor < main.markCursor) main.cursor = main.markCursor;
     const uint32_t placed = !data ? 0 : dataSize < kCheckBufferSize ? dataSize : kCheckBufferSize;
-    if (placeFile(m, data, placed, kPlaceCheckData) != 0) {
+    if (m.system->deliBase->place(data, placed, kPlaceCheckData) != 0) {
         low.writeLong(base + kDeliCheckSize, fileSize);
         splitPath(m, path);
         found = detectLoadedPlayer(m);

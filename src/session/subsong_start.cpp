@@ -11,7 +11,7 @@
 #include "session/frame_driver.h"
 #include "session/player_calls.h"
 #include "machine/run_routine.h"
-#include "players/deli_base.h"
+#include "amigaos/deli_base.h"
 #include "players/slave_player.h"
 #include "players/tag_names.h"
 

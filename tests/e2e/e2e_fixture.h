@@ -17,7 +17,7 @@
 #include "host/portable_host.h"
 #include "machine/amiga_machine.h"
 #include "machine/settings.h"
-#include "players/deli_base.h"
+#include "amigaos/deli_base.h"
 
 namespace varno::test {
 

@@ -6,7 +6,7 @@
 #include "cpu/cpu.h"
 #include "e2e/easo_song.h"
 #include "machine/run_routine.h"
-#include "players/easo_block.h"
+#include "amigaos/easo_block.h"
 #include "players/player_archive.h"
 
 namespace varno::test {
@@ -18,7 +18,7 @@ protected:
         E2eTest::SetUp();
         if (IsSkipped()) return;
         const std::vector<uint8_t> song = easoSong();
-        block = placeFile(*machine, song.data(), uint32_t(song.size()), kPlaceBoth);
+        block = machine->system->deliBase->place(song.data(), uint32_t(song.size()), kPlaceBoth);
         ASSERT_NE(block, 0u);
         ASSERT_TRUE(call(block)) << "init";
     }

@@ -52,9 +52,9 @@ TEST_F(Players, EveryModuleFindsItsOwnPlayer) {
 
 TEST_F(Players, QuickChecksLoadNothing) {
     ASSERT_TRUE(open(write("one.vts1", module("VTS1", "First Song"))));
-    const uint32_t listed = machine->players->listCount;
+    const uint32_t listed = machine->system->deliBase->listCount;
     EXPECT_TRUE(check(write("two.vts6", module("VTS6"))));
-    EXPECT_EQ(machine->players->listCount, listed);
+    EXPECT_EQ(machine->system->deliBase->listCount, listed);
 }
 
 // VTS1: CIA-B timer A at the default latch, subsongs 1-3, the title, song ends.
@@ -215,7 +215,7 @@ TEST_F(Players, LoadFileListDataPathsAndCodePatch) {
     EXPECT_EQ(result(28), 0u) << "list entry past the last: size";
     EXPECT_EQ(result(32), 0u) << "list entry past the last: address";
     EXPECT_EQ(result(36), 128u) << "list entry 0 is the module";
-    EXPECT_EQ(machine->players->listCount, 3u);
+    EXPECT_EQ(machine->system->deliBase->listCount, 3u);
     EXPECT_EQ(result(48), 1u) << "the routine before the patch";
     EXPECT_EQ(result(44), 0u) << "wrong patch arguments clear the start address";
     EXPECT_EQ(result(40), 7u) << "the patched routine jumps to the replacement";

@@ -9,7 +9,7 @@
 #include "machine/cpu_context.h"
 #include "hardware/custom_chips.h"
 #include "machine/machine_fixture.h"
-#include "players/deli_base.h"
+#include "amigaos/deli_base.h"
 
 namespace varno {
 namespace {

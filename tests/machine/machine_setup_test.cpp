@@ -26,7 +26,8 @@ TEST_F(MachineSetup, CreationWiresTheWholeMachine) {
     EXPECT_EQ(m().customChips->sampleMemory, &main());
     EXPECT_EQ(m().system->cpu, m().cpu.get());
     EXPECT_EQ(m().system->exec->cpu, m().cpu.get());
-    EXPECT_EQ(m().system->deliBase->cpu, m().cpu.get());
+    EXPECT_EQ(m().system->exec->processor, &m().cpu->processor);
+    EXPECT_EQ(m().system->deliBase->processor, &m().cpu->processor);
     EXPECT_EQ(m().cpu->owner, &m());
     EXPECT_STREQ(m().pluginDirectory, "/plugins/");
     EXPECT_STREQ(m().system->dos->pluginDirectoryRef, "/plugins/");
@@ -37,7 +38,7 @@ TEST_F(MachineSetup, CreationWiresTheWholeMachine) {
 TEST_F(MachineSetup, ResetDropsEverythingAfterThePlayers) {
     main().cursor = main().resetCursor = 0x30000;
     m().players = std::make_unique<PlayerArchive>();
-    m().players->listCount = 5;
+    m().system->deliBase->listCount = 5;
     main().allocate(0x1000);
     m().songEndSignalled = m().silenceEnded = m().soundHeard = 1;
     m().silentSamples = 99;
@@ -59,7 +60,7 @@ TEST_F(MachineSetup, ResetDropsEverythingAfterThePlayers) {
     m().reset();
 
     EXPECT_EQ(main().cursor, 0x30000u);
-    EXPECT_EQ(m().players->listCount, 0u);
+    EXPECT_EQ(m().system->deliBase->listCount, 0u);
     EXPECT_EQ(m().songEndSignalled + m().silenceEnded + m().soundHeard, 0);
     EXPECT_EQ(m().silentSamples, 0);
     EXPECT_EQ(m().elapsedSeconds, 0.0f);

@@ -9,7 +9,7 @@
 
 #include "amigaos/system.h"
 #include "session/module_session.h"
-#include "players/deli_base.h"
+#include "amigaos/deli_base.h"
 #include "players/player_fixture.h"
 
 namespace varno::test {
@@ -56,9 +56,9 @@ TEST_F(ModuleSessionTest, OpenPlacesTheModuleAndStartsItsPlayer) {
     EXPECT_EQ(m().playerIndex, 2u);
     EXPECT_EQ(m().moduleAddress, main().resetCursor) << "the module lies right above the players";
     EXPECT_EQ(m().moduleSize, kSong.size());
-    ASSERT_EQ(archive.listCount, 1u);
-    EXPECT_EQ(archive.listData[0].address, m().moduleAddress);
-    EXPECT_EQ(archive.listData[0].size, kSong.size());
+    ASSERT_EQ(m().system->deliBase->listCount, 1u);
+    EXPECT_EQ(m().system->deliBase->listData[0].address, m().moduleAddress);
+    EXPECT_EQ(m().system->deliBase->listData[0].size, kSong.size());
     EXPECT_STREQ(m().moduleFileName, "a.song");
     EXPECT_NE(m().timerCode, 0u);
     EXPECT_GE(main().markCursor, m().moduleAddress + uint32_t(kSong.size()));
@@ -75,7 +75,7 @@ TEST_F(ModuleSessionTest, OpenPlacesTheModuleAndStartsItsPlayer) {
     // A second open starts from a reset machine: the same place, one list entry.
     ASSERT_TRUE(openModule(m(), "b.song", kSong.data(), uint32_t(kSong.size())));
     EXPECT_EQ(m().moduleAddress, main().resetCursor);
-    EXPECT_EQ(archive.listCount, 1u);
+    EXPECT_EQ(m().system->deliBase->listCount, 1u);
 }
 
 TEST_F(ModuleSessionTest, UnplayableInputFailsCleanly) {

@@ -11,7 +11,7 @@
 #include "hardware/custom_chips.h"
 #include "session/module_session.h"
 #include "session/player_calls.h"
-#include "players/deli_base.h"
+#include "amigaos/deli_base.h"
 #include "players/player_fixture.h"
 
 namespace varno::test {

@@ -7,7 +7,7 @@
 #include "cpu/cpu.h"
 #include "session/frame_driver.h"
 #include "session/module_session.h"
-#include "players/deli_base.h"
+#include "amigaos/deli_base.h"
 #include "players/player_fixture.h"
 
 namespace varno::test {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "amigaos/system.h"
 #include "players/player_fixture.h"
 #include "session/frame_driver.h"
 #include "session/module_session.h"
@@ -71,17 +72,17 @@ TEST_F(CatalogueLimits, AThousandEntriesLoadTheirPlayers) {
 }
 
 TEST_F(CatalogueLimits, ListDataBeyond32FilesIsPlacedButNotListed) {
-    PlayerArchive& archive = installPlayers({named("One")});
+    installPlayers({named("One")});
     const uint8_t bytes[6] = {1, 2, 3, 4, 5, 6};
     uint32_t last = 0;
     for (int i = 0; i < 40; ++i) {
-        const uint32_t address = placeFile(m(), bytes, sizeof bytes, kPlaceListData);
+        const uint32_t address = m().system->deliBase->place(bytes, sizeof bytes, kPlaceListData);
         ASSERT_NE(address, 0u) << i;
         EXPECT_GT(address, last);
         last = address;
     }
-    EXPECT_EQ(archive.listCount, 32u);
-    EXPECT_EQ(archive.listData[31].address, last - 8 * 6);
+    EXPECT_EQ(m().system->deliBase->listCount, 32u);
+    EXPECT_EQ(m().system->deliBase->listData[31].address, last - 8 * 6);
 }
 
 // Subsong numbers come from the player; the catalogue holds 64 (0 to 63).

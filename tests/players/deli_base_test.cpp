@@ -8,7 +8,7 @@
 #include "amigaos/system.h"
 #include "hardware/cia.h"
 #include "machine/machine_fixture.h"
-#include "players/deli_base.h"
+#include "amigaos/deli_base.h"
 #include "players/player_archive.h"
 
 namespace varno {
@@ -104,8 +104,8 @@ TEST_F(DeliBaseTest, ResetRestoresTheStructure) {
 TEST_F(DeliBaseTest, ListDataAnswersPlacedFiles) {
     attachCatalogue();
     const uint8_t a[] = {1, 2, 3}, b[] = {4, 5, 6, 7};
-    const uint32_t first = placeFile(m(), a, 3, kPlaceListData);
-    const uint32_t second = placeFile(m(), b, 4, kPlaceBoth);
+    const uint32_t first = m().system->deliBase->place(a, 3, kPlaceListData);
+    const uint32_t second = m().system->deliBase->place(b, 4, kPlaceBoth);
     EXPECT_EQ(second, first + 4) << "odd sizes are rounded up to even";
     struct Row { uint32_t index, a0, d0; };
     const Row rows[] = {{0, first, 3}, {1, second, 4}, {2, 0, 0}, {0xFFFFFFFF, 0, 0}};
@@ -124,14 +124,14 @@ TEST_F(DeliBaseTest, ListDataAnswersPlacedFiles) {
 TEST_F(DeliBaseTest, PlaceFileKeepsThirtyTwoEntriesAndRefusesWhatDoesNotFit) {
     attachCatalogue();
     const uint8_t byte = 0x42;
-    for (int i = 0; i < 40; ++i) placeFile(m(), &byte, 1, kPlaceListData);
-    EXPECT_EQ(m().players->listCount, 32u);
+    for (int i = 0; i < 40; ++i) m().system->deliBase->place(&byte, 1, kPlaceListData);
+    EXPECT_EQ(m().system->deliBase->listCount, 32u);
     const uint32_t cursor = main().cursor;
     std::vector<uint8_t> huge(0x600000);
-    EXPECT_EQ(placeFile(m(), huge.data(), uint32_t(huge.size()), kPlaceBoth), 0u);
+    EXPECT_EQ(m().system->deliBase->place(huge.data(), uint32_t(huge.size()), kPlaceBoth), 0u);
     EXPECT_EQ(main().cursor, cursor);
     m().reset();
-    EXPECT_EQ(m().players->listCount, 0u);
+    EXPECT_EQ(m().system->deliBase->listCount, 0u);
 }
 
 TEST_F(DeliBaseTest, PlaceFilePutsEasoDataBehindTheBuiltInBlock) {
@@ -139,10 +139,10 @@ TEST_F(DeliBaseTest, PlaceFilePutsEasoDataBehindTheBuiltInBlock) {
     const uint8_t file[10] = {'E', 'A', 'S', 'O', 1, 2, 3, 4, 5, 6};
     main().fill(main().cursor, 0xEE, 2000);
     const uint32_t cursor = main().cursor;
-    const uint32_t address = placeFile(m(), file, 10, kPlaceBoth);
+    const uint32_t address = m().system->deliBase->place(file, 10, kPlaceBoth);
     EXPECT_EQ(address, cursor);
     EXPECT_EQ(main().cursor, cursor + 1176);
-    EXPECT_EQ(m().players->listData[0].size, 1176u);
+    EXPECT_EQ(m().system->deliBase->listData[0].size, 1176u);
     EXPECT_EQ(low().readLong(B + 40), 1176u);
     EXPECT_EQ(main().readWord(address), 0x6000) << "BRA.W to the init routine";
     EXPECT_EQ(main().readWord(address + 0x1A), 3424) << "first note period";
@@ -150,7 +150,7 @@ TEST_F(DeliBaseTest, PlaceFilePutsEasoDataBehindTheBuiltInBlock) {
     for (uint32_t i = 6; i < 10; ++i) EXPECT_EQ(main().readByte(address + 1166 + i), 0);
 
     const uint8_t odd[3] = {'E', 'A', 'S'};  // too short to carry the tag: plain data
-    EXPECT_EQ(placeFile(m(), odd, 3, kPlaceListData), cursor + 1176);
+    EXPECT_EQ(m().system->deliBase->place(odd, 3, kPlaceListData), cursor + 1176);
     EXPECT_EQ(main().cursor, cursor + 1176 + 4);
 }
 
@@ -224,17 +224,17 @@ TEST_F(DeliBaseTest, LoadFileConvertsSeparatorsAndPlacesTheFile) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.path);
-        const uint32_t count = m().players->listCount;
+        const uint32_t count = m().system->deliBase->listCount;
         setPath(r.path);
         registers().d[0] = 0x77;
         call(r.offset);
         EXPECT_EQ(registers().d[0], r.d0);
-        EXPECT_EQ(m().players->listCount, count + (r.d0 == 0 ? 1 : 0));
+        EXPECT_EQ(m().system->deliBase->listCount, count + (r.d0 == 0 ? 1 : 0));
         if (r.d0 == 0) {
-            EXPECT_EQ(m().players->listData[count].size, r.size);
+            EXPECT_EQ(m().system->deliBase->listData[count].size, r.size);
         }
     }
-    EXPECT_EQ(main().readByte(m().players->listData[0].address + 2), 7);
+    EXPECT_EQ(main().readByte(m().system->deliBase->listData[0].address + 2), 7);
 }
 
 TEST_F(DeliBaseTest, SongEndSetTimerAndTheAnsweringVector) {

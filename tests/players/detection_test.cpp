@@ -7,7 +7,7 @@
 #include "amigaos/system.h"
 #include "session/module_session.h"
 #include "session/player_calls.h"
-#include "players/deli_base.h"
+#include "amigaos/deli_base.h"
 #include "players/player_fixture.h"
 
 namespace varno::test {
@@ -106,7 +106,7 @@ TEST_F(DetectionTest, ChecksSeeTheFileStartAndTheWholeFileSize) {
     std::vector<uint8_t> file(200000, 0x11);
     file[0] = 0xCA, file[1] = 0xFE, file[2] = 0xBA, file[3] = 0xBE;
     const uint32_t mark = main().markCursor;
-    const uint32_t listCount = archive.listCount;
+    const uint32_t listCount = m().system->deliBase->listCount;
     EXPECT_EQ(identifyModule(m(), "C:\\mods/dir|song.mod", file.data(), uint32_t(file.size()), 987654), 1);
     EXPECT_EQ(main().readLong(at(p, seen)), mark) << "placed at the mark";
     EXPECT_EQ(main().readLong(at(p, seen + 4)), 987654u) << "the whole file's size";
@@ -114,7 +114,7 @@ TEST_F(DetectionTest, ChecksSeeTheFileStartAndTheWholeFileSize) {
     EXPECT_EQ(main().readByte(mark + kCheckBufferSize - 1), 0x11);
     EXPECT_EQ(main().readByte(mark + kCheckBufferSize), 0) << "at most 128 KB are placed";
     EXPECT_EQ(main().cursor, mark) << "and the memory is given back";
-    EXPECT_EQ(archive.listCount, listCount);
+    EXPECT_EQ(m().system->deliBase->listCount, listCount);
 
     // What the open module's player relies on is back as it was.
     const uint32_t base = m().system->deliBase->base;

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <vector>
 
-#include "players/easo_block.h"
+#include "amigaos/easo_block.h"
 
 namespace varno {
 namespace {
@@ -46,7 +46,7 @@ TEST(EasoBlock, MatchesItsAssembledSource) {
     ASSERT_GE(file.size(), 32u + kEasoBlockSize);
     std::vector<uint8_t> code(file.begin() + 32, file.begin() + 32 + kEasoBlockSize);
     std::vector<uint8_t> kept(kEasoBlock, kEasoBlock + kEasoBlockSize);
-    EXPECT_EQ(code, kept) << "src/players/easo_block.inc is stale: build the update-easo_block target";
+    EXPECT_EQ(code, kept) << "src/amigaos/easo_block.inc is stale: build the update-easo_block target";
     EXPECT_EQ(file.size(), 32u + 1168u + 4u) << "the block needs no relocations (it is not loaded by the loader)";
 }
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "players/deli_base.h"
+#include "amigaos/deli_base.h"
 #include "amigaos/system.h"
 #include "players/player_fixture.h"
 #include "players/tag_names.h"

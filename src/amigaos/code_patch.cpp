@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "amigaos/opcodes.h"
-#include "machine/amiga_machine.h"
-#include "players/deli_base.h"
+#include "memory/memory_region.h"
+#include "amigaos/deli_base.h"
 
 namespace varno {
 
@@ -32,7 +32,7 @@ void CDeliBase::codePatch() {
         memory->writeLong(args + 4, 0);  // the failure signal
         return;
     }
-    MemoryRegion& main = *machine->mainMemory;
+    MemoryRegion& main = *parts.mainMemory;
     // Code and tables are word-aligned; an odd address cannot name 68000 code.
     if ((a.start | a.table) & 1) return;
     const uint64_t scanEnd = std::min<uint64_t>(uint64_t(a.start) + a.length, uint64_t(main.base) + main.size);

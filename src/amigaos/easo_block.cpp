@@ -1,10 +1,10 @@
 // The bytes of the built-in EASO replay routine, in 68000 order.
-#include "players/easo_block.h"
+#include "amigaos/easo_block.h"
 
 namespace varno {
 
 const uint8_t kEasoBlock[kEasoBlockSize] = {
-#include "players/easo_block.inc"
+#include "amigaos/easo_block.inc"
 };
 
 } // namespace varno

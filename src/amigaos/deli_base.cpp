@@ -1,17 +1,17 @@
 // Layout of the player-interface block and the callbacks players reach through it.
-#include "players/deli_base.h"
+#include "amigaos/deli_base.h"
 
 #include <cstring>
 #include <string_view>
 #include <vector>
 
+#include "amigaos/easo_block.h"
 #include "amigaos/library.h"
 #include "amigaos/opcodes.h"
 #include "cpu/cpu.h"
 #include "hardware/cia.h"
-#include "machine/amiga_machine.h"
-#include "machine/cpu_context.h"
-#include "players/player_archive.h"
+#include "memory/memory_region.h"
+#include "platform/host_tables.h"
 
 namespace varno {
 
@@ -19,6 +19,10 @@ namespace {
 
 constexpr uint32_t kMaxPathChars = kDeliBufferSize - 1;
 constexpr uint32_t kLoadFailed = 255;
+
+// EASO data carries no replay routine of its own: it plays through the built-in
+// block placed in front of it, with the data minus its "EASO" tag behind.
+bool isEaso(const uint8_t* data, uint32_t size) { return size >= 4 && std::memcmp(data, "EASO", 4) == 0; }
 
 // Every callback offset 56 .. 180 gets a stub (in that order), then the vectors
 // -6 .. -390 below the base.
@@ -31,8 +35,7 @@ int16_t offsetOfStub(uint32_t index) {
 
 } // namespace
 
-CDeliBase::CDeliBase(AmigaMachine& machine, uint32_t previousEnd)
-    : machine(&machine), memory(machine.lowMemory.get()) {
+CDeliBase::CDeliBase(const OsParts& parts, uint32_t previousEnd) : parts(parts), memory(parts.lowMemory) {
     headerAddress = alignedStart(previousEnd);
     base = headerAddress + kDeliBaseOffset;
     directoryBuffer = headerAddress + kDeliDirectoryBuffer;
@@ -82,34 +85,34 @@ void CDeliBase::initialise() {
 
 void CDeliBase::dispatch(int16_t offset) {
     switch (offset) {
-    case kDeliListData: listData(); break;
+    case kDeliListData: answerListData(); break;
     case kDeliLoadFile:
     case kDeliLoadFileAgain: loadFile(); break;
-    case kDeliCopyDir: appendToPath(machine->moduleDirectory); break;
-    case kDeliCopyFile: appendToPath(machine->moduleFileName); break;
+    case kDeliCopyDir: appendToPath(parts.owner->directoryOfModule()); break;
+    case kDeliCopyFile: appendToPath(parts.owner->fileNameOfModule()); break;
     case kDeliCopyString: {
         char text[kDeliBufferSize];
-        machine->mainMemory->readString(cpu->processor.cpuState.a[0], text, kMaxPathChars);
+        parts.mainMemory->readString(processor->cpuState.a[0], text, kMaxPathChars);
         appendToPath(text);
         break;
     }
-    case kDeliSongEnd: machine->songEndSignalled = 1; break;
+    case kDeliSongEnd: parts.owner->signalSongEnd(); break;
     case kDeliSetTimer: setTimer(); break;
     case kDeliCodePatch: codePatch(); break;
-    case kDeliVectorZero: cpu->processor.cpuState.d[0] = 0; break;
+    case kDeliVectorZero: processor->cpuState.d[0] = 0; break;
     default: break;  // every other callback and vector does nothing
     }
 }
 
-void CDeliBase::listData() {
-    const PlayerArchive* archive = machine->players.get();
-    const uint32_t index = cpu->processor.cpuState.d[0];
-    if (archive && index < archive->listCount) {
-        cpu->processor.cpuState.a[0] = archive->listData[index].address;
-        cpu->processor.cpuState.d[0] = archive->listData[index].size;
+void CDeliBase::answerListData() {
+    CpuState& registers = processor->cpuState;
+    const uint32_t index = registers.d[0];
+    if (index < listCount) {
+        registers.a[0] = listData[index].address;
+        registers.d[0] = listData[index].size;
     } else {
-        cpu->processor.cpuState.a[0] = 0;
-        cpu->processor.cpuState.d[0] = 0;
+        registers.a[0] = 0;
+        registers.d[0] = 0;
     }
 }
 
@@ -143,8 +146,8 @@ void CDeliBase::loadFile() {
     for (size_t i = from; i < view.size(); ++i)
         if (path[i] == '/') path[i] = '\\';
 
-    uint32_t& d0 = cpu->processor.cpuState.d[0];
-    const HostFileFunctions* files = machine->host ? machine->host->fileFunctions : nullptr;
+    uint32_t& d0 = processor->cpuState.d[0];
+    const HostFileFunctions* files = parts.host ? parts.host->fileFunctions : nullptr;
     HostFile file = files ? files->open(path) : nullptr;
     if (!file) {
         d0 = kLoadFailed;
@@ -152,7 +155,7 @@ void CDeliBase::loadFile() {
     }
     // A file larger than the free emulated memory cannot be placed; it fails
     // like a missing one instead of allocating a host buffer for it.
-    const MemoryRegion& main = *machine->mainMemory;
+    const MemoryRegion& main = *parts.mainMemory;
     const uint32_t size = files->size(file);
     const uint64_t room = uint64_t(main.base) + main.size - main.cursor;
     if (size > room) {
@@ -168,17 +171,42 @@ void CDeliBase::loadFile() {
         got += n;
     }
     files->close(file);
-    d0 = placeFile(*machine, data.data(), got, kPlaceListData) ? 0 : kLoadFailed;
+    d0 = place(data.data(), got, kPlaceListData) ? 0 : kLoadFailed;
 }
 
 // Loads CIA-B timer A from the word at B + 54.
 void CDeliBase::setTimer() {
     const uint16_t value = memory->readWord(base + kDeliTimer);
-    if (CiaChip* cia = machine->ciaB.get()) {
+    if (CiaChip* cia = parts.ciaB) {
         cia->TALO = uint8_t(value);
         cia->TAHI = uint8_t(value >> 8);
     }
-    machine->updateTickLength();
+    parts.owner->timerLatchWritten();
+}
+
+uint32_t CDeliBase::place(const uint8_t* data, uint32_t size, uint32_t kind) {
+    MemoryRegion& main = *parts.mainMemory;
+    uint32_t address;
+    if (isEaso(data, size)) {
+        if (size > main.size) return 0;
+        address = main.allocate(size + kEasoBlockSize);
+        if (address == 0) return 0;
+        main.writeBytes(address, kEasoBlock, kEasoBlockSize);
+        main.writeBytes(address + kEasoBlockSize, data + 4, size - 4);
+        // The recorded size counts four bytes the data does not fill; they read as zero.
+        main.fill(address + kEasoBlockSize + size - 4, 0, 4);
+        size += kEasoBlockSize;
+    } else {
+        address = main.allocate(size);
+        if (address == 0) return 0;
+        main.writeBytes(address, data, size);
+    }
+    if ((kind & kPlaceListData) && listCount < kMaxListData) listData[listCount++] = {address, size};
+    if (kind & kPlaceCheckData) {
+        memory->writeLong(base + kDeliCheckData, address);
+        memory->writeLong(base + kDeliCheckSize, size);
+    }
+    return address;
 }
 
 } // namespace varno

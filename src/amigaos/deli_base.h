@@ -5,13 +5,23 @@
 
 #include <cstdint>
 
+#include "amigaos/os_machine.h"
 #include "interface/player_interface.h"
 
 namespace varno {
 
-struct AmigaMachine;
 struct MemoryRegion;
-struct CpuContext;
+struct Processor;
+
+struct ListDataEntry {
+    uint32_t address;
+    uint32_t size;
+};
+
+// What CDeliBase::place does with the placed data (bits may be combined).
+constexpr uint32_t kPlaceListData = 1;   // becomes the next list-data entry
+constexpr uint32_t kPlaceCheckData = 2;  // becomes the data to check (DeliBase 36/40)
+constexpr uint32_t kPlaceBoth = 3;
 
 // ---------------------------------------------------------------------------
 // Offsets from the structure base B, named as the players' header
@@ -68,7 +78,7 @@ constexpr uint32_t kDeliStubCount = 97;
 class CDeliBase {
 public:
     // Lays the block out after previousEnd and initialises the structure.
-    CDeliBase(AmigaMachine& machine, uint32_t previousEnd);
+    CDeliBase(const OsParts& parts, uint32_t previousEnd);
 
     // Writes the structure back to its initial state (zeroes, buffer pointers,
     // defaults, callback entries, Interrupt structure); the library bases at 4
@@ -77,6 +87,14 @@ public:
     // Native side of a callback or a vector below the base.
     void dispatch(int16_t offset);
     uint32_t endAddress() const { return stubCursor; }
+    // Copies host data into main memory at its cursor and records it as kind says.
+    // Returns the emulated address, or 0 when the data does not fit (nothing is
+    // written or recorded then). List-data entries beyond the 32nd are not recorded.
+    uint32_t place(const uint8_t* data, uint32_t size, uint32_t kind);
+
+    static constexpr uint32_t kMaxListData = 32;
+    ListDataEntry listData[kMaxListData] = {};  // files placed for the player's list-data call
+    uint32_t listCount = 0;
 
     uint32_t headerAddress;
     uint32_t trapAddress;
@@ -86,12 +104,12 @@ public:
     uint32_t pathBuffer;
     uint32_t fileBuffer;
     uint32_t directoryBuffer;
-    AmigaMachine* machine;
+    OsParts parts;
     MemoryRegion* memory;      // lowMemory
-    CpuContext* cpu = nullptr;
+    Processor* processor = nullptr;  // the machine's, set once it has one
 
 private:
-    void listData();
+    void answerListData();
     void loadFile();
     void appendToPath(const char* text);
     void setTimer();
