@@ -74,6 +74,7 @@ void CSystem::initialiseDeliBase() {
 
 void CSystem::resetForModule() {
     initialiseDeliBase();
+    deliBase->listCount = 0;
     for (CCiaResource* resource : {ciaa.get(), ciab.get()}) resource->timerAInterrupt = resource->timerBInterrupt = 0;
 }
 

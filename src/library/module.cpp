@@ -263,7 +263,7 @@ ModuleInfo Module::info() const {
     info.author = m.songInfo.author;
     info.format = fieldText(m.formatName, sizeof m.formatName);
     info.instruments = m.songInfo.sampleNames;
-    if (const SlavePlayer* player = m.currentPlayer()) {
+    if (const SlavePlayer* player = currentPlayer(m)) {
         info.formatText = fieldText(player->formatTitle, sizeof player->formatTitle);
         info.player = player->playerName ? player->playerName : "";
         info.channels = int(player->channels);

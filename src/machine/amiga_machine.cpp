@@ -10,7 +10,6 @@
 #include "hardware/cia.h"
 #include "hardware/custom_chips.h"
 #include "machine/settings.h"
-#include "players/player_archive.h"
 
 namespace varno {
 
@@ -47,6 +46,5 @@ void AmigaMachine::reportFault(const std::string& text) const {
     else std::fprintf(stderr, "%s\n", text.c_str());
 }
 
-SlavePlayer* AmigaMachine::currentPlayer() const { return players ? players->player(playerIndex) : nullptr; }
 
 } // namespace varno

@@ -64,7 +64,9 @@ struct AmigaMachine final : OsOwner, AudioPath {
     uint32_t timerCode = 0;
     uint32_t timerData = 0;
     uint32_t timerSource = 0; // 0 none, 1 CIA-A A, 2 CIA-A B, 3 CIA-B A, 4 CIA-B B
-    std::unique_ptr<PlayerArchive> players;
+    // The players; the machine holds them without knowing them (the pointer
+    // carries its own deleter).
+    std::shared_ptr<PlayerArchive> players;
     std::unique_ptr<MemoryRegion> lowMemory;
     std::unique_ptr<MemoryRegion> mainMemory;
     std::unique_ptr<CustomChips> customChips;
@@ -88,8 +90,6 @@ struct AmigaMachine final : OsOwner, AudioPath {
     void updatePan();
     // tickSeconds and samplesPerTick from the latch of the timer named by timerSource.
     void updateTickLength();
-    // The catalogue entry at playerIndex, or null.
-    SlavePlayer* currentPlayer() const;
     // Hands a fault's text to the sink.
     void reportFault(const std::string& text) const;
 

@@ -2,6 +2,8 @@
 // stubs through which calls return and interrupt servers run.
 #include "machine/cpu_context.h"
 
+#include <cstdio>
+
 #include "hardware/cia.h"
 #include "hardware/custom_chips.h"
 #include "machine/amiga_machine.h"
@@ -120,10 +122,16 @@ std::unique_ptr<CpuContext> createCpuContext(AmigaMachine& machine) {
 void resetCpuContext(CpuContext& c) {
     c.busy = 0;
     c.inInterruptCall = 0;
+    nameFaultProcedure(c, "", "");
     cpu::reset(c.processor);
     c.lowMemory->writeLong(c.stackTop, c.returnStub);
     c.processor.cpuState.a[7] = c.stackTop;
     c.processor.cpuState.pc = 8;
+}
+
+void nameFaultProcedure(CpuContext& cpu, const char* player, const char* routine) {
+    std::snprintf(cpu.faultPlayer, sizeof cpu.faultPlayer, "%s", player);
+    std::snprintf(cpu.faultRoutine, sizeof cpu.faultRoutine, "%s", routine);
 }
 
 } // namespace varno

@@ -41,6 +41,9 @@ struct CpuContext {
     DeviceRegion* ciaB = nullptr;
     DeviceRegion* customChips = nullptr;
     AmigaMachine* owner = nullptr;
+    // The player and routine that last entered emulated code, for fault messages.
+    char faultPlayer[32] = {};
+    char faultRoutine[32] = {};
     Processor processor;  // this machine's 68000
     Mutex runLock;        // held around every run of emulated code on this machine
 };
@@ -61,5 +64,8 @@ std::unique_ptr<CpuContext> createCpuContext(AmigaMachine& machine);
 // Clears the run flags, resets the processor and restores the return address at
 // stackTop; used at construction and whenever a module is opened.
 void resetCpuContext(CpuContext& cpu);
+
+// Names the player and routine that the following runs of emulated code belong to.
+void nameFaultProcedure(CpuContext& cpu, const char* player, const char* routine);
 
 } // namespace varno

@@ -6,7 +6,6 @@
 #include "hardware/cia.h"
 #include "hardware/custom_chips.h"
 #include "machine/amiga_machine.h"
-#include "players/player_archive.h"
 
 namespace varno {
 
@@ -45,7 +44,6 @@ std::unique_ptr<AmigaMachine> createMachine(const HostTables* host, const char* 
     m.system = std::make_unique<CSystem>(m.osParts(), pluginDirectory);
     m.cpu = createCpuContext(m);
 
-    m.players = nullptr;
     m.system->attachCpu(m.cpu.get(), m.cpu ? &m.cpu->processor : nullptr);
     std::snprintf(m.pluginDirectory, sizeof m.pluginDirectory, "%s", pluginDirectory ? pluginDirectory : "");
     m.updateTickLength();
@@ -59,7 +57,6 @@ void AmigaMachine::reset() {
     if (customChips) resetCustomChips(*customChips);
     if (mainMemory) mainMemory->cursor = mainMemory->resetCursor;
     if (system) system->resetForModule();
-    if (system) system->deliBase->listCount = 0;
 
     clearSurroundDelay();
     clearMixBuffers();

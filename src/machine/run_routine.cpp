@@ -6,8 +6,6 @@
 
 #include "amigaos/system.h"
 #include "machine/amiga_machine.h"
-#include "amigaos/deli_base.h"
-#include "players/slave_player.h"
 
 namespace varno {
 
@@ -21,33 +19,15 @@ bool stoppedForGood(const CpuState& registers) { return registers.pendingInterru
 // A block's budget stays well inside the processor's signed cycle count.
 constexpr uint32_t kMaxBlockCycles = 1u << 30;
 
-struct ProcedureNames {
-    const char* player = "";
-    const char* routine = "";
-};
-
-// Names come from the machine's current player; while none is chosen (catalogue
-// loading, module checks) they stay empty.
-ProcedureNames procedureNames(const CpuContext& cpu) {
-    ProcedureNames names;
-    if (!cpu.owner) return names;
-    if (const SlavePlayer* p = cpu.owner->currentPlayer()) {
-        names.player = p->formatTitle;
-        if (p->routineName) names.routine = p->routineName;
-    }
-    return names;
-}
-
 void reportFault(const CpuContext& cpu, uint32_t result, uint32_t routine) {
     char text[256];
     const uint32_t pc = cpu.processor.cpuState.pc;
     const uint32_t sp = cpu.processor.cpuState.a[7];
-    const ProcedureNames names = procedureNames(cpu);
     if (result == kRunTimedOut) {
         std::snprintf(text, sizeof text,
                       "Emulated CPU did not return in time. (PC = 0x%08x)\n\n"
                       "Emulation of procedure %s/%s ($%08x) cannot continue.",
-                      pc, names.player, names.routine, routine);
+                      pc, cpu.faultPlayer, cpu.faultRoutine, routine);
     } else if (result == RUN_FETCH_FAULT && (pc < kReturnTrap || pc > kTrapWindowEnd)) {
         std::snprintf(text, sizeof text, "Emulated CPU went into the weeds. (PC = 0x%08x)", pc);
     } else {
@@ -58,7 +38,7 @@ void reportFault(const CpuContext& cpu, uint32_t result, uint32_t routine) {
                       "SP: %08X, Stack: %08X %08X %08X %08X\n\n"
                       "Emulation of procedure %s/%s ($%08x) cannot contiune.",
                       offset, int(offset / 4), low.readLong(sp + 2), sp, low.readLong(sp), low.readLong(sp + 4),
-                      low.readLong(sp + 8), low.readLong(sp + 12), names.player, names.routine, routine);
+                      low.readLong(sp + 8), low.readLong(sp + 12), cpu.faultPlayer, cpu.faultRoutine, routine);
     }
     if (cpu.owner) cpu.owner->reportFault(text);
 }
@@ -97,20 +77,6 @@ uint32_t runRoutine(CpuContext& cpu, uint32_t* d0Out, uint32_t* d1Out, uint32_t 
     if (d0Out) *d0Out = registers.d[0];
     if (d1Out) *d1Out = registers.d[1];
     cpu.busy = 0;
-    return result;
-}
-
-uint32_t callEntry(SlavePlayer& player, const char* name, uint32_t address, uint32_t* d0Out, uint32_t* d1Out,
-                   bool report) {
-    AmigaMachine& machine = *player.machine;
-    // Each call of a hung player would cost its whole bound again, and say so again.
-    if (player.hung) return kRunTimedOut;
-    player.routineName = name;
-    CpuState& registers = machine.cpu->processor.cpuState;
-    registers.pc = address;
-    registers.a[5] = machine.system->deliBase->base;
-    const uint32_t result = runRoutine(*machine.cpu, d0Out, d1Out, kRoutineCycleLimit, report);
-    if (result == kRunTimedOut) player.hung = true;
     return result;
 }
 

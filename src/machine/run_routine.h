@@ -8,7 +8,6 @@
 
 namespace varno {
 
-struct SlavePlayer;
 
 // Every call is bounded so that no player can hang the host. Set-up and check
 // routines get about a minute of Amiga time; a tick routine normally finishes
@@ -29,11 +28,5 @@ constexpr uint32_t kRunTimedOut = 0x80000002;
 uint32_t runRoutine(CpuContext& cpu, uint32_t* d0Out, uint32_t* d1Out, uint32_t cycleLimit = kRoutineCycleLimit,
                     bool report = true);
 
-// Runs a player entry point: names it for fault messages, PC = address,
-// A5 = the player-interface structure. A routine that did not return in time
-// marks the player hung: its routines are not run again (the call answers
-// kRunTimedOut at once, without a message) until the next module opens.
-uint32_t callEntry(SlavePlayer& player, const char* name, uint32_t address, uint32_t* d0Out, uint32_t* d1Out,
-                   bool report = true);
 
 } // namespace varno

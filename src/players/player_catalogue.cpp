@@ -50,12 +50,16 @@ void finishCatalogue(PlayerArchive& archive) {
 
 PlayerArchive& emptyArchive(AmigaMachine& machine) {
     // In place before any player code runs: its callbacks reach the catalogue.
-    machine.players = std::make_unique<PlayerArchive>();
+    machine.players = std::make_shared<PlayerArchive>();
     machine.players->machine = &machine;
     return *machine.players;
 }
 
 } // namespace
+
+SlavePlayer* currentPlayer(const AmigaMachine& machine) {
+    return machine.players ? machine.players->player(machine.playerIndex) : nullptr;
+}
 
 PlayerArchive& createPlayerArchive(AmigaMachine& machine, const char* pluginDirectory) {
     char path[sizeof PlayerArchive::archivePath];

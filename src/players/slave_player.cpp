@@ -4,10 +4,12 @@
 #include <cctype>
 #include <cstring>
 
+#include "amigaos/deli_base.h"
 #include "amigaos/system.h"
 #include "amigaos/text.h"
 #include "cpu/cpu.h"
 #include "machine/amiga_machine.h"
+#include "machine/cpu_context.h"
 #include "machine/run_routine.h"
 #include "players/format_names.h"
 #include "players/tag_names.h"
@@ -199,6 +201,20 @@ std::unique_ptr<SlavePlayer> createSlavePlayer(AmigaMachine& m, const char* file
         if (equalsIgnoringCase(p.formatTitle, row.formatTitle)) p.channels = row.channels;
     applyFormatName(p.formatTitle, p.formatTag);
     return player;
+}
+
+uint32_t callEntry(SlavePlayer& player, const char* name, uint32_t address, uint32_t* d0Out, uint32_t* d1Out,
+                   bool report) {
+    AmigaMachine& machine = *player.machine;
+    // Each call of a hung player would cost its whole bound again, and say so again.
+    if (player.hung) return kRunTimedOut;
+    nameFaultProcedure(*machine.cpu, player.formatTitle, name);
+    CpuState& registers = machine.cpu->processor.cpuState;
+    registers.pc = address;
+    registers.a[5] = machine.system->deliBase->base;
+    const uint32_t result = runRoutine(*machine.cpu, d0Out, d1Out, kRoutineCycleLimit, report);
+    if (result == kRunTimedOut) player.hung = true;
+    return result;
 }
 
 } // namespace varno

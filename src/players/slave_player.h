@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "machine/run_routine.h"
 #include "players/tag_names.h"
 
 namespace varno {
@@ -13,7 +14,6 @@ struct AmigaMachine;
 
 struct SlavePlayer {
     uint16_t flags = 0;
-    const char* routineName = "";  // routine being run, for fault messages
     uint32_t dtTags[58] = {};
     uint32_t epTags[47] = {};
     AmigaMachine* machine = nullptr;
@@ -68,5 +68,12 @@ uint32_t moduleInfoList(SlavePlayer& player);
 
 // Reads a word of emulated RAM wherever it lies (low or main memory); 0 outside.
 uint16_t readRamWord(const AmigaMachine& machine, uint32_t address);
+
+// Runs a player entry point: names it for fault messages, PC = address,
+// A5 = the player-interface structure. A routine that did not return in time
+// marks the player hung: its routines are not run again (the call answers
+// kRunTimedOut at once, without a message) until the next module opens.
+uint32_t callEntry(SlavePlayer& player, const char* name, uint32_t address, uint32_t* d0Out, uint32_t* d1Out,
+                   bool report = true);
 
 } // namespace varno

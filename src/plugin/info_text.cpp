@@ -1,4 +1,5 @@
 // Format text, general information text and tags of the open module.
+#include "players/player_archive.h"
 #include "plugin/info_text.h"
 
 #include <algorithm>
@@ -121,7 +122,7 @@ namespace entries {
 
 void VARNO_HOSTAPI getInfoText(char* format, char*) {
     const AmigaMachine* m = machineOf();
-    const SlavePlayer* player = m ? m->currentPlayer() : nullptr;
+    const SlavePlayer* player = m ? currentPlayer(*m) : nullptr;
     if (!format || !player) return;
     std::sprintf(format, "%s - %ich", player->formatTitle, int(player->channels));
 }
@@ -130,7 +131,7 @@ void VARNO_HOSTAPI getGeneralInfo(char* text) {
     AmigaMachine* m = machineOf();
     if (!text) return;
     text[0] = 0;
-    const SlavePlayer* player = m ? m->currentPlayer() : nullptr;
+    const SlavePlayer* player = m ? currentPlayer(*m) : nullptr;
     if (!player) return;
     std::string out;
     char* creator = player->creatorText ? convertText(*m, player->creatorText) : nullptr;
@@ -159,7 +160,7 @@ void VARNO_HOSTAPI getGeneralInfo(char* text) {
 
 char* VARNO_HOSTAPI getTags() {
     AmigaMachine* m = machineOf();
-    return m && m->currentPlayer() ? buildTags(*m) : nullptr;
+    return m && currentPlayer(*m) ? buildTags(*m) : nullptr;
 }
 
 void VARNO_HOSTAPI getMessage(char* text) {

@@ -1,5 +1,6 @@
 // The frame driver's per-tick work: the player's tick routine, the end checks,
 // silence detection and the recording of song lengths.
+#include "players/player_archive.h"
 #include "session/frame_driver.h"
 
 #include <algorithm>
@@ -22,7 +23,7 @@ bool playerTick(AmigaMachine& m) {
     // until the next subsong start: one message, not one per tick.
     if (m.tickFaulted) return false;
     // A player that hung in its set-up has nothing to play: the song ends.
-    if (const SlavePlayer* player = m.currentPlayer(); player && player->hung) {
+    if (const SlavePlayer* player = currentPlayer(m); player && player->hung) {
         m.tickFaulted = true;
         return false;
     }
@@ -34,8 +35,8 @@ bool playerTick(AmigaMachine& m) {
         registers.a[6] = (m.system && m.system->exec) ? m.system->exec->baseAddress() : 0;
         registers.d[1] = m.customChips ? uint32_t(m.customChips->intreq & m.customChips->intena) : 0;
         registers.pc = m.timerCode;
-        SlavePlayer* player = m.currentPlayer();
-        if (player) player->routineName = "interrupt";
+        SlavePlayer* player = currentPlayer(m);
+        nameFaultProcedure(*m.cpu, player ? player->formatTitle : "", "interrupt");
         const uint32_t result = runRoutine(*m.cpu, nullptr, nullptr, kTickCycleLimit);
         ok = result == RUN_BUDGET_SPENT;
         // Nor are its stop routines run at the close: they would hang as well, or say so again.
@@ -55,7 +56,7 @@ bool endCheck(const AmigaMachine& m) {
     if (m.tickFaulted) return true;
     if (m.settings->default_playtime != 0 && m.elapsedSeconds >= float(m.settings->default_playtime)) {
         // A player that reports its song ends is trusted over the play time.
-        const SlavePlayer* player = m.currentPlayer();
+        const SlavePlayer* player = currentPlayer(m);
         const bool reportsEnd = player && (player->flags & kPlayerReportsSongEnd);
         if (!(reportsEnd && useSongEnd)) return true;
     }
@@ -87,7 +88,7 @@ void noteSilence(AmigaMachine& m, bool sound, int32_t frames) {
     double limit = m.soundHeard ? kSilenceAfterSound : kSilenceBeforeSound;
     // A player that finds its song's end is trusted with silences inside the song
     // and a quiet ending; a long silence still ends a song whose end never comes.
-    const SlavePlayer* player = m.currentPlayer();
+    const SlavePlayer* player = currentPlayer(m);
     if (m.soundHeard && player && (player->flags & kPlayerReportsSongEnd) && m.settings->use_songend)
         limit = kSilenceInOwnEndSong;
     if (double(m.silentSamples) / double(m.sampleRate) > limit) m.silenceEnded = 1;

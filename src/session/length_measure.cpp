@@ -1,3 +1,4 @@
+#include "players/player_archive.h"
 #include "session/length_measure.h"
 
 #include "machine/amiga_machine.h"
@@ -13,7 +14,7 @@ constexpr double kScanLimitSeconds = 3600;
 } // namespace
 
 int measureSubsongLengths(AmigaMachine& m, std::chrono::steady_clock::time_point deadline) {
-    if (!m.currentPlayer()) return 0;
+    if (!currentPlayer(m)) return 0;
     const HostTables* host = m.host;
     HostTables quiet = host ? *host : HostTables{};
     quiet.inputFunctions = nullptr;
@@ -22,7 +23,7 @@ int measureSubsongLengths(AmigaMachine& m, std::chrono::steady_clock::time_point
     const PluginSettings& settings = *m.settings;
     const uint32_t playing = m.currentSubsong;
     // The play time cuts songs short, except those of a player that finds their end.
-    const bool ownEnds = (m.currentPlayer()->flags & kPlayerReportsSongEnd) && settings.use_songend;
+    const bool ownEnds = (currentPlayer(m)->flags & kPlayerReportsSongEnd) && settings.use_songend;
     const double limit = settings.default_playtime > 0 && !ownEnds ? settings.default_playtime : kScanLimitSeconds;
     int measured = 0;
     for (uint32_t s = m.firstSubsong; s < m.firstSubsong + m.subsongCount && s < kMaxSubsongs; ++s) {

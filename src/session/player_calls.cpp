@@ -214,7 +214,7 @@ int32_t detectPlayer(AmigaMachine& m, const char* path, uint32_t fileSize, const
 }
 
 bool initPlayer(AmigaMachine& m, const char* path) {
-    SlavePlayer* p = m.currentPlayer();
+    SlavePlayer* p = currentPlayer(m);
     if (!p) return false;
     splitPath(m, path);
     std::memset(m.songTitle, 0, sizeof m.songTitle);
@@ -238,7 +238,7 @@ bool initPlayer(AmigaMachine& m, const char* path) {
 }
 
 void setVoices(AmigaMachine& m) {
-    SlavePlayer* p = m.currentPlayer();
+    SlavePlayer* p = currentPlayer(m);
     if (!p) return;
     if (p->epTags[EP_Voices]) {
         m.cpu->processor.cpuState.d[0] = 15;  // all four channels on
@@ -252,7 +252,7 @@ void readSubsongRange(AmigaMachine& m) {
     std::memset(m.subsongValid, 0, sizeof m.subsongValid);
     for (float& seconds : m.subsongSeconds) seconds = 0;
     m.firstSubsong = m.lastSubsong = m.subsongCount = 0;
-    SlavePlayer* p = m.currentPlayer();
+    SlavePlayer* p = currentPlayer(m);
 
     uint32_t d0 = 0, d1 = 0;
     if (p && p->dtTags[DTP_SubSongRange]) {
@@ -271,7 +271,7 @@ void readSubsongRange(AmigaMachine& m) {
 }
 
 void startInterrupt(AmigaMachine& m) {
-    SlavePlayer* p = m.currentPlayer();
+    SlavePlayer* p = currentPlayer(m);
     if (!p) return;
     if (p->dtTags[DTP_StartInt]) {
         callDt(*p, DTP_StartInt);
@@ -316,7 +316,7 @@ void chooseTickSource(AmigaMachine& m) {
 }
 
 void endPlayer(AmigaMachine& m) {
-    SlavePlayer* p = m.currentPlayer();
+    SlavePlayer* p = currentPlayer(m);
     if (!p) return;
     callDt(*p, DTP_StopInt);
     callDt(*p, DTP_EndSound);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "amigaos/system.h"
+#include "players/player_archive.h"
 #include "session/render.h"
 #include "cpu/cpu.h"
 #include "hardware/cia.h"
@@ -40,7 +41,7 @@ void startSubsong(AmigaMachine& m, int32_t subsong, bool fresh) {
         registers.pendingInterrupts = 0;
         std::fill(std::begin(registers.interruptVectors), std::end(registers.interruptVectors), uint8_t(0));
     }
-    SlavePlayer* p = m.currentPlayer();
+    SlavePlayer* p = currentPlayer(m);
     if (!fresh) {
         callIfPresent(p, DTP_StopInt);
         callIfPresent(p, DTP_EndSound);

@@ -101,7 +101,7 @@ protected:
     }
 
     std::string playerName() const {
-        const SlavePlayer* p = machine->currentPlayer();
+        const SlavePlayer* p = currentPlayer(*machine);
         return p && p->playerName ? p->playerName : "";
     }
 

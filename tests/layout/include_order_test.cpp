@@ -91,13 +91,6 @@ std::vector<std::string> findCycle(const std::vector<Include>& includes) {
     return cycle;
 }
 
-// Includes that still point up, each waiting for its cut (file, then the header it
-// includes). The list only shrinks: an entry whose include is gone fails the test
-// until it is struck off, and nothing may be added to it.
-const std::set<std::pair<std::string, std::string>> kNotYetCut = {
-#include "not_yet_cut.inc"
-};
-
 const fs::path kSource = VARNO_SOURCE_DIR;
 
 TEST(IncludeOrder, EveryFolderOfSrcHasAFloorInTheReadme) {
@@ -114,28 +107,16 @@ TEST(IncludeOrder, EveryFolderOfSrcHasAFloorInTheReadme) {
 
 TEST(IncludeOrder, EveryIncludeReachesALowerFloor) {
     const auto floors = floorsFromReadme(kSource / "README.md");
-    std::set<std::pair<std::string, std::string>> stillThere;
     for (const Include& i : crossFolderIncludes(kSource / "src")) {
-        const std::string file = i.where.substr(0, i.where.find(':'));
-        if (kNotYetCut.count({file, i.header})) {
-            stillThere.insert({file, i.header});
-            continue;
-        }
         ASSERT_TRUE(floors.count(i.from) && floors.count(i.to)) << i.where;
         EXPECT_LT(floors.at(i.to), floors.at(i.from))
             << i.where << " includes " << i.header << ": " << i.from << " (floor " << floors.at(i.from) << ") may not reach "
             << i.to << " (floor " << floors.at(i.to) << ")";
     }
-    for (const auto& entry : kNotYetCut)
-        EXPECT_TRUE(stillThere.count(entry)) << entry.first << " no longer includes " << entry.second
-                                             << ": strike it off not_yet_cut.inc";
 }
 
 TEST(IncludeOrder, NoFolderReachesItselfBack) {
-    std::vector<Include> includes;
-    for (const Include& i : crossFolderIncludes(kSource / "src"))
-        if (!kNotYetCut.count({i.where.substr(0, i.where.find(':')), i.header})) includes.push_back(i);
-    const auto cycle = findCycle(includes);
+    const auto cycle = findCycle(crossFolderIncludes(kSource / "src"));
     std::string text;
     for (const auto& arrow : cycle) text += "\n  " + arrow;
     EXPECT_TRUE(cycle.empty()) << "the folders include each other round:" << text;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "amigaos/system.h"
+#include "players/player_archive.h"
 #include "session/module_session.h"
 #include "amigaos/deli_base.h"
 #include "players/player_fixture.h"
@@ -69,7 +70,7 @@ TEST_F(ModuleSessionTest, OpenPlacesTheModuleAndStartsItsPlayer) {
     EXPECT_EQ(main().readWord(counters), 1u) << "StopInt";
     EXPECT_EQ(main().readWord(counters + 2), 1u) << "EndSound";
     EXPECT_EQ(main().readWord(counters + 4), 1u) << "EndPlayer";
-    EXPECT_EQ(m().currentPlayer(), nullptr);
+    EXPECT_EQ(currentPlayer(m()), nullptr);
     EXPECT_EQ(m().timerCode, 0u);
 
     // A second open starts from a reset machine: the same place, one list entry.
@@ -98,7 +99,7 @@ TEST_F(ModuleSessionTest, UnplayableInputFailsCleanly) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_FALSE(openModule(m(), "x.mod", c.data, c.size));
-        EXPECT_EQ(m().currentPlayer(), nullptr);
+        EXPECT_EQ(currentPlayer(m()), nullptr);
         EXPECT_EQ(m().timerCode, 0u);
         EXPECT_EQ(main().cursor, main().resetCursor) << "nothing stays allocated";
         closeModule(m());  // harmless with nothing open
@@ -132,7 +133,7 @@ TEST_F(ModuleSessionTest, CustomModuleThatDoesNotLoadFails) {
     file.erase(file.end() - 12, file.end());  // the relocations are cut short: the loader refuses it
     ASSERT_TRUE(isCustomModule(file.data(), uint32_t(file.size())));
     EXPECT_FALSE(openModule(m(), "x.cust", file.data(), uint32_t(file.size())));
-    EXPECT_EQ(m().currentPlayer(), nullptr);
+    EXPECT_EQ(currentPlayer(m()), nullptr);
     EXPECT_EQ(m().players->player(0), nullptr);
 }
 

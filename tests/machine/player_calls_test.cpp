@@ -9,6 +9,7 @@
 #include "amigaos/system.h"
 #include "hardware/cia.h"
 #include "hardware/custom_chips.h"
+#include "players/player_archive.h"
 #include "session/module_session.h"
 #include "session/player_calls.h"
 #include "amigaos/deli_base.h"
@@ -149,7 +150,7 @@ TEST_F(PlayerCallsTest, SetUpFailureFailsTheOpen) {
         installPlayers({image});
         EXPECT_EQ(openModule(m(), "song.mod", kModule, sizeof kModule), c.opens);
         if (!c.opens) {
-            EXPECT_EQ(m().currentPlayer(), nullptr) << "nothing plays after a failed open";
+            EXPECT_EQ(currentPlayer(m()), nullptr) << "nothing plays after a failed open";
             EXPECT_EQ(m().timerCode, 0u);
         } else {
             EXPECT_EQ(m().playerIndex, 1u);
@@ -256,7 +257,7 @@ TEST_F(PlayerCallsTest, InterruptRoutineRunsOnCiaBTimerA) {
     installPlayers({image});
     ASSERT_TRUE(openModule(m(), "song.mod", kModule, sizeof kModule));
     const uint32_t base = m().system->deliBase->base;
-    const uint32_t code = m().currentPlayer()->entry + interrupt;
+    const uint32_t code = currentPlayer(m())->entry + interrupt;
     EXPECT_EQ(low().readLong(base + kDeliInterrupt + 18), code);
     EXPECT_EQ(m().system->ciab->timerAInterrupt, base + kDeliInterrupt);
     EXPECT_EQ(m().timerSource, 3u);

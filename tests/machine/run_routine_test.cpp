@@ -135,7 +135,7 @@ TEST_F(RunRoutine, ExceptionsEndTheCallWithTheGuruText) {
     }
 }
 
-TEST_F(RunRoutine, GuruTextNamesTheCurrentPlayersProcedure) {
+TEST_F(RunRoutine, GuruTextNamesThePlayersProcedure) {
     SlavePlayer& player = addCurrentPlayer("Test Format");
     const uint32_t code = placeCode({0x4AFC});
     uint32_t d0 = 0xFFFF;
@@ -145,7 +145,7 @@ TEST_F(RunRoutine, GuruTextNamesTheCurrentPlayersProcedure) {
     std::snprintf(tail, sizeof tail, "Emulation of procedure Test Format/Check2 ($%08x) cannot contiune.", code);
     EXPECT_NE(errors[0].find(tail), std::string::npos) << errors[0];
     EXPECT_EQ(errors[0].rfind("Guru Meditation: exception $10 (vector 4) at $", 0), 0u);
-    EXPECT_STREQ(player.routineName, "Check2");
+    EXPECT_STREQ(m().cpu->faultRoutine, "Check2");
 }
 
 TEST_F(RunRoutine, CallEntryHandsThePlayerInterfaceInA5) {
@@ -202,8 +202,7 @@ TEST_F(RunRoutine, ResetInstructionEndsTheCallAsAFault) {
 
 TEST_F(RunRoutine, EndlessLoopIsStoppedByTheCycleBound) {
     const uint32_t code = placeCode({0x60FE});  // BRA.S *
-    SlavePlayer& player = addCurrentPlayer("Looping");
-    player.routineName = "Interrupt";
+    nameFaultProcedure(*m().cpu, "Looping", "Interrupt");  // as the frame driver names its tick
     const uint32_t limit = 100000;
     EXPECT_EQ(run(code, limit), kRunTimedOut);
     ASSERT_EQ(errors.size(), 1u);

@@ -5,6 +5,7 @@
 
 #include "amigaos/system.h"
 #include "cpu/cpu.h"
+#include "players/player_archive.h"
 #include "session/frame_driver.h"
 #include "session/module_session.h"
 #include "amigaos/deli_base.h"
@@ -37,7 +38,7 @@ protected:
         image.tag(0x8000445E, image.rts());                   // Interrupt
         installPlayers({image});
         ASSERT_TRUE(openModule(m(), "song.mod", kModule, sizeof kModule));
-        entry_ = m().currentPlayer()->entry;
+        entry_ = currentPlayer(m())->entry;
     }
     uint16_t initSounds() { return main().readWord(entry_ + counters_); }
     uint16_t stopInts() { return main().readWord(entry_ + counters_ + 2); }

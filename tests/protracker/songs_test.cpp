@@ -1,6 +1,7 @@
 // Whole songs: the shared sample modules and the generated ones are recognised,
 // named, split into their tunes, played to their song end in the time a reference
 // player measures, and damaged modules play without a fault.
+#include "players/player_archive.h"
 #include "protracker_fixture.h"
 
 #include <cstring>
@@ -137,8 +138,8 @@ TEST_F(Songs, FormatNamesAndTitles) {
         if (song.name != "demo" && song.name != "st-song") continue;
         ASSERT_TRUE(open(song.module)) << song.name;
         const bool soundtracker = song.name == "st-song";
-        ASSERT_NE(machine->currentPlayer(), nullptr);
-        EXPECT_STREQ(machine->currentPlayer()->formatTitle, soundtracker ? "SoundTracker" : "ProTracker");
+        ASSERT_NE(currentPlayer(*machine), nullptr);
+        EXPECT_STREQ(currentPlayer(*machine)->formatTitle, soundtracker ? "SoundTracker" : "ProTracker");
         EXPECT_STREQ(machine->formatName, "MOD");
         EXPECT_EQ(std::string(machine->songTitle), song.module.title);
         closeModule(*machine);

@@ -1,3 +1,4 @@
+#include "players/player_archive.h"
 #include "renderers.h"
 
 #include <sndfile.h>
@@ -63,7 +64,7 @@ std::vector<Render> renderSession(const std::string& path, const std::string& ar
         if (subsong > 0) startSubsong(*machine, int32_t(subsong), false);
         r.format = machine->formatName;
         r.title = machine->songTitle;
-        if (const SlavePlayer* player = machine->currentPlayer()) {
+        if (const SlavePlayer* player = currentPlayer(*machine)) {
             r.formatTitle = player->formatTitle;
             r.playerName = player->playerName ? player->playerName : "";
         }
