@@ -38,8 +38,8 @@ PluginInstance* pluginInstance();
 // (a message box on Windows, a line on standard error elsewhere).
 void showMachineFault(const std::string& text);
 
-// Taken first by every entry that uses the machine; emulated code then takes
-// the processor's lock inside.
+// Taken first by every entry that uses the playing machine; emulated code then
+// takes that machine's run lock inside. A length scan takes the scanner's lock instead.
 Mutex& pluginMutex();
 
 // Destroys the machine and the instance (library unload).
