@@ -62,7 +62,7 @@ template <int S> inline uint32_t signExtend(uint32_t value) {
 }
 
 // Brief extension word: d8 plus a sign-extended word or a whole long index register.
-inline uint32_t indexed(Processor& p, uint32_t base) {
+[[gnu::always_inline]] inline uint32_t indexed(Processor& p, uint32_t base) {
     uint32_t ext = fetchWord(p);
     unsigned r = ext >> 12 & 7;
     uint32_t index = (ext & 0x8000) ? p.cpuState.a[r] : p.cpuState.d[r];
