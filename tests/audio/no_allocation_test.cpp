@@ -2,32 +2,13 @@
 // first tick. Counted with a replacement of the global allocation functions.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
 #include <vector>
 
 #include "session/render.h"
 #include "hardware/custom_chips.h"
 #include "machine/machine_fixture.h"
 #include "machine/settings.h"
-
-namespace {
-bool counting = false;
-int allocations = 0;
-} // namespace
-
-// GCC pairs `new T` with the built-in allocator and, once inlined, warns about the
-// free() below, although new and delete are replaced together here.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-    if (counting) ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
+#include "allocation_counter.h"
 
 namespace varno {
 namespace {
@@ -59,15 +40,15 @@ TEST_F(NoAllocation, RenderingTicksAllocatesNothing) {
     for (int setting = 0; setting < 8; ++setting) {
         pluginSettings.interpolation = setting & 3;
         pluginSettings.surround = setting >> 2;
-        counting = true;
-        allocations = 0;
+        test::counting = true;
+        test::allocations = 0;
         for (int call = 0; call < 50; ++call) {
             writeAudPer(chips.paulaChannels[1], uint16_t(200 + setting * 50 + call)); // new block lengths
             ASSERT_EQ(render(m(), out.data(), 1000 + 97 * call), 1000 + 97 * call);
         }
         ASSERT_EQ(render(m(), out.data(), 300000), 300000);
-        counting = false;
-        EXPECT_EQ(allocations, 0) << "interpolation " << (setting & 3) << " surround " << (setting >> 2);
+        test::counting = false;
+        EXPECT_EQ(test::allocations, 0) << "interpolation " << (setting & 3) << " surround " << (setting >> 2);
     }
     pluginSettings = saved;
 }

@@ -3,31 +3,12 @@
 // with a replacement of the global allocation functions.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <new>
 #include <vector>
 
 #include "host/portable_host.h"
 #include "library/module.h"
-
-namespace {
-bool counting = false;
-int allocations = 0;
-} // namespace
-
-// GCC pairs `new T` with the built-in allocator and, once inlined, warns about the
-// free() below, although new and delete are replaced together here.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-    if (counting) ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
+#include "allocation_counter.h"
 
 namespace varno {
 namespace {
@@ -46,7 +27,7 @@ TEST(LibraryNoAllocation, RenderingAndSeekingAllocateNothing) {
     options.settings.interpolation = Interpolation::amiga500;
     Module b(songs + "high-score.mod", options);
     std::vector<float> out(2 * 20000);
-    counting = true;
+    test::counting = true;
     for (int call = 0; call < 50; ++call) {
         a.render(out.data(), size_t(1000 + 97 * call));
         b.render(out.data(), size_t(1000 + 89 * call));
@@ -55,8 +36,8 @@ TEST(LibraryNoAllocation, RenderingAndSeekingAllocateNothing) {
     b.seek(2);
     a.seek(1);
     a.selectSubsong(0);
-    counting = false;
-    EXPECT_EQ(allocations, 0);
+    test::counting = false;
+    EXPECT_EQ(test::allocations, 0);
 }
 
 } // namespace
