@@ -1,6 +1,8 @@
-// The waveforms the player builds on the 68000 when it starts, against the bytes
-// the AHX replay routine builds (../shared/data/ahx/waveforms.s8): found in the
-// emulated memory by their unfiltered block, then compared part by part. The
+// The waveforms the player builds on the 68000, against the bytes the AHX replay
+// routine builds (../shared/data/ahx/waveforms.s8): found in the emulated memory
+// by their unfiltered block, then compared part by part. The player filters a
+// waveform when a song first plays it, so the song here plays every waveform
+// through every filter setting. The
 // unfiltered waveforms match byte for byte. The filtered copies match but for
 // 1,191 of their 404,240 bytes, each one step off: rounding in the fixed-point
 // filter that this generator does not reproduce yet. The test holds that line.
@@ -32,14 +34,39 @@ TEST_F(Waveforms, TheGeneratorBuildsTheBytesOfTheAhxReplay) {
     const std::vector<uint8_t> expected = readBytes(waveformFile());
     if (expected.empty()) GTEST_SKIP() << "no " << waveformFile();
     ASSERT_EQ(expected.size(), kAll);
-    // An instrument whose filter sweeps over every setting makes the player build
-    // them all.
+    // Each position plays one instrument whose play list steps a frame at a time
+    // through waveforms and filter settings (command 0), squares by their pulse
+    // width (command 3), until every one has sounded.
     AhxSong song;
-    song.instruments[0].filterLower = 1;
-    song.instruments[0].filterUpper = 63;
-    song.instruments[0].list[0].command[0] = 4;
-    song.instruments[0].list[0].param[0] = 0x10;
+    song.trackLength = 64; // 384 frames a position, more than a play list's 255 entries
+    AhxInstrument plain = song.instruments.front();
+    plain.list.clear();
+    song.instruments.clear();
+    song.tracks = {{}};
+    song.positions.clear();
+    auto add = [&song](const AhxInstrument& instrument) {
+        song.instruments.push_back(instrument);
+        song.tracks.push_back({AhxRow{1, uint8_t(song.instruments.size()), 0, 0}});
+        song.positions.push_back({std::pair<uint8_t, int8_t>{uint8_t(song.tracks.size() - 1), 0}, {}, {}, {}});
+    };
+    for (uint8_t length = 0; length <= 5; ++length) {
+        AhxInstrument shapes = plain;
+        shapes.waveLength = length;
+        for (uint8_t setting = 1; setting <= 63; ++setting)
+            for (uint8_t wave = 1; wave <= (length == 5 ? 4 : 2); wave += wave == 2 ? 2 : 1)
+                shapes.list.push_back({wave, 0, 0, {0, 0}, {setting, 0}});
+        add(shapes);
+    }
+    for (uint8_t firstWidth = 1; firstWidth <= 32; firstWidth += 4) {
+        AhxInstrument squares = plain;
+        squares.waveLength = 5;
+        for (uint8_t width = firstWidth; width < firstWidth + 4; ++width)
+            for (uint8_t setting = 1; setting <= 63; ++setting)
+                squares.list.push_back({3, 0, 0, {0, 3}, {setting, width}});
+        add(squares);
+    }
     ASSERT_TRUE(open(song.bytes()));
+    for (size_t frame = 0; frame < song.positions.size() * 64 * 6; ++frame) ASSERT_TRUE(playerTick(*machine));
     const MemoryRegion& m = *machine->mainMemory;
     // The triangles and sawtooths of the unfiltered block are unlike anything else.
     const std::vector<uint8_t> key(expected.begin() + kUnfiltered, expected.begin() + kUnfiltered + 504);

@@ -80,15 +80,15 @@ long ahx_read(const uint8_t *data, uint32_t size);
 #define AHX_FILTERS 63 /* 1..31 low-pass, 32 none, 33..63 high-pass */
 #define AHX_WAVES_SIZE (AHX_FILTERS * AHX_WAVE_BLOCK)
 
-/* Block n - 1 holds filter setting n. Setting 32 (unfiltered) is always built,
-   the others once a song needs them; ahx_filter_built says which are. */
+/* Block n - 1 holds filter setting n; setting 32 is the unfiltered waveforms.
+   Waveforms are numbered in a block's order: 0-5 the triangles of 4..128
+   samples, 6-11 the sawtooths, 12-43 the squares, 44 the noise. */
+#define AHX_WAVE_COUNT 45
 extern int8_t ahx_waves[AHX_WAVES_SIZE];
-extern uint8_t ahx_filter_built[AHX_FILTERS + 1];
-/* Builds the unfiltered waveforms and the filter settings marked in `wanted`
-   (indexed 1..63) that are not built yet. */
-void ahx_build_waves(const uint8_t wanted[AHX_FILTERS + 1]);
-/* Marks the filter settings the unpacked song can reach. */
-void ahx_filters_used(uint8_t used[AHX_FILTERS + 1]);
+/* Builds the unfiltered waveforms and forgets the filtered ones. */
+void ahx_build_waves(void);
+/* Waveform `wave` through filter setting 1..63, built on first use. */
+const int8_t *ahx_wave(unsigned setting, unsigned wave);
 
 /* ---- Replay ------------------------------------------------------------------- */
 

@@ -12,12 +12,8 @@ long player_check(const uint8_t *data, uint32_t present, uint32_t size) { return
 
 long player_init(const uint8_t *data, uint32_t size)
 {
-    uint8_t filters[AHX_FILTERS + 1];
     if (ahx_read(data, size) != 0) return -1;
-    /* The waveforms depend on no song; the host gives each module a fresh copy of
-       the player, so each builds what it needs. */
-    ahx_filters_used(filters);
-    ahx_build_waves(filters);
+    ahx_build_waves();
     return 0;
 }
 

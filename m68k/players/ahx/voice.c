@@ -3,9 +3,6 @@
    waveform, period and volume that Paula gets. */
 #include "replay.h"
 
-/* Where the triangle and sawtooth of each wave length start in a block. */
-static const uint8_t wave_offsets[6] = {0, 4, 4 + 8, 4 + 8 + 16, 4 + 8 + 16 + 32, 4 + 8 + 16 + 32 + 64};
-
 static int16_t clamp_volume(int v) { return (int16_t)(v < 0 ? 0 : v > 64 ? 64 : v); }
 
 void ahx_plist_command(struct ahx_voice *v, unsigned fx, unsigned param)
@@ -243,15 +240,10 @@ static void filter_modulation(struct ahx_voice *v)
     if (v->filter_wait < 1) v->filter_wait = 1;
 }
 
-/* A filter setting the song cannot reach was not built (see ahx_filters_used):
-   the unfiltered waveforms stand in. */
-static const int8_t *filter_block(const struct ahx_voice *v)
+static unsigned filter_setting(const struct ahx_voice *v)
 {
-    int pos = v->filter_pos;
-    if (pos < 1) pos = 1;
-    if (pos > 63) pos = 63;
-    if (!ahx_filter_built[pos]) pos = 32;
-    return ahx_waves + (uint32_t)(pos - 1) * AHX_WAVE_BLOCK;
+    const int pos = v->filter_pos;
+    return pos < 1 ? 1 : pos > 63 ? 63 : (unsigned)pos;
 }
 
 /* Gathers the square of the current pulse width from the 128-sample squares,
@@ -259,10 +251,10 @@ static const int8_t *filter_block(const struct ahx_voice *v)
    wave length changed, since that is most frames. */
 static void build_square(struct ahx_voice *v)
 {
-    const int8_t *square = filter_block(v) + AHX_WAVE_SQUARES;
+    const int8_t *square;
     int width = v->square_pos << (5 - v->wave_length);
     if (width > 32) width = 64 - width;
-    if (width > 0) square += (width - 1) << 7;
+    square = ahx_wave(filter_setting(v), 12 + (width > 0 ? width - 1 : 0));
     if (square != v->square_source || v->wave_length != v->square_length) {
         const unsigned step = 32 >> v->wave_length;
         unsigned i, n = 4U << v->wave_length;
@@ -285,21 +277,18 @@ static void build_square(struct ahx_voice *v)
 
 static void choose_waveform(struct ahx_voice *v)
 {
-    const int8_t *source;
     if (v->waveform == WAVE_SQUARE) {
         v->audio_source = v->square_buffer;
         return;
     }
-    source = filter_block(v);
     if (v->waveform == WAVE_NOISE) {
-        v->audio_source = source + AHX_WAVE_NOISE + ((v->noise_random & (2 * 0x280 - 1)) & ~1UL);
+        v->audio_source = ahx_wave(filter_setting(v), AHX_WAVE_COUNT - 1) + ((v->noise_random & (2 * 0x280 - 1)) & ~1UL);
         v->noise_random += 2239384UL;
         v->noise_random = (((v->noise_random >> 8) | (v->noise_random << 24)) + 782323UL) ^ 75UL;
         v->noise_random -= 6735UL;
         return;
     }
-    v->audio_source = source + (v->waveform == WAVE_TRIANGLE ? AHX_WAVE_TRIANGLES : AHX_WAVE_SAWTOOTHS) +
-                      wave_offsets[v->wave_length];
+    v->audio_source = ahx_wave(filter_setting(v), (v->waveform == WAVE_TRIANGLE ? 0 : 6) + v->wave_length);
 }
 
 static void final_period_and_volume(struct ahx_voice *v)

@@ -1,12 +1,16 @@
-/* The waveforms, built when the player starts as the AHX replay builds them:
-   triangles and sawtooths of 4 to 128 samples, squares of 32 pulse widths, white
-   noise, and each of those through 31 low-pass and 31 high-pass filters. The
+/* The waveforms, built as the AHX replay builds them: triangles and sawtooths of
+   4 to 128 samples, squares of 32 pulse widths, white noise (when the player
+   starts), and each of those through 31 low-pass and 31 high-pass filters (each
+   when a song first plays it, at the place the replay keeps it). The
    filter is a state-variable one in 16.16 fixed point; its multiplications are
    16 x 16 bits, which the 68000 does in one instruction. */
 #include "ahx.h"
 
+#include <string.h>
+
 int8_t ahx_waves[AHX_WAVES_SIZE] __attribute__((aligned(4)));
-uint8_t ahx_filter_built[AHX_FILTERS + 1];
+/* Per low-pass setting 1..31 and waveform: built (with its high-pass twin). */
+static uint8_t filtered[31][AHX_WAVE_COUNT];
 
 #define UNFILTERED (31 * AHX_WAVE_BLOCK)
 #define HIGH_PASS (32 * AHX_WAVE_BLOCK)
@@ -141,10 +145,6 @@ static inline void filter_step(int8_t sample, int16_t frequency, int32_t *mid, i
 }
 #endif
 
-/* The waveforms of one block, in order, each filtered on its own. */
-static const uint16_t lengths[] = {4, 8, 16, 32, 64, 128, 4, 8, 16, 32, 64, 128};
-#define SQUARE_WAVES 32
-
 static void filter_wave(const int8_t *in, unsigned length, int16_t frequency, int8_t *low_out, int8_t *high_out)
 {
     int32_t mid = 0, low = 0, high = 0;
@@ -175,37 +175,48 @@ static void filter_wave(const int8_t *in, unsigned length, int16_t frequency, in
     }
 }
 
-static void filter_block(unsigned setting)
+/* Where each waveform of a block starts and how long it is: triangles and
+   sawtooths of 4..128 samples, the 32 squares, the noise. */
+static void wave_place(unsigned wave, unsigned *offset, unsigned *length)
 {
-    const int16_t frequency = (int16_t)(25 + 9 * setting);
-    const int8_t *in = ahx_waves + UNFILTERED;
-    int8_t *low = ahx_waves + setting * AHX_WAVE_BLOCK;
-    int8_t *high = ahx_waves + HIGH_PASS + setting * AHX_WAVE_BLOCK;
-    unsigned offset = 0, i;
-    for (i = 0; i < sizeof lengths / sizeof lengths[0] + SQUARE_WAVES + 1; ++i) {
-        const unsigned length = i < 12 ? lengths[i] : i < 12 + SQUARE_WAVES ? 128 : AHX_NOISE_LENGTH;
-        filter_wave(in + offset, length, frequency, low + offset, high + offset);
-        offset += length;
+    if (wave < 12) {
+        const unsigned shape = wave / 6, size = wave % 6;
+        *length = 4U << size;
+        *offset = shape * AHX_WAVE_SAWTOOTHS + *length - 4;
+    } else if (wave < AHX_WAVE_COUNT - 1) {
+        *length = 128;
+        *offset = AHX_WAVE_SQUARES + ((wave - 12) << 7);
+    } else {
+        *length = AHX_NOISE_LENGTH;
+        *offset = AHX_WAVE_NOISE;
     }
 }
 
-void ahx_build_waves(const uint8_t wanted[AHX_FILTERS + 1])
+void ahx_build_waves(void)
 {
     int8_t *block = ahx_waves + UNFILTERED;
-    unsigned length, setting;
-    if (!ahx_filter_built[32]) {
-        for (length = 4; length <= 128; length <<= 1) triangle(block + AHX_WAVE_TRIANGLES + length - 4, length);
-        for (length = 4; length <= 128; length <<= 1) sawtooth(block + AHX_WAVE_SAWTOOTHS + length - 4, length);
-        squares(block + AHX_WAVE_SQUARES);
-        noise(block + AHX_WAVE_NOISE, AHX_NOISE_LENGTH);
-        ahx_filter_built[32] = 1;
+    unsigned length;
+    for (length = 4; length <= 128; length <<= 1) triangle(block + AHX_WAVE_TRIANGLES + length - 4, length);
+    for (length = 4; length <= 128; length <<= 1) sawtooth(block + AHX_WAVE_SAWTOOTHS + length - 4, length);
+    squares(block + AHX_WAVE_SQUARES);
+    noise(block + AHX_WAVE_NOISE, AHX_NOISE_LENGTH);
+    memset(filtered, 0, sizeof filtered);
+}
+
+/* A song reaches few of the 31 x 45 filtered waveforms, so each is built when it
+   is first played: building them all would take longer than a short song's whole
+   replay. One run of the filter gives both the low-pass setting n and the
+   high-pass setting 32 + n. */
+const int8_t *ahx_wave(unsigned setting, unsigned wave)
+{
+    const unsigned pair = setting < 32 ? setting : setting - 32;
+    unsigned offset, length;
+    wave_place(wave, &offset, &length);
+    if (setting != 32 && !filtered[pair - 1][wave]) {
+        const unsigned block = (pair - 1) * AHX_WAVE_BLOCK + offset;
+        filter_wave(ahx_waves + UNFILTERED + offset, length, (int16_t)(25 + 9 * (pair - 1)), ahx_waves + block,
+                    ahx_waves + HIGH_PASS + block);
+        filtered[pair - 1][wave] = 1;
     }
-    /* One run of the filter gives both the low-pass setting n and the high-pass
-       setting 32 + n. */
-    for (setting = 1; setting <= 31; ++setting) {
-        if (!(wanted[setting] || wanted[32 + setting]) || (ahx_filter_built[setting] && ahx_filter_built[32 + setting]))
-            continue;
-        filter_block(setting - 1);
-        ahx_filter_built[setting] = ahx_filter_built[32 + setting] = 1;
-    }
+    return ahx_waves + (setting - 1) * AHX_WAVE_BLOCK + offset;
 }
