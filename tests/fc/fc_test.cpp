@@ -305,6 +305,8 @@ TEST_F(FutureComposer, SharedSongsEndOnTime) {
         if (!std::filesystem::exists(path)) GTEST_SKIP() << "no " << path;
         ASSERT_TRUE(open(readBytes(path), std::filesystem::path(song.file).filename().string())) << song.file;
         EXPECT_EQ(playerName(), "Future Composer") << song.file;
+        // The file type names the version the song was written with.
+        EXPECT_STREQ(machine->formatName, song.file[3] == '3' ? "FC13" : "FC14") << song.file;
         EXPECT_NEAR(playToSongEnd(), song.seconds, song.seconds * 0.01) << song.file;
     }
     EXPECT_TRUE(errors.empty()) << errors.front();

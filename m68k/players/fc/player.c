@@ -32,6 +32,8 @@ void player_info(void)
     unsigned i, samples = 0;
     for (i = 0; i < FC_SAMPLES; ++i)
         if (kit_be16(fc_song.data + FC_SAMPLE_INFO + 6 * i)) ++samples;
+    /* The file type names the version, as the songs' usual file names do. */
+    kit_info_text(MI_Prefix, l->fc14 ? "fc14." : "fc13.");
     kit_info_number(MI_Pattern, l->pattern_count);
     kit_info_number(MI_Length, l->step_count);
     kit_info_number(MI_Samples, samples);
