@@ -25,6 +25,19 @@ bool loudWords(const CustomChips& chips, uint32_t from, uint32_t words, uint32_t
     return false;
 }
 
+// A block that has just started again, in the state its every repeat starts in
+// (the last word fetched, the low byte of the one before it current), repeats
+// that state every 2 x words steps: those loops are skipped whole, and heard if
+// any byte of the block is. Returns the steps skipped, at most `steps`.
+uint32_t wholeLoops(const CustomChips& chips, const PaulaChannel& ch, uint32_t steps, int32_t loudness, bool& heard) {
+    const uint32_t words = blockWords(ch), loop = 2 * words;
+    if (steps < loop || ch.dataWord != fetchDmaWord(chips, ch.location + 2 * (words - 1)) ||
+        ch.sample != (fetchDmaWord(chips, ch.location + 2 * (words > 1 ? words - 2 : 0)) & 0xFF))
+        return 0;
+    if (!heard) heard = loudWords(chips, ch.location, words, ch.volume, loudness);
+    return steps / loop * loop;
+}
+
 constexpr uint16_t kAudioInterrupts = INTF_AUD0 | INTF_AUD0 << 1 | INTF_AUD0 << 2 | INTF_AUD0 << 3;
 
 } // namespace
@@ -70,6 +83,7 @@ int32_t skipChannelTick(CustomChips& chips, int n, int32_t loudness, bool& heard
             chips.intreq |= uint16_t(INTF_AUD0 << n);
             ch.pointer = ch.location;
             ch.remaining = blockWords(ch);
+            i += wholeLoops(chips, ch, count - i - 1, loudness, heard);
         } else {
             stepChannel(chips, n);
         }

@@ -82,9 +82,16 @@ TEST(PaulaSkip, LeavesTheChannelAsRenderingDoesAndHearsWhatItWouldPlay) {
         const int32_t loudness = int32_t(pick(0, 2) == 0 ? 1 : pick(0, 1) ? 164 : pick(1, 8192));
         // Silent, noisy and quiet blocks; or a silent one whose only loud byte is
         // one of the word held when a tick starts: fetched before the tick, played
-        // within it.
-        const uint32_t kind = pick(0, 3);
+        // within it; or a short silent block, repeated many times a tick, with one
+        // loud byte that a tick may start past.
+        const uint32_t kind = pick(0, 4);
         fill(s.block, kind);
+        if (kind == 4) {
+            s.length = uint16_t(pick(1, 24));
+            const uint32_t loudByte = s.block + pick(0, 2u * s.length - 1);
+            rendered.m.mainMemory->writeByte(loudByte, 0x80);
+            skipped.m.mainMemory->writeByte(loudByte, 0x80);
+        }
         if (kind == 3) {
             const int at = int(pick(1, 11));
             start(rendered.chips(), s);
