@@ -12,12 +12,23 @@ static int8_t buffers[AHX_PAULA_CHANNELS][BUFFER_BYTES] __attribute__((aligned(4
 static uint16_t loop_bytes[AHX_PAULA_CHANNELS];
 static const struct ahx_voice *playing[AHX_PAULA_CHANNELS];
 
-/* Waveforms and buffers are long-aligned and a multiple of 4 bytes long. */
+/* Waveforms and buffers are long-aligned and a multiple of 4 bytes long. Noise
+   fills a whole buffer every frame: 48 bytes at a time through twelve registers
+   take a sixth of the instructions that a long at a time does. */
 static void copy_wave(int8_t *to, const int8_t *from, unsigned bytes)
 {
     uint32_t *t = (uint32_t *)to;
     const uint32_t *f = (const uint32_t *)from;
     unsigned n = bytes >> 2;
+#ifdef __mc68000__
+    for (; n >= 12; n -= 12)
+        __asm__ volatile("movem.l (%0)+,%%d0-%%d7/%%a2-%%a5\n\t"
+                         "movem.l %%d0-%%d7/%%a2-%%a5,(%1)\n\t"
+                         "lea 48(%1),%1"
+                         : "+a"(f), "+a"(t)
+                         :
+                         : "d0", "d1", "d2", "d3", "d4", "d5", "d6", "d7", "a2", "a3", "a4", "a5", "memory");
+#endif
     while (n--) *t++ = *f++;
 }
 

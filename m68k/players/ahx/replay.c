@@ -300,7 +300,7 @@ static struct ahx_voice *loudest_voice(unsigned channel, unsigned *volume)
     /* The channels left out are heard through the loudness of the one kept: the
        volume whose square is their power together, at most 64. */
     root = (unsigned)loudest->audio_volume;
-    while (root < 64 && (root + 1) * (root + 1) <= power) ++root;
+    while (root < 64 && (uint32_t)(uint16_t)(root + 1) * (uint16_t)(root + 1) <= power) ++root;
     *volume = root;
     return loudest;
 }

@@ -291,6 +291,10 @@ static void choose_waveform(struct ahx_voice *v)
     v->audio_source = ahx_wave(filter_setting(v), (v->waveform == WAVE_TRIANGLE ? 0 : 6) + v->wave_length);
 }
 
+/* a x b / 64 for volumes of 0..64 and the envelope's whole part: 16-bit factors,
+   which the 68000 multiplies in one instruction. */
+static int16_t volume_scale(int a, int b) { return (int16_t)(((int32_t)(int16_t)a * (int16_t)b) >> 6); }
+
 static void final_period_and_volume(struct ahx_voice *v)
 {
     int note = v->instr_period, period;
@@ -304,8 +308,8 @@ static void final_period_and_volume(struct ahx_voice *v)
     if (period > 0x0D60) period = 0x0D60;
     if (period < 0x0071) period = 0x0071;
     v->audio_period = (int16_t)period;
-    v->audio_volume = (int16_t)((((((v->adsr_volume >> 8) * v->note_max_volume) >> 6) * v->perf_sub_volume >> 6) *
-                                 v->track_master_volume) >> 6);
+    v->audio_volume = volume_scale(volume_scale(volume_scale(v->adsr_volume >> 8, v->note_max_volume), v->perf_sub_volume),
+                                   v->track_master_volume);
 }
 
 void ahx_process_frame(struct ahx_voice *v)
