@@ -3,13 +3,21 @@
 //   DIVU/DIVS <ea>,Dn   32 / 16 -> 16-bit quotient and remainder; source data mode
 // Divide times are fixed at 133 (DIVU) and 150 (DIVS) plus the source's time whatever the
 // operands, a rule of this core in place of the chip's data-dependent count.
-#include <bit>
-
 #include "cpu/alu.h"
 #include "cpu/opcode_patterns.h"
 
 namespace varno::cpu {
 namespace {
+
+// The set bits of a 16-bit value, in plain arithmetic: std::popcount becomes a
+// library call on processors the build does not assume to count bits.
+constexpr int ones16(uint32_t x) {
+    x = x - (x >> 1 & 0x5555);
+    x = (x & 0x3333) + (x >> 2 & 0x3333);
+    x = (x + (x >> 4)) & 0x0F0F;
+    return int((x + (x >> 8)) & 0x1F);
+}
+static_assert(ones16(0) == 0 && ones16(0xFFFF) == 16 && ones16(0x8001) == 2 && ones16(0x5555) == 8);
 
 template <uint16_t Op> struct Multiply {
     static constexpr bool Signed = Op & 0x100;
@@ -26,10 +34,10 @@ template <uint16_t Op> struct Multiply {
                                            static_cast<int16_t>(p.cpuState.d[Dn]));
             // Each 01 or 10 pair in the source with a 0 below it costs 2.
             uint32_t pairs = (source << 1) ^ (source << 2);
-            ones = std::popcount((pairs >> 1) & 0xFFFF);
+            ones = ones16((pairs >> 1) & 0xFFFF);
         } else {
             result = source * (p.cpuState.d[Dn] & 0xFFFF);
-            ones = std::popcount(source);
+            ones = ones16(source);
         }
         p.cpuState.d[Dn] = result;
         logic<4>(p, result);

@@ -31,7 +31,7 @@ inline void cutShort(Processor& p) {
 // cache, sets the fault flag and cuts the run short. Returns false on a miss.
 bool lookupFetch(Processor& p, uint32_t address);
 
-// Forced inline, like `indexed`: the compiler left both out of line in the larger
+// Forced inline, like `indexed`: the compiler left these out of line in the larger
 // handlers, where the calls cost a few percent of a synthesis song's fast-forward.
 [[gnu::always_inline]] inline uint16_t fetchWord(Processor& p) {
     uint32_t pc = p.rs.pc;
@@ -45,7 +45,7 @@ bool lookupFetch(Processor& p, uint32_t address);
     return load16(p.rs.fetchBase + pc);
 }
 
-inline uint32_t fetchLong(Processor& p) {
+[[gnu::always_inline]] inline uint32_t fetchLong(Processor& p) {
     uint32_t high = fetchWord(p);
     return high << 16 | fetchWord(p);
 }
