@@ -13,6 +13,7 @@
 #include "hardware/custom_chips.h"
 #include "machine/amiga_machine.h"
 #include "machine/settings.h"
+#include "session/song.h"
 
 namespace varno {
 namespace {
@@ -21,29 +22,29 @@ constexpr int32_t kFrames = 960;                 // default tick at 48000 Hz
 constexpr int32_t kRaw = 5 * 14188 / 214;        // 331 raw samples per tick
 constexpr int kTicksPerMinute = 48000 * 60 / kFrames;
 
-void fillChannels(AmigaMachine& m) {
+void fillChannels(Song& song) {
     for (int c = 0; c < 4; ++c)
         for (int s = 0; s < 3; ++s) {
             for (int32_t i = 0; i < kRaw; ++i)
-                m.channelBuffers[c][s][size_t(i)] = float(std::sin(0.05 * (i + 100 * s) * (c + 1))) * 0.45f;
-            m.channelCounts[c][s] = kRaw;
+                song.channelBuffers[c][s][size_t(i)] = float(std::sin(0.05 * (i + 100 * s) * (c + 1))) * 0.45f;
+            song.channelCounts[c][s] = kRaw;
         }
 }
 
 // The Amiga 500 model on the same channels: steps for every raw sample (all of
 // them change), the mix, and the LED filter (switched in) on the mixed output.
 void amigaMinute(benchmark::State& state, int32_t model) {
-    AmigaMachine m;
-    fillChannels(m);
+    Song song;
+    fillChannels(song);
     pluginSettings.surround = 1;
-    m.updatePan();
-    m.slotLedFilter[1] = 1;
-    float* out = m.outputBuffers[0].get();
+    song.updatePan(pluginSettings);
+    song.slotLedFilter[1] = 1;
+    float* out = song.outputBuffers[0].get();
     for (auto _ : state) {
         for (int tick = 0; tick < kTicksPerMinute; ++tick) {
-            renderAmigaChannels(m, model, kFrames);
-            mixSurround(m, out, kFrames);
-            filterAmigaOutput(m, out, kFrames);
+            renderAmigaChannels(song, model, kFrames);
+            mixSurround(song, out, kFrames);
+            filterAmigaOutput(song, out, kFrames);
             benchmark::DoNotOptimize(out[0]);
         }
     }
@@ -51,22 +52,22 @@ void amigaMinute(benchmark::State& state, int32_t model) {
 }
 
 void minuteOfAudio(benchmark::State& state, bool sinc, bool surround) {
-    AmigaMachine m;
-    fillChannels(m);
+    Song song;
+    fillChannels(song);
     pluginSettings.surround = surround;
-    m.updatePan();
-    float* out = m.outputBuffers[0].get();
+    song.updatePan(pluginSettings);
+    float* out = song.outputBuffers[0].get();
     for (auto _ : state) {
         for (int tick = 0; tick < kTicksPerMinute; ++tick) {
             for (int c = 0; c < 4; ++c) {
-                const float* prev = m.channelBuffers[c][0].get();
-                const float* cur = m.channelBuffers[c][1].get();
-                const float* next = m.channelBuffers[c][2].get();
-                if (sinc) resampleSinc(kRaw, kRaw, cur, kFrames, m.resampledBuffers[c].get(), prev, next, kRaw);
-                else resampleNearest(cur, kRaw, m.resampledBuffers[c].get(), kFrames);
+                const float* prev = song.channelBuffers[c][0].get();
+                const float* cur = song.channelBuffers[c][1].get();
+                const float* next = song.channelBuffers[c][2].get();
+                if (sinc) resampleSinc(kRaw, kRaw, cur, kFrames, song.resampledBuffers[c].get(), prev, next, kRaw);
+                else resampleNearest(cur, kRaw, song.resampledBuffers[c].get(), kFrames);
             }
-            if (surround) mixSurround(m, out, kFrames);
-            else mixStereo(m, out, kFrames);
+            if (surround) mixSurround(song, out, kFrames);
+            else mixStereo(song, out, kFrames);
             benchmark::DoNotOptimize(out[0]);
         }
     }
@@ -76,35 +77,36 @@ void minuteOfAudio(benchmark::State& state, bool sinc, bool surround) {
 // A period that changes every tick (a slide) gives each tick a new block
 // length, so no tick can reuse the tap weights of an earlier one.
 void slidingMinute(benchmark::State& state) {
-    AmigaMachine m;
-    fillChannels(m);
+    Song song;
+    fillChannels(song);
     pluginSettings.surround = 1;
-    m.updatePan();
-    float* out = m.outputBuffers[0].get();
+    song.updatePan(pluginSettings);
+    float* out = song.outputBuffers[0].get();
     for (auto _ : state) {
         for (int tick = 0; tick < kTicksPerMinute; ++tick) {
             for (int c = 0; c < 4; ++c) {
                 const int32_t raw = 300 + (4 * tick + c) % 64; // every channel slides on its own
-                resampleSinc(raw, raw, m.channelBuffers[c][1].get(), kFrames, m.resampledBuffers[c].get(),
-                             m.channelBuffers[c][0].get(), m.channelBuffers[c][2].get(), raw);
+                resampleSinc(raw, raw, song.channelBuffers[c][1].get(), kFrames, song.resampledBuffers[c].get(),
+                             song.channelBuffers[c][0].get(), song.channelBuffers[c][2].get(), raw);
             }
-            mixSurround(m, out, kFrames);
+            mixSurround(song, out, kFrames);
             benchmark::DoNotOptimize(out[0]);
         }
     }
     state.counters["x_realtime"] = benchmark::Counter(60.0 * double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
-// The whole render path of a machine: Paula DMA of four channels looping
-// 16 KB blocks at period 214, resampling, mixing and the output halves,
+// The whole render path of a machine and its song: Paula DMA of four channels
+// looping 16 KB blocks at period 214, resampling, mixing and the output halves,
 // served in host-sized requests. No tick routine runs.
 void renderedMinute(benchmark::State& state, int32_t interpolation, bool surround) {
     pluginSettings.interpolation = interpolation;
     pluginSettings.surround = surround;
     pluginSettings.default_playtime = 0;
+    Song song;
     auto machine = createMachine(nullptr, "");
     AmigaMachine& m = *machine;
-    m.updatePan();
+    attachSong(m, song);
     CustomChips& chips = *m.customChips;
     for (int c = 0; c < 4; ++c) {
         const uint32_t block = 0x40000 + 0x4000 * uint32_t(c);
@@ -117,14 +119,14 @@ void renderedMinute(benchmark::State& state, int32_t interpolation, bool surroun
         writeAudVol(ch, 64);
     }
     writeDmacon(chips, 0x820F);
-    runTick(m, 0);
-    runTick(m, 1);
+    runTick(m, song, 0);
+    runTick(m, song, 1);
     constexpr int32_t kRequest = 4096;
     float out[kRequest];
     for (auto _ : state) {
         for (int64_t done = 0; done < 2 * 48000 * 60; done += kRequest) {
-            if (render(m, out, kRequest) != kRequest) state.SkipWithError("song ended");
-            m.silentSamples = 0;
+            if (render(m, song, out, kRequest) != kRequest) state.SkipWithError("song ended");
+            song.silentSamples = 0;
         }
         benchmark::DoNotOptimize(out[0]);
     }

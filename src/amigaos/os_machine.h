@@ -25,7 +25,8 @@ public:
     // exec's Cause for the Interrupt structure at `interrupt`: its server runs at
     // once, as a subroutine when no 68000 code runs, else as a level-7 interrupt.
     virtual void causeSoftInterrupt(uint32_t interrupt) = 0;
-    // The player interface's view of the module being played.
+    // The player interface's view of the module being played (the machine asks
+    // the song it plays).
     virtual const char* directoryOfModule() const = 0;
     virtual const char* fileNameOfModule() const = 0;
     virtual void signalSongEnd() = 0;

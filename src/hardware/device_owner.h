@@ -1,6 +1,7 @@
 // What a device asks of the machine it sits in. The CIAs and the custom chips get
-// this narrow view instead of the whole machine: the tick length and the delivery
-// of audio interrupts are the machine's business, not theirs.
+// this narrow view instead of the whole machine: the tick length (which the
+// machine asks of the song it plays) and the delivery of audio interrupts are
+// the machine's business, not theirs.
 #pragma once
 
 #include <cstdint>

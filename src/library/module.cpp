@@ -15,6 +15,7 @@
 #include "session/module_session.h"
 #include "session/render.h"
 #include "session/seek.h"
+#include "session/song.h"
 
 namespace varno {
 
@@ -52,10 +53,11 @@ std::string folderOf(const std::string& path) {
 // Opens the bytes on the state's machine; throws OpenError naming why not.
 void openOn(Module::State& state, const char* name, const uint8_t* data, size_t size) {
     AmigaMachine& m = *state.machine;
+    Song& song = *state.song;
     if (size == 0) throw OpenError("the file is empty");
     if (size > m.mainMemory->size) throw OpenError("the file is larger than the emulated Amiga's memory");
     state.fault.clear();
-    if (openModule(m, name, data, uint32_t(size))) {
+    if (openModule(m, song, name, data, uint32_t(size))) {
         state.delivered = 0;
         return;
     }
@@ -86,13 +88,15 @@ std::unique_ptr<Module::State> ownMachine(const OpenOptions& options) {
     s.owned = createMachine(options.host, s.playersFolder.c_str());
     AmigaMachine& m = *s.owned;
     s.machine = &m;
+    s.ownedSong = std::make_unique<Song>();
+    Song& song = *s.ownedSong;
+    s.song = &song;
     m.faultSink = [&s](const std::string& text) { s.fault = text; };
     m.settings = &s.machineSettings;
-    m.updatePan();
-    m.sampleRate = s.settings.sampleRate;
-    m.outputChannels = 2;
-    m.updateTickLength();
-    m.updateFrameSamples();
+    song.sampleRate = s.settings.sampleRate;
+    song.outputChannels = 2;
+    attachSong(m, song);
+    song.updateFrameSamples();
     if (inMemory) {
         std::vector<PlayerBytes> players;
         for (const PlayerFile& player : options.players)
@@ -136,7 +140,7 @@ std::vector<uint8_t> readFile(const std::string& path, const HostTables* host) {
     return data;
 }
 
-// A text field of the machine's record, up to its NUL or its end.
+// A text field of the song's record, up to its NUL or its end.
 std::string fieldText(const char* field, size_t size) { return std::string(field, std::find(field, field + size, '\0')); }
 
 } // namespace
@@ -145,20 +149,22 @@ Module::State::State() = default;
 
 Module::State::~State() {
     if (!machine) return;
-    closeModule(*machine);
+    closeModule(*machine, *song);
     owned.reset();
 }
 
 Module::State& stateOf(Module& module) { return *module.state_; }
 
-Module moduleOnMachine(AmigaMachine& machine, const char* path, const uint8_t* data, uint32_t size) {
+Module moduleOnMachine(AmigaMachine& machine, Song& song, const char* path, const uint8_t* data, uint32_t size) {
     auto state = std::make_unique<Module::State>();
     state->machine = &machine;
-    state->settings = playbackSettingsOf(*machine.settings, machine.sampleRate);
+    state->song = &song;
+    state->settings = playbackSettingsOf(*machine.settings, song.sampleRate);
     try {
         openOn(*state, path, data, size);
     } catch (...) {
         state->machine = nullptr; // nothing is open to close
+        state->song = nullptr;
         throw;
     }
     return Module::State::wrap(std::move(state));
@@ -189,37 +195,37 @@ Module::~Module() = default;
 Module::Module(Module&&) noexcept = default;
 Module& Module::operator=(Module&&) noexcept = default;
 
-int Module::subsongCount() const { return int(state_->machine->subsongCount); }
+int Module::subsongCount() const { return int(state_->song->subsongCount); }
 
 int Module::subsong() const {
-    const AmigaMachine& m = *state_->machine;
-    return int(m.currentSubsong - m.firstSubsong);
+    const Song& song = *state_->song;
+    return int(song.currentSubsong - song.firstSubsong);
 }
 
 void Module::selectSubsong(int subsong) {
     if (subsong < 0 || subsong >= subsongCount()) return;
-    startSubsong(*state_->machine, subsong, false);
+    startSubsong(*state_->machine, *state_->song, subsong, false);
     state_->delivered = 0;
 }
 
 std::vector<double> Module::subsongLengths() const {
-    const AmigaMachine& m = *state_->machine;
+    const Song& song = *state_->song;
     std::vector<double> seconds;
-    for (uint32_t s = m.firstSubsong; s < m.firstSubsong + m.subsongCount && s < uint32_t(kMaxSubsongs); ++s)
-        seconds.push_back(m.subsongSeconds[s]);
+    for (uint32_t s = song.firstSubsong; s < song.firstSubsong + song.subsongCount && s < uint32_t(kMaxSubsongs); ++s)
+        seconds.push_back(song.subsongSeconds[s]);
     return seconds;
 }
 
 int32_t renderValues(Module& module, float* values, int32_t count) {
     Module::State& state = stateOf(module);
-    AmigaMachine& m = *state.machine;
-    const int32_t got = render(m, values, count);
-    state.delivered += uint64_t(got) / (m.outputChannels == 1 ? 1 : 2);
+    Song& song = *state.song;
+    const int32_t got = render(*state.machine, song, values, count);
+    state.delivered += uint64_t(got) / (song.outputChannels == 1 ? 1 : 2);
     return got;
 }
 
 size_t Module::render(float* frames, size_t count) {
-    const size_t channels = state_->machine->outputChannels == 1 ? 1 : 2;
+    const size_t channels = state_->song->outputChannels == 1 ? 1 : 2;
     // The render loop counts values in 32 bits: a larger request goes in parts.
     constexpr size_t kPart = size_t(1) << 28;
     size_t done = 0;
@@ -235,35 +241,35 @@ size_t Module::render(float* frames, size_t count) {
 int measureLengths(Module& module) {
     Module::State& state = stateOf(module);
     state.delivered = 0;
-    return measureSubsongLengths(*state.machine);
+    return measureSubsongLengths(*state.machine, *state.song);
 }
 
 uint64_t seekToFrame(Module& module, uint64_t frame) {
     Module::State& state = stateOf(module);
-    state.delivered = seekFrames(*state.machine, state.delivered, frame);
+    state.delivered = seekFrames(*state.machine, *state.song, state.delivered, frame);
     return state.delivered;
 }
 
 double Module::seek(double seconds) {
     // A song that never ends would be played through for ever: a seek goes a day at most.
     const double target = std::clamp(std::isnan(seconds) ? 0.0 : seconds, 0.0, kMaxSeekSeconds);
-    seekToFrame(*this, uint64_t(std::llround(target * double(state_->machine->sampleRate))));
+    seekToFrame(*this, uint64_t(std::llround(target * double(state_->song->sampleRate))));
     return position();
 }
 
 double Module::position() const {
-    const AmigaMachine& m = *state_->machine;
-    return m.sampleRate ? double(state_->delivered) / double(m.sampleRate) : 0;
+    const uint32_t rate = state_->song->sampleRate;
+    return rate ? double(state_->delivered) / double(rate) : 0;
 }
 
 ModuleInfo Module::info() const {
-    const AmigaMachine& m = *state_->machine;
+    const Song& song = *state_->song;
     ModuleInfo info;
-    info.title = fieldText(m.songTitle, sizeof m.songTitle);
-    info.author = m.songInfo.author;
-    info.format = fieldText(m.formatName, sizeof m.formatName);
-    info.instruments = m.songInfo.sampleNames;
-    if (const SlavePlayer* player = currentPlayer(m)) {
+    info.title = fieldText(song.songTitle, sizeof song.songTitle);
+    info.author = song.songInfo.author;
+    info.format = fieldText(song.formatName, sizeof song.formatName);
+    info.instruments = song.songInfo.sampleNames;
+    if (const SlavePlayer* player = currentPlayer(*state_->machine, song)) {
         info.formatText = fieldText(player->formatTitle, sizeof player->formatTitle);
         info.player = player->playerName ? player->playerName : "";
         info.channels = int(player->channels);

@@ -1,6 +1,7 @@
-// What stands behind a Module: the machine it plays on and where it stands. For
-// the library's own files and for the plugin, which keeps one machine for file
-// checks and playing and lets its dialog change the settings while a song plays.
+// What stands behind a Module: the machine it plays on, the song record it plays
+// there and where it stands. For the library's own files and for the plugin, which
+// keeps one machine and song for file checks and playing and lets its dialog
+// change the settings while a song plays.
 #pragma once
 
 #include <cstdint>
@@ -15,10 +16,13 @@
 namespace varno {
 
 struct AmigaMachine;
+struct Song;
 
 struct Module::State {
+    std::unique_ptr<Song> ownedSong;     // goes after the owned machine, which points at it
     std::unique_ptr<AmigaMachine> owned; // null when the machine is the front end's
     AmigaMachine* machine = nullptr;
+    Song* song = nullptr;                // the record of the song the machine plays
     PluginSettings machineSettings;      // what an owned machine plays by
     PlaybackSettings settings;
     std::string playersPath;
@@ -32,13 +36,13 @@ struct Module::State {
     static Module wrap(std::unique_ptr<State> state) { return Module(std::move(state)); }
 };
 
-// Opens a module on a machine the caller keeps, playing by the settings the
-// machine points at. Throws OpenError.
-Module moduleOnMachine(AmigaMachine& machine, const char* path, const uint8_t* data, uint32_t size);
+// Opens a module on a machine and song record the caller keeps (the song attached
+// to the machine), playing by the settings the machine points at. Throws OpenError.
+Module moduleOnMachine(AmigaMachine& machine, Song& song, const char* path, const uint8_t* data, uint32_t size);
 
 Module::State& stateOf(Module& module);
 
-// Renders count interleaved values of the machine's output channels, any count
+// Renders count interleaved values of the song's output channels, any count
 // (the music player's requests need not be whole frames); returns the values
 // rendered, fewer once the song has ended.
 int32_t renderValues(Module& module, float* values, int32_t count);

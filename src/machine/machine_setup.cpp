@@ -26,7 +26,6 @@ std::unique_ptr<CiaChip> makeCia(AmigaMachine& machine, uint32_t base) {
 std::unique_ptr<AmigaMachine> createMachine(const HostTables* host, const char* pluginDirectory) {
     auto machine = std::make_unique<AmigaMachine>();
     AmigaMachine& m = *machine;
-    m.pluginDirectoryRef = pluginDirectory;
     m.host = host;
 
     m.lowMemory = std::make_unique<MemoryRegion>(kLowMemoryBase, kLowMemorySize);
@@ -46,7 +45,6 @@ std::unique_ptr<AmigaMachine> createMachine(const HostTables* host, const char* 
 
     m.system->attachCpu(m.cpu.get(), m.cpu ? &m.cpu->processor : nullptr);
     std::snprintf(m.pluginDirectory, sizeof m.pluginDirectory, "%s", pluginDirectory ? pluginDirectory : "");
-    m.updateTickLength();
     return machine;
 }
 
@@ -57,15 +55,6 @@ void AmigaMachine::reset() {
     if (customChips) resetCustomChips(*customChips);
     if (mainMemory) mainMemory->cursor = mainMemory->resetCursor;
     if (system) system->resetForModule();
-
-    clearSurroundDelay();
-    clearMixBuffers();
-
-    elapsedSeconds = 0;
-    outputFill[0] = outputFill[1] = 0;
-    songEndSignalled = silenceEnded = soundHeard = 0;
-    silentSamples = 0;
-    amigaOutput = AmigaOutputState{};
 }
 
 } // namespace varno

@@ -31,10 +31,6 @@ struct PlayerArchive {
     SlavePlayer* player(uint32_t index) const { return index < count ? items[index].get() : nullptr; }
 };
 
-
-// The catalogue entry at the machine's playerIndex, or null.
-SlavePlayer* currentPlayer(const AmigaMachine& machine);
-
 // Creates machine.players for <pluginDirectory>xmp-varno.dat and loads it at
 // mainMemory's cursor. When the archive cannot be opened or listed the user is
 // told (this happens once: the empty catalogue stays).

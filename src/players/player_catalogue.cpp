@@ -57,10 +57,6 @@ PlayerArchive& emptyArchive(AmigaMachine& machine) {
 
 } // namespace
 
-SlavePlayer* currentPlayer(const AmigaMachine& machine) {
-    return machine.players ? machine.players->player(machine.playerIndex) : nullptr;
-}
-
 PlayerArchive& createPlayerArchive(AmigaMachine& machine, const char* pluginDirectory) {
     char path[sizeof PlayerArchive::archivePath];
     std::snprintf(path, sizeof path, "%s%s", pluginDirectory ? pluginDirectory : "", kArchiveName);

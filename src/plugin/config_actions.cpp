@@ -1,4 +1,4 @@
-// The configuration dialog's effect on the settings and the machine.
+// The configuration dialog's effect on the settings and the song playing.
 #include "plugin/config_actions.h"
 
 #include <cstdio>
@@ -6,6 +6,7 @@
 
 #include "machine/amiga_machine.h"
 #include "machine/settings.h"
+#include "session/song.h"
 #include "plugin/plugin_instance.h"
 #include "plugin/xmpin.h"
 #include "plugin/settings_store.h"
@@ -20,12 +21,12 @@ std::string separationLabel(int percent) {
 
 void applySeparation(PluginInstance* instance, int percent) {
     pluginSettings.stereo_separation = percent;
-    if (instance && instance->machine) instance->machine->updatePan();
+    if (instance && instance->song) instance->song->updatePan(pluginSettings);
 }
 
 void applySurround(PluginInstance* instance, bool on) {
     pluginSettings.surround = on ? 1 : 0;
-    if (instance && instance->machine) instance->machine->updatePan();
+    if (instance && instance->song) instance->song->updatePan(pluginSettings);
 }
 
 void applyInterpolation(int index) { pluginSettings.interpolation = index; }

@@ -9,6 +9,7 @@
 
 #include "machine/amiga_machine.h"
 #include "players/slave_player.h"
+#include "session/song.h"
 #include "plugin/entries.h"
 #include "plugin/plugin_instance.h"
 
@@ -20,6 +21,9 @@ AmigaMachine* machineOf() {
     PluginInstance* plugin = pluginInstance();
     return plugin ? plugin->machine : nullptr;
 }
+
+// The song record the machine plays: there whenever the machine is.
+const Song& songOf() { return *pluginInstance()->song; }
 
 // The host's conversion of a text; released with releaseText.
 char* convertText(const AmigaMachine& m, const char* text) {
@@ -57,7 +61,7 @@ void appendSongInfo(std::string& out, const SongInfo& info) {
     }
 }
 
-// A text field of the machine's record, up to its NUL or its end.
+// A text field of the song's record, up to its NUL or its end.
 template <size_t N>
 std::string fieldText(const char (&field)[N]) {
     return std::string(field, std::find(field, field + N, '\0'));
@@ -83,16 +87,16 @@ void appendTag(AmigaMachine& m, const char* name, const char* value, char*& list
     releaseText(m, converted);
 }
 
-std::string moduleTagPairs(const AmigaMachine& m) {
+std::string moduleTagPairs(const Song& song) {
     std::string pairs;
     const auto add = [&pairs](const char* name, const std::string& value) {
         if (value.empty()) return;
         pairs.append(name).push_back(0);
         pairs.append(value).push_back(0);
     };
-    add("title", fieldText(m.songTitle));
-    add("artist", m.songInfo.author);
-    add("filetype", fieldText(m.formatName));
+    add("title", fieldText(song.songTitle));
+    add("artist", song.songInfo.author);
+    add("filetype", fieldText(song.formatName));
     return pairs;
 }
 
@@ -109,7 +113,7 @@ char* buildTagList(AmigaMachine& m, const std::string& pairs) {
     return list;
 }
 
-char* buildTags(AmigaMachine& m) { return buildTagList(m, moduleTagPairs(m)); }
+char* buildTags(AmigaMachine& m, const Song& song) { return buildTagList(m, moduleTagPairs(song)); }
 
 char* buildFileTypeTag(AmigaMachine& m, const char* formatTag) {
     char* list = nullptr;
@@ -122,7 +126,7 @@ namespace entries {
 
 void VARNO_HOSTAPI getInfoText(char* format, char*) {
     const AmigaMachine* m = machineOf();
-    const SlavePlayer* player = m ? currentPlayer(*m) : nullptr;
+    const SlavePlayer* player = m ? currentPlayer(*m, songOf()) : nullptr;
     if (!format || !player) return;
     std::sprintf(format, "%s - %ich", player->formatTitle, int(player->channels));
 }
@@ -131,36 +135,37 @@ void VARNO_HOSTAPI getGeneralInfo(char* text) {
     AmigaMachine* m = machineOf();
     if (!text) return;
     text[0] = 0;
-    const SlavePlayer* player = m ? currentPlayer(*m) : nullptr;
+    const SlavePlayer* player = m ? currentPlayer(*m, songOf()) : nullptr;
     if (!player) return;
+    const Song& song = songOf();
     std::string out;
     char* creator = player->creatorText ? convertText(*m, player->creatorText) : nullptr;
-    appendFormat(out, "Format\tVARNO/%s\r", m->formatName);
+    appendFormat(out, "Format\tVARNO/%s\r", song.formatName);
     appendFormat(out, "Player\t%s\r", player->playerName ? player->playerName : "");
     if (creator) appendFormat(out, "Creator\t%s\r", creator);
     releaseText(*m, creator);
     appendFormat(out, "Channels\t%i\r", int(player->channels));
     const PluginInstance* plugin = pluginInstance();
-    if (!(plugin && plugin->singleSubsong) && m->subsongCount >= 2) {
-        appendFormat(out, "Subsongs\t%i\rSongs", int(m->subsongCount));
-        for (uint32_t i = m->firstSubsong; i < m->firstSubsong + m->subsongCount && i < kMaxSubsongs; ++i) {
-            const int k = int(i - m->firstSubsong + 1);
-            const char* marker = i == m->currentSubsong ? " [playing]" : "";
-            if (m->subsongSeconds[i] == 0) {
+    if (!(plugin && plugin->singleSubsong) && song.subsongCount >= 2) {
+        appendFormat(out, "Subsongs\t%i\rSongs", int(song.subsongCount));
+        for (uint32_t i = song.firstSubsong; i < song.firstSubsong + song.subsongCount && i < kMaxSubsongs; ++i) {
+            const int k = int(i - song.firstSubsong + 1);
+            const char* marker = i == song.currentSubsong ? " [playing]" : "";
+            if (song.subsongSeconds[i] == 0) {
                 appendFormat(out, "\t%i. (\?\?\?)%s\r", k, marker);
             } else {
-                const int s = int(m->subsongSeconds[i]);
+                const int s = int(song.subsongSeconds[i]);
                 appendFormat(out, "\t%i. %i:%02i%s\r", k, s / 60, s % 60, marker);
             }
         }
     }
-    appendSongInfo(out, m->songInfo);
+    appendSongInfo(out, song.songInfo);
     std::memcpy(text, out.c_str(), out.size() + 1);
 }
 
 char* VARNO_HOSTAPI getTags() {
     AmigaMachine* m = machineOf();
-    return m && currentPlayer(*m) ? buildTags(*m) : nullptr;
+    return m && currentPlayer(*m, songOf()) ? buildTags(*m, songOf()) : nullptr;
 }
 
 void VARNO_HOSTAPI getMessage(char* text) {

@@ -5,6 +5,7 @@
 
 #include "machine/amiga_machine.h"
 #include "machine/settings.h"
+#include "session/song.h"
 #include "players/player_archive.h"
 #include "plugin/info_text.h"
 #include "plugin/plugin_instance.h"
@@ -66,23 +67,24 @@ bool lengthCacheKey(AmigaMachine& m, const Md5Digest& content, uint32_t sampleRa
     return true;
 }
 
-KnownSong knownSongOf(const AmigaMachine& m) {
-    KnownSong song;
-    for (uint32_t k = 0; k < m.subsongCount; ++k)
-        song.seconds.push_back(m.firstSubsong + k < uint32_t(kMaxSubsongs) ? m.subsongSeconds[m.firstSubsong + k]
-                                                                            : 0.0f);
-    song.tags = moduleTagPairs(m);
-    return song;
+KnownSong knownSongOf(const Song& song) {
+    KnownSong known;
+    for (uint32_t k = 0; k < song.subsongCount; ++k)
+        known.seconds.push_back(song.firstSubsong + k < uint32_t(kMaxSubsongs)
+                                    ? song.subsongSeconds[song.firstSubsong + k]
+                                    : 0.0f);
+    known.tags = moduleTagPairs(song);
+    return known;
 }
 
-bool applyKnownLengths(AmigaMachine& m, const KnownSong& song) {
-    if (song.seconds.size() != m.subsongCount) return false;
+bool applyKnownLengths(Song& song, const KnownSong& known) {
+    if (known.seconds.size() != song.subsongCount) return false;
     float total = 0;
-    for (uint32_t k = 0; k < m.subsongCount && m.firstSubsong + k < uint32_t(kMaxSubsongs); ++k) {
-        m.subsongSeconds[m.firstSubsong + k] = song.seconds[k];
-        total += song.seconds[k];
+    for (uint32_t k = 0; k < song.subsongCount && song.firstSubsong + k < uint32_t(kMaxSubsongs); ++k) {
+        song.subsongSeconds[song.firstSubsong + k] = known.seconds[k];
+        total += known.seconds[k];
     }
-    m.totalSeconds = total;
+    song.totalSeconds = total;
     return true;
 }
 

@@ -1,5 +1,5 @@
 // The length cache as the plugin uses it: keys from a module's bytes and what
-// else decides its lengths, and entries made from and put back into a machine.
+// else decides its lengths, and entries made from and put back into a song.
 // The caller holds the plugin lock.
 #pragma once
 
@@ -11,6 +11,7 @@
 namespace varno {
 
 struct AmigaMachine;
+struct Song;
 
 // The plugin's cache; null when lengths are not kept between runs.
 LengthCache* lengthCache();
@@ -22,11 +23,11 @@ LengthCache* lengthCache();
 bool lengthCacheKey(AmigaMachine& machine, const Md5Digest& content, uint32_t sampleRate, LengthCacheKey& key);
 
 // The open module's lengths and tags as an entry.
-KnownSong knownSongOf(const AmigaMachine& machine);
+KnownSong knownSongOf(const Song& song);
 
 // Puts an entry's lengths into the open module; false (nothing changed) when the
 // entry's subsong count is not the module's.
-bool applyKnownLengths(AmigaMachine& machine, const KnownSong& song);
+bool applyKnownLengths(Song& song, const KnownSong& known);
 
 // The file information entry's answer from an entry: the subsong count with the
 // host's flag, the lengths and tags in the host's memory.

@@ -10,6 +10,7 @@
 #include "plugin/subsong_lengths.h"
 #include "plugin/xmpin.h"
 #include "session/module_session.h"
+#include "session/song.h"
 
 namespace varno {
 
@@ -31,22 +32,25 @@ uint32_t scanFileInfo(LengthScanner& scanner, const HostTables& host, const char
         scanner.machine = createMachine(&scanner.quietHost, pluginDirectory);
         if (!scanner.machine) return 0;
         scanner.machine->faultSink = showMachineFault;
+        scanner.song = std::make_unique<Song>();
+        attachSong(*scanner.machine, *scanner.song);
     }
     AmigaMachine& m = *scanner.machine;
+    Song& song = *scanner.song;
     uint32_t result = 0;
-    if (openModule(m, path, data.data(), uint32_t(data.size()))) {
-        measureSubsongLengths(m, deadline);
+    if (openModule(m, song, path, data.data(), uint32_t(data.size()))) {
+        measureSubsongLengths(m, song, deadline);
         // Lengths cut short by the host's clock are not the song's: not kept.
         if (LengthCache* cache = lengthCache(); cache && key && std::chrono::steady_clock::now() < deadline)
-            cache->store(*key, knownSongOf(m));
-        result = m.subsongCount + kFileInfoSubsongs;
+            cache->store(*key, knownSongOf(song));
+        result = song.subsongCount + kFileInfoSubsongs;
         // The lengths and tags are the host's: built with its own memory functions.
         m.host = &host;
-        if (lengths) *lengths = subsongLengthList(m);
-        if (tags) *tags = buildTags(m);
+        if (lengths) *lengths = subsongLengthList(m, song);
+        if (tags) *tags = buildTags(m, song);
         m.host = &scanner.quietHost;
     }
-    closeModule(m);
+    closeModule(m, song);
     return result;
 }
 

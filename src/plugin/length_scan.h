@@ -14,8 +14,9 @@
 namespace varno {
 
 struct AmigaMachine;
+struct Song;
 
-// The scanning machine and the lock that keeps one scan at a time on it. The
+// The scanning machine, its own song record and the lock that keeps one scan at a time on it. The
 // playing machine's lock is not needed for a scan, so playback never waits for one.
 struct LengthScanner {
     LengthScanner();
@@ -25,6 +26,7 @@ struct LengthScanner {
 
     Mutex lock;
     HostTables quietHost{};  // the host's tables without the length report
+    std::unique_ptr<Song> song;             // the song the scanning machine plays; goes after it
     std::unique_ptr<AmigaMachine> machine;  // built at the first scan
 };
 

@@ -9,6 +9,7 @@
 #include "library/module_state.h"
 #include "machine/amiga_machine.h"
 #include "machine/settings.h"
+#include "session/song.h"
 #include "session/frame_driver.h"
 #include "session/module_session.h"
 #include "players/player_archive.h"
@@ -36,6 +37,9 @@ AmigaMachine* machineOf() {
     PluginInstance* plugin = pluginInstance();
     return plugin ? plugin->machine : nullptr;
 }
+
+// The song record the machine plays: there whenever the machine is.
+Song& songOf() { return *pluginInstance()->song; }
 
 const HostFileFunctions* files() {
     PluginInstance* plugin = pluginInstance();
@@ -89,7 +93,7 @@ int32_t identifyHostFile(const char* path, HostFile file) {
     uint32_t size = 0;
     const uint32_t got = readCheckData(file, size);
     if (got == 0) return -1;
-    return identifyModule(*m, path, checkBuffer, got, size);
+    return identifyModule(*m, songOf(), path, checkBuffer, got, size);
 }
 
 namespace entries {
@@ -111,9 +115,9 @@ uint32_t VARNO_HOSTAPI getFileInfo(const char* path, HostFile file, float** leng
         if (!m || !path || !m->host) return 0;
         ensureCatalogue(*m);
         if (currentPath[0] && std::strcmp(path, currentPath) == 0) {
-            if (tags) *tags = buildTags(*m);
-            if (lengths) *lengths = subsongLengthList(*m);
-            return m->subsongCount + kFileInfoSubsongs;
+            if (tags) *tags = buildTags(*m, songOf());
+            if (lengths) *lengths = subsongLengthList(*m, songOf());
+            return songOf().subsongCount + kFileInfoSubsongs;
         }
         // A file scanned before is answered from the cache, without a player even looking at it.
         const bool scan = pluginSettings.scan_lengths && readModuleFile(file, m->mainMemory->size, data);
@@ -146,16 +150,16 @@ int VARNO_HOSTAPI open(const char* path, HostFile file) {
     playing.reset();
     std::vector<uint8_t> data;
     if (!readModuleFile(file, m->mainMemory->size, data)) {
-        closeModule(*m);
+        closeModule(*m, songOf());
         return 0;
     }
     try {
-        playing.emplace(moduleOnMachine(*m, path, data.data(), uint32_t(data.size())));
+        playing.emplace(moduleOnMachine(*m, songOf(), path, data.data(), uint32_t(data.size())));
     } catch (const OpenError&) {
         return 0;
     }
     if (lengthCache()) pluginInstance()->openModuleDigest = md5(data.data(), data.size());
-    reportLength(*m);
+    reportLength(*m, songOf());
     std::strncpy(currentPath, path, sizeof currentPath - 1);
     currentPath[sizeof currentPath - 1] = 0;
     return 2;
@@ -167,7 +171,7 @@ void VARNO_HOSTAPI close() {
     if (playing) {
         playing.reset();
     } else if (AmigaMachine* m = machineOf()) {
-        closeModule(*m);
+        closeModule(*m, songOf());
     }
 }
 
@@ -175,31 +179,33 @@ void VARNO_HOSTAPI setFormat(XmpFormat* format) {
     AmigaMachine* m = machineOf();
     // A rate of 0 would make every tick empty; such a format is not taken.
     if (!m || !format || format->rate == 0) return;
-    m->sampleRate = format->rate;
+    Song& song = songOf();
+    song.sampleRate = format->rate;
     m->updateTickLength();
-    for (auto& delay : m->surroundDelay)
+    for (auto& delay : song.surroundDelay)
         if (delay) std::memset(delay.get(), 0, 0x10000);
-    m->updateFrameSamples();
-    m->outputChannels = format->channels;
+    song.updateFrameSamples();
+    song.outputChannels = format->channels;
 }
 
 double VARNO_HOSTAPI setPosition(uint32_t position) {
     MutexLock lock(pluginMutex());
     AmigaMachine* m = machineOf();
     if (!m) return 0;
+    Song& song = songOf();
     // The requests that start a song again, without a module open, reach the machine as they always did.
     uint64_t unused = 0;
     uint64_t& delivered = playing ? stateOf(*playing).delivered : unused;
     switch (position) {
     case kPositionRestart:
-        startSubsong(*m, -1, false);
+        startSubsong(*m, song, -1, false);
         delivered = 0;
         return 0;
     case kPositionLoop:
-        if (!restartIfEnded(*m)) delivered = 0;
+        if (!restartIfEnded(*m, song)) delivered = 0;
         return 1.0;
     case kPositionLoopQuery:
-        if (restartIfEnded(*m)) return 1.0;
+        if (restartIfEnded(*m, song)) return 1.0;
         delivered = 0;
         return -1.0;
     default:
@@ -209,17 +215,17 @@ double VARNO_HOSTAPI setPosition(uint32_t position) {
         if (playing) {
             playing->selectSubsong(int32_t(position & 0xFFF));
         } else {
-            startSubsong(*m, int32_t(position & 0xFFF), false);
+            startSubsong(*m, song, int32_t(position & 0xFFF), false);
         }
         pluginInstance()->singleSubsong = (position & kPositionSingleSubsong) ? 1 : 0;
         delivered = 0;
-        reportLength(*m);
+        reportLength(*m, song);
         return 0;
     }
     // A time in granules within the subsong playing.
-    if (!pluginSettings.seeking || !currentPath[0] || !playing || m->sampleRate == 0) return 0;
-    const uint64_t reached = seekToFrame(*playing, uint64_t(position) * m->sampleRate / 10);
-    return double(reached) / double(m->sampleRate);
+    if (!pluginSettings.seeking || !currentPath[0] || !playing || song.sampleRate == 0) return 0;
+    const uint64_t reached = seekToFrame(*playing, uint64_t(position) * song.sampleRate / 10);
+    return double(reached) / double(song.sampleRate);
 }
 
 double VARNO_HOSTAPI getGranule() { return 0.1; }
@@ -232,9 +238,8 @@ uint32_t VARNO_HOSTAPI process(float* buffer, uint32_t count) {
 }
 
 uint32_t VARNO_HOSTAPI getSubSongs(float* totalSeconds) {
-    AmigaMachine* m = machineOf();
-    if (!m) return 0;
-    if (totalSeconds) *totalSeconds = m->totalSeconds;
+    if (!machineOf()) return 0;
+    if (totalSeconds) *totalSeconds = songOf().totalSeconds;
     const int count = playing ? playing->subsongCount() : 0;
     return count >= 2 ? uint32_t(count) : 0;
 }

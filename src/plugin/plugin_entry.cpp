@@ -6,6 +6,7 @@
 #include <string>
 
 #include "machine/amiga_machine.h"
+#include "session/song.h"
 #include "plugin/dialogs.h"
 #include "platform/cache_folder.h"
 #include "platform/library_file.h"
@@ -28,6 +29,7 @@ bool directoryMessageShown = false;
 HostTables* hostTables = nullptr; // kept to the end of the process
 PluginInstance* instance = nullptr;
 AmigaMachine* machine = nullptr;
+Song* song = nullptr;
 
 const XmpInterface interfaceTable = {
     8,
@@ -105,6 +107,8 @@ void detachPlugin() {
         closePlayingModule();
         delete machine;
         machine = nullptr;
+        delete song;
+        song = nullptr;
     }
     delete instance;
     instance = nullptr;
@@ -152,12 +156,18 @@ const XmpInterface* getInterface(uint32_t face, GetHostFunctions getFunctions) {
     if (const std::string folder = cacheFolder(instance->directory); !folder.empty())
         instance->lengthCache = std::make_unique<LengthCache>(folder);
     try {
-        machine = createMachine(hostTables, instance->directory).release();
-        if (machine) machine->faultSink = showMachineFault;
+        auto record = std::make_unique<Song>();
+        if (auto built = createMachine(hostTables, instance->directory)) {
+            built->faultSink = showMachineFault;
+            attachSong(*built, *record);
+            machine = built.release();
+            song = record.release();
+        }
     } catch (const std::bad_alloc&) {
         machine = nullptr; // every entry then answers "not playable"
     }
     instance->machine = machine;
+    instance->song = song;
     pluginMutex();
     return &interfaceTable;
 }

@@ -5,6 +5,7 @@
 #include "library/module_state.h"
 #include "machine/amiga_machine.h"
 #include "session/module_session.h"
+#include "session/song.h"
 #include "players/player_archive.h"
 #include "plugin/known_lengths.h"
 #include "plugin/md5.h"
@@ -19,6 +20,9 @@ AmigaMachine* machineOf() {
     PluginInstance* plugin = pluginInstance();
     return plugin ? plugin->machine : nullptr;
 }
+
+// The song record the machine plays: there whenever the machine is.
+Song& songOf() { return *pluginInstance()->song; }
 
 std::string firstLine(const char* text) {
     std::string s = text ? text : "";
@@ -57,7 +61,7 @@ namespace {
 
 // The open module's key at the rate it plays at.
 bool openModuleKey(AmigaMachine& m, LengthCacheKey& key) {
-    return openModulePath()[0] && lengthCacheKey(m, pluginInstance()->openModuleDigest, m.sampleRate, key);
+    return openModulePath()[0] && lengthCacheKey(m, pluginInstance()->openModuleDigest, songOf().sampleRate, key);
 }
 
 } // namespace
@@ -69,10 +73,10 @@ int scanSubsongLengths() {
     if (!m || !module || !openModulePath()[0]) return 0;
     LengthCacheKey key;
     const bool keyed = openModuleKey(*m, key);
-    if (KnownSong known; keyed && lengthCache()->find(key, known) && applyKnownLengths(*m, known))
+    if (KnownSong known; keyed && lengthCache()->find(key, known) && applyKnownLengths(songOf(), known))
         return int(std::count_if(known.seconds.begin(), known.seconds.end(), [](float s) { return s > 0; }));
     const int measured = measureLengths(*module);
-    if (keyed) lengthCache()->store(key, knownSongOf(*m));
+    if (keyed) lengthCache()->store(key, knownSongOf(songOf()));
     return measured;
 }
 
@@ -83,7 +87,8 @@ bool knownFileNotes(HostFile file, std::vector<float>& seconds, std::string& not
     LengthCacheKey key;
     KnownSong known;
     if (!m || !readModuleFile(file, m->mainMemory->size, data) ||
-        !lengthCacheKey(*m, md5(data.data(), data.size()), m->sampleRate, key) || !lengthCache()->find(key, known) ||
+        !lengthCacheKey(*m, md5(data.data(), data.size()), songOf().sampleRate, key) ||
+        !lengthCache()->find(key, known) ||
         known.notes.empty())
         return false;
     seconds = std::move(known.seconds);
@@ -96,9 +101,9 @@ void keepOpenModuleNotes(const std::string& notes) {
     AmigaMachine* m = machineOf();
     LengthCacheKey key;
     if (!m || !openModuleKey(*m, key)) return;
-    KnownSong song = knownSongOf(*m);
-    song.notes = notes;
-    lengthCache()->store(key, song);
+    KnownSong known = knownSongOf(songOf());
+    known.notes = notes;
+    lengthCache()->store(key, known);
 }
 
 void disableLengthCache() {
@@ -107,13 +112,13 @@ void disableLengthCache() {
 }
 
 float playingSeconds() {
-    const AmigaMachine* m = machineOf();
-    return m ? m->elapsedSeconds : 0;
+    return machineOf() ? songOf().elapsedSeconds : 0;
 }
 
 float playingLength() {
-    const AmigaMachine* m = machineOf();
-    return m && m->currentSubsong < kMaxSubsongs ? m->subsongSeconds[m->currentSubsong] : 0;
+    if (!machineOf()) return 0;
+    const Song& song = songOf();
+    return song.currentSubsong < kMaxSubsongs ? song.subsongSeconds[song.currentSubsong] : 0;
 }
 
 } // namespace varno

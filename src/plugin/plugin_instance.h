@@ -14,10 +14,12 @@
 namespace varno {
 
 struct AmigaMachine;
+struct Song;
 
 struct PluginInstance {
     const HostTables* host = nullptr;
     AmigaMachine* machine = nullptr;
+    Song* song = nullptr;  // the song record the machine plays; there whenever the machine is
     void* instance = nullptr; // the library's module handle, for dialog resources
     char directory[256] = {};
     uint8_t singleSubsong = 0;
@@ -42,7 +44,7 @@ void showMachineFault(const std::string& text);
 // takes that machine's run lock inside. A length scan takes the scanner's lock instead.
 Mutex& pluginMutex();
 
-// Destroys the machine and the instance (library unload).
+// Destroys the machine, its song record and the instance (library unload).
 void detachPlugin();
 
 // The folder part of the library path, with its separator, into a 256-byte

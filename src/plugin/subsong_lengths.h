@@ -6,9 +6,10 @@
 namespace varno {
 
 struct AmigaMachine;
+struct Song;
 
-// The subsongs' lengths as a block of floats from the host's memory, which the
+// The song's subsong lengths as a block of floats from the machine's host's memory, which the
 // host releases; null without subsongs.
-float* subsongLengthList(const AmigaMachine& machine);
+float* subsongLengthList(const AmigaMachine& machine, const Song& song);
 
 } // namespace varno

@@ -1,6 +1,7 @@
 #include "session/fast_forward.h"
 
 #include "machine/amiga_machine.h"
+#include "session/song.h"
 #include "session/frame_driver.h"
 #include "session/render.h"
 
@@ -16,30 +17,31 @@ static_assert(float(kSoundLoudness) / 16384.0f > kSilenceThreshold &&
 
 } // namespace
 
-int32_t skipTick(AmigaMachine& m) {
-    runSilentTick(m, kSoundLoudness);
-    const int32_t frames = m.slotTickSamples[1];
+int32_t skipTick(AmigaMachine& m, Song& song) {
+    runSilentTick(m, song, kSoundLoudness);
+    const int32_t frames = song.slotTickSamples[1];
     // A tick rendered before (the first after a start or a render) has its samples.
-    bool sound = m.slotSound[1] > 0;
-    if (m.slotSound[1] < 0)
-        for (int c = 0; c < 4 && !sound; ++c) sound = anySound(m.channelBuffers[c][1].get(), m.channelCounts[c][1]);
-    noteSilence(m, sound, frames);
-    shiftSlots(m);
-    recordSongEnd(m);
+    bool sound = song.slotSound[1] > 0;
+    if (song.slotSound[1] < 0)
+        for (int c = 0; c < 4 && !sound; ++c)
+            sound = anySound(song.channelBuffers[c][1].get(), song.channelCounts[c][1]);
+    noteSilence(m, song, sound, frames);
+    shiftSlots(song);
+    recordSongEnd(m, song);
     return frames;
 }
 
-bool fastForward(AmigaMachine& m, double maxSeconds, std::chrono::steady_clock::time_point deadline) {
+bool fastForward(AmigaMachine& m, Song& song, double maxSeconds, std::chrono::steady_clock::time_point deadline) {
     // Counted apart from elapsedSeconds, which stands still without a tick routine.
-    const double maxFrames = maxSeconds * double(m.sampleRate);
+    const double maxFrames = maxSeconds * double(song.sampleRate);
     double frames = 0;
     for (uint32_t ticks = 0; frames < maxFrames; ++ticks) {
-        if (endCheck(m)) return true;
+        if (endCheck(m, song)) return true;
         // The clock is asked now and then: it costs more than a tick of silence.
         if ((ticks & 63) == 63 && std::chrono::steady_clock::now() >= deadline) return false;
-        frames += skipTick(m);
+        frames += skipTick(m, song);
     }
-    return endCheck(m);
+    return endCheck(m, song);
 }
 
 } // namespace varno

@@ -12,51 +12,52 @@
 #include "machine/cpu_context.h"
 #include "hardware/custom_chips.h"
 #include "machine/amiga_machine.h"
+#include "session/song.h"
 #include "machine/run_routine.h"
 #include "machine/settings.h"
 #include "players/slave_player.h"
 
 namespace varno {
 
-bool playerTick(AmigaMachine& m) {
+bool playerTick(AmigaMachine& m, Song& song) {
     // A tick routine that faulted has shown its message and is not run again
     // until the next subsong start: one message, not one per tick.
-    if (m.tickFaulted) return false;
+    if (song.tickFaulted) return false;
     // A player that hung in its set-up has nothing to play: the song ends.
-    if (const SlavePlayer* player = currentPlayer(m); player && player->hung) {
-        m.tickFaulted = true;
+    if (const SlavePlayer* player = currentPlayer(m, song); player && player->hung) {
+        song.tickFaulted = true;
         return false;
     }
     bool ok = true;
-    if (m.timerCode != 0 && m.cpu) {
+    if (song.timerCode != 0 && m.cpu) {
         CpuState& registers = m.cpu->processor.cpuState;
         registers.a[0] = kCustomChipsBase;
-        registers.a[1] = m.timerData;
+        registers.a[1] = song.timerData;
         registers.a[6] = (m.system && m.system->exec) ? m.system->exec->baseAddress() : 0;
         registers.d[1] = m.customChips ? uint32_t(m.customChips->intreq & m.customChips->intena) : 0;
-        registers.pc = m.timerCode;
-        SlavePlayer* player = currentPlayer(m);
+        registers.pc = song.timerCode;
+        SlavePlayer* player = currentPlayer(m, song);
         nameFaultProcedure(*m.cpu, player ? player->formatTitle : "", "interrupt");
         const uint32_t result = runRoutine(*m.cpu, nullptr, nullptr, kTickCycleLimit);
         ok = result == RUN_BUDGET_SPENT;
         // Nor are its stop routines run at the close: they would hang as well, or say so again.
         if (player && result == kRunTimedOut) player->hung = true;
-        m.elapsedSeconds += m.tickSeconds;
+        song.elapsedSeconds += song.tickSeconds;
     }
     if (m.cpu) cpu::serviceInterrupts(m.cpu->processor);
-    m.tickFaulted = !ok;
+    song.tickFaulted = !ok;
     return ok;
 }
 
 
-bool endCheck(const AmigaMachine& m) {
+bool endCheck(const AmigaMachine& m, const Song& song) {
     const bool useSongEnd = m.settings->use_songend != 0;
-    if (m.songEndSignalled && useSongEnd) return true;
-    if (m.silenceEnded) return true;
-    if (m.tickFaulted) return true;
-    if (m.settings->default_playtime != 0 && m.elapsedSeconds >= float(m.settings->default_playtime)) {
+    if (song.songEndSignalled && useSongEnd) return true;
+    if (song.silenceEnded) return true;
+    if (song.tickFaulted) return true;
+    if (m.settings->default_playtime != 0 && song.elapsedSeconds >= float(m.settings->default_playtime)) {
         // A player that reports its song ends is trusted over the play time.
-        const SlavePlayer* player = currentPlayer(m);
+        const SlavePlayer* player = currentPlayer(m, song);
         const bool reportsEnd = player && (player->flags & kPlayerReportsSongEnd);
         if (!(reportsEnd && useSongEnd)) return true;
     }
@@ -78,49 +79,49 @@ bool anySound(const float* samples, int32_t count) {
     return false;
 }
 
-void noteSilence(AmigaMachine& m, bool sound, int32_t frames) {
+void noteSilence(const AmigaMachine& m, Song& song, bool sound, int32_t frames) {
     if (sound) {
-        m.silentSamples = 0;
-        m.soundHeard = 1;
-    } else if (m.silentSamples <= INT32_MAX - frames) {
-        m.silentSamples += frames;
+        song.silentSamples = 0;
+        song.soundHeard = 1;
+    } else if (song.silentSamples <= INT32_MAX - frames) {
+        song.silentSamples += frames;
     }
-    double limit = m.soundHeard ? kSilenceAfterSound : kSilenceBeforeSound;
+    double limit = song.soundHeard ? kSilenceAfterSound : kSilenceBeforeSound;
     // A player that finds its song's end is trusted with silences inside the song
     // and a quiet ending; a long silence still ends a song whose end never comes.
-    const SlavePlayer* player = currentPlayer(m);
-    if (m.soundHeard && player && (player->flags & kPlayerReportsSongEnd) && m.settings->use_songend)
+    const SlavePlayer* player = currentPlayer(m, song);
+    if (song.soundHeard && player && (player->flags & kPlayerReportsSongEnd) && m.settings->use_songend)
         limit = kSilenceInOwnEndSong;
-    if (double(m.silentSamples) / double(m.sampleRate) > limit) m.silenceEnded = 1;
+    if (double(song.silentSamples) / double(song.sampleRate) > limit) song.silenceEnded = 1;
 }
 
-void detectSilence(AmigaMachine& m, int32_t frames, bool nearest) {
+void detectSilence(const AmigaMachine& m, Song& song, int32_t frames, bool nearest) {
     bool sound = false;
     for (int c = 0; c < 4 && !sound; ++c) {
-        if (nearest && !anySound(m.channelBuffers[c][1].get(), m.channelCounts[c][1])) continue;
-        sound = anySound(m.resampledBuffers[c].get(), frames);
+        if (nearest && !anySound(song.channelBuffers[c][1].get(), song.channelCounts[c][1])) continue;
+        sound = anySound(song.resampledBuffers[c].get(), frames);
     }
-    noteSilence(m, sound, frames);
+    noteSilence(m, song, sound, frames);
 }
 
-void recordSongEnd(AmigaMachine& m) {
-    const bool signalled = m.songEndSignalled && m.settings->use_songend;
-    if (!signalled && !m.silenceEnded) return;
-    if (m.currentSubsong >= uint32_t(kMaxSubsongs)) return;
+void recordSongEnd(const AmigaMachine& m, Song& song) {
+    const bool signalled = song.songEndSignalled && m.settings->use_songend;
+    if (!signalled && !song.silenceEnded) return;
+    if (song.currentSubsong >= uint32_t(kMaxSubsongs)) return;
     // The audio path runs one tick behind the player: the tick just run is not yet
     // heard, and the song ended before it.
-    m.subsongSeconds[m.currentSubsong] = std::max(0.0f, m.elapsedSeconds - m.tickSeconds);
+    song.subsongSeconds[song.currentSubsong] = std::max(0.0f, song.elapsedSeconds - song.tickSeconds);
     float total = 0;
-    for (uint32_t s = m.firstSubsong; s < m.firstSubsong + m.subsongCount && s < uint32_t(kMaxSubsongs); ++s)
-        total += m.subsongSeconds[s];
-    m.totalSeconds = total;
-    reportLength(m);
+    for (uint32_t s = song.firstSubsong; s < song.firstSubsong + song.subsongCount && s < uint32_t(kMaxSubsongs); ++s)
+        total += song.subsongSeconds[s];
+    song.totalSeconds = total;
+    reportLength(m, song);
 }
 
-void reportLength(const AmigaMachine& m) {
+void reportLength(const AmigaMachine& m, const Song& song) {
     if (!m.host || !m.host->inputFunctions || !m.host->inputFunctions->setLength) return;
-    if (m.currentSubsong >= uint32_t(kMaxSubsongs)) return;
-    m.host->inputFunctions->setLength(m.subsongSeconds[m.currentSubsong], m.settings->seeking ? 1 : 0);
+    if (song.currentSubsong >= uint32_t(kMaxSubsongs)) return;
+    m.host->inputFunctions->setLength(song.subsongSeconds[song.currentSubsong], m.settings->seeking ? 1 : 0);
 }
 
 } // namespace varno

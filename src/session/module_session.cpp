@@ -6,6 +6,7 @@
 #include "amigaos/hunk_loader.h"
 #include "amigaos/system.h"
 #include "machine/amiga_machine.h"
+#include "session/song.h"
 #include "session/frame_driver.h"
 #include "session/player_calls.h"
 #include "players/player_archive.h"
@@ -35,36 +36,37 @@ struct FileReader {
 };
 
 // After a close or a failed open nothing may be left to play.
-void forgetPlayer(AmigaMachine& m) {
+void forgetPlayer(const AmigaMachine& m, Song& song) {
     if (m.players) {
         m.players->items[0].reset();
         // A player that hung with the last module gets its chance with the next.
         for (auto& player : m.players->items)
             if (player) player->hung = false;
     }
-    m.playerIndex = kNoPlayer;
-    m.timerCode = m.timerData = m.timerSource = 0;
-    m.subsongCount = 0;
+    song.playerIndex = kNoPlayer;
+    song.timerCode = song.timerData = song.timerSource = 0;
+    song.subsongCount = 0;
     // Subsong requests that arrive now find nothing to start.
-    std::memset(m.subsongValid, 0, sizeof m.subsongValid);
+    std::memset(song.subsongValid, 0, sizeof song.subsongValid);
 }
 
 // Loads the module, finds its player and sets it up.
-bool startPlayer(AmigaMachine& m, PlayerArchive& archive, const char* path, const uint8_t* data, uint32_t size) {
+bool startPlayer(AmigaMachine& m, Song& song, PlayerArchive& archive, const char* path, const uint8_t* data,
+                 uint32_t size) {
     if (isCustomModule(data, size)) {
         const uint32_t loaded = loadExecutable(*m.mainMemory, data, size);
         if (loaded == 0) return false;
         archive.items[0] = createSlavePlayer(m, path, loaded);
-        m.playerIndex = 0;
+        song.playerIndex = 0;
     } else {
         const uint32_t address = m.system->deliBase->place(data, size, kPlaceBoth);
         if (address == 0) return false;
-        m.moduleAddress = address;
-        m.moduleSize = size;
-        splitPath(m, path);
-        if (detectLoadedPlayer(m) < 0) return false;
+        song.moduleAddress = address;
+        song.moduleSize = size;
+        splitPath(m, song, path);
+        if (detectLoadedPlayer(m, song) < 0) return false;
     }
-    return initPlayer(m, path);
+    return initPlayer(m, song, path);
 }
 
 } // namespace
@@ -109,43 +111,46 @@ bool isCustomModule(const uint8_t* data, uint32_t size) {
     }
 }
 
-int32_t identifyModule(AmigaMachine& m, const char* path, const uint8_t* data, uint32_t dataSize, uint32_t fileSize) {
+int32_t identifyModule(AmigaMachine& m, Song& song, const char* path, const uint8_t* data, uint32_t dataSize,
+                       uint32_t fileSize) {
     ensureCatalogue(m);
     if (isCustomModule(data, dataSize)) return 0;
-    return detectPlayer(m, path, fileSize, data, dataSize);
+    return detectPlayer(m, song, path, fileSize, data, dataSize);
 }
 
-bool checkModule(AmigaMachine& m, const char* path, const uint8_t* data, uint32_t dataSize, uint32_t fileSize) {
-    return identifyModule(m, path, data, dataSize, fileSize) >= 0;
+bool checkModule(AmigaMachine& m, Song& song, const char* path, const uint8_t* data, uint32_t dataSize,
+                 uint32_t fileSize) {
+    return identifyModule(m, song, path, data, dataSize, fileSize) >= 0;
 }
 
-bool openModule(AmigaMachine& m, const char* path, const uint8_t* data, uint32_t size) {
+bool openModule(AmigaMachine& m, Song& song, const char* path, const uint8_t* data, uint32_t size) {
     // A module opened without the previous one being closed leaves no host files open either.
     m.system->dos->closeOpenFiles();
     // The last module's player may have written over the system's tables or the
     // other players' code; every module starts from the catalogue as it loaded.
     if (m.players) restoreCatalogueImage(*m.players);
     m.reset();
+    song.resetPlayback();
     PlayerArchive& archive = *ensureCatalogue(m);
     MemoryRegion& main = *m.mainMemory;
     main.markCursor = main.resetCursor;
-    forgetPlayer(m);
-    if (data && startPlayer(m, archive, path, data, size)) {
-        startSubsong(m, 0, true);
+    forgetPlayer(m, song);
+    if (data && startPlayer(m, song, archive, path, data, size)) {
+        startSubsong(m, song, 0, true);
         return true;
     }
     // Nothing of the failed module stays: not its player, nor its memory, nor
     // what its player overwrote.
-    forgetPlayer(m);
+    forgetPlayer(m, song);
     archive.imageTouched = true;
     main.cursor = main.markCursor = main.resetCursor;
     m.system->deliBase->listCount = 0;
     return false;
 }
 
-void closeModule(AmigaMachine& m) {
-    endPlayer(m);
-    forgetPlayer(m);
+void closeModule(AmigaMachine& m, Song& song) {
+    endPlayer(m, song);
+    forgetPlayer(m, song);
     // Files checked from now on meet the players as they loaded (put back at the
     // next check: until then what the player left can still be looked at).
     if (m.players) m.players->imageTouched = true;

@@ -1,5 +1,5 @@
 // The wrappers that run a player's entry points and turn their results into
-// the machine's state.
+// the song's state.
 #include "session/player_calls.h"
 
 #include <algorithm>
@@ -13,6 +13,7 @@
 #include "hardware/custom_chips.h"
 #include "interface/player_interface.h"
 #include "machine/amiga_machine.h"
+#include "session/song.h"
 #include "machine/run_routine.h"
 #include "amigaos/deli_base.h"
 #include "players/player_archive.h"
@@ -44,7 +45,7 @@ std::string readInfoText(const MemoryRegion& main, uint32_t address) {
     return s;
 }
 
-void readModuleInfo(AmigaMachine& m, SlavePlayer& p) {
+void readModuleInfo(const AmigaMachine& m, Song& song, SlavePlayer& p) {
     const MemoryRegion& main = *m.mainMemory;
     const uint32_t list = moduleInfoList(p);
     if (list == 0 || !main.contains(list, 8)) return;
@@ -55,36 +56,36 @@ void readModuleInfo(AmigaMachine& m, SlavePlayer& p) {
         if (tag == MI_Prefix) {
             char text[8];
             main.readString(value, text, 7);
-            formatFromPrefix(text, m.formatName);
+            formatFromPrefix(text, song.formatName);
         } else if (tag == MI_SongName) {
-            main.readString(value, m.songTitle, sizeof m.songTitle - 1);
+            main.readString(value, song.songTitle, sizeof song.songTitle - 1);
         } else if (tag == MI_AuthorName) {
-            m.songInfo.author = readInfoText(main, value);
+            song.songInfo.author = readInfoText(main, value);
         } else if (tag == MI_Pattern) {
-            m.songInfo.patterns = int32_t(std::min<uint32_t>(value, 0x7FFFFFFF));
+            song.songInfo.patterns = int32_t(std::min<uint32_t>(value, 0x7FFFFFFF));
         } else if (tag == MI_Length) {
-            m.songInfo.positions = int32_t(std::min<uint32_t>(value, 0x7FFFFFFF));
-        } else if (tag == MI_SampleName && m.songInfo.sampleNames.size() < SongInfo::kMaxSampleNames) {
-            m.songInfo.sampleNames.push_back(readInfoText(main, value));
+            song.songInfo.positions = int32_t(std::min<uint32_t>(value, 0x7FFFFFFF));
+        } else if (tag == MI_SampleName && song.songInfo.sampleNames.size() < SongInfo::kMaxSampleNames) {
+            song.songInfo.sampleNames.push_back(readInfoText(main, value));
         }
     }
 }
 
-void markRange(AmigaMachine& m, uint32_t first, uint32_t last) {
+void markRange(Song& song, uint32_t first, uint32_t last) {
     if (first > kMaxSubsong) first = kMaxSubsong;
     if (last > kMaxSubsong) last = kMaxSubsong;
     // A range that runs backwards is taken as its first subsong alone.
     if (last < first) last = first;
-    m.firstSubsong = m.currentSubsong = first;
-    m.lastSubsong = last;
-    m.subsongCount = last - first + 1;
-    for (uint32_t s = first; s <= last; ++s) m.subsongValid[s] = 1;
+    song.firstSubsong = song.currentSubsong = first;
+    song.lastSubsong = last;
+    song.subsongCount = last - first + 1;
+    for (uint32_t s = first; s <= last; ++s) song.subsongValid[s] = 1;
 }
 
 // NextSong steps the subsong word; probing stops when it no longer changes.
 // A player that counts past 63 or goes round in a circle stops the probe after
 // 64 steps; the subsongs seen until then are kept.
-void probeNextSong(AmigaMachine& m, SlavePlayer& p) {
+void probeNextSong(AmigaMachine& m, Song& song, SlavePlayer& p) {
     MemoryRegion& low = *m.lowMemory;
     const uint32_t word = deliBase(m) + kDeliSubsong;
     low.writeWord(word, 0);
@@ -96,52 +97,52 @@ void probeNextSong(AmigaMachine& m, SlavePlayer& p) {
         if (after == before || after > kMaxSubsong) break;
         if (after > highest) highest = after;
     }
-    markRange(m, 0, highest);
+    markRange(song, 0, highest);
 }
 
 struct SavedModuleState {
-    char directory[sizeof AmigaMachine::moduleDirectory];
-    char fileName[sizeof AmigaMachine::moduleFileName];
-    char path[sizeof AmigaMachine::modulePath];
+    char directory[sizeof Song::moduleDirectory];
+    char fileName[sizeof Song::moduleFileName];
+    char path[sizeof Song::modulePath];
     char dosCurrent[sizeof CDosLibrary::currentDirectory];
     char dosSaved[sizeof CDosLibrary::savedDirectory];
     uint32_t checkData;
     uint32_t checkSize;
 };
 
-void copyPathsToDeliBase(AmigaMachine& m) {
+void copyPathsToDeliBase(AmigaMachine& m, const Song& song) {
     MemoryRegion& low = *m.lowMemory;
     const uint32_t base = deliBase(m);
-    low.writeString(low.readLong(base + kDeliFileName), m.moduleFileName);
-    low.writeString(low.readLong(base + kDeliDirectory), m.moduleDirectory);
-    low.writeString(low.readLong(base + kDeliPath), m.modulePath);
+    low.writeString(low.readLong(base + kDeliFileName), song.moduleFileName);
+    low.writeString(low.readLong(base + kDeliDirectory), song.moduleDirectory);
+    low.writeString(low.readLong(base + kDeliPath), song.modulePath);
 }
 
 } // namespace
 
-void splitPath(AmigaMachine& m, const char* path) {
-    std::memset(m.moduleDirectory, 0, sizeof m.moduleDirectory);
-    std::memset(m.moduleFileName, 0, sizeof m.moduleFileName);
-    std::memset(m.modulePath, 0, sizeof m.modulePath);
+void splitPath(AmigaMachine& m, Song& song, const char* path) {
+    std::memset(song.moduleDirectory, 0, sizeof song.moduleDirectory);
+    std::memset(song.moduleFileName, 0, sizeof song.moduleFileName);
+    std::memset(song.modulePath, 0, sizeof song.modulePath);
     if (!path) path = "";
     size_t split = 0;
     for (size_t i = 0; path[i]; ++i)
         if (path[i] == '\\' || path[i] == '/' || path[i] == '|') split = i + 1;
     const size_t length = std::strlen(path);
-    const size_t keep = sizeof m.modulePath - 1;
-    std::memcpy(m.modulePath, path, length < keep ? length : keep);
-    std::memcpy(m.moduleDirectory, path, split < keep ? split : keep);
+    const size_t keep = sizeof song.modulePath - 1;
+    std::memcpy(song.modulePath, path, length < keep ? length : keep);
+    std::memcpy(song.moduleDirectory, path, split < keep ? split : keep);
     const size_t nameLength = length - split;
-    std::memcpy(m.moduleFileName, path + split, nameLength < keep ? nameLength : keep);
+    std::memcpy(song.moduleFileName, path + split, nameLength < keep ? nameLength : keep);
     if (CDosLibrary* dos = m.system->dos.get()) {
         std::memset(dos->currentDirectory, 0, sizeof dos->currentDirectory);
         std::memset(dos->savedDirectory, 0, sizeof dos->savedDirectory);
     }
-    copyPathsToDeliBase(m);
+    copyPathsToDeliBase(m, song);
 }
 
-int32_t detectLoadedPlayer(AmigaMachine& m) {
-    m.playerIndex = kNoPlayer;
+int32_t detectLoadedPlayer(AmigaMachine& m, Song& song) {
+    song.playerIndex = kNoPlayer;
     PlayerArchive* archive = m.players.get();
     if (!archive) return -1;
     for (uint32_t i = 1; i < archive->count; ++i) {
@@ -162,20 +163,21 @@ int32_t detectLoadedPlayer(AmigaMachine& m) {
             continue;
         }
         if (d0 == 0) {
-            m.playerIndex = uint16_t(i);
+            song.playerIndex = uint16_t(i);
             return int32_t(i);
         }
     }
     return -1;
 }
 
-int32_t detectPlayer(AmigaMachine& m, const char* path, uint32_t fileSize, const uint8_t* data, uint32_t dataSize) {
+int32_t detectPlayer(AmigaMachine& m, Song& song, const char* path, uint32_t fileSize, const uint8_t* data,
+                     uint32_t dataSize) {
     // A file check may come while a module plays: what the open module's player
     // relies on (its paths, its data, its index) is put back afterwards.
     SavedModuleState saved;
-    std::memcpy(saved.directory, m.moduleDirectory, sizeof saved.directory);
-    std::memcpy(saved.fileName, m.moduleFileName, sizeof saved.fileName);
-    std::memcpy(saved.path, m.modulePath, sizeof saved.path);
+    std::memcpy(saved.directory, song.moduleDirectory, sizeof saved.directory);
+    std::memcpy(saved.fileName, song.moduleFileName, sizeof saved.fileName);
+    std::memcpy(saved.path, song.modulePath, sizeof saved.path);
     CDosLibrary& dos = *m.system->dos;
     std::memcpy(saved.dosCurrent, dos.currentDirectory, sizeof saved.dosCurrent);
     std::memcpy(saved.dosSaved, dos.savedDirectory, sizeof saved.dosSaved);
@@ -183,10 +185,10 @@ int32_t detectPlayer(AmigaMachine& m, const char* path, uint32_t fileSize, const
     const uint32_t base = deliBase(m);
     saved.checkData = low.readLong(base + kDeliCheckData);
     saved.checkSize = low.readLong(base + kDeliCheckSize);
-    const uint16_t playerIndex = m.playerIndex;
+    const uint16_t playerIndex = song.playerIndex;
 
     // With no module open, a check follows the catalogue as it loaded.
-    if (m.playerIndex == kNoPlayer && m.players && m.players->imageTouched) restoreCatalogueImage(*m.players);
+    if (song.playerIndex == kNoPlayer && m.players && m.players->imageTouched) restoreCatalogueImage(*m.players);
     int32_t found = -1;
     MemoryRegion& main = *m.mainMemory;
     // Above all the open module's player holds, also what it took after its set-up;
@@ -196,49 +198,50 @@ int32_t detectPlayer(AmigaMachine& m, const char* path, uint32_t fileSize, const
     const uint32_t placed = !data ? 0 : dataSize < kCheckBufferSize ? dataSize : kCheckBufferSize;
     if (m.system->deliBase->place(data, placed, kPlaceCheckData) != 0) {
         low.writeLong(base + kDeliCheckSize, fileSize);
-        splitPath(m, path);
-        found = detectLoadedPlayer(m);
+        splitPath(m, song, path);
+        found = detectLoadedPlayer(m, song);
     }
 
-    std::memcpy(m.moduleDirectory, saved.directory, sizeof saved.directory);
-    std::memcpy(m.moduleFileName, saved.fileName, sizeof saved.fileName);
-    std::memcpy(m.modulePath, saved.path, sizeof saved.path);
+    std::memcpy(song.moduleDirectory, saved.directory, sizeof saved.directory);
+    std::memcpy(song.moduleFileName, saved.fileName, sizeof saved.fileName);
+    std::memcpy(song.modulePath, saved.path, sizeof saved.path);
     std::memcpy(dos.currentDirectory, saved.dosCurrent, sizeof saved.dosCurrent);
     std::memcpy(dos.savedDirectory, saved.dosSaved, sizeof saved.dosSaved);
-    copyPathsToDeliBase(m);
+    copyPathsToDeliBase(m, song);
     low.writeLong(base + kDeliCheckData, saved.checkData);
     low.writeLong(base + kDeliCheckSize, saved.checkSize);
-    m.playerIndex = playerIndex;
+    song.playerIndex = playerIndex;
     main.cursor = cursor;
     return found;
 }
 
-bool initPlayer(AmigaMachine& m, const char* path) {
-    SlavePlayer* p = currentPlayer(m);
+bool initPlayer(AmigaMachine& m, Song& song, const char* path) {
+    SlavePlayer* p = currentPlayer(m, song);
     if (!p) return false;
-    splitPath(m, path);
-    std::memset(m.songTitle, 0, sizeof m.songTitle);
-    m.songInfo.clear();
+    splitPath(m, song, path);
+    std::memset(song.songTitle, 0, sizeof song.songTitle);
+    song.songInfo.clear();
 
     callDt(*p, DTP_Process);
     uint32_t d0 = 0;
     if (p->dtTags[DTP_ExtLoad] && (!callDt(*p, DTP_ExtLoad, &d0) || d0 != 0)) return false;
     if (p->dtTags[DTP_InitPlayer] && (!callDt(*p, DTP_InitPlayer, &d0) || d0 != 0)) return false;
 
-    setVoices(m);
-    readSubsongRange(m);
+    setVoices(m, song);
+    readSubsongRange(m, song);
     MemoryRegion& main = *m.mainMemory;
     main.markCursor = main.cursor;
 
-    if (p->dtTags[DTP_ModuleName]) main.readString(p->dtTags[DTP_ModuleName], m.songTitle, sizeof m.songTitle - 1);
-    std::memcpy(m.formatName, p->formatTag, sizeof m.formatName);
-    m.formatName[sizeof m.formatName - 1] = 0;
-    readModuleInfo(m, *p);
+    if (p->dtTags[DTP_ModuleName])
+        main.readString(p->dtTags[DTP_ModuleName], song.songTitle, sizeof song.songTitle - 1);
+    std::memcpy(song.formatName, p->formatTag, sizeof song.formatName);
+    song.formatName[sizeof song.formatName - 1] = 0;
+    readModuleInfo(m, song, *p);
     return true;
 }
 
-void setVoices(AmigaMachine& m) {
-    SlavePlayer* p = currentPlayer(m);
+void setVoices(AmigaMachine& m, const Song& song) {
+    SlavePlayer* p = currentPlayer(m, song);
     if (!p) return;
     if (p->epTags[EP_Voices]) {
         m.cpu->processor.cpuState.d[0] = 15;  // all four channels on
@@ -248,30 +251,30 @@ void setVoices(AmigaMachine& m) {
     callDt(*p, DTP_Balance);
 }
 
-void readSubsongRange(AmigaMachine& m) {
-    std::memset(m.subsongValid, 0, sizeof m.subsongValid);
-    for (float& seconds : m.subsongSeconds) seconds = 0;
-    m.firstSubsong = m.lastSubsong = m.subsongCount = 0;
-    SlavePlayer* p = currentPlayer(m);
+void readSubsongRange(AmigaMachine& m, Song& song) {
+    std::memset(song.subsongValid, 0, sizeof song.subsongValid);
+    for (float& seconds : song.subsongSeconds) seconds = 0;
+    song.firstSubsong = song.lastSubsong = song.subsongCount = 0;
+    SlavePlayer* p = currentPlayer(m, song);
 
     uint32_t d0 = 0, d1 = 0;
     if (p && p->dtTags[DTP_SubSongRange]) {
         callDt(*p, DTP_SubSongRange, &d0, &d1);
-        markRange(m, d0, d1 & 0xFF);
+        markRange(song, d0, d1 & 0xFF);
     } else if (p && p->dtTags[DTP_NewSubSongRange]) {
         const uint32_t table = p->dtTags[DTP_NewSubSongRange];
-        markRange(m, readRamWord(m, table + 2), readRamWord(m, table + 4));
+        markRange(song, readRamWord(m, table + 2), readRamWord(m, table + 4));
     } else if (p && p->dtTags[DTP_NextSong]) {
-        probeNextSong(m, *p);
+        probeNextSong(m, song, *p);
     } else {
-        m.subsongValid[0] = 1;
-        m.subsongCount = 1;
+        song.subsongValid[0] = 1;
+        song.subsongCount = 1;
     }
-    m.totalSeconds = 0;
+    song.totalSeconds = 0;
 }
 
-void startInterrupt(AmigaMachine& m) {
-    SlavePlayer* p = currentPlayer(m);
+void startInterrupt(AmigaMachine& m, const Song& song) {
+    SlavePlayer* p = currentPlayer(m, song);
     if (!p) return;
     if (p->dtTags[DTP_StartInt]) {
         callDt(*p, DTP_StartInt);
@@ -285,8 +288,8 @@ void startInterrupt(AmigaMachine& m) {
     }
 }
 
-void chooseTickSource(AmigaMachine& m) {
-    m.timerCode = m.timerData = m.timerSource = 0;
+void chooseTickSource(const AmigaMachine& m, Song& song) {
+    song.timerCode = song.timerData = song.timerSource = 0;
     struct Timer {
         const CiaChip* cia;
         const CCiaResource* resource;
@@ -308,15 +311,15 @@ void chooseTickSource(AmigaMachine& m) {
             const uint32_t v = m.lowMemory->readLong(interrupt + offset);
             return v != 0 ? v : m.mainMemory->readLong(interrupt + offset);
         };
-        m.timerCode = pointer(kInterruptCode);
-        m.timerData = pointer(kInterruptData);
-        m.timerSource = t.source;
+        song.timerCode = pointer(kInterruptCode);
+        song.timerData = pointer(kInterruptData);
+        song.timerSource = t.source;
         return;
     }
 }
 
-void endPlayer(AmigaMachine& m) {
-    SlavePlayer* p = currentPlayer(m);
+void endPlayer(AmigaMachine& m, const Song& song) {
+    SlavePlayer* p = currentPlayer(m, song);
     if (!p) return;
     callDt(*p, DTP_StopInt);
     callDt(*p, DTP_EndSound);

@@ -12,6 +12,7 @@
 #include "hardware/cia.h"
 #include "hardware/custom_chips.h"
 #include "machine/amiga_machine.h"
+#include "session/song.h"
 #include "session/frame_driver.h"
 #include "machine/settings.h"
 
@@ -27,35 +28,35 @@ bool amigaModel(int32_t interpolation) {
     return interpolation == kInterpolationA500 || interpolation == kInterpolationA1200;
 }
 
-void resampleChannels(AmigaMachine& m, int32_t frames, int32_t interpolation) {
+void resampleChannels(Song& song, int32_t frames, int32_t interpolation) {
     if (amigaModel(interpolation)) {
-        renderAmigaChannels(m, interpolation, frames);
+        renderAmigaChannels(song, interpolation, frames);
         return;
     }
     // The models' state is stale once another mode has played.
-    m.amigaOutput.model = 0;
+    song.amigaOutput.model = 0;
     const bool sinc = interpolation != 0;
     for (int c = 0; c < 4; ++c) {
-        float* dst = m.resampledBuffers[c].get();
-        const int32_t* counts = m.channelCounts[c];
+        float* dst = song.resampledBuffers[c].get();
+        const int32_t* counts = song.channelCounts[c];
         if (sinc)
-            resampleSinc(counts[0], counts[1], m.channelBuffers[c][1].get(), frames, dst, m.channelBuffers[c][0].get(),
-                         m.channelBuffers[c][2].get(), counts[2]);
+            resampleSinc(counts[0], counts[1], song.channelBuffers[c][1].get(), frames, dst,
+                         song.channelBuffers[c][0].get(), song.channelBuffers[c][2].get(), counts[2]);
         else
-            resampleNearest(m.channelBuffers[c][1].get(), counts[1], dst, frames);
+            resampleNearest(song.channelBuffers[c][1].get(), counts[1], dst, frames);
     }
 }
 
-int32_t mixChannels(AmigaMachine& m, float* dst, int32_t frames) {
-    if (m.outputChannels == 1) return mixMono(m, dst, frames);
-    if (m.settings->surround) return mixSurround(m, dst, frames);
-    return mixStereo(m, dst, frames);
+int32_t mixChannels(const AmigaMachine& m, Song& song, float* dst, int32_t frames) {
+    if (song.outputChannels == 1) return mixMono(song, dst, frames);
+    if (m.settings->surround) return mixSurround(song, dst, frames);
+    return mixStereo(song, dst, frames);
 }
 
 // The LED filter acts on the Amiga's two outputs, after the channels are mixed.
-int32_t mixTick(AmigaMachine& m, float* dst, int32_t frames, int32_t interpolation) {
-    const int32_t values = mixChannels(m, dst, frames);
-    if (amigaModel(interpolation)) filterAmigaOutput(m, dst, frames);
+int32_t mixTick(const AmigaMachine& m, Song& song, float* dst, int32_t frames, int32_t interpolation) {
+    const int32_t values = mixChannels(m, song, dst, frames);
+    if (amigaModel(interpolation)) filterAmigaOutput(song, dst, frames);
     return values;
 }
 
@@ -63,20 +64,20 @@ int32_t mixTick(AmigaMachine& m, float* dst, int32_t frames, int32_t interpolati
 
 // Slot 1 becomes the context of the next tick, slot 2 the tick heard next. The
 // buffers trade places; slot 2 is written whole by the next tick.
-void shiftSlots(AmigaMachine& m) {
+void shiftSlots(AudioPath& path) {
     for (int c = 0; c < 4; ++c) {
-        auto& slots = m.channelBuffers[c];
+        auto& slots = path.channelBuffers[c];
         std::rotate(slots, slots + 1, slots + 3);
-        int32_t* counts = m.channelCounts[c];
+        int32_t* counts = path.channelCounts[c];
         counts[0] = counts[1];
         counts[1] = counts[2];
     }
-    m.slotTickSamples[0] = m.slotTickSamples[1];
-    m.slotTickSamples[1] = m.slotTickSamples[2];
-    m.slotLedFilter[0] = m.slotLedFilter[1];
-    m.slotLedFilter[1] = m.slotLedFilter[2];
-    m.slotSound[0] = m.slotSound[1];
-    m.slotSound[1] = m.slotSound[2];
+    path.slotTickSamples[0] = path.slotTickSamples[1];
+    path.slotTickSamples[1] = path.slotTickSamples[2];
+    path.slotLedFilter[0] = path.slotLedFilter[1];
+    path.slotLedFilter[1] = path.slotLedFilter[2];
+    path.slotSound[0] = path.slotSound[1];
+    path.slotSound[1] = path.slotSound[2];
 }
 
 namespace {
@@ -85,41 +86,41 @@ namespace {
 // from the last part goes out first; a tick that fits whole is mixed straight
 // into out, and only the one that passes its end goes through the half, whose
 // surplus then waits for the next part in the other half.
-int32_t renderPart(AmigaMachine& m, float* out, int32_t count) {
-    const int32_t cur = m.outputSelect;
-    float* half = m.outputBuffers[cur].get();
-    int32_t have = m.outputFill[cur];
+int32_t renderPart(AmigaMachine& m, Song& song, float* out, int32_t count) {
+    const int32_t cur = song.outputSelect;
+    float* half = song.outputBuffers[cur].get();
+    int32_t have = song.outputFill[cur];
     std::copy(half, half + std::min(have, count), out);
     while (have < count) {
-        if (endCheck(m)) {
-            m.outputFill[0] = m.outputFill[1] = 0;
-            m.outputSelect = 1 - cur;
+        if (endCheck(m, song)) {
+            song.outputFill[0] = song.outputFill[1] = 0;
+            song.outputSelect = 1 - cur;
             return have;
         }
-        runTick(m, 2);
-        const int32_t frames = m.slotTickSamples[1];
-        m.noteTickFrames(frames);
+        runTick(m, song, 2);
+        const int32_t frames = song.slotTickSamples[1];
+        song.noteTickFrames(frames);
         // Read once: the configuration dialog may change it while we render.
         const int32_t interpolation = m.settings->interpolation;
-        resampleChannels(m, frames, interpolation);
-        detectSilence(m, frames, interpolation == 0);
-        const int32_t values = frames * (m.outputChannels == 1 ? 1 : 2);
+        resampleChannels(song, frames, interpolation);
+        detectSilence(m, song, frames, interpolation == 0);
+        const int32_t values = frames * (song.outputChannels == 1 ? 1 : 2);
         if (have + values <= count) {
-            have += mixTick(m, out + have, frames, interpolation);
+            have += mixTick(m, song, out + have, frames, interpolation);
         } else {
-            const int32_t got = mixTick(m, half + have, frames, interpolation);
+            const int32_t got = mixTick(m, song, half + have, frames, interpolation);
             std::copy(half + have, half + std::min(count, have + got), out + have);
             have += got;
-            m.noteOutputValues(have);
+            song.noteOutputValues(have);
         }
-        shiftSlots(m);
-        recordSongEnd(m);
+        shiftSlots(song);
+        recordSongEnd(m, song);
     }
     const int32_t surplus = have - count;
-    std::copy(half + count, half + have, m.outputBuffers[1 - cur].get());
-    m.outputFill[1 - cur] = surplus;
-    m.outputFill[cur] = 0;
-    m.outputSelect = 1 - cur;
+    std::copy(half + count, half + have, song.outputBuffers[1 - cur].get());
+    song.outputFill[1 - cur] = surplus;
+    song.outputFill[cur] = 0;
+    song.outputSelect = 1 - cur;
     return count;
 }
 
@@ -128,60 +129,63 @@ int32_t renderPart(AmigaMachine& m, float* out, int32_t count) {
 namespace {
 
 // The player's tick and the LED it left; false when the tick routine did not run.
-bool tickPlayer(AmigaMachine& m, int slot) {
-    if (!playerTick(m)) {
+bool tickPlayer(AmigaMachine& m, Song& song, int slot) {
+    if (!playerTick(m, song)) {
         // The next tick to hear repeats this one, as when the slots were copied along.
         if (slot == 2) {
             for (int c = 0; c < 4; ++c) {
-                std::copy_n(m.channelBuffers[c][1].get(), m.channelCounts[c][1], m.channelBuffers[c][2].get());
-                m.channelCounts[c][2] = m.channelCounts[c][1];
+                std::copy_n(song.channelBuffers[c][1].get(), song.channelCounts[c][1], song.channelBuffers[c][2].get());
+                song.channelCounts[c][2] = song.channelCounts[c][1];
             }
-            m.slotTickSamples[2] = m.slotTickSamples[1];
-            m.slotLedFilter[2] = m.slotLedFilter[1];
-            m.slotSound[2] = m.slotSound[1];
+            song.slotTickSamples[2] = song.slotTickSamples[1];
+            song.slotLedFilter[2] = song.slotLedFilter[1];
+            song.slotSound[2] = song.slotSound[1];
         }
         return false;
     }
     // The tick routine has run and the tick's samples start now: its LED writes
     // switch the filter for the whole tick. Writes from audio interrupts during
     // the tick take effect with the next one.
-    m.slotLedFilter[slot] = m.ciaA && powerLedOn(*m.ciaA);
+    song.slotLedFilter[slot] = m.ciaA && powerLedOn(*m.ciaA);
     return true;
 }
 
 // Read after the tick: a tempo change made by the routine already applies.
-void noteTickLength(AmigaMachine& m, int slot) { m.slotTickSamples[slot] = std::max(m.samplesPerTick, kMinTickFrames); }
+void noteTickLength(Song& song, int slot) {
+    song.slotTickSamples[slot] = std::max(song.samplesPerTick, kMinTickFrames);
+}
 
 } // namespace
 
-void runTick(AmigaMachine& m, int slot) {
-    if (!tickPlayer(m, slot)) return;
+void runTick(AmigaMachine& m, Song& song, int slot) {
+    if (!tickPlayer(m, song, slot)) return;
     for (int n : channelOrder) {
-        m.channelCounts[n][slot] = m.customChips ? renderChannelTick(*m.customChips, n, m.channelBuffers[n][slot].get()) : 0;
-        m.noteSlotSamples(m.channelCounts[n][slot]);
+        song.channelCounts[n][slot] =
+            m.customChips ? renderChannelTick(*m.customChips, n, song.channelBuffers[n][slot].get()) : 0;
+        song.noteSlotSamples(song.channelCounts[n][slot]);
     }
-    m.slotSound[slot] = -1;
-    noteTickLength(m, slot);
+    song.slotSound[slot] = -1;
+    noteTickLength(song, slot);
 }
 
-void runSilentTick(AmigaMachine& m, int32_t loudness) {
-    if (!tickPlayer(m, 2)) return;
+void runSilentTick(AmigaMachine& m, Song& song, int32_t loudness) {
+    if (!tickPlayer(m, song, 2)) return;
     bool heard = false;
     for (int n : channelOrder) {
-        m.channelCounts[n][2] = m.customChips ? skipChannelTick(*m.customChips, n, loudness, heard) : 0;
+        song.channelCounts[n][2] = m.customChips ? skipChannelTick(*m.customChips, n, loudness, heard) : 0;
         // Nothing is written, but a faulted tick after it copies this many along.
-        m.noteSlotSamples(m.channelCounts[n][2]);
+        song.noteSlotSamples(song.channelCounts[n][2]);
     }
-    m.slotSound[2] = heard ? 1 : 0;
-    noteTickLength(m, 2);
+    song.slotSound[2] = heard ? 1 : 0;
+    noteTickLength(song, 2);
 }
 
-int32_t render(AmigaMachine& m, float* out, int32_t count) {
+int32_t render(AmigaMachine& m, Song& song, float* out, int32_t count) {
     if (!out || count <= 0) return 0;
     int32_t done = 0;
     while (done < count) {
         const int32_t part = std::min(count - done, kRenderPartValues);
-        const int32_t got = renderPart(m, out + done, part);
+        const int32_t got = renderPart(m, song, out + done, part);
         done += got;
         if (got < part) break;
     }

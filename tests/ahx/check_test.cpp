@@ -73,7 +73,7 @@ TEST_F(Check, RandomDataIsRefusedWithOrWithoutAMagic) {
         // counts almost never do, and a taken file must then play.
         if (identify(bytes) == ahx) {
             ASSERT_TRUE(open(bytes)) << i;
-            for (int t = 0; t < 100; ++t) ASSERT_TRUE(playerTick(*machine)) << i;
+            for (int t = 0; t < 100; ++t) ASSERT_TRUE(playerTick(*machine, *songRecord)) << i;
         }
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
@@ -105,14 +105,14 @@ TEST_F(Check, CutAndDamagedSongsPlayOrAreRefused) {
             ASSERT_EQ(identify(cut), ahx) << song << " cut to " << size;
             if (!play || size != names) continue;
             ASSERT_TRUE(open(cut)) << song << " cut to " << size;
-            for (int t = 0; t < 50; ++t) ASSERT_TRUE(playerTick(*machine)) << song;
+            for (int t = 0; t < 50; ++t) ASSERT_TRUE(playerTick(*machine, *songRecord)) << song;
         }
         for (int round = 0; round < 3 && play; ++round) {
             std::vector<uint8_t> damaged = full;
             for (int k = 0; k < 8; ++k) damaged[16 + random() % (damaged.size() - 16)] = uint8_t(random());
             if (identify(damaged) != ahx) continue;
             ASSERT_TRUE(open(damaged)) << song;
-            for (int t = 0; t < 300; ++t) ASSERT_TRUE(playerTick(*machine)) << song;
+            for (int t = 0; t < 300; ++t) ASSERT_TRUE(playerTick(*machine, *songRecord)) << song;
             ++played;
         }
     }

@@ -120,7 +120,7 @@ TEST_F(Replay, PaulaLoopsOverTheChosenWaveform) {
     ASSERT_TRUE(open(song.bytes()));
     const std::vector<int8_t> before = channelLoop(0);
     ASSERT_EQ(before.size(), 640u);
-    ASSERT_TRUE(playerTick(*machine));
+    ASSERT_TRUE(playerTick(*machine, *songRecord));
     EXPECT_NE(channelLoop(0), before);
 }
 
@@ -150,7 +150,7 @@ TEST_F(Replay, RowsPositionsAndCommandsTimeTheSong) {
         song.positions[1][0] = {2, 0};
         ASSERT_TRUE(open(song.bytes())) << c.what;
         const double seconds = playToSongEnd(60);
-        EXPECT_TRUE(machine->songEndSignalled) << c.what;
+        EXPECT_TRUE(songRecord->songEndSignalled) << c.what;
         EXPECT_NEAR(seconds, c.ticks * frame / c.speedMultiplier, 0.001) << c.what;
     }
 }
@@ -160,11 +160,11 @@ TEST_F(Replay, SubsongsStartAtTheirPositions) {
     song.positions = {{}, {}, {}};
     song.subsongs = {2, 1};
     ASSERT_TRUE(open(song.bytes()));
-    ASSERT_EQ(machine->subsongCount, 3u);
+    ASSERT_EQ(songRecord->subsongCount, 3u);
     const double frame = 14210 / 709379.0;
     const double expected[3] = {3 * 24 * frame, 1 * 24 * frame, 2 * 24 * frame};
     for (uint32_t n = 0; n < 3; ++n) {
-        if (n > 0) startSubsong(*machine, int32_t(n), false);
+        if (n > 0) startSubsong(*machine, *songRecord, int32_t(n), false);
         EXPECT_NEAR(playToSongEnd(60), expected[n], 0.001) << "subsong " << n;
     }
 }

@@ -43,11 +43,11 @@ TEST_F(Songs, SharedSongsPlayToTheirEndInTheReferenceTime) {
         const std::vector<uint8_t> bytes = readBytes(sharedModules() / song.file);
         ASSERT_FALSE(bytes.empty()) << song.file;
         ASSERT_TRUE(open(bytes, std::filesystem::path(song.file).filename().string())) << song.file;
-        EXPECT_EQ(machine->subsongCount, 1u) << song.file;
+        EXPECT_EQ(songRecord->subsongCount, 1u) << song.file;
         const double seconds = playToSongEnd();
-        EXPECT_TRUE(machine->songEndSignalled) << song.file;
+        EXPECT_TRUE(songRecord->songEndSignalled) << song.file;
         EXPECT_NEAR(seconds, song.seconds, song.seconds * 0.01) << song.file;
-        closeModule(*machine);
+        closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -70,10 +70,10 @@ TEST_F(Songs, TitlesAndInstrumentNamesComeFromTheSong) {
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(open(readBytes(sharedModules() / c.file))) << c.file;
-        EXPECT_STREQ(machine->songTitle, c.title) << c.file;
-        EXPECT_STREQ(machine->formatName, c.format) << c.file;
-        EXPECT_EQ(machine->songInfo.sampleNames, c.names) << c.file;
-        closeModule(*machine);
+        EXPECT_STREQ(songRecord->songTitle, c.title) << c.file;
+        EXPECT_STREQ(songRecord->formatName, c.format) << c.file;
+        EXPECT_EQ(songRecord->songInfo.sampleNames, c.names) << c.file;
+        closeModule(*machine, *songRecord);
     }
 }
 

@@ -66,7 +66,7 @@ TEST_F(Waveforms, TheGeneratorBuildsTheBytesOfTheAhxReplay) {
         add(squares);
     }
     ASSERT_TRUE(open(song.bytes()));
-    for (size_t frame = 0; frame < song.positions.size() * 64 * 6; ++frame) ASSERT_TRUE(playerTick(*machine));
+    for (size_t frame = 0; frame < song.positions.size() * 64 * 6; ++frame) ASSERT_TRUE(playerTick(*machine, *songRecord));
     const MemoryRegion& m = *machine->mainMemory;
     // The triangles and sawtooths of the unfiltered block are unlike anything else.
     const std::vector<uint8_t> key(expected.begin() + kUnfiltered, expected.begin() + kUnfiltered + 504);

@@ -130,9 +130,9 @@ TEST_F(ExecCalls, VerticalBlankServerRunsOnCiaBTimerA) {
     EXPECT_EQ(m().ciaB->CRA & 1, 1);
     EXPECT_EQ(m().ciaB->TALO, 0x6C);
     EXPECT_EQ(m().ciaB->TAHI, 0x37);
-    m().timerSource = 3;
+    song().timerSource = 3;
     m().updateTickLength();
-    EXPECT_NEAR(m().tickSeconds, 14188 / 709378.9, 1e-7);
+    EXPECT_NEAR(song().tickSeconds, 14188 / 709378.9, 1e-7);
 
     registers().d[0] = 3;  // any other interrupt: ignored, D0 unchanged
     registers().a[1] = 0x39999;

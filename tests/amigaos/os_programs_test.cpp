@@ -109,7 +109,7 @@ TEST_F(OsPrograms, PlayerInterfaceCallbacksThroughA5) {
     registers().pc = code_ + 4 * kPlayerCallbacks;
     ASSERT_EQ(runRoutine(*m().cpu, nullptr, nullptr), RUN_BUDGET_SPENT);
     EXPECT_EQ(registers().d[2] & 0xFF, 0xFFu) << "the -96 vector answered 0 and its stub set Z";
-    EXPECT_EQ(m().songEndSignalled, 1);
+    EXPECT_EQ(song().songEndSignalled, 1);
     EXPECT_EQ(registers().d[0], 0u);
     EXPECT_EQ(registers().a[0], 0u);
     EXPECT_EQ(registers().d[3] & 0xFF, 0xFFu);

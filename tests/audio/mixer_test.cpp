@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "audio/mixer.h"
-#include "machine/amiga_machine.h"
 #include "machine/settings.h"
+#include "session/song.h"
 
 namespace varno {
 namespace {
@@ -17,27 +17,27 @@ struct SettingsGuard {
     ~SettingsGuard() { pluginSettings = saved; }
 };
 
-// A machine whose resampled channels hold m frames of the given constant values.
-void fill(AmigaMachine& m, int32_t frames, float c0, float c1, float c2, float c3) {
+// A song whose resampled channels hold that many frames of the given constant values.
+void fill(Song& song, int32_t frames, float c0, float c1, float c2, float c3) {
     const float v[4] = {c0, c1, c2, c3};
     for (int c = 0; c < 4; ++c)
-        for (int32_t i = 0; i < frames; ++i) m.resampledBuffers[c][size_t(i)] = v[c];
+        for (int32_t i = 0; i < frames; ++i) song.resampledBuffers[c][size_t(i)] = v[c];
 }
 
-void pan(AmigaMachine& m, int separation, int surround) {
+void pan(Song& song, int separation, int surround) {
     pluginSettings.stereo_separation = separation;
     pluginSettings.surround = surround;
-    m.updatePan();
+    song.updatePan(pluginSettings);
 }
 
 TEST(MixStereo, GainsAndHalving) {
     SettingsGuard guard;
-    AmigaMachine m;
+    Song song;
     std::vector<float> out(8, 9.0f);
 
-    pan(m, 100, 0);
-    fill(m, 3, 0.375f, 0, 0, 0);
-    EXPECT_EQ(mixStereo(m, out.data(), 3), 6);
+    pan(song, 100, 0);
+    fill(song, 3, 0.375f, 0, 0, 0);
+    EXPECT_EQ(mixStereo(song, out.data(), 3), 6);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(out[size_t(2 * i)], 0.1875f);   // half the channel
         EXPECT_EQ(out[size_t(2 * i + 1)], 0.0f);  // exactly nothing on the right
@@ -45,57 +45,57 @@ TEST(MixStereo, GainsAndHalving) {
     EXPECT_EQ(out[6], 9.0f);
 
     // Channels 1 and 2 lean right, 0 and 3 left.
-    fill(m, 1, 0, 0.25f, 0.125f, 0.0625f);
-    mixStereo(m, out.data(), 1);
+    fill(song, 1, 0, 0.25f, 0.125f, 0.0625f);
+    mixStereo(song, out.data(), 1);
     EXPECT_EQ(out[0], 0.03125f);
     EXPECT_EQ(out[1], 0.1875f);
 
     // 75 %: hi = sqrt(0.875), lo = sqrt(0.125); channel 1 alone at 0.25.
-    pan(m, 75, 0);
-    fill(m, 1, 0, 0.25f, 0, 0);
-    mixStereo(m, out.data(), 1);
+    pan(song, 75, 0);
+    fill(song, 1, 0, 0.25f, 0, 0);
+    mixStereo(song, out.data(), 1);
     EXPECT_FLOAT_EQ(out[0], 0.0441941738f);  // 0.125 * 0.353553391
     EXPECT_FLOAT_EQ(out[1], 0.1169267934f);  // 0.125 * 0.935414347
 
     // Separation 0: all four at 0.5 give 0.5 * 4 * 0.5 * sqrt(0.5) on both sides.
-    pan(m, 0, 0);
-    fill(m, 1, 0.5f, 0.5f, 0.5f, 0.5f);
-    mixStereo(m, out.data(), 1);
+    pan(song, 0, 0);
+    fill(song, 1, 0.5f, 0.5f, 0.5f, 0.5f);
+    mixStereo(song, out.data(), 1);
     EXPECT_FLOAT_EQ(out[0], 0.70710678f);
     EXPECT_FLOAT_EQ(out[1], 0.70710678f);
 }
 
 TEST(MixMono, AveragesInDoublePrecisionWhateverTheSeparation) {
     SettingsGuard guard;
-    AmigaMachine m;
+    Song song;
     std::vector<float> out(4, 9.0f);
     for (int separation : {0, 75, 100}) {
-        pan(m, separation, 0);
-        fill(m, 2, 0.5f, -0.25f, 0.125f, 0.0625f);
-        EXPECT_EQ(mixMono(m, out.data(), 2), 2);
+        pan(song, separation, 0);
+        fill(song, 2, 0.5f, -0.25f, 0.125f, 0.0625f);
+        EXPECT_EQ(mixMono(song, out.data(), 2), 2);
         EXPECT_EQ(out[0], 0.109375f);
         EXPECT_EQ(out[1], 0.109375f);
         EXPECT_EQ(out[2], 9.0f);
     }
     // A float running sum would lose the small value against the large ones.
-    fill(m, 1, 1e-8f, 0.5f, -0.5f, 0.0f);
-    mixMono(m, out.data(), 1);
+    fill(song, 1, 1e-8f, 0.5f, -0.5f, 0.0f);
+    mixMono(song, out.data(), 1);
     EXPECT_EQ(out[0], float(0.25 * double(1e-8f)));
 }
 
 class Surround : public ::testing::Test {
 protected:
     SettingsGuard guard;
-    AmigaMachine m;
+    Song song;
     std::vector<float> out = std::vector<float>(2 * 4096, 9.0f);
     const float k = float(0.699999988079071);
 
-    void SetUp() override { pan(m, 75, 1); } // surround forces full separation
+    void SetUp() override { pan(song, 75, 1); } // surround forces full separation
     // One tick of `frames` frames with a left impulse (channel 0) at `at`, or none.
     int32_t tick(int32_t frames, int32_t at, float value = 0.5f) {
-        fill(m, frames, 0, 0, 0, 0);
-        if (at >= 0) m.resampledBuffers[0][size_t(at)] = value;
-        return mixSurround(m, out.data(), frames);
+        fill(song, frames, 0, 0, 0, 0);
+        if (at >= 0) song.resampledBuffers[0][size_t(at)] = value;
+        return mixSurround(song, out.data(), frames);
     }
     float left(int32_t frame) const { return out[size_t(2 * frame)]; }
     float right(int32_t frame) const { return out[size_t(2 * frame + 1)]; }
@@ -133,8 +133,8 @@ TEST_F(Surround, DelayRunsOnAcrossTicksOfOtherLengths) {
     tick(1000, -1);
     EXPECT_EQ(loudFrames(1000), (Loud{{380, 1}}));
     // Right-side input crosses to the left the same way.
-    fill(m, 1000, 0, 0.5f, 0, 0);
-    mixSurround(m, out.data(), 1000);
+    fill(song, 1000, 0, 0.5f, 0, 0);
+    mixSurround(song, out.data(), 1000);
     EXPECT_EQ(right(0), float(0.699999988079071 * 0.25));
     EXPECT_EQ(left(0), 0.0f);
     EXPECT_EQ(left(479), 0.0f);
@@ -159,7 +159,7 @@ TEST_F(Surround, ShortTicksFollowTheRulesAsWritten) {
 }
 
 TEST_F(Surround, DelayLongerThanTheBufferIsHeldToIt) {
-    m.frameSamples = 1u << 20; // far beyond the delay buffers
+    song.frameSamples = 1u << 20; // far beyond the delay buffers
     tick(4000, 10);
     EXPECT_EQ(left(10), float(0.699999988079071 * 0.25));
     tick(4000, -1);
@@ -172,9 +172,9 @@ TEST_F(Surround, DelayLongerThanTheBufferIsHeldToIt) {
 // plus g times the other side one delay earlier, scaled by 0.7, in double
 // precision and rounded once to a float.
 TEST_F(Surround, EveryValueFollowsTheDefinitionBitForBit) {
-    m.surroundLevel = 0.8125f;
-    const double g = m.surroundLevel;
-    const int32_t delay = int32_t(m.frameSamples); // values: frameSamples / 2 frames
+    song.surroundLevel = 0.8125f;
+    const double g = song.surroundLevel;
+    const int32_t delay = int32_t(song.frameSamples); // values: frameSamples / 2 frames
     std::vector<float> history(size_t(delay), 0.0f); // the stereo mix as heard, newest last
     uint32_t seed = 12345;
     const auto noise = [&seed] {
@@ -183,10 +183,10 @@ TEST_F(Surround, EveryValueFollowsTheDefinitionBitForBit) {
     };
     for (const int32_t frames : {960, 481, 2000, 483, 960, 1023, 480}) {
         for (int c = 0; c < 4; ++c)
-            for (int32_t i = 0; i < frames; ++i) m.resampledBuffers[c][size_t(i)] = noise();
+            for (int32_t i = 0; i < frames; ++i) song.resampledBuffers[c][size_t(i)] = noise();
         std::vector<float> mix(size_t(2 * frames));
-        mixStereo(m, mix.data(), frames);
-        ASSERT_EQ(mixSurround(m, out.data(), frames), 2 * frames);
+        mixStereo(song, mix.data(), frames);
+        ASSERT_EQ(mixSurround(song, out.data(), frames), 2 * frames);
         history.insert(history.end(), mix.begin(), mix.end());
         const size_t first = history.size() - mix.size();
         int differing = 0;

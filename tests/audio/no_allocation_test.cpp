@@ -21,8 +21,8 @@ TEST_F(NoAllocation, RenderingTicksAllocatesNothing) {
     // A tick routine runs every tick and all four channels play; channel 1's
     // period changes between calls, so Sinc meets new block lengths.
     const uint32_t counter = main().allocate(4);
-    m().timerCode = placeCode({0x5291, 0x4E75}); // addq.l #1,(a1); rts
-    m().timerData = counter;
+    song().timerCode = placeCode({0x5291, 0x4E75}); // addq.l #1,(a1); rts
+    song().timerData = counter;
     CustomChips& chips = *m().customChips;
     for (int c = 0; c < 4; ++c) {
         PaulaChannel& ch = chips.paulaChannels[c];
@@ -33,8 +33,8 @@ TEST_F(NoAllocation, RenderingTicksAllocatesNothing) {
     }
     for (uint32_t a = 0x30000; a < 0x30000 + 2000; a += 2) main().writeWord(a, uint16_t(a * 40503u));
     writeDmacon(chips, 0x820F);
-    runTick(m(), 0);
-    runTick(m(), 1);
+    runTick(m(), song(), 0);
+    runTick(m(), song(), 1);
     std::vector<float> out(300000);
     // Interpolation None, Sinc, Amiga 500 and Amiga 1200, each without and with surround.
     for (int setting = 0; setting < 8; ++setting) {
@@ -44,9 +44,9 @@ TEST_F(NoAllocation, RenderingTicksAllocatesNothing) {
         test::allocations = 0;
         for (int call = 0; call < 50; ++call) {
             writeAudPer(chips.paulaChannels[1], uint16_t(200 + setting * 50 + call)); // new block lengths
-            ASSERT_EQ(render(m(), out.data(), 1000 + 97 * call), 1000 + 97 * call);
+            ASSERT_EQ(render(m(), song(), out.data(), 1000 + 97 * call), 1000 + 97 * call);
         }
-        ASSERT_EQ(render(m(), out.data(), 300000), 300000);
+        ASSERT_EQ(render(m(), song(), out.data(), 300000), 300000);
         test::counting = false;
         EXPECT_EQ(test::allocations, 0) << "interpolation " << (setting & 3) << " surround " << (setting >> 2);
     }

@@ -1,5 +1,5 @@
-// The render loop on a whole machine: ticks on demand, the one-tick lag, output
-// halves and their surplus, split requests, and the ends of a song.
+// The render loop on a whole machine and its song: ticks on demand, the one-tick
+// lag, output halves and their surplus, split requests, and the ends of a song.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -37,7 +37,7 @@ protected:
         pluginSettings.surround = 0;
         pluginSettings.stereo_separation = 100;
         pluginSettings.default_playtime = 0;
-        m().updatePan();
+        song().updatePan(pluginSettings);
     }
     void TearDown() override {
         pluginSettings = saved;
@@ -48,18 +48,18 @@ protected:
     void installCountingTick() {
         tickCounter = main().allocate(4);
         main().writeLong(tickCounter, 0);
-        m().timerCode = placeCode({0x5291, 0x4E75});
-        m().timerData = tickCounter;
+        song().timerCode = placeCode({0x5291, 0x4E75});
+        song().timerData = tickCounter;
     }
     uint32_t ticks() { return main().readLong(tickCounter); }
 
     // What a subsong start does: empty slots, then two ticks ahead.
     void prime() {
-        for (auto& counts : m().channelCounts)
+        for (auto& counts : song().channelCounts)
             for (int32_t& c : counts) c = 0;
-        m().outputFill[0] = m().outputFill[1] = 0;
-        m().slotTickSamples[0] = 0;
-        runTick(m(), 1);
+        song().outputFill[0] = song().outputFill[1] = 0;
+        song().slotTickSamples[0] = 0;
+        runTick(m(), song(), 1);
     }
 
     // Channel 0 plays 256 words whose bytes count 0, 1, 2, ... 255, 0, 1, ...
@@ -80,10 +80,10 @@ protected:
     void exactTicks() {
         m().ciaB->TALO = uint8_t(14144 & 0xFF);
         m().ciaB->TAHI = uint8_t(14144 >> 8);
-        m().timerSource = 3;
-        m().sampleRate = 16049;
+        song().timerSource = 3;
+        song().sampleRate = 16049;
         m().updateTickLength();
-        ASSERT_EQ(m().samplesPerTick, 320);
+        ASSERT_EQ(song().samplesPerTick, 320);
     }
 
     // Channel sample s of that block: the start transient plays bytes 2, 3 first;
@@ -99,23 +99,23 @@ TEST_F(Render, EachTickAddsItsFramesAndTheSurplusWaits) {
     prime();
     EXPECT_EQ(ticks(), 1u);
     std::vector<float> out(4000);
-    EXPECT_EQ(render(m(), out.data(), 1920), 1920);
+    EXPECT_EQ(render(m(), song(), out.data(), 1920), 1920);
     EXPECT_EQ(ticks(), 2u);                           // one tick: 960 frames
-    EXPECT_EQ(render(m(), out.data(), 1000), 1000);
+    EXPECT_EQ(render(m(), song(), out.data(), 1000), 1000);
     EXPECT_EQ(ticks(), 3u);
-    EXPECT_EQ(render(m(), out.data(), 920), 920);     // the 920 kept from that tick
+    EXPECT_EQ(render(m(), song(), out.data(), 920), 920);     // the 920 kept from that tick
     EXPECT_EQ(ticks(), 3u);
-    EXPECT_EQ(render(m(), out.data(), 1), 1);
+    EXPECT_EQ(render(m(), song(), out.data(), 1), 1);
     EXPECT_EQ(ticks(), 4u);
-    EXPECT_EQ(render(m(), out.data(), 3839), 3839);   // 1919 kept + two ticks
+    EXPECT_EQ(render(m(), song(), out.data(), 3839), 3839);   // 1919 kept + two ticks
     EXPECT_EQ(ticks(), 5u);
 
-    m().outputChannels = 1;                           // mono: 960 values a tick
-    EXPECT_EQ(render(m(), out.data(), 961), 961);    // two ticks
+    song().outputChannels = 1;                           // mono: 960 values a tick
+    EXPECT_EQ(render(m(), song(), out.data(), 961), 961);    // two ticks
     EXPECT_EQ(ticks(), 7u);
-    EXPECT_EQ(render(m(), out.data(), 959), 959);    // the rest of the second
-    EXPECT_EQ(render(m(), out.data(), 0), 0);
-    EXPECT_EQ(render(m(), nullptr, 10), 0);
+    EXPECT_EQ(render(m(), song(), out.data(), 959), 959);    // the rest of the second
+    EXPECT_EQ(render(m(), song(), out.data(), 0), 0);
+    EXPECT_EQ(render(m(), song(), nullptr, 10), 0);
     EXPECT_EQ(ticks(), 7u);
 }
 
@@ -124,13 +124,13 @@ TEST_F(Render, ChannelSamplesReachTheOutputOneTickLater) {
     playCountingBytes(221);
     prime();
     std::vector<float> out(640);
-    ASSERT_EQ(render(m(), out.data(), 640), 640);
+    ASSERT_EQ(render(m(), song(), out.data(), 640), 640);
     // Tick 0 (samples 0 .. 319) is heard first.
     for (uint32_t i = 0; i < 320; ++i) {
         EXPECT_EQ(out[2 * i], 0.5f * countingSample(i)) << i;
         EXPECT_EQ(out[2 * i + 1], 0.0f) << i;
     }
-    ASSERT_EQ(render(m(), out.data(), 640), 640);
+    ASSERT_EQ(render(m(), song(), out.data(), 640), 640);
     for (uint32_t i = 0; i < 320; ++i) EXPECT_EQ(out[2 * i], 0.5f * countingSample(320 + i)) << i;
 }
 
@@ -140,12 +140,12 @@ TEST_F(Render, RequestsLargerThanAnOutputHalfAreServedWhole) {
     prime();
     const int32_t values = 300000; // more than one output half holds
     std::vector<float> out(size_t(values) + 1, 9.0f);
-    ASSERT_EQ(render(m(), out.data(), values), values);
+    ASSERT_EQ(render(m(), song(), out.data(), values), values);
     for (uint32_t i = 0; i < uint32_t(values) / 2; ++i)
         ASSERT_EQ(out[2 * i], 0.5f * countingSample(i)) << i;
     EXPECT_EQ(out[size_t(values)], 9.0f);
     // The stream goes on without a gap.
-    ASSERT_EQ(render(m(), out.data(), 2), 2);
+    ASSERT_EQ(render(m(), song(), out.data(), 2), 2);
     EXPECT_EQ(out[0], 0.5f * countingSample(uint32_t(values) / 2));
 }
 
@@ -154,15 +154,15 @@ TEST_F(Render, SilenceEndsTheSongAfterSixSecondsOrThreeAfterSound) {
     prime();
     std::vector<float> out(1920);
     int full = 0;
-    while (render(m(), out.data(), 1920) == 1920) ASSERT_LT(++full, 1000);
+    while (render(m(), song(), out.data(), 1920) == 1920) ASSERT_LT(++full, 1000);
     // 301 silent ticks of 960 frames pass 6 s (300 make exactly 288000 frames).
     EXPECT_EQ(full, 301);
-    EXPECT_EQ(m().silenceEnded, 1);
+    EXPECT_EQ(song().silenceEnded, 1);
     ASSERT_EQ(reportedLengths.size(), 1u);
     // What was heard: the tick run ahead is not.
     EXPECT_NEAR(reportedLengths[0], 301 * 14188 / 709378.9, 1e-3);
-    EXPECT_FLOAT_EQ(m().subsongSeconds[m().currentSubsong], reportedLengths[0]);
-    EXPECT_EQ(render(m(), out.data(), 1920), 0);
+    EXPECT_FLOAT_EQ(song().subsongSeconds[song().currentSubsong], reportedLengths[0]);
+    EXPECT_EQ(render(m(), song(), out.data(), 1920), 0);
     EXPECT_EQ(ticks(), 302u);
 }
 
@@ -171,13 +171,13 @@ TEST_F(Render, ThreeSecondsOfSilenceEndASongOnceSoundWasHeard) {
     playCountingBytes(428);
     prime();
     std::vector<float> out(1920);
-    for (int i = 0; i < 5; ++i) ASSERT_EQ(render(m(), out.data(), 1920), 1920);
-    EXPECT_EQ(m().soundHeard, 1);
+    for (int i = 0; i < 5; ++i) ASSERT_EQ(render(m(), song(), out.data(), 1920), 1920);
+    EXPECT_EQ(song().soundHeard, 1);
     writeDmacon(*m().customChips, 0x0001);
     // The tick in slot 2 still holds sound; then 151 silent ticks pass 3 s.
     int full = 0;
-    while (render(m(), out.data(), 1000) == 1000) ASSERT_LT(++full, 1000);
-    EXPECT_EQ(m().silenceEnded, 1);
+    while (render(m(), song(), out.data(), 1000) == 1000) ASSERT_LT(++full, 1000);
+    EXPECT_EQ(song().silenceEnded, 1);
     EXPECT_EQ(ticks(), 1u + 5u + 1u + 151u);
 }
 
@@ -185,42 +185,42 @@ TEST_F(Render, EndedSongHandsOverTheRemainderThenNothing) {
     installCountingTick();
     prime();
     std::vector<float> out(2000);
-    EXPECT_EQ(render(m(), out.data(), 1000), 1000);   // 920 kept
-    m().songEndSignalled = 1;
-    EXPECT_EQ(render(m(), out.data(), 1000), 920);
-    EXPECT_EQ(render(m(), out.data(), 1000), 0);
-    EXPECT_EQ(render(m(), out.data(), 1000), 0);
+    EXPECT_EQ(render(m(), song(), out.data(), 1000), 1000);   // 920 kept
+    song().songEndSignalled = 1;
+    EXPECT_EQ(render(m(), song(), out.data(), 1000), 920);
+    EXPECT_EQ(render(m(), song(), out.data(), 1000), 0);
+    EXPECT_EQ(render(m(), song(), out.data(), 1000), 0);
     EXPECT_EQ(ticks(), 2u);
 }
 
 TEST_F(Render, FaultingTickEndsTheSongWithOneMessage) {
-    m().timerCode = placeCode({0x4AFC}); // ILLEGAL
+    song().timerCode = placeCode({0x4AFC}); // ILLEGAL
     prime();
     ASSERT_EQ(errors.size(), 1u) << "the first tick ahead faults; the faulted routine is not run again";
     std::vector<float> out(1920);
-    EXPECT_EQ(render(m(), out.data(), 1920), 0);
+    EXPECT_EQ(render(m(), song(), out.data(), 1920), 0);
     EXPECT_EQ(errors.size(), 1u);
     EXPECT_TRUE(reportedLengths.empty());
-    m().tickFaulted = false;
-    EXPECT_FALSE(endCheck(m()));
+    song().tickFaulted = false;
+    EXPECT_FALSE(endCheck(m(), song()));
 }
 
 TEST_F(Render, TempoSetByTheTickAppliesToThatTick) {
     // The tick routine writes CIA-B timer A's high byte: 0x6E6C = 28268 counts,
     // 28268 / 709378.9 s at 48000 Hz is 1912.7 frames, rounded to 1913, made even.
-    m().timerSource = 3;
+    song().timerSource = 3;
     m().ciaB->TALO = 0x6C;
     m().ciaB->TAHI = 0x37;
     m().updateTickLength();
-    ASSERT_EQ(m().samplesPerTick, 960);
-    m().timerCode = placeCode({0x13FC, 0x006E, 0x00BF, 0xD500, 0x4E75}); // move.b #$6e,$bfd500; rts
+    ASSERT_EQ(song().samplesPerTick, 960);
+    song().timerCode = placeCode({0x13FC, 0x006E, 0x00BF, 0xD500, 0x4E75}); // move.b #$6e,$bfd500; rts
     playCountingBytes(428);
     prime();
-    EXPECT_EQ(m().slotTickSamples[1], 1912);
-    EXPECT_EQ(m().channelCounts[0][1], 5 * 28268 / 428); // the channel already played the longer tick
+    EXPECT_EQ(song().slotTickSamples[1], 1912);
+    EXPECT_EQ(song().channelCounts[0][1], 5 * 28268 / 428); // the channel already played the longer tick
     std::vector<float> out(2 * 1912);
-    EXPECT_EQ(render(m(), out.data(), 2 * 1912), 2 * 1912);
-    EXPECT_EQ(m().outputFill[0] + m().outputFill[1], 0);  // exactly one tick
+    EXPECT_EQ(render(m(), song(), out.data(), 2 * 1912), 2 * 1912);
+    EXPECT_EQ(song().outputFill[0] + song().outputFill[1], 0);  // exactly one tick
 }
 
 // The render loop hears slot 1 and moves slot 2 up after every tick; after a
@@ -229,25 +229,27 @@ TEST_F(Render, FaultedTickRepeatsTheTickHeard) {
     installCountingTick();
     playCountingBytes(428);
     prime();
-    runTick(m(), 2);
-    ASSERT_GE(m().channelCounts[0][2], 165);
-    const std::vector<float> heard(m().channelBuffers[0][1].get(), m().channelBuffers[0][1].get() + m().channelCounts[0][1]);
+    runTick(m(), song(), 2);
+    ASSERT_GE(song().channelCounts[0][2], 165);
+    const float* slot1 = song().channelBuffers[0][1].get();
+    const std::vector<float> heard(slot1, slot1 + song().channelCounts[0][1]);
     ASSERT_FALSE(heard.empty());
     writeDmacon(*m().customChips, 0x0001); // a good tick would now render nothing
-    m().timerCode = placeCode({0x4AFC});
-    runTick(m(), 2);
+    song().timerCode = placeCode({0x4AFC});
+    runTick(m(), song(), 2);
     EXPECT_EQ(errors.size(), 1u);
-    EXPECT_EQ(m().slotTickSamples[2], m().slotTickSamples[1]);
-    ASSERT_EQ(m().channelCounts[0][2], int32_t(heard.size()));
-    EXPECT_TRUE(std::equal(heard.begin(), heard.end(), m().channelBuffers[0][2].get()));
+    EXPECT_EQ(song().slotTickSamples[2], song().slotTickSamples[1]);
+    ASSERT_EQ(song().channelCounts[0][2], int32_t(heard.size()));
+    EXPECT_TRUE(std::equal(heard.begin(), heard.end(), song().channelBuffers[0][2].get()));
 }
 
 TEST(EndCheck, SongEndSignalPlayTimeAndSilence) {
     PluginSettings saved = pluginSettings;
     AmigaMachine m;
+    Song song;
     m.players = std::make_unique<PlayerArchive>();
     m.players->items[0] = std::make_unique<SlavePlayer>();
-    m.playerIndex = 0;
+    song.playerIndex = 0;
     struct Row {
         uint8_t signalled, silence; int useSongEnd, playtime; float elapsed; uint16_t flags; bool stop;
     };
@@ -263,13 +265,13 @@ TEST(EndCheck, SongEndSignalPlayTimeAndSilence) {
         {0, 0, 1, 0, 5000.0f, 0, false},    // no play time limit
     };
     for (const Row& r : rows) {
-        m.songEndSignalled = r.signalled;
-        m.silenceEnded = r.silence;
+        song.songEndSignalled = r.signalled;
+        song.silenceEnded = r.silence;
         pluginSettings.use_songend = r.useSongEnd;
         pluginSettings.default_playtime = r.playtime;
-        m.elapsedSeconds = r.elapsed;
+        song.elapsedSeconds = r.elapsed;
         m.players->items[0]->flags = r.flags;
-        EXPECT_EQ(endCheck(m), r.stop) << int(r.signalled) << int(r.silence) << r.useSongEnd << " " << r.playtime
+        EXPECT_EQ(endCheck(m, song), r.stop) << int(r.signalled) << int(r.silence) << r.useSongEnd << " " << r.playtime
                                        << " " << r.elapsed << " " << r.flags;
     }
     pluginSettings = saved;
@@ -293,16 +295,17 @@ TEST(DetectSilence, NoneJudgesAsTheResampledFramesDo) {
     for (const auto& r : rows) {
         for (const bool nearest : {false, true}) {
             AmigaMachine m;
+            Song song;
             for (int c = 0; c < 4; ++c) {
-                float* raw = m.channelBuffers[c][1].get();
+                float* raw = song.channelBuffers[c][1].get();
                 for (int32_t i = 0; i < r.raw; ++i) raw[i] = 0.001f * float(i % 7);
                 if (c == 2 && r.loudAt >= 0) raw[r.loudAt] = 0.5f;
-                m.channelCounts[c][1] = r.raw;
-                resampleNearest(raw, r.raw, m.resampledBuffers[c].get(), 300);
+                song.channelCounts[c][1] = r.raw;
+                resampleNearest(raw, r.raw, song.resampledBuffers[c].get(), 300);
             }
-            m.silentSamples = 7;
-            detectSilence(m, 300, nearest);
-            EXPECT_EQ(m.silentSamples, r.heard ? 0 : 307) << r.what << (nearest ? ", raw blocks first" : "");
+            song.silentSamples = 7;
+            detectSilence(m, song, 300, nearest);
+            EXPECT_EQ(song.silentSamples, r.heard ? 0 : 307) << r.what << (nearest ? ", raw blocks first" : "");
         }
     }
 }
@@ -312,10 +315,11 @@ TEST(DetectSilence, NoneJudgesAsTheResampledFramesDo) {
 TEST(NoteSilence, LimitsBeforeAndAfterSoundAndForPlayersThatFindTheirEnd) {
     PluginSettings saved = pluginSettings;
     AmigaMachine m;
+    Song song;
     m.players = std::make_unique<PlayerArchive>();
     m.players->items[0] = std::make_unique<SlavePlayer>();
-    m.playerIndex = 0;
-    m.sampleRate = 1000;
+    song.playerIndex = 0;
+    song.sampleRate = 1000;
     const struct {
         uint8_t heard; int useSongEnd; uint16_t flags; int32_t silentMs; uint8_t ended;
     } rows[] = {
@@ -323,13 +327,13 @@ TEST(NoteSilence, LimitsBeforeAndAfterSoundAndForPlayersThatFindTheirEnd) {
         {1, 1, 2, 29999, 0}, {1, 1, 2, 30001, 1}, {1, 0, 2, 3001, 1}, {0, 1, 2, 6001, 1},
     };
     for (const auto& r : rows) {
-        m.soundHeard = r.heard;
-        m.silenceEnded = 0;
-        m.silentSamples = r.silentMs - 1;
+        song.soundHeard = r.heard;
+        song.silenceEnded = 0;
+        song.silentSamples = r.silentMs - 1;
         pluginSettings.use_songend = r.useSongEnd;
         m.players->items[0]->flags = r.flags;
-        noteSilence(m, false, 1);
-        EXPECT_EQ(m.silenceEnded, r.ended) << int(r.heard) << r.useSongEnd << " " << r.flags << " " << r.silentMs;
+        noteSilence(m, song, false, 1);
+        EXPECT_EQ(song.silenceEnded, r.ended) << int(r.heard) << r.useSongEnd << " " << r.flags << " " << r.silentMs;
     }
     pluginSettings = saved;
 }
@@ -337,24 +341,25 @@ TEST(NoteSilence, LimitsBeforeAndAfterSoundAndForPlayersThatFindTheirEnd) {
 TEST(RecordSongEnd, StoresTheLengthAndTheTotal) {
     PluginSettings saved = pluginSettings;
     AmigaMachine m;
-    m.firstSubsong = 1;
-    m.subsongCount = 3;
-    m.subsongSeconds[1] = 60.0f;
-    m.subsongSeconds[2] = 90.0f;
-    m.subsongSeconds[4] = 1000.0f;  // not one of this module's subsongs
-    m.currentSubsong = 3;
-    m.elapsedSeconds = 30.0f;
+    Song song;
+    song.firstSubsong = 1;
+    song.subsongCount = 3;
+    song.subsongSeconds[1] = 60.0f;
+    song.subsongSeconds[2] = 90.0f;
+    song.subsongSeconds[4] = 1000.0f;  // not one of this module's subsongs
+    song.currentSubsong = 3;
+    song.elapsedSeconds = 30.0f;
     pluginSettings.use_songend = 0;
-    m.songEndSignalled = 1;
-    recordSongEnd(m);
-    EXPECT_EQ(m.subsongSeconds[3], 0.0f);       // signal ignored
+    song.songEndSignalled = 1;
+    recordSongEnd(m, song);
+    EXPECT_EQ(song.subsongSeconds[3], 0.0f);       // signal ignored
     pluginSettings.use_songend = 1;
-    recordSongEnd(m);
-    EXPECT_EQ(m.subsongSeconds[3], 30.0f);
-    EXPECT_EQ(m.totalSeconds, 180.0f);
-    m.currentSubsong = 200;                       // out of range: nothing written
-    recordSongEnd(m);
-    EXPECT_EQ(m.totalSeconds, 180.0f);
+    recordSongEnd(m, song);
+    EXPECT_EQ(song.subsongSeconds[3], 30.0f);
+    EXPECT_EQ(song.totalSeconds, 180.0f);
+    song.currentSubsong = 200;                       // out of range: nothing written
+    recordSongEnd(m, song);
+    EXPECT_EQ(song.totalSeconds, 180.0f);
     pluginSettings = saved;
 }
 

@@ -29,7 +29,7 @@ TEST_F(AmigaFilter, LedWritesSwitchTheFilterTickByTick) {
     for (int32_t model : {kInterpolationA500, kInterpolationA1200}) {
         pluginSettings.interpolation = model;
         ASSERT_TRUE(open(write("filter.vts9", module("VTS9"))));
-        EXPECT_EQ(machine->playerIndex, 15);
+        EXPECT_EQ(songRecord->playerIndex, 15);
         ASSERT_EQ(renderFrames(5 * kPhaseTicks * kTickFrames), 5 * kPhaseTicks * kTickFrames);
         // The middle of each phase, clear of the tick or two the audio path lags by.
         double measured[5];
@@ -55,10 +55,10 @@ TEST_F(AmigaFilter, SubsongStartClearsTheModelState) {
     const auto nonZero = [](const auto& values) {
         return std::any_of(std::begin(values), std::end(values), [](auto v) { return v != 0; });
     };
-    const AmigaOutputState& state = machine->amigaOutput;
+    const AmigaOutputState& state = songRecord->amigaOutput;
     EXPECT_EQ(state.model, kInterpolationA500);
     EXPECT_TRUE(nonZero(state.stepCarry[0]) && nonZero(state.ledMemory[0]));
-    startSubsong(*machine, -1, false);
+    startSubsong(*machine, *songRecord, -1, false);
     EXPECT_EQ(state.model, 0);
     EXPECT_FALSE(nonZero(state.stepLevel));
     for (const auto& carry : state.stepCarry) EXPECT_FALSE(nonZero(carry));

@@ -12,7 +12,7 @@ TEST_F(DosPlayer, FilesConfigurationAndLoadSeg) {
     write("vts7.dat", {'D', 'A', 'T', '7', 1, 2, 3, 4, 'E', 'N', 'D', '7'});
     write("vts7_segment", readFile(playersDirectory() + "vts7_segment"));
     ASSERT_TRUE(open(write("song.vts7", module("VTS7"))));
-    EXPECT_EQ(machine->playerIndex, 8);
+    EXPECT_EQ(songRecord->playerIndex, 8);
     EXPECT_NE(result(0), 0u) << "Open of <dir>vts7.dat";
     EXPECT_EQ(result(4), 8u) << "Read of 8 bytes";
     EXPECT_EQ(result(8), fourCc("DAT7"));
@@ -29,7 +29,7 @@ TEST_F(DosPlayer, FilesConfigurationAndLoadSeg) {
     EXPECT_EQ(result(52), fourCc("SEG7")) << "the loaded code ran";
     ASSERT_EQ(renderFrames(48000), 48000);
     EXPECT_NEAR(risingCrossings(0, 48000), kPaulaHz / 300 / 16, 4) << "the period from the configuration";
-    closeModule(*machine);
+    closeModule(*machine, *songRecord);
     EXPECT_EQ(PortableHost::instance().openFileCount(), 0u) << "every file the player opened was closed";
     EXPECT_TRUE(errors.empty()) << errors.front();
 }

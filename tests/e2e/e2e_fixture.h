@@ -1,5 +1,6 @@
-// A machine with the portable host whose plugin directory holds the test player
-// archive, a scratch folder for module files, and the error messages shown.
+// A machine and the song record it plays, with the portable host whose plugin
+// directory holds the test player archive, a scratch folder for module files,
+// and the error messages shown.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@
 #include "machine/amiga_machine.h"
 #include "machine/settings.h"
 #include "amigaos/deli_base.h"
+#include "session/song.h"
 
 namespace varno::test {
 
@@ -53,6 +55,8 @@ protected:
         std::filesystem::create_directories(folder);
         machine = createMachine(&PortableHost::instance().tables(), playersDirectory().c_str());
         ASSERT_TRUE(machine);
+        songRecord = std::make_unique<Song>();
+        attachSong(*machine, *songRecord);
         machine->faultSink = [this](const std::string& text) { errors.push_back(text); };
     }
 
@@ -74,6 +78,7 @@ protected:
     PaulaChannel& channel(int n) const { return machine->customChips->paulaChannels[n]; }
 
     PluginSettings savedSettings;
+    std::unique_ptr<Song> songRecord;  // goes after the machine, which points at it
     std::unique_ptr<AmigaMachine> machine;
     std::vector<std::string> errors;
     std::filesystem::path folder;

@@ -22,14 +22,14 @@ TEST_F(Misbehaving, IllegalInstructionInACheckIsReportedAndRefuses) {
 TEST_F(Misbehaving, TickRoutineThatNeverReturnsEndsTheSong) {
     const bool opened = open(write("loop.vtbl", module("VTBL")));
     EXPECT_TRUE(opened);
-    EXPECT_EQ(machine->playerIndex, 11);
+    EXPECT_EQ(songRecord->playerIndex, 11);
     ASSERT_EQ(errors.size(), 1u) << "the two ticks run ahead at the start show one message";
     EXPECT_NE(errors[0].find("Emulated CPU did not return in time."), std::string::npos) << errors[0];
     EXPECT_NE(errors[0].find("Varno Test Endless Tick/interrupt"), std::string::npos) << errors[0];
     const size_t shown = errors.size();
     EXPECT_LT(renderFrames(48000), 48000);
     EXPECT_EQ(errors.size(), shown) << "not shown again at every tick: " << errors.back();
-    closeModule(*machine);
+    closeModule(*machine, *songRecord);
     errors.clear();
     ASSERT_TRUE(open(write("one.vts1", module("VTS1"))));
     EXPECT_EQ(renderFrames(960), 960) << "the next module plays";
@@ -40,7 +40,7 @@ TEST_F(Misbehaving, TickRoutineThatNeverReturnsEndsTheSong) {
 // blocks are granted until main memory is used up, and nothing breaks.
 TEST_F(Misbehaving, PlayerThatTakesAllMemory) {
     ASSERT_TRUE(open(write("hog.vtbm", module("VTBM"))));
-    EXPECT_EQ(machine->playerIndex, 12);
+    EXPECT_EQ(songRecord->playerIndex, 12);
     EXPECT_EQ(result(0), 0u) << "a request beyond the end of memory gets 0";
     EXPECT_GE(result(4), 8u);
     EXPECT_LE(result(8), kMainMemoryBase + kMainMemorySize - 2) << "every block lies inside main memory";
@@ -52,10 +52,10 @@ TEST_F(Misbehaving, PlayerThatTakesAllMemory) {
     EXPECT_TRUE(errors.empty()) << errors.front();
 
     // Opening the next module starts from clean memory again.
-    closeModule(*machine);
+    closeModule(*machine, *songRecord);
     ASSERT_TRUE(open(write("one.vts1", module("VTS1", "Again"))));
-    EXPECT_EQ(machine->playerIndex, 1);
-    EXPECT_STREQ(machine->songTitle, "Again");
+    EXPECT_EQ(songRecord->playerIndex, 1);
+    EXPECT_STREQ(songRecord->songTitle, "Again");
     EXPECT_EQ(renderFrames(960), 960);
 }
 

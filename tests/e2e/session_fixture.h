@@ -16,19 +16,21 @@ class SessionTest : public E2eTest {
 protected:
     bool check(const std::string& path) {
         const std::vector<uint8_t> data = readFile(path);
-        return checkModule(*machine, path.c_str(), data.data(), uint32_t(data.size()), uint32_t(data.size()));
+        const uint32_t size = uint32_t(data.size());
+        return checkModule(*machine, *songRecord, path.c_str(), data.data(), size, size);
     }
 
     int32_t identify(const std::string& path) {
         const std::vector<uint8_t> data = readFile(path);
-        return identifyModule(*machine, path.c_str(), data.data(), uint32_t(data.size()), uint32_t(data.size()));
+        const uint32_t size = uint32_t(data.size());
+        return identifyModule(*machine, *songRecord, path.c_str(), data.data(), size, size);
     }
 
     // Opens the file; remembers where its data lies (the test players write their
     // results into it).
     bool open(const std::string& path) {
         const std::vector<uint8_t> data = readFile(path);
-        const bool opened = openModule(*machine, path.c_str(), data.data(), uint32_t(data.size()));
+        const bool opened = openModule(*machine, *songRecord, path.c_str(), data.data(), uint32_t(data.size()));
         moduleData = machine->lowMemory->readLong(deliBase() + dtgChkData);
         return opened;
     }
@@ -44,7 +46,7 @@ protected:
         int32_t done = 0;
         while (done < frames) {
             const int32_t want = std::min<int32_t>(960, frames - done);
-            const int32_t got = render(*machine, part.data(), 2 * want) / 2;
+            const int32_t got = render(*machine, *songRecord, part.data(), 2 * want) / 2;
             for (int32_t i = 0; i < got; ++i) left.push_back(part[2 * i]);
             done += got;
             if (got < want) break;

@@ -60,15 +60,15 @@ TEST_F(Players, QuickChecksLoadNothing) {
 // VTS1: CIA-B timer A at the default latch, subsongs 1-3, the title, song ends.
 TEST_F(Players, InterruptTagRunsOnTheDefaultCiaBTimer) {
     ASSERT_TRUE(open(write("one.vts1", module("VTS1", "First Song"))));
-    EXPECT_EQ(machine->playerIndex, 1);
-    EXPECT_EQ(machine->firstSubsong, 1u);
-    EXPECT_EQ(machine->lastSubsong, 3u);
-    EXPECT_EQ(machine->subsongCount, 3u);
-    EXPECT_EQ(machine->currentSubsong, 1u);
-    EXPECT_STREQ(machine->songTitle, "First Song");
-    EXPECT_EQ(machine->timerSource, 3u);
-    EXPECT_NEAR(machine->tickSeconds, 14188 / kCiaHz, 1e-6);
-    EXPECT_EQ(machine->samplesPerTick, 960);
+    EXPECT_EQ(songRecord->playerIndex, 1);
+    EXPECT_EQ(songRecord->firstSubsong, 1u);
+    EXPECT_EQ(songRecord->lastSubsong, 3u);
+    EXPECT_EQ(songRecord->subsongCount, 3u);
+    EXPECT_EQ(songRecord->currentSubsong, 1u);
+    EXPECT_STREQ(songRecord->songTitle, "First Song");
+    EXPECT_EQ(songRecord->timerSource, 3u);
+    EXPECT_NEAR(songRecord->tickSeconds, 14188 / kCiaHz, 1e-6);
+    EXPECT_EQ(songRecord->samplesPerTick, 960);
     EXPECT_EQ(machine->ciaB->TALO | machine->ciaB->TAHI << 8, 14188);
 
     // Subsong 1: period 200, a 16-byte wave: 3546895 / 3200 = 1108.4 Hz.
@@ -87,44 +87,44 @@ TEST_F(Players, SongEndSignalEndsTheSongAndRecordsItsLength) {
     const int32_t frames = renderToEnd();
     EXPECT_GE(frames, 48 * 960);
     EXPECT_LE(frames, 50 * 960);
-    EXPECT_NEAR(machine->subsongSeconds[1], oneSecond, 0.021);
+    EXPECT_NEAR(songRecord->subsongSeconds[1], oneSecond, 0.021);
     ASSERT_FALSE(lengths.empty());
     EXPECT_NEAR(lengths.back(), oneSecond, 0.021);
     EXPECT_EQ(renderFrames(960), 0) << "an ended song renders nothing more";
 
     // Subsong 2 (index 1 from the first) lasts 100 ticks.
-    startSubsong(*machine, 1, false);
-    EXPECT_EQ(machine->currentSubsong, 2u);
+    startSubsong(*machine, *songRecord, 1, false);
+    EXPECT_EQ(songRecord->currentSubsong, 2u);
     EXPECT_EQ(machine->lowMemory->readWord(deliBase() + dtgSndNum), 2);
     renderToEnd();
-    EXPECT_NEAR(machine->subsongSeconds[2], 2 * oneSecond, 0.021);
-    EXPECT_NEAR(machine->totalSeconds, 3 * oneSecond, 0.042);
+    EXPECT_NEAR(songRecord->subsongSeconds[2], 2 * oneSecond, 0.021);
+    EXPECT_NEAR(songRecord->totalSeconds, 3 * oneSecond, 0.042);
     PortableHost::instance().onLength = nullptr;
 
     // Looping: the song still sounds, so only the signal and the time are cleared.
-    EXPECT_TRUE(restartIfEnded(*machine));
-    EXPECT_EQ(machine->elapsedSeconds, 0.0f);
+    EXPECT_TRUE(restartIfEnded(*machine, *songRecord));
+    EXPECT_EQ(songRecord->elapsedSeconds, 0.0f);
     EXPECT_EQ(renderFrames(960), 960);
-    EXPECT_EQ(machine->currentSubsong, 2u);
+    EXPECT_EQ(songRecord->currentSubsong, 2u);
 }
 
 // Subsong 3 sets dtg_Timer to 28376 and calls the set-timer callback on its first
 // tick: from then on a tick lasts 40 ms, and 25 of them make one second.
 TEST_F(Players, SetTimerCallbackLoadsTheTimerWord) {
     ASSERT_TRUE(open(write("one.vts1", module("VTS1", "First Song"))));
-    startSubsong(*machine, 2, false);
-    EXPECT_EQ(machine->currentSubsong, 3u);
+    startSubsong(*machine, *songRecord, 2, false);
+    EXPECT_EQ(songRecord->currentSubsong, 3u);
     EXPECT_EQ(machine->ciaB->TALO | machine->ciaB->TAHI << 8, 28376);
-    EXPECT_EQ(machine->samplesPerTick, 1920);
-    EXPECT_NEAR(machine->tickSeconds, 28376 / kCiaHz, 1e-6);
+    EXPECT_EQ(songRecord->samplesPerTick, 1920);
+    EXPECT_NEAR(songRecord->tickSeconds, 28376 / kCiaHz, 1e-6);
     renderToEnd();
-    EXPECT_NEAR(machine->subsongSeconds[3], 25 * 28376 / kCiaHz, 0.041);
+    EXPECT_NEAR(songRecord->subsongSeconds[3], 25 * 28376 / kCiaHz, 0.041);
 }
 
 TEST_F(Players, SubsongOutsideTheRangeIsIgnored) {
     ASSERT_TRUE(open(write("one.vts1", module("VTS1", "First Song"))));
-    startSubsong(*machine, 3, false);  // subsong 4 does not exist
-    EXPECT_EQ(machine->currentSubsong, 1u);
+    startSubsong(*machine, *songRecord, 3, false);  // subsong 4 does not exist
+    EXPECT_EQ(songRecord->currentSubsong, 1u);
     EXPECT_EQ(renderFrames(960), 960);
 }
 
@@ -132,16 +132,16 @@ TEST_F(Players, SubsongOutsideTheRangeIsIgnored) {
 // GetModuleInfo's title and prefix.
 TEST_F(Players, StartIntWithItsOwnCiaATimer) {
     ASSERT_TRUE(open(write("two.vts2", module("VTS2"))));
-    EXPECT_EQ(machine->playerIndex, 3);
-    EXPECT_EQ(machine->firstSubsong, 2u);
-    EXPECT_EQ(machine->lastSubsong, 4u);
-    EXPECT_EQ(machine->subsongCount, 3u);
-    EXPECT_STREQ(machine->songTitle, "Info Title");
-    EXPECT_STREQ(machine->formatName, "VT2");
-    EXPECT_EQ(machine->timerSource, 1u);
+    EXPECT_EQ(songRecord->playerIndex, 3);
+    EXPECT_EQ(songRecord->firstSubsong, 2u);
+    EXPECT_EQ(songRecord->lastSubsong, 4u);
+    EXPECT_EQ(songRecord->subsongCount, 3u);
+    EXPECT_STREQ(songRecord->songTitle, "Info Title");
+    EXPECT_STREQ(songRecord->formatName, "VT2");
+    EXPECT_EQ(songRecord->timerSource, 1u);
     const double tick = 8192 / kCiaHz;
-    EXPECT_NEAR(machine->tickSeconds, tick, 1e-6);
-    EXPECT_EQ(machine->samplesPerTick, 554);  // 554.3 rounded, even
+    EXPECT_NEAR(songRecord->tickSeconds, tick, 1e-6);
+    EXPECT_EQ(songRecord->samplesPerTick, 554);  // 554.3 rounded, even
     const uint32_t before = result(0);
     EXPECT_GE(before, 1u) << "ticks run ahead at the start";
     ASSERT_EQ(renderFrames(48000), 48000);
@@ -153,14 +153,14 @@ TEST_F(Players, StartIntWithItsOwnCiaATimer) {
 // VTS3: a vertical-blank server through AddIntServer, NextSong probing, NewModuleInfo.
 TEST_F(Players, VerticalBlankServerRunsAtFiftyHertz) {
     ASSERT_TRUE(open(write("three.vts3", module("VTS3"))));
-    EXPECT_EQ(machine->playerIndex, 4);
-    EXPECT_EQ(machine->firstSubsong, 0u);
-    EXPECT_EQ(machine->lastSubsong, 2u);
-    EXPECT_EQ(machine->subsongCount, 3u);
-    EXPECT_STREQ(machine->songTitle, "Vblank Title");
-    EXPECT_STREQ(machine->formatName, "VT3");
-    EXPECT_EQ(machine->timerSource, 3u);
-    EXPECT_EQ(machine->samplesPerTick, 960);
+    EXPECT_EQ(songRecord->playerIndex, 4);
+    EXPECT_EQ(songRecord->firstSubsong, 0u);
+    EXPECT_EQ(songRecord->lastSubsong, 2u);
+    EXPECT_EQ(songRecord->subsongCount, 3u);
+    EXPECT_STREQ(songRecord->songTitle, "Vblank Title");
+    EXPECT_STREQ(songRecord->formatName, "VT3");
+    EXPECT_EQ(songRecord->timerSource, 3u);
+    EXPECT_EQ(songRecord->samplesPerTick, 960);
     const uint32_t before = result(0);
     ASSERT_EQ(renderFrames(48000), 48000);
     EXPECT_NEAR(double(result(0) - before), 50, 1);
@@ -170,21 +170,21 @@ TEST_F(Players, VerticalBlankServerRunsAtFiftyHertz) {
 // VTS4: nothing runs per tick, Paula plays the loop on its own, no time passes.
 TEST_F(Players, PlayerWithoutInterruptStillSounds) {
     ASSERT_TRUE(open(write("four.vts4", module("VTS4"))));
-    EXPECT_EQ(machine->playerIndex, 5);
-    EXPECT_EQ(machine->timerSource, 0u);
-    EXPECT_EQ(machine->timerCode, 0u);
-    EXPECT_EQ(machine->subsongCount, 1u);
+    EXPECT_EQ(songRecord->playerIndex, 5);
+    EXPECT_EQ(songRecord->timerSource, 0u);
+    EXPECT_EQ(songRecord->timerCode, 0u);
+    EXPECT_EQ(songRecord->subsongCount, 1u);
     ASSERT_EQ(renderFrames(48000), 48000);
     EXPECT_GT(peak(), 0.1f);
     EXPECT_NEAR(risingCrossings(0, 48000), kPaulaHz / 400 / 16, 4);
-    EXPECT_EQ(machine->elapsedSeconds, 0.0f);
+    EXPECT_EQ(songRecord->elapsedSeconds, 0.0f);
 }
 
 // VTS5: the audio interrupt feeds channel 0 a 128-byte block at a time (443 x 128
 // Paula clocks = 16.0 ms each), and every tick causes a software interrupt.
 TEST_F(Players, AudioInterruptsFeedBlocksAndCauseRunsSoftInterrupts) {
     ASSERT_TRUE(open(write("five.vts5", module("VTS5"))));
-    EXPECT_EQ(machine->playerIndex, 6);
+    EXPECT_EQ(songRecord->playerIndex, 6);
     const uint32_t blocksBefore = result(0);
     ASSERT_EQ(renderFrames(48000), 48000);
     const double block = 443.0 * 128 / kPaulaHz;
@@ -204,7 +204,7 @@ TEST_F(Players, LoadFileListDataPathsAndCodePatch) {
     std::vector<uint8_t> instruments = {'I', 'N', 'S', '6', 1, 2, 3, 4, 5, 6};
     write("song.vts6.ins", instruments);
     ASSERT_TRUE(open(write("song.vts6", module("VTS6"))));
-    EXPECT_EQ(machine->playerIndex, 7);
+    EXPECT_EQ(songRecord->playerIndex, 7);
     EXPECT_EQ(result(0), 0u) << "load of vts6.smp";
     EXPECT_EQ(result(4), 64u);
     EXPECT_EQ(result(8), fourCc("SMP6"));
@@ -227,8 +227,8 @@ TEST_F(Players, LoadFileListDataPathsAndCodePatch) {
 // EASO: the block placed in front of the data is found and driven by the player.
 TEST_F(Players, EasoSongPlaysThroughItsPlayer) {
     ASSERT_TRUE(open(write("song.easo", easoSong())));
-    EXPECT_EQ(machine->playerIndex, 9);
-    EXPECT_EQ(machine->timerSource, 3u);
+    EXPECT_EQ(songRecord->playerIndex, 9);
+    EXPECT_EQ(songRecord->timerSource, 3u);
     ASSERT_EQ(renderFrames(12000), 12000);
     EXPECT_GT(peak(), 0.1f);
     // The arpeggio channel keeps stepping through 428, 339, 285, 214.
@@ -247,15 +247,15 @@ TEST_F(Players, CustomModulePlaysWithItsOwnPlayer) {
     EXPECT_TRUE(check(path));
     EXPECT_EQ(identify(path), 0);
     ASSERT_TRUE(open(path));
-    EXPECT_EQ(machine->playerIndex, 0);
-    EXPECT_STREQ(machine->formatName, "CUST");
-    EXPECT_EQ(machine->subsongCount, 2u);
+    EXPECT_EQ(songRecord->playerIndex, 0);
+    EXPECT_STREQ(songRecord->formatName, "CUST");
+    EXPECT_EQ(songRecord->subsongCount, 2u);
     const int32_t frames = renderToEnd();
     EXPECT_GE(frames, 8 * 960) << "ten ticks, less the two run ahead";
     EXPECT_LE(frames, 10 * 960);
-    EXPECT_NEAR(machine->subsongSeconds[0], 10 * 14188 / kCiaHz, 0.021);
+    EXPECT_NEAR(songRecord->subsongSeconds[0], 10 * 14188 / kCiaHz, 0.021);
     EXPECT_NEAR(risingCrossings(0, size_t(frames)), frames / 48000.0 * kPaulaHz / 250 / 16, 3);
-    closeModule(*machine);
+    closeModule(*machine, *songRecord);
     EXPECT_EQ(identify(write("one.vts1", module("VTS1"))), 1) << "archive players are back after close";
 }
 

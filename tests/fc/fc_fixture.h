@@ -17,7 +17,7 @@ protected:
     std::vector<std::pair<uint16_t, uint16_t>> watch(int n, int ticks) {
         std::vector<std::pair<uint16_t, uint16_t>> seen;
         for (int i = 0; i < ticks; ++i) {
-            EXPECT_TRUE(playerTick(*machine));
+            EXPECT_TRUE(playerTick(*machine, *songRecord));
             seen.push_back({channel(n).period, channel(n).volume});
         }
         return seen;

@@ -287,7 +287,7 @@ TEST_F(FutureComposer, StepsTransposeSetTheSpeedAndEndTheSong) {
     ASSERT_TRUE(open(build(s)));
     EXPECT_EQ(channel(0).period, period(24));
     EXPECT_NEAR(playToSongEnd(), 2 * 4 * 3 * 0.02, 0.021);
-    machine->songEndSignalled = 0;
+    songRecord->songEndSignalled = 0;
     EXPECT_NEAR(playToSongEnd(), 2 * 2 * 4 * 3 * 0.02, 0.021);
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -306,7 +306,7 @@ TEST_F(FutureComposer, SharedSongsEndOnTime) {
         ASSERT_TRUE(open(readBytes(path), std::filesystem::path(song.file).filename().string())) << song.file;
         EXPECT_EQ(playerName(), "Future Composer") << song.file;
         // The file type names the version the song was written with.
-        EXPECT_STREQ(machine->formatName, song.file[3] == '3' ? "FC13" : "FC14") << song.file;
+        EXPECT_STREQ(songRecord->formatName, song.file[3] == '3' ? "FC13" : "FC14") << song.file;
         EXPECT_NEAR(playToSongEnd(), song.seconds, song.seconds * 0.01) << song.file;
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
@@ -359,7 +359,7 @@ TEST_F(FutureComposer, CutAndDamagedSongsPlayWhatTheyCan) {
             EXPECT_TRUE(who == fc || who == -1) << file << " " << i;
             if (who != fc) continue;
             ASSERT_TRUE(open(damaged[i])) << file << " " << i;
-            for (int t = 0; t < 300; ++t) ASSERT_TRUE(playerTick(*machine)) << file << " " << i;
+            for (int t = 0; t < 300; ++t) ASSERT_TRUE(playerTick(*machine, *songRecord)) << file << " " << i;
             ++played;
         }
         EXPECT_GT(played, 3) << file; // cuts in the sample data still play

@@ -10,6 +10,7 @@
 #include "machine/amiga_machine.h"
 #include "players/player_archive.h"
 #include "session/module_session.h"
+#include "session/song.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace varno;
@@ -17,12 +18,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string folder = fuzz::scratchFolder().string() + "/";
     fuzz::writeScratch("xmp-varno.dat", data, size);
     {
+        Song song;
         std::unique_ptr<AmigaMachine> machine = createMachine(&host.tables(), folder.c_str());
         machine->faultSink = [](const std::string&) {};
+        attachSong(*machine, song);
         PlayerArchive* archive = ensureCatalogue(*machine);
         if (!archive || archive->count < 1 || archive->count > PlayerArchive::kMaxItems) std::abort();
-        uint8_t song[128] = {'V', 'T', 'S', '1'};
-        identifyModule(*machine, "song.vts1", song, sizeof song, sizeof song);
+        uint8_t module[128] = {'V', 'T', 'S', '1'};
+        identifyModule(*machine, song, "song.vts1", module, sizeof module, sizeof module);
     }
     if (host.openFileCount() != 0) std::abort();
     return 0;

@@ -79,23 +79,23 @@ TEST(Cia, TimeOfDayCountsItsReads) {
 
 TEST(Cia, HighByteWritesRetimeTheTick) {
     HardwareFixture f;
-    f.m.timerSource = 3;
+    f.song.timerSource = 3;
     f.m.updateTickLength();
-    EXPECT_EQ(f.m.samplesPerTick, 960);
+    EXPECT_EQ(f.song.samplesPerTick, 960);
     f.ciaWriteByte(ciaB(4), 0x9C);
-    EXPECT_EQ(f.m.samplesPerTick, 960); // the low byte alone changes nothing yet
+    EXPECT_EQ(f.song.samplesPerTick, 960); // the low byte alone changes nothing yet
     f.ciaWriteByte(ciaB(5), 0x37);
     EXPECT_EQ(f.m.tickLatch(), 14236);
-    EXPECT_FLOAT_EQ(f.m.tickSeconds, float(14236 / 709378.9));
-    EXPECT_EQ(f.m.samplesPerTick, 962); // 963.3 rounds to 963, made even
+    EXPECT_FLOAT_EQ(f.song.tickSeconds, float(14236 / 709378.9));
+    EXPECT_EQ(f.song.samplesPerTick, 962); // 963.3 rounds to 963, made even
 
     // CIA-A's high byte recomputes from CIA-B timer A: nothing changes.
     f.ciaWriteByte(ciaA(5), 0x20);
-    EXPECT_EQ(f.m.samplesPerTick, 962);
+    EXPECT_EQ(f.song.samplesPerTick, 962);
     // Timer B's high byte also recomputes, picking up a low byte stored meanwhile.
     f.m.ciaB->TALO = 0x10;
     f.ciaWriteByte(ciaB(7), 0x00);
-    EXPECT_EQ(f.m.samplesPerTick, std::lround(float(0x3710 / 709378.9) * 48000.0f) & ~1L);
+    EXPECT_EQ(f.song.samplesPerTick, std::lround(float(0x3710 / 709378.9) * 48000.0f) & ~1L);
 }
 
 TEST(Cia, CurrentTimerLatchFollowsTimerSource) {
@@ -106,11 +106,11 @@ TEST(Cia, CurrentTimerLatchFollowsTimerSource) {
     f.m.ciaB->TBLO = 0x04; f.m.ciaB->TBHI = 0x40;
     const uint16_t expected[] = {14188, 0x1001, 0x2002, 0x3003, 0x4004, 14188, 14188};
     for (uint32_t source = 0; source < 7; ++source) {
-        f.m.timerSource = source;
+        f.song.timerSource = source;
         EXPECT_EQ(f.m.tickLatch(), expected[source]) << source;
     }
     // A latch of 0 plays as the default tick rather than a tick of no length.
-    f.m.timerSource = 4;
+    f.song.timerSource = 4;
     f.m.ciaB->TBLO = 0;
     f.m.ciaB->TBHI = 0;
     EXPECT_EQ(f.m.tickLatch(), 14188);

@@ -1,5 +1,6 @@
 // A machine with RAM, both CIAs and the custom chips attached the way the
-// machine builds them, and bus-style access to the device handlers.
+// machine builds them, the song record it plays, and bus-style access to the
+// device handlers.
 #pragma once
 
 #include <cstdint>
@@ -11,11 +12,13 @@
 #include "hardware/custom_chips.h"
 #include "machine/amiga_machine.h"
 #include "machine/cpu_context.h"
+#include "session/song.h"
 
 namespace varno::test {
 
 class HardwareFixture {
 public:
+    Song song;  // goes after the machine, which points at it
     AmigaMachine m;
 
     HardwareFixture() {
@@ -34,8 +37,8 @@ public:
         resetCia(*m.ciaA);
         resetCia(*m.ciaB);
         resetCustomChips(*m.customChips);
-        m.updateTickLength();
         m.cpu = std::make_unique<CpuContext>();  // a processor for the chips' cycle count
+        attachSong(m, song);
     }
 
     CpuState& registers() { return m.cpu->processor.cpuState; }

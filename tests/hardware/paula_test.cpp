@@ -33,7 +33,7 @@ TEST(PaulaChannel, SamplesPerTickFollowLatchAndPeriod) {
     };
     for (const Row& r : rows) {
         HardwareFixture f;
-        f.m.timerSource = 3;
+        f.song.timerSource = 3;
         f.m.ciaB->TALO = uint8_t(r.latch);
         f.m.ciaB->TAHI = uint8_t(r.latch >> 8);
         f.program(2, A, 4, r.period, 64);

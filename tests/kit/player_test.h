@@ -1,8 +1,8 @@
-// A machine with the portable host whose plugin folder holds a player archive (the
-// build's bin/, with the default archive, unless another is named): modules are
-// written to a scratch folder and opened the way the plugin opens them, ticks run
-// one at a time, and faults shown by the machine are collected. The players' tests
-// derive their fixtures from it.
+// A machine and the song record it plays, with the portable host whose plugin
+// folder holds a player archive (the build's bin/, with the default archive,
+// unless another is named): modules are written to a scratch folder and opened
+// the way the plugin opens them, ticks run one at a time, and faults shown by the
+// machine are collected. The players' tests derive their fixtures from it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -28,6 +28,7 @@
 #include "session/frame_driver.h"
 #include "session/module_session.h"
 #include "session/render.h"
+#include "session/song.h"
 
 namespace varno::test {
 
@@ -60,6 +61,8 @@ protected:
         std::filesystem::create_directories(folder);
         machine = createMachine(&PortableHost::instance().tables(), archiveDirectory_.c_str());
         ASSERT_TRUE(machine);
+        songRecord = std::make_unique<Song>();
+        attachSong(*machine, *songRecord);
         machine->faultSink = [this](const std::string& text) { errors.push_back(text); };
     }
 
@@ -91,17 +94,17 @@ protected:
     // check sees at most the first 128 KB, and the whole size.
     int32_t identify(const std::vector<uint8_t>& bytes, const std::string& name = "") {
         const uint32_t present = uint32_t(std::min<size_t>(bytes.size(), 0x20000));
-        return identifyModule(*machine, (folder / (name.empty() ? moduleName_ : name)).string().c_str(), bytes.data(),
-                              present, uint32_t(bytes.size()));
+        return identifyModule(*machine, *songRecord, (folder / (name.empty() ? moduleName_ : name)).string().c_str(),
+                              bytes.data(), present, uint32_t(bytes.size()));
     }
 
     bool open(const std::vector<uint8_t>& bytes, const std::string& name = "") {
         const std::string path = write(name.empty() ? moduleName_ : name, bytes);
-        return openModule(*machine, path.c_str(), bytes.data(), uint32_t(bytes.size()));
+        return openModule(*machine, *songRecord, path.c_str(), bytes.data(), uint32_t(bytes.size()));
     }
 
     std::string playerName() const {
-        const SlavePlayer* p = currentPlayer(*machine);
+        const SlavePlayer* p = currentPlayer(*machine, *songRecord);
         return p && p->playerName ? p->playerName : "";
     }
 
@@ -110,13 +113,14 @@ protected:
     // Runs ticks without sound until the player signals the song end (or the
     // limit); returns the seconds played.
     double playToSongEnd(double limitSeconds = 1200) {
-        while (!machine->songEndSignalled && machine->elapsedSeconds < limitSeconds)
-            if (!playerTick(*machine)) break;
-        return machine->elapsedSeconds;
+        while (!songRecord->songEndSignalled && songRecord->elapsedSeconds < limitSeconds)
+            if (!playerTick(*machine, *songRecord)) break;
+        return songRecord->elapsedSeconds;
     }
 
     std::string archiveDirectory_, moduleName_;
     PluginSettings savedSettings;
+    std::unique_ptr<Song> songRecord;  // goes after the machine, which points at it
     std::unique_ptr<AmigaMachine> machine;
     std::vector<std::string> errors;
     std::filesystem::path folder;

@@ -48,21 +48,21 @@ TEST_F(Skeleton, ChecksOnlyTheBytesItHas) {
 
 TEST_F(Skeleton, PlaysItsNotesOnTheTimerAndEndsEachPass) {
     ASSERT_TRUE(open(song({{428, 64, 3}, {214, 32, 2}})));
-    EXPECT_EQ(machine->playerIndex, kSkeleton);
-    EXPECT_STREQ(machine->formatName, "VSKL");
-    EXPECT_EQ(machine->subsongCount, 1u);
+    EXPECT_EQ(songRecord->playerIndex, kSkeleton);
+    EXPECT_STREQ(songRecord->formatName, "VSKL");
+    EXPECT_EQ(songRecord->subsongCount, 1u);
     // Opening ran tick 0: the first note sounds.
     EXPECT_EQ(channel(0).period, 428);
     EXPECT_EQ(channel(0).volume, 64);
     const uint16_t periods[] = {428, 428, 214, 214, 428};
     for (size_t i = 0; i < 5; ++i) {
-        ASSERT_TRUE(playerTick(*machine));
+        ASSERT_TRUE(playerTick(*machine, *songRecord));
         EXPECT_EQ(channel(0).period, periods[i]) << "tick " << i + 1;
         if (i == 2) {
             EXPECT_EQ(channel(0).volume, 32);
         }
     }
-    EXPECT_EQ(machine->songEndSignalled, 1) << "tick 5 starts the tune again";
+    EXPECT_EQ(songRecord->songEndSignalled, 1) << "tick 5 starts the tune again";
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
@@ -71,18 +71,19 @@ TEST_F(Skeleton, PlaysItsNotesOnTheTimerAndEndsEachPass) {
 TEST_F(Skeleton, LengthIsTheSongsOwnWhateverThePlayTime) {
     pluginSettings.default_playtime = 10;
     ASSERT_TRUE(open(song(std::vector<Note>(40, Note{300, 40, 25}))));
-    EXPECT_EQ(measureSubsongLengths(*machine, std::chrono::steady_clock::now() + std::chrono::minutes(1)), 1);
-    EXPECT_NEAR(machine->subsongSeconds[0], 1000 * 14188 / 709379.0, 0.001);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    EXPECT_EQ(measureSubsongLengths(*machine, *songRecord, deadline), 1);
+    EXPECT_NEAR(songRecord->subsongSeconds[0], 1000 * 14188 / 709379.0, 0.001);
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
 TEST_F(Skeleton, ModuleInformationReachesTheHost) {
     ASSERT_TRUE(open(song({{428, 64, 1}}, "Twenty characters!!!", "An Author")));
-    EXPECT_STREQ(machine->songTitle, "Twenty characters!!!") << "a name filling its field has no zero byte";
-    EXPECT_EQ(machine->songInfo.author, "An Author") << "padding blanks trimmed";
-    EXPECT_EQ(machine->songInfo.positions, 1);
-    EXPECT_EQ(machine->songInfo.patterns, -1) << "not reported";
-    EXPECT_TRUE(machine->songInfo.sampleNames.empty());
+    EXPECT_STREQ(songRecord->songTitle, "Twenty characters!!!") << "a name filling its field has no zero byte";
+    EXPECT_EQ(songRecord->songInfo.author, "An Author") << "padding blanks trimmed";
+    EXPECT_EQ(songRecord->songInfo.positions, 1);
+    EXPECT_EQ(songRecord->songInfo.patterns, -1) << "not reported";
+    EXPECT_TRUE(songRecord->songInfo.sampleNames.empty());
 }
 
 } // namespace

@@ -14,8 +14,8 @@ struct End {
     float seconds = 0;
 };
 
-End endOf(const AmigaMachine& m) {
-    return {m.songEndSignalled != 0, m.silenceEnded != 0, m.subsongSeconds[m.currentSubsong]};
+End endOf(const Song& song) {
+    return {song.songEndSignalled != 0, song.silenceEnded != 0, song.subsongSeconds[song.currentSubsong]};
 }
 
 TEST_F(SongEnds, SkippingTheSamplesEndsEverySharedSongWhereRenderingEndsIt) {
@@ -32,23 +32,23 @@ TEST_F(SongEnds, SkippingTheSamplesEndsEverySharedSongWhereRenderingEndsIt) {
     for (const auto& song : songs) {
         SCOPED_TRACE(song.filename().string());
         ASSERT_TRUE(open(readBytes(song), song.filename().string()));
-        ASSERT_TRUE(fastForward(*machine, 600));
-        const End skipped = endOf(*machine);
+        ASSERT_TRUE(fastForward(*machine, *songRecord, 600));
+        const End skipped = endOf(*songRecord);
 
-        startSubsong(*machine, -1, false);
+        startSubsong(*machine, *songRecord, -1, false);
         uint64_t values = 0;
         for (int32_t got = kRenderPartValues; got == kRenderPartValues;) {
-            got = render(*machine, out.data(), kRenderPartValues);
+            got = render(*machine, *songRecord, out.data(), kRenderPartValues);
             values += uint64_t(got);
         }
-        const End rendered = endOf(*machine);
+        const End rendered = endOf(*songRecord);
         EXPECT_EQ(skipped.signalled, rendered.signalled);
         EXPECT_EQ(skipped.silent, rendered.silent);
         EXPECT_EQ(skipped.seconds, rendered.seconds);
         EXPECT_GT(skipped.seconds, 10.0f);
         // What was heard is the measured length, give or take the tick that ended it
         // and the whole frames a tick is rounded to (up to 0.2 % for fast ticks).
-        EXPECT_NEAR(double(values) / 2 / machine->sampleRate, skipped.seconds, 0.05 + 0.002 * skipped.seconds);
+        EXPECT_NEAR(double(values) / 2 / songRecord->sampleRate, skipped.seconds, 0.05 + 0.002 * skipped.seconds);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }

@@ -16,6 +16,7 @@
 #include "library/module.h"
 #include "library/module_state.h"
 #include "machine/amiga_machine.h"
+#include "session/song.h"
 
 namespace varno::test {
 namespace {
@@ -132,9 +133,9 @@ TEST_F(ModuleTest, PathAndMemoryGiveThePluginsSamples) {
     EXPECT_EQ(rows, 40);
 }
 
-// Modules played in turn each sound as if alone: one on a machine the front end
-// keeps (the plugin's way, settings read from the machine's record) and two with
-// machines of their own, one of them built while the others are open.
+// Modules played in turn each sound as if alone: one on a machine and song record
+// the front end keeps (the plugin's way, settings read from the machine's record)
+// and two with machines of their own, one of them built while the others are open.
 TEST_F(ModuleTest, ModulesPlayedInTurnDoNotDisturbEachOther) {
     PlaybackSettings sinc;
     sinc.interpolation = Interpolation::sinc;
@@ -144,29 +145,35 @@ TEST_F(ModuleTest, ModulesPlayedInTurnDoNotDisturbEachOther) {
     PluginSettings keptSettings;
     keptSettings.interpolation = int32_t(Interpolation::amiga1200);
     const char* const songs[] = {"tecnoballz", "high-score", "over-theme"};
-    const auto keptMachine = [&] {
-        auto machine = createMachine(&PortableHost::instance().tables(), VARNO_BINARY_DIR "/bin/");
-        machine->settings = &keptSettings;
-        machine->updatePan();
-        return machine;
+    // The front end's machine and the song record it plays.
+    struct FrontEnd {
+        std::unique_ptr<Song> song = std::make_unique<Song>();
+        std::unique_ptr<AmigaMachine> machine;
     };
-    const auto kept = [&](AmigaMachine& machine) {
+    const auto keptMachine = [&] {
+        FrontEnd front;
+        front.machine = createMachine(&PortableHost::instance().tables(), VARNO_BINARY_DIR "/bin/");
+        front.machine->settings = &keptSettings;
+        attachSong(*front.machine, *front.song);
+        return front;
+    };
+    const auto kept = [&](FrontEnd& front) {
         const std::vector<uint8_t> bytes = bytesOf(song(songs[0]));
-        return moduleOnMachine(machine, songs[0], bytes.data(), uint32_t(bytes.size()));
+        return moduleOnMachine(*front.machine, *front.song, songs[0], bytes.data(), uint32_t(bytes.size()));
     };
     std::vector<float> alone[3];
     {
-        auto machine = keptMachine();
-        Module module = kept(*machine);
+        FrontEnd front = keptMachine();
+        Module module = kept(front);
         alone[0] = renderAll(module, 96000);
     }
     for (int k = 1; k < 3; ++k) {
         Module module(song(songs[k]).string(), options(k == 1 ? sinc : plain));
         alone[k] = renderAll(module, 96000);
     }
-    auto machine = keptMachine();
+    FrontEnd front = keptMachine();
     std::vector<Module> modules;
-    modules.push_back(kept(*machine));
+    modules.push_back(kept(front));
     modules.emplace_back(song(songs[1]).string(), options(sinc));
     std::vector<float> turns[3];
     for (int part = 0; part < 20; ++part) {

@@ -1,4 +1,4 @@
-// A whole machine for tests: a fake host whose files live in memory, the error
+// A whole machine and the song record it plays, for tests: a fake host whose files live in memory, the error
 // messages captured instead of printed, and helpers to place and run 68000 code.
 #pragma once
 
@@ -19,6 +19,7 @@
 #include "machine/amiga_machine.h"
 #include "machine/bus_region.h"
 #include "machine/run_routine.h"
+#include "session/song.h"
 
 #ifndef VARNO_M68K_DIR
 #define VARNO_M68K_DIR ""
@@ -44,6 +45,7 @@ protected:
     void TearDown() override;
 
     AmigaMachine& m() { return *machine_; }
+    Song& song() { return *song_; }
     Processor& processor() { return machine_->cpu->processor; }
     CpuState& registers() { return machine_->cpu->processor.cpuState; }
     MemoryRegion& low() { return *machine_->lowMemory; }
@@ -61,6 +63,7 @@ protected:
     std::vector<std::string> errors;  // faults the machine reported
 
 private:
+    std::unique_ptr<Song> song_;  // goes after the machine, which points at it
     std::unique_ptr<AmigaMachine> machine_;
 };
 
@@ -131,6 +134,8 @@ inline void MachineTest::SetUp() {
     fakeFiles() = FakeFiles{};
     machine_ = createMachine(fakeHost(), "/plugins/");
     ASSERT_TRUE(machine_ && machine_->cpu && machine_->system);
+    song_ = std::make_unique<Song>();
+    attachSong(*machine_, *song_);
     machine_->faultSink = [this](const std::string& text) { errors.push_back(text); };
 }
 

@@ -1,4 +1,5 @@
-// Building the machine and returning it to its power-on state between modules.
+// Building the machine and returning it, and the song it plays, to their
+// start between modules.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -32,7 +33,7 @@ TEST_F(MachineSetup, CreationWiresTheWholeMachine) {
     EXPECT_STREQ(m().pluginDirectory, "/plugins/");
     EXPECT_STREQ(m().system->dos->pluginDirectoryRef, "/plugins/");
     EXPECT_EQ(m().players, nullptr);
-    EXPECT_EQ(m().playerIndex, 0xFFFF);
+    EXPECT_EQ(song().playerIndex, 0xFFFF);
 }
 
 TEST_F(MachineSetup, ResetDropsEverythingAfterThePlayers) {
@@ -40,38 +41,50 @@ TEST_F(MachineSetup, ResetDropsEverythingAfterThePlayers) {
     m().players = std::make_unique<PlayerArchive>();
     m().system->deliBase->listCount = 5;
     main().allocate(0x1000);
-    m().songEndSignalled = m().silenceEnded = m().soundHeard = 1;
-    m().silentSamples = 99;
-    m().elapsedSeconds = 12.5f;
-    m().outputFill[0] = m().outputFill[1] = 7;
-    // Written as the render notes its writes: the longest tick there can be
-    // leaves its last step carry at the end of the resampled buffer.
-    m().noteTickFrames(65534);
-    m().noteSurroundDelay(6);
-    m().noteOutputValues(1);
-    m().mixBuffer[123] = 1.0f;
-    m().surroundDelay[1][5] = 1.0f;
-    m().resampledBuffers[3][65534 + kStepTaps - 1] = 1.0f;
-    m().outputBuffers[1][0] = 1.0f;
     m().ciaB->TAHI = 0x12;
     m().customChips->dmacon = 0x820F;
     m().system->ciaa->timerBInterrupt = 0x30000;
+    song().elapsedSeconds = 12.5f;
 
     m().reset();
 
     EXPECT_EQ(main().cursor, 0x30000u);
     EXPECT_EQ(m().system->deliBase->listCount, 0u);
-    EXPECT_EQ(m().songEndSignalled + m().silenceEnded + m().soundHeard, 0);
-    EXPECT_EQ(m().silentSamples, 0);
-    EXPECT_EQ(m().elapsedSeconds, 0.0f);
-    EXPECT_EQ(m().outputFill[0] + m().outputFill[1], 0);
-    EXPECT_EQ(m().mixBuffer[123], 0.0f);
-    EXPECT_EQ(m().surroundDelay[1][5], 0.0f);
-    EXPECT_EQ(m().resampledBuffers[3][65534 + kStepTaps - 1], 0.0f);
-    EXPECT_EQ(m().outputBuffers[1][0], 0.0f);
     EXPECT_EQ(m().ciaB->TAHI, 0);
     EXPECT_EQ(m().customChips->dmacon, 0x0200);
     EXPECT_EQ(m().system->ciaa->timerBInterrupt, 0u);
+    EXPECT_EQ(song().elapsedSeconds, 12.5f) << "the song is not the machine's";
+}
+
+TEST_F(MachineSetup, ASongsPlaybackResetClearsWhatItsAudioPathHeld) {
+    song().songEndSignalled = song().silenceEnded = song().soundHeard = 1;
+    song().silentSamples = 99;
+    song().elapsedSeconds = 12.5f;
+    song().outputFill[0] = song().outputFill[1] = 7;
+    // Written as the render notes its writes: the longest tick there can be
+    // leaves its last step carry at the end of the resampled buffer.
+    song().noteTickFrames(65534);
+    song().noteSurroundDelay(6);
+    song().noteOutputValues(1);
+    song().mixBuffer[123] = 1.0f;
+    song().surroundDelay[1][5] = 1.0f;
+    song().resampledBuffers[3][65534 + kStepTaps - 1] = 1.0f;
+    song().outputBuffers[1][0] = 1.0f;
+    song().amigaOutput.model = 2;
+    m().ciaB->TAHI = 0x12;
+
+    song().resetPlayback();
+
+    EXPECT_EQ(song().songEndSignalled + song().silenceEnded + song().soundHeard, 0);
+    EXPECT_EQ(song().silentSamples, 0);
+    EXPECT_EQ(song().elapsedSeconds, 0.0f);
+    EXPECT_EQ(song().outputFill[0] + song().outputFill[1], 0);
+    EXPECT_EQ(song().mixBuffer[123], 0.0f);
+    EXPECT_EQ(song().surroundDelay[1][5], 0.0f);
+    EXPECT_EQ(song().resampledBuffers[3][65534 + kStepTaps - 1], 0.0f);
+    EXPECT_EQ(song().outputBuffers[1][0], 0.0f);
+    EXPECT_EQ(song().amigaOutput.model, 0);
+    EXPECT_EQ(m().ciaB->TAHI, 0x12) << "the machine is not the song's";
 }
 
 // Two machines side by side: what each one's bus writes reaches its own chips.

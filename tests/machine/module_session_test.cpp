@@ -53,29 +53,29 @@ TEST_F(ModuleSessionTest, OpenPlacesTheModuleAndStartsItsPlayer) {
     refusing.image.tag(kCheck1, refusing.image.returning(-1));
     CountingPlayer player;
     PlayerArchive& archive = installPlayers({refusing.image, player.image});
-    ASSERT_TRUE(openModule(m(), "C:\\mods\\a.song", kSong.data(), uint32_t(kSong.size())));
-    EXPECT_EQ(m().playerIndex, 2u);
-    EXPECT_EQ(m().moduleAddress, main().resetCursor) << "the module lies right above the players";
-    EXPECT_EQ(m().moduleSize, kSong.size());
+    ASSERT_TRUE(openModule(m(), song(), "C:\\mods\\a.song", kSong.data(), uint32_t(kSong.size())));
+    EXPECT_EQ(song().playerIndex, 2u);
+    EXPECT_EQ(song().moduleAddress, main().resetCursor) << "the module lies right above the players";
+    EXPECT_EQ(song().moduleSize, kSong.size());
     ASSERT_EQ(m().system->deliBase->listCount, 1u);
-    EXPECT_EQ(m().system->deliBase->listData[0].address, m().moduleAddress);
+    EXPECT_EQ(m().system->deliBase->listData[0].address, song().moduleAddress);
     EXPECT_EQ(m().system->deliBase->listData[0].size, kSong.size());
-    EXPECT_STREQ(m().moduleFileName, "a.song");
-    EXPECT_NE(m().timerCode, 0u);
-    EXPECT_GE(main().markCursor, m().moduleAddress + uint32_t(kSong.size()));
+    EXPECT_STREQ(song().moduleFileName, "a.song");
+    EXPECT_NE(song().timerCode, 0u);
+    EXPECT_GE(main().markCursor, song().moduleAddress + uint32_t(kSong.size()));
     EXPECT_TRUE(errors.empty());
 
     const uint32_t counters = archive.player(2)->entry + player.counters;
-    closeModule(m());
+    closeModule(m(), song());
     EXPECT_EQ(main().readWord(counters), 1u) << "StopInt";
     EXPECT_EQ(main().readWord(counters + 2), 1u) << "EndSound";
     EXPECT_EQ(main().readWord(counters + 4), 1u) << "EndPlayer";
-    EXPECT_EQ(currentPlayer(m()), nullptr);
-    EXPECT_EQ(m().timerCode, 0u);
+    EXPECT_EQ(currentPlayer(m(), song()), nullptr);
+    EXPECT_EQ(song().timerCode, 0u);
 
     // A second open starts from a reset machine: the same place, one list entry.
-    ASSERT_TRUE(openModule(m(), "b.song", kSong.data(), uint32_t(kSong.size())));
-    EXPECT_EQ(m().moduleAddress, main().resetCursor);
+    ASSERT_TRUE(openModule(m(), song(), "b.song", kSong.data(), uint32_t(kSong.size())));
+    EXPECT_EQ(song().moduleAddress, main().resetCursor);
     EXPECT_EQ(m().system->deliBase->listCount, 1u);
 }
 
@@ -98,11 +98,11 @@ TEST_F(ModuleSessionTest, UnplayableInputFailsCleanly) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_FALSE(openModule(m(), "x.mod", c.data, c.size));
-        EXPECT_EQ(currentPlayer(m()), nullptr);
-        EXPECT_EQ(m().timerCode, 0u);
+        EXPECT_FALSE(openModule(m(), song(), "x.mod", c.data, c.size));
+        EXPECT_EQ(currentPlayer(m(), song()), nullptr);
+        EXPECT_EQ(song().timerCode, 0u);
         EXPECT_EQ(main().cursor, main().resetCursor) << "nothing stays allocated";
-        closeModule(m());  // harmless with nothing open
+        closeModule(m(), song());  // harmless with nothing open
     }
     EXPECT_TRUE(errors.empty());
 }
@@ -111,18 +111,18 @@ TEST_F(ModuleSessionTest, CustomModuleBringsItsOwnPlayer) {
     installPlayers({CountingPlayer().image});
     CountingPlayer custom("DELIRIUM", true);
     const std::vector<uint8_t> file = custom.image.file();
-    EXPECT_EQ(identifyModule(m(), "x.cust", file.data(), uint32_t(file.size()), uint32_t(file.size())), 0);
-    ASSERT_TRUE(openModule(m(), "/mods/x.cust", file.data(), uint32_t(file.size())));
-    EXPECT_EQ(m().playerIndex, 0u);
+    EXPECT_EQ(identifyModule(m(), song(), "x.cust", file.data(), uint32_t(file.size()), uint32_t(file.size())), 0);
+    ASSERT_TRUE(openModule(m(), song(), "/mods/x.cust", file.data(), uint32_t(file.size())));
+    EXPECT_EQ(song().playerIndex, 0u);
     const SlavePlayer* player = m().players->player(0);
     ASSERT_NE(player, nullptr);
     EXPECT_EQ(player->kind, 5u);
     EXPECT_STREQ(player->formatTitle, "Custom Module");
     EXPECT_STREQ(player->fileName, "/mods/x.cust");
-    EXPECT_STREQ(m().formatName, "CUST");
-    EXPECT_NE(m().timerCode, 0u);
+    EXPECT_STREQ(song().formatName, "CUST");
+    EXPECT_NE(song().timerCode, 0u);
     const uint32_t counters = player->entry + custom.counters;
-    closeModule(m());
+    closeModule(m(), song());
     EXPECT_EQ(main().readWord(counters + 4), 1u) << "EndPlayer";
     EXPECT_EQ(m().players->player(0), nullptr) << "the custom module's player is released";
 }
@@ -132,25 +132,25 @@ TEST_F(ModuleSessionTest, CustomModuleThatDoesNotLoadFails) {
     std::vector<uint8_t> file = CountingPlayer("DELIRIUM", true).image.file();
     file.erase(file.end() - 12, file.end());  // the relocations are cut short: the loader refuses it
     ASSERT_TRUE(isCustomModule(file.data(), uint32_t(file.size())));
-    EXPECT_FALSE(openModule(m(), "x.cust", file.data(), uint32_t(file.size())));
-    EXPECT_EQ(currentPlayer(m()), nullptr);
+    EXPECT_FALSE(openModule(m(), song(), "x.cust", file.data(), uint32_t(file.size())));
+    EXPECT_EQ(currentPlayer(m(), song()), nullptr);
     EXPECT_EQ(m().players->player(0), nullptr);
 }
 
 TEST_F(ModuleSessionTest, FileChecksLeaveThePlayingModuleAlone) {
     installPlayers({CountingPlayer().image});
-    ASSERT_TRUE(openModule(m(), "/mods/a.song", kSong.data(), uint32_t(kSong.size())));
+    ASSERT_TRUE(openModule(m(), song(), "/mods/a.song", kSong.data(), uint32_t(kSong.size())));
     const uint32_t base = m().system->deliBase->base;
-    const uint32_t module = m().moduleAddress;
+    const uint32_t module = song().moduleAddress;
     const uint32_t mark = main().markCursor;
     const std::vector<uint8_t> other = {'S', 'O', 'N', 'G', 9};
-    EXPECT_TRUE(checkModule(m(), "/other/b.song", other.data(), uint32_t(other.size()), 5000));
-    EXPECT_FALSE(checkModule(m(), "/other/c.txt", reinterpret_cast<const uint8_t*>("text"), 4, 4));
-    EXPECT_EQ(m().playerIndex, 1u);
+    EXPECT_TRUE(checkModule(m(), song(), "/other/b.song", other.data(), uint32_t(other.size()), 5000));
+    EXPECT_FALSE(checkModule(m(), song(), "/other/c.txt", reinterpret_cast<const uint8_t*>("text"), 4, 4));
+    EXPECT_EQ(song().playerIndex, 1u);
     EXPECT_EQ(low().readLong(base + kDeliCheckData), module);
     EXPECT_EQ(low().readLong(base + kDeliCheckSize), kSong.size());
-    EXPECT_STREQ(m().modulePath, "/mods/a.song");
-    EXPECT_STREQ(m().moduleDirectory, "/mods/");
+    EXPECT_STREQ(song().modulePath, "/mods/a.song");
+    EXPECT_STREQ(song().moduleDirectory, "/mods/");
     EXPECT_EQ(main().markCursor, mark);
     EXPECT_GE(main().cursor, mark) << "checks work above the open module";
     EXPECT_EQ(main().readLong(module), 0x534F4E47u) << "the module's data is untouched";
@@ -170,17 +170,17 @@ TEST_F(ModuleSessionTest, HostFilesThePlayerLeftOpenAreClosedWithTheModule) {
     installPlayers({player.image});
     PortableHost& host = PortableHost::instance();
 
-    ASSERT_TRUE(openModule(m(), "a.song", kSong.data(), uint32_t(kSong.size())));
+    ASSERT_TRUE(openModule(m(), song(), "a.song", kSong.data(), uint32_t(kSong.size())));
     EXPECT_EQ(host.openFileCount(), 1u) << "the player holds its file";
-    closeModule(m());
+    closeModule(m(), song());
     EXPECT_EQ(host.openFileCount(), 0u);
 
     // Opening the next module without a close lets go of the files as well.
-    ASSERT_TRUE(openModule(m(), "a.song", kSong.data(), uint32_t(kSong.size())));
+    ASSERT_TRUE(openModule(m(), song(), "a.song", kSong.data(), uint32_t(kSong.size())));
     EXPECT_EQ(host.openFileCount(), 1u);
-    ASSERT_TRUE(openModule(m(), "b.song", kSong.data(), uint32_t(kSong.size())));
+    ASSERT_TRUE(openModule(m(), song(), "b.song", kSong.data(), uint32_t(kSong.size())));
     EXPECT_EQ(host.openFileCount(), 1u) << "only the new module's file";
-    closeModule(m());
+    closeModule(m(), song());
     EXPECT_EQ(host.openFileCount(), 0u);
     EXPECT_TRUE(errors.empty());
 }

@@ -81,15 +81,15 @@ TEST_F(PlayerCallsTest, SubsongRanges) {
         PlayerImage image = accepting();
         c.build(image);
         installPlayers({image});
-        ASSERT_TRUE(openModule(m(), "song.mod", kModule, sizeof kModule));
-        EXPECT_EQ(m().firstSubsong, c.first);
-        EXPECT_EQ(m().lastSubsong, c.last);
-        EXPECT_EQ(m().subsongCount, c.count);
-        EXPECT_EQ(m().currentSubsong, c.first) << "the first subsong plays";
+        ASSERT_TRUE(openModule(m(), song(), "song.mod", kModule, sizeof kModule));
+        EXPECT_EQ(song().firstSubsong, c.first);
+        EXPECT_EQ(song().lastSubsong, c.last);
+        EXPECT_EQ(song().subsongCount, c.count);
+        EXPECT_EQ(song().currentSubsong, c.first) << "the first subsong plays";
         for (uint32_t s = 0; s < uint32_t(kMaxSubsongs); ++s)
-            EXPECT_EQ(m().subsongValid[s], s >= c.first && s <= c.last) << s;
-        EXPECT_EQ(m().totalSeconds, 0.0f);
-        closeModule(m());
+            EXPECT_EQ(song().subsongValid[s], s >= c.first && s <= c.last) << s;
+        EXPECT_EQ(song().totalSeconds, 0.0f);
+        closeModule(m(), song());
     }
     EXPECT_TRUE(errors.empty());
 }
@@ -114,10 +114,10 @@ TEST_F(PlayerCallsTest, SplitPathAtTheLastSeparator) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         std::strcpy(m().system->dos->currentDirectory, "stale/");
-        splitPath(m(), c.path);
-        EXPECT_STREQ(m().modulePath, c.path);
-        EXPECT_STREQ(m().moduleDirectory, c.directory);
-        EXPECT_STREQ(m().moduleFileName, c.fileName);
+        splitPath(m(), song(), c.path);
+        EXPECT_STREQ(song().modulePath, c.path);
+        EXPECT_STREQ(song().moduleDirectory, c.directory);
+        EXPECT_STREQ(song().moduleFileName, c.fileName);
         EXPECT_STREQ(m().system->dos->currentDirectory, "");
         char text[512];
         low().readString(low().readLong(deli.base + kDeliDirectory), text, 511);
@@ -148,15 +148,15 @@ TEST_F(PlayerCallsTest, SetUpFailureFailsTheOpen) {
         image.tag(c.tag, image.returning(c.result));
         image.tag(kInterrupt, image.rts());
         installPlayers({image});
-        EXPECT_EQ(openModule(m(), "song.mod", kModule, sizeof kModule), c.opens);
+        EXPECT_EQ(openModule(m(), song(), "song.mod", kModule, sizeof kModule), c.opens);
         if (!c.opens) {
-            EXPECT_EQ(currentPlayer(m()), nullptr) << "nothing plays after a failed open";
-            EXPECT_EQ(m().timerCode, 0u);
+            EXPECT_EQ(currentPlayer(m(), song()), nullptr) << "nothing plays after a failed open";
+            EXPECT_EQ(song().timerCode, 0u);
         } else {
-            EXPECT_EQ(m().playerIndex, 1u);
-            EXPECT_NE(m().timerCode, 0u);
+            EXPECT_EQ(song().playerIndex, 1u);
+            EXPECT_NE(song().timerCode, 0u);
         }
-        closeModule(m());
+        closeModule(m(), song());
     }
 }
 
@@ -188,10 +188,10 @@ TEST_F(PlayerCallsTest, SongTitleAndFormatNameFromTheModuleInformation) {
         // The player's short name as loaded: the prefix at load time gives it,
         // so overwrite it to see what the module information changes.
         std::strcpy(m().players->player(1)->formatTag, "TAG");
-        ASSERT_TRUE(openModule(m(), "song.mod", kModule, sizeof kModule));
-        EXPECT_STREQ(m().songTitle, "Title From Info");
-        EXPECT_STREQ(m().formatName, c.formatName);
-        closeModule(m());
+        ASSERT_TRUE(openModule(m(), song(), "song.mod", kModule, sizeof kModule));
+        EXPECT_STREQ(song().songTitle, "Title From Info");
+        EXPECT_STREQ(song().formatName, c.formatName);
+        closeModule(m(), song());
     }
 }
 
@@ -199,8 +199,8 @@ TEST_F(PlayerCallsTest, ModuleNameGivesTheTitleWithoutModuleInformation) {
     PlayerImage image = accepting();
     image.tag(kModuleName, image.text(std::string(80, 't')));
     installPlayers({image});
-    ASSERT_TRUE(openModule(m(), "song.mod", kModule, sizeof kModule));
-    EXPECT_EQ(std::string(m().songTitle), std::string(63, 't'));
+    ASSERT_TRUE(openModule(m(), song(), "song.mod", kModule, sizeof kModule));
+    EXPECT_EQ(std::string(song().songTitle), std::string(63, 't'));
 }
 
 struct TimerCase {
@@ -239,12 +239,12 @@ TEST_F(PlayerCallsTest, TickSourceIsTheFirstRunningTimer) {
         CiaChip& b = *m().ciaB;
         a.CRA = c.ciaACra, a.CRB = c.ciaACrb, a.ICR = c.ciaAIcr;
         b.CRA = c.ciaBCra, b.CRB = c.ciaBCrb, b.ICR = c.ciaBIcr;
-        m().timerCode = m().timerData = m().timerSource = 99;
-        chooseTickSource(m());
-        EXPECT_EQ(m().timerSource, c.source);
+        song().timerCode = song().timerData = song().timerSource = 99;
+        chooseTickSource(m(), song());
+        EXPECT_EQ(song().timerSource, c.source);
         const uint32_t t = c.source == 0 ? 0 : c.source - 1;  // sources 1-4 are the structures 0-3
-        EXPECT_EQ(m().timerCode, c.source ? 0x2000 + t : 0u);
-        EXPECT_EQ(m().timerData, c.source ? 0x1000 + t : 0u);
+        EXPECT_EQ(song().timerCode, c.source ? 0x2000 + t : 0u);
+        EXPECT_EQ(song().timerData, c.source ? 0x1000 + t : 0u);
     }
 }
 
@@ -255,28 +255,28 @@ TEST_F(PlayerCallsTest, InterruptRoutineRunsOnCiaBTimerA) {
     // InitSound: move.w #7094,54(a5) ; rts — a 100 Hz tick.
     image.tag(0x80004465, image.words({0x3B7C, 7094, 0x0036, 0x4E75}));
     installPlayers({image});
-    ASSERT_TRUE(openModule(m(), "song.mod", kModule, sizeof kModule));
+    ASSERT_TRUE(openModule(m(), song(), "song.mod", kModule, sizeof kModule));
     const uint32_t base = m().system->deliBase->base;
-    const uint32_t code = currentPlayer(m())->entry + interrupt;
+    const uint32_t code = currentPlayer(m(), song())->entry + interrupt;
     EXPECT_EQ(low().readLong(base + kDeliInterrupt + 18), code);
     EXPECT_EQ(m().system->ciab->timerAInterrupt, base + kDeliInterrupt);
-    EXPECT_EQ(m().timerSource, 3u);
-    EXPECT_EQ(m().timerCode, code);
+    EXPECT_EQ(song().timerSource, 3u);
+    EXPECT_EQ(song().timerCode, code);
     EXPECT_EQ(m().ciaB->TALO, 7094 & 0xFF);
     EXPECT_EQ(m().ciaB->TAHI, 7094 >> 8);
     // 7094 CIA ticks at 709378.9 Hz are 10.0 ms: 480 samples at 48 kHz.
-    EXPECT_NEAR(m().tickSeconds, 0.0100003, 1e-6);
-    EXPECT_EQ(m().samplesPerTick, 480);
+    EXPECT_NEAR(song().tickSeconds, 0.0100003, 1e-6);
+    EXPECT_EQ(song().samplesPerTick, 480);
 }
 
 TEST_F(PlayerCallsTest, StartIntSwitchesOnTheAudioChannels) {
     PlayerImage image = accepting();
     image.tag(kStartInt, image.rts());
     installPlayers({image});
-    ASSERT_TRUE(openModule(m(), "song.mod", kModule, sizeof kModule));
+    ASSERT_TRUE(openModule(m(), song(), "song.mod", kModule, sizeof kModule));
     EXPECT_EQ(m().customChips->dmacon & 0x000F, 0x000F);
-    EXPECT_EQ(m().timerSource, 0u) << "no timer runs: the player keeps its own time";
-    EXPECT_EQ(m().timerCode, 0u);
+    EXPECT_EQ(song().timerSource, 0u) << "no timer runs: the player keeps its own time";
+    EXPECT_EQ(song().timerCode, 0u);
 }
 
 } // namespace

@@ -40,7 +40,7 @@ protected:
         m().players->machine = &m();
         m().players->items[1] = std::make_unique<SlavePlayer>();
         m().players->count = 2;
-        m().playerIndex = 1;
+        song().playerIndex = 1;
         SlavePlayer& p = *m().players->items[1];
         p.machine = &m();
         std::snprintf(p.formatTitle, sizeof p.formatTitle, "%s", title);

@@ -37,8 +37,8 @@ protected:
         image.tag(0x80004466, image.counting(counters_ + 4));  // EndSound
         image.tag(0x8000445E, image.rts());                   // Interrupt
         installPlayers({image});
-        ASSERT_TRUE(openModule(m(), "song.mod", kModule, sizeof kModule));
-        entry_ = currentPlayer(m())->entry;
+        ASSERT_TRUE(openModule(m(), song(), "song.mod", kModule, sizeof kModule));
+        entry_ = currentPlayer(m(), song())->entry;
     }
     uint16_t initSounds() { return main().readWord(entry_ + counters_); }
     uint16_t stopInts() { return main().readWord(entry_ + counters_ + 2); }
@@ -53,15 +53,15 @@ private:
 
 TEST_F(SubsongTest, OpenStartsTheFirstSubsongWithoutStoppingAnything) {
     open(1, 5);
-    EXPECT_EQ(m().currentSubsong, 1u);
+    EXPECT_EQ(song().currentSubsong, 1u);
     EXPECT_EQ(subsongWord(), 1u);
     EXPECT_EQ(subsongSeen(), 1u) << "InitSound sees the subsong number";
     EXPECT_EQ(initSounds(), 1u);
     EXPECT_EQ(stopInts(), 0u);
     EXPECT_EQ(endSounds(), 0u);
-    EXPECT_EQ(m().timerSource, 3u);
+    EXPECT_EQ(song().timerSource, 3u);
     // The first tick runs ahead, to be heard first.
-    EXPECT_NEAR(m().elapsedSeconds, m().tickSeconds, 1e-6);
+    EXPECT_NEAR(song().elapsedSeconds, song().tickSeconds, 1e-6);
 }
 
 TEST_F(SubsongTest, SubsongsCountFromTheFirst) {
@@ -84,8 +84,8 @@ TEST_F(SubsongTest, SubsongsCountFromTheFirst) {
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(s.request);
-        startSubsong(m(), s.request, false);
-        EXPECT_EQ(m().currentSubsong, s.current);
+        startSubsong(m(), song(), s.request, false);
+        EXPECT_EQ(song().currentSubsong, s.current);
         EXPECT_EQ(subsongWord(), s.current);
         EXPECT_EQ(initSounds(), s.initSounds);
         EXPECT_EQ(stopInts(), s.initSounds - 1) << "each later start stops the previous sound";
@@ -97,29 +97,29 @@ TEST_F(SubsongTest, StartClearsTheSongStateAndReportsAKnownLength) {
     open(0, 2);
     std::vector<float> reported;
     PortableHost::instance().onLength = [&](float seconds) { reported.push_back(seconds); };
-    m().subsongSeconds[1] = 60.0f;
-    m().songEndSignalled = m().silenceEnded = m().soundHeard = 1;
-    m().silentSamples = 1234;
+    song().subsongSeconds[1] = 60.0f;
+    song().songEndSignalled = song().silenceEnded = song().soundHeard = 1;
+    song().silentSamples = 1234;
     cpu::raiseInterrupt(processor(), 3, -1);
-    startSubsong(m(), 1, false);
+    startSubsong(m(), song(), 1, false);
     PortableHost::instance().onLength = nullptr;
     ASSERT_EQ(reported.size(), 1u);
     EXPECT_EQ(reported[0], 60.0f);
-    EXPECT_EQ(m().songEndSignalled, 0);
-    EXPECT_EQ(m().silenceEnded, 0);
-    EXPECT_EQ(m().soundHeard, 0);
-    EXPECT_EQ(m().silentSamples, 0);
+    EXPECT_EQ(song().songEndSignalled, 0);
+    EXPECT_EQ(song().silenceEnded, 0);
+    EXPECT_EQ(song().soundHeard, 0);
+    EXPECT_EQ(song().silentSamples, 0);
     EXPECT_EQ(registers().pendingInterrupts & 0x08, 0) << "requests of the previous song are dropped";
 }
 
 TEST_F(SubsongTest, NothingStartsOnceTheModuleIsClosed) {
     open(0, 2);
-    closeModule(m());
-    startSubsong(m(), 1, false);
-    startSubsong(m(), -1, false);
-    EXPECT_EQ(m().currentSubsong, 0u);
+    closeModule(m(), song());
+    startSubsong(m(), song(), 1, false);
+    startSubsong(m(), song(), -1, false);
+    EXPECT_EQ(song().currentSubsong, 0u);
     EXPECT_EQ(subsongWord(), 0u);
-    EXPECT_EQ(m().timerCode, 0u);
+    EXPECT_EQ(song().timerCode, 0u);
 }
 
 TEST_F(SubsongTest, RestartIfEnded) {
@@ -136,21 +136,21 @@ TEST_F(SubsongTest, RestartIfEnded) {
         {"nothing ended", 0, 0, 0, true},
     };
     open(0, 2);
-    startSubsong(m(), 2, false);
+    startSubsong(m(), song(), 2, false);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const uint16_t before = initSounds();
-        m().songEndSignalled = c.songEnd;
-        m().silenceEnded = c.silenceEnded;
-        m().silentSamples = c.silentSamples;
-        m().elapsedSeconds = 42.0f;
-        EXPECT_EQ(restartIfEnded(m()), c.stillRunning);
+        song().songEndSignalled = c.songEnd;
+        song().silenceEnded = c.silenceEnded;
+        song().silentSamples = c.silentSamples;
+        song().elapsedSeconds = 42.0f;
+        EXPECT_EQ(restartIfEnded(m(), song()), c.stillRunning);
         EXPECT_EQ(initSounds(), before + (c.stillRunning ? 0 : 1));
-        EXPECT_EQ(m().currentSubsong, 2u) << "the same subsong";
-        EXPECT_EQ(m().songEndSignalled, 0);
-        EXPECT_EQ(m().silenceEnded, 0);
-        EXPECT_EQ(m().silentSamples, 0);
-        EXPECT_EQ(m().elapsedSeconds, 0.0f);
+        EXPECT_EQ(song().currentSubsong, 2u) << "the same subsong";
+        EXPECT_EQ(song().songEndSignalled, 0);
+        EXPECT_EQ(song().silenceEnded, 0);
+        EXPECT_EQ(song().silentSamples, 0);
+        EXPECT_EQ(song().elapsedSeconds, 0.0f);
     }
 }
 

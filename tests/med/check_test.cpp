@@ -112,8 +112,8 @@ TEST_F(Check, PlaySequencesPastTheCheckedBytesAreJudgedByTheLoad) {
     ASSERT_GT(bytes.size(), 0x20000u);
     EXPECT_EQ(identify(bytes), octamed);
     ASSERT_TRUE(open(bytes));
-    for (int t = 0; t < 30; ++t) playerTick(*machine);
-    closeModule(*machine);
+    for (int t = 0; t < 30; ++t) playerTick(*machine, *songRecord);
+    closeModule(*machine, *songRecord);
     // The section table's pointer moved past the end of the file.
     const uint32_t size = uint32_t(bytes.size()) + 16;
     for (int k = 0; k < 4; ++k) bytes[kMedSongOffset + 512 + k] = uint8_t(size >> (24 - 8 * k));
@@ -153,7 +153,7 @@ TEST_F(Check, CutAndDamagedSongsNeverFault) {
         const std::vector<uint8_t> cut(full.begin(), full.begin() + long(size));
         if (identify(cut) != octamed) continue;
         ASSERT_TRUE(open(cut)) << size;
-        for (int t = 0; t < 50; ++t) playerTick(*machine);
+        for (int t = 0; t < 50; ++t) playerTick(*machine, *songRecord);
         ++played;
     }
     EXPECT_GT(played, 0);
@@ -162,7 +162,7 @@ TEST_F(Check, CutAndDamagedSongsNeverFault) {
         std::vector<uint8_t> bytes = full;
         for (int k = 0; k < 1 + i % 12; ++k) bytes[random() % bytes.size()] = uint8_t(random());
         if (identify(bytes) != octamed || !open(bytes)) continue;
-        for (int t = 0; t < 50; ++t) playerTick(*machine);
+        for (int t = 0; t < 50; ++t) playerTick(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }

@@ -56,7 +56,7 @@ TEST_F(Commands, VolumeCommandsHoldAndDecay) {
     for (const auto& c : cases) {
         const std::vector<Seen> seen = lineOne(*this, c);
         for (size_t t = 0; t < c.expected.size(); ++t) EXPECT_EQ(seen[t].volume, c.expected[t]) << c.what << " tick " << t + 6;
-        closeModule(*machine);
+        closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -82,7 +82,7 @@ TEST_F(Commands, NotesTransposesAndPitchCommands) {
     for (const auto& c : cases) {
         const std::vector<Seen> seen = lineOne(*this, c);
         for (size_t t = 0; t < c.expected.size(); ++t) EXPECT_EQ(seen[t].period, c.expected[t]) << c.what << " tick " << t + 6;
-        closeModule(*machine);
+        closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -121,7 +121,7 @@ TEST_F(Commands, SynthSequencesStepEveryTick) {
             EXPECT_EQ(seen[t].period, 428) << c.what << " tick " << t + 6;
         }
         EXPECT_EQ(channel(0).length, 32) << c.what << ": waveform 1, 64 bytes";
-        closeModule(*machine);
+        closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -150,7 +150,7 @@ TEST_F(Commands, SynthPitchCommandsMoveThePeriod) {
         const std::vector<Seen> seen = watchLineOne(0);
         for (size_t t = 0; t < c.expected.size(); ++t)
             EXPECT_EQ(seen[t].period, c.expected[t]) << c.what << " tick " << t + 6;
-        closeModule(*machine);
+        closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -205,7 +205,7 @@ TEST_F(Commands, SamplesOfSeveralOctavesPickTheirOctave) {
         const std::vector<Seen> seen = watchLineOne(0);
         EXPECT_EQ(seen[0].period, c.period) << "type " << c.type << " note " << int(c.note);
         EXPECT_EQ(channel(0).length, c.loop_words) << "type " << c.type << " note " << int(c.note);
-        closeModule(*machine);
+        closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -226,7 +226,7 @@ TEST_F(Commands, MixedSongsPlayBuffersOnEveryChannel) {
             EXPECT_EQ(channel(c).volume, 64) << tracks << " tracks, channel " << c;
             EXPECT_NE(channel(c).state, 0u) << tracks << " tracks, channel " << c;
         }
-        closeModule(*machine);
+        closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }

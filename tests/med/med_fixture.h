@@ -40,7 +40,7 @@ public:
     std::vector<Seen> watch(int n, int ticks) {
         std::vector<Seen> seen;
         for (int i = 0; i < ticks; ++i) {
-            EXPECT_TRUE(playerTick(*machine));
+            EXPECT_TRUE(playerTick(*machine, *songRecord));
             seen.push_back({channel(n).period, channel(n).volume});
         }
         return seen;

@@ -31,17 +31,17 @@ TEST_F(Songs, SharedSongsPlayToTheirEndInTheReferenceTimeWithTheirNames) {
     for (const auto& song : kSharedSongs) {
         const std::vector<uint8_t> bytes = readBytes(sharedModules() / "octamed" / song.file);
         ASSERT_TRUE(open(bytes, song.file)) << song.file;
-        EXPECT_EQ(machine->playerIndex, octamed) << song.file;
-        EXPECT_EQ(machine->subsongCount, 1u) << song.file;
+        EXPECT_EQ(songRecord->playerIndex, octamed) << song.file;
+        EXPECT_EQ(songRecord->subsongCount, 1u) << song.file;
         if (*song.title) {
-            EXPECT_STREQ(machine->songTitle, song.title) << song.file;
+            EXPECT_STREQ(songRecord->songTitle, song.title) << song.file;
         }
-        EXPECT_EQ(machine->songInfo.author, song.author) << song.file;
-        ASSERT_EQ(machine->songInfo.sampleNames.size(), song.names) << song.file;
-        EXPECT_EQ(machine->songInfo.sampleNames[0], song.first_name) << song.file;
+        EXPECT_EQ(songRecord->songInfo.author, song.author) << song.file;
+        ASSERT_EQ(songRecord->songInfo.sampleNames.size(), song.names) << song.file;
+        EXPECT_EQ(songRecord->songInfo.sampleNames[0], song.first_name) << song.file;
         EXPECT_NEAR(playToSongEnd(), song.seconds, song.seconds * 0.01) << song.file;
-        EXPECT_TRUE(machine->songEndSignalled) << song.file;
-        closeModule(*machine);
+        EXPECT_TRUE(songRecord->songEndSignalled) << song.file;
+        closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -93,7 +93,7 @@ TEST_F(Songs, TempoModesSetTheTickAndTheLine) {
         song.tempo2 = c.tempo2;
         ASSERT_TRUE(open(song)) << c.what;
         EXPECT_NEAR(playToSongEnd(), c.seconds, c.seconds * c.tolerance) << c.what;
-        closeModule(*machine);
+        closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -123,7 +123,7 @@ TEST_F(Songs, BlockFlowCommandsDecideWhereThePassEnds) {
         song.sequence = c.sequence;
         ASSERT_TRUE(open(song)) << c.what;
         EXPECT_NEAR(playToSongEnd(), pass(c.lines * 6), 0.001) << c.what;
-        closeModule(*machine);
+        closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -148,10 +148,10 @@ TEST_F(Songs, EveryVersionPlaysTheSameSong) {
         song.blocks[0].at(6, 0) = {0, 0, 0x0F, 0x00};
         ASSERT_TRUE(open(song)) << version;
         traces.push_back(watch(0, 60));
-        closeModule(*machine);
+        closeModule(*machine, *songRecord);
         ASSERT_TRUE(open(song)) << version;
         EXPECT_NEAR(playToSongEnd(), pass(7 * 6), 0.001) << "MMD" << version; // 0F00 on line 6 ends the only block
-        closeModule(*machine);
+        closeModule(*machine, *songRecord);
     }
     for (size_t v = 1; v < traces.size(); ++v) {
         for (size_t t = 0; t < traces[0].size(); ++t) {
@@ -174,13 +174,13 @@ TEST_F(Songs, ChainedSongsAreSubsongs) {
     for (size_t count = 1; count <= songs.size(); ++count) {
         const std::vector<MedSong> some(songs.begin(), songs.begin() + long(count));
         ASSERT_TRUE(open(writeMedSongs(some))) << count;
-        ASSERT_EQ(machine->subsongCount, count);
+        ASSERT_EQ(songRecord->subsongCount, count);
         for (uint32_t subsong = 0; subsong < count; ++subsong) {
-            if (subsong > 0) startSubsong(*machine, int32_t(subsong), false);
+            if (subsong > 0) startSubsong(*machine, *songRecord, int32_t(subsong), false);
             EXPECT_NEAR(playToSongEnd(), pass(lines[subsong] * 6), 0.001) << count << " songs, subsong " << subsong;
-            EXPECT_TRUE(machine->songEndSignalled);
+            EXPECT_TRUE(songRecord->songEndSignalled);
         }
-        closeModule(*machine);
+        closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }

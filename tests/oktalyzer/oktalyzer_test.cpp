@@ -122,7 +122,7 @@ TEST_F(Oktalyzer, PitchCommandsTickByTick) {
         std::vector<uint16_t> periods = {channel(0).period};
         for (const Seen& s : watch(0, 5)) periods.push_back(s.period);
         EXPECT_EQ(periods, std::vector<uint16_t>(c.periods, c.periods + 6)) << c.what;
-        closeModule(*machine);
+        closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -142,7 +142,7 @@ TEST_F(Oktalyzer, VolumeCommandsTickByTick) {
         std::vector<uint16_t> volumes = {channel(0).volume};
         for (const Seen& s : watch(0, 5)) volumes.push_back(s.volume);
         EXPECT_EQ(volumes, std::vector<uint16_t>(c.volumes, c.volumes + 6)) << "V" << std::hex << int(c.param);
-        closeModule(*machine);
+        closeModule(*machine, *songRecord);
     }
 }
 
@@ -177,7 +177,7 @@ TEST_F(Oktalyzer, MixedChannelsShareTheirVolumeAndTakeSevenBitSamples) {
         EXPECT_EQ(loud > int(bytes.size() / 2), m.sounds) << m.what;
         EXPECT_TRUE(std::all_of(bytes.begin(), bytes.end(), [](int8_t b) { return b == 0 || b == 100 || b == -100; }))
             << m.what << ": the mixer adds the other voice's silence";
-        closeModule(*machine);
+        closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -207,7 +207,7 @@ TEST_F(Oktalyzer, MixedChannelsPlayEveryPeriod) {
         EXPECT_GT(changes, loud / 5) << c.what << ": the sample is stepped through";
         EXPECT_TRUE(std::all_of(bytes.begin(), bytes.end(), [](int8_t b) { return b == 0 || b == 100 || b == -100; }))
             << c.what;
-        closeModule(*machine);
+        closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -230,7 +230,7 @@ TEST_F(Oktalyzer, ReleasePlaysWhatFollowsTheLoop) {
     bool tail = false, silence = false;
     std::vector<float> audio(2 * 960); // a tick's sound: Paula plays only as it is rendered
     for (int tick = 0; tick < 80 && !silence; ++tick) {
-        ASSERT_GT(render(*machine, audio.data(), int32_t(audio.size())), 0);
+        ASSERT_GT(render(*machine, *songRecord, audio.data(), int32_t(audio.size())), 0);
         tail = tail || (channel(0).location == sampleStart + 64 && channel(0).length == 3936 / 2);
         silence = tail && channel(0).length == 1;
     }
@@ -262,9 +262,10 @@ TEST_F(Oktalyzer, SongEndsWhenItComesRound) {
         song.patterns[1][0][0] = {};
         if (c.command.command == 25) song.positions = {0, 1, 1};
         ASSERT_TRUE(open(writeOkt(song))) << c.what;
-        EXPECT_EQ(measureSubsongLengths(*machine, std::chrono::steady_clock::now() + std::chrono::minutes(1)), 1);
-        EXPECT_NEAR(machine->subsongSeconds[0], c.ticks * kTickSeconds, 0.001) << c.what;
-        closeModule(*machine);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+        EXPECT_EQ(measureSubsongLengths(*machine, *songRecord, deadline), 1);
+        EXPECT_NEAR(songRecord->subsongSeconds[0], c.ticks * kTickSeconds, 0.001) << c.what;
+        closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -275,11 +276,11 @@ TEST_F(Oktalyzer, SampleNamesAreAllTheTextItHas) {
     song.samples.push_back({"last", square(16, 10), 0, 0, 64, 1});
     song.positions = {0, 0, 0};
     ASSERT_TRUE(open(writeOkt(song)));
-    EXPECT_EQ(std::string(machine->songTitle), "");
-    EXPECT_EQ(machine->songInfo.author, "");
-    EXPECT_EQ(machine->songInfo.sampleNames, (std::vector<std::string>{"square", "Twenty characters!!!", "last"}));
-    EXPECT_EQ(machine->songInfo.patterns, 1);
-    EXPECT_EQ(machine->songInfo.positions, 3);
+    EXPECT_EQ(std::string(songRecord->songTitle), "");
+    EXPECT_EQ(songRecord->songInfo.author, "");
+    EXPECT_EQ(songRecord->songInfo.sampleNames, (std::vector<std::string>{"square", "Twenty characters!!!", "last"}));
+    EXPECT_EQ(songRecord->songInfo.patterns, 1);
+    EXPECT_EQ(songRecord->songInfo.positions, 3);
 }
 
 // Cut anywhere, or with garbage in its patterns, a song is refused or plays
@@ -297,8 +298,8 @@ TEST_F(Oktalyzer, DamagedSongsPlayWhatTheyCan) {
         const std::vector<uint8_t> bytes(whole.begin(), whole.begin() + std::ptrdiff_t(size));
         if (identify(bytes) != okt) continue;
         ASSERT_TRUE(open(bytes)) << size;
-        for (int tick = 0; tick < 100; ++tick) ASSERT_TRUE(playerTick(*machine)) << size;
-        closeModule(*machine);
+        for (int tick = 0; tick < 100; ++tick) ASSERT_TRUE(playerTick(*machine, *songRecord)) << size;
+        closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -314,8 +315,8 @@ TEST_F(Oktalyzer, SharedSongsEndInTheReferenceTime) {
     for (const auto& s : songs) {
         ASSERT_TRUE(open(readBytes(kShared / "oktalyzer" / s.file), s.file)) << s.file;
         EXPECT_NEAR(playToSongEnd(), s.seconds, s.seconds * 0.01) << s.file;
-        EXPECT_TRUE(machine->songEndSignalled) << s.file;
-        closeModule(*machine);
+        EXPECT_TRUE(songRecord->songEndSignalled) << s.file;
+        closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }

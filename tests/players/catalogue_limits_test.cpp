@@ -93,28 +93,28 @@ TEST_F(CatalogueLimits, SubsongRangesAreCutTo64) {
     } cases[] = {
         {0, 63, 0, 63, 64}, {0, 64, 0, 63, 64}, {0, 200, 0, 63, 64}, {10, 255, 10, 63, 54}, {100, 120, 63, 63, 1},
     };
-    const std::vector<uint8_t> song(64, 0);
+    const std::vector<uint8_t> file(64, 0);
     for (const auto& c : cases) {
         installPlayers({withSubsongs(c.first, c.last)});
-        ASSERT_TRUE(openModule(m(), "song", song.data(), uint32_t(song.size()))) << c.last;
-        EXPECT_EQ(m().firstSubsong, c.expectFirst) << c.first << "-" << c.last;
-        EXPECT_EQ(m().lastSubsong, c.expectLast) << c.first << "-" << c.last;
-        EXPECT_EQ(m().subsongCount, c.expectCount) << c.first << "-" << c.last;
-        closeModule(m());
+        ASSERT_TRUE(openModule(m(), song(), "song", file.data(), uint32_t(file.size()))) << c.last;
+        EXPECT_EQ(song().firstSubsong, c.expectFirst) << c.first << "-" << c.last;
+        EXPECT_EQ(song().lastSubsong, c.expectLast) << c.first << "-" << c.last;
+        EXPECT_EQ(song().subsongCount, c.expectCount) << c.first << "-" << c.last;
+        closeModule(m(), song());
     }
 }
 
 TEST_F(CatalogueLimits, SubsongsAbove63AreNotStarted) {
     installPlayers({withSubsongs(0, 200)});
-    const std::vector<uint8_t> song(64, 0);
-    ASSERT_TRUE(openModule(m(), "song", song.data(), uint32_t(song.size())));
-    startSubsong(m(), 63, false);
-    EXPECT_EQ(m().currentSubsong, 63u);
+    const std::vector<uint8_t> file(64, 0);
+    ASSERT_TRUE(openModule(m(), song(), "song", file.data(), uint32_t(file.size())));
+    startSubsong(m(), song(), 63, false);
+    EXPECT_EQ(song().currentSubsong, 63u);
     for (const int32_t subsong : {64, 100, 0xFFF, 0x7FFFFFFF, -2}) {
-        startSubsong(m(), subsong, false);
-        EXPECT_EQ(m().currentSubsong, 63u) << subsong;
+        startSubsong(m(), song(), subsong, false);
+        EXPECT_EQ(song().currentSubsong, 63u) << subsong;
     }
-    closeModule(m());
+    closeModule(m(), song());
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 

@@ -155,8 +155,8 @@ TEST_F(DeliBaseTest, PlaceFilePutsEasoDataBehindTheBuiltInBlock) {
 }
 
 TEST_F(DeliBaseTest, PathCallbacksAppendAndNeverOverrunTheBuffer) {
-    std::strcpy(m().moduleDirectory, "C:\\mods\\");
-    std::strcpy(m().moduleFileName, "song.mod");
+    std::strcpy(song().moduleDirectory, "C:\\mods\\");
+    std::strcpy(song().moduleFileName, "song.mod");
     setPath("");
     call(64);
     call(68);
@@ -239,14 +239,14 @@ TEST_F(DeliBaseTest, LoadFileConvertsSeparatorsAndPlacesTheFile) {
 
 TEST_F(DeliBaseTest, SongEndSetTimerAndTheAnsweringVector) {
     call(92);
-    EXPECT_EQ(m().songEndSignalled, 1);
+    EXPECT_EQ(song().songEndSignalled, 1);
 
     low().writeWord(B + 54, 0x1234);
-    m().timerSource = 3;
+    song().timerSource = 3;
     call(100);
     EXPECT_EQ(m().ciaB->TALO, 0x34);
     EXPECT_EQ(m().ciaB->TAHI, 0x12);
-    EXPECT_NEAR(m().tickSeconds, 0x1234 / 709378.9, 1e-7);
+    EXPECT_NEAR(song().tickSeconds, 0x1234 / 709378.9, 1e-7);
 
     registers().d[0] = 5;
     call(-96);

@@ -60,8 +60,8 @@ TEST_F(DetectionTest, FirstAcceptingPlayerInCatalogueOrder) {
         main().cursor = main().resetCursor = main().markCursor = kMainMemoryBase;
         writeArchive(images);
         ensureCatalogue(m());
-        EXPECT_EQ(identifyModule(m(), "/mods/song.mod", kModule, sizeof kModule, sizeof kModule), c.expected);
-        EXPECT_EQ(checkModule(m(), "/mods/song.mod", kModule, sizeof kModule, sizeof kModule), c.expected >= 0);
+        EXPECT_EQ(identifyModule(m(), song(), "/mods/song.mod", kModule, sizeof kModule, sizeof kModule), c.expected);
+        EXPECT_EQ(checkModule(m(), song(), "/mods/song.mod", kModule, sizeof kModule, sizeof kModule), c.expected >= 0);
     }
     EXPECT_TRUE(errors.empty());
 }
@@ -71,7 +71,7 @@ TEST_F(DetectionTest, PlayerWithoutHeaderIsNeverAsked) {
     broken.tag(kCheck1, broken.returning(0));
     writeArchive(std::vector<PlayerImage>{broken, withChecks({0, 1, 1})});
     ASSERT_EQ(ensureCatalogue(m())->count, 3u);
-    EXPECT_EQ(identifyModule(m(), "x", kModule, sizeof kModule, sizeof kModule), 2);
+    EXPECT_EQ(identifyModule(m(), song(), "x", kModule, sizeof kModule, sizeof kModule), 2);
 }
 
 TEST_F(DetectionTest, FaultingCheckRefusesAndTheNextPlayerIsAsked) {
@@ -79,7 +79,7 @@ TEST_F(DetectionTest, FaultingCheckRefusesAndTheNextPlayerIsAsked) {
     faulting.tag(kCheck2, faulting.words({0x7000, 0x4AFC}));  // moveq #0,d0 ; illegal
     writeArchive(std::vector<PlayerImage>{faulting, withChecks({0, 1, 1})});
     ensureCatalogue(m());
-    EXPECT_EQ(identifyModule(m(), "x", kModule, sizeof kModule, sizeof kModule), 2);
+    EXPECT_EQ(identifyModule(m(), song(), "x", kModule, sizeof kModule, sizeof kModule), 2);
     EXPECT_EQ(errors.size(), 1u) << "the fault is reported";
 }
 
@@ -107,7 +107,7 @@ TEST_F(DetectionTest, ChecksSeeTheFileStartAndTheWholeFileSize) {
     file[0] = 0xCA, file[1] = 0xFE, file[2] = 0xBA, file[3] = 0xBE;
     const uint32_t mark = main().markCursor;
     const uint32_t listCount = m().system->deliBase->listCount;
-    EXPECT_EQ(identifyModule(m(), "C:\\mods/dir|song.mod", file.data(), uint32_t(file.size()), 987654), 1);
+    EXPECT_EQ(identifyModule(m(), song(), "C:\\mods/dir|song.mod", file.data(), uint32_t(file.size()), 987654), 1);
     EXPECT_EQ(main().readLong(at(p, seen)), mark) << "placed at the mark";
     EXPECT_EQ(main().readLong(at(p, seen + 4)), 987654u) << "the whole file's size";
     EXPECT_EQ(main().readLong(at(p, seen + 8)), 0xCAFEBABEu);
@@ -119,17 +119,17 @@ TEST_F(DetectionTest, ChecksSeeTheFileStartAndTheWholeFileSize) {
     // What the open module's player relies on is back as it was.
     const uint32_t base = m().system->deliBase->base;
     EXPECT_EQ(low().readLong(base + kDeliCheckSize), 0u);
-    EXPECT_STREQ(m().modulePath, "");
-    EXPECT_EQ(m().playerIndex, kNoPlayer);
+    EXPECT_STREQ(song().modulePath, "");
+    EXPECT_EQ(song().playerIndex, kNoPlayer);
 }
 
 TEST_F(DetectionTest, ModuleOfNoBytesIsCheckedSafely) {
     writeArchive(std::vector<PlayerImage>{withChecks({-1, 1, 1})});
     ensureCatalogue(m());
-    EXPECT_EQ(identifyModule(m(), "empty.mod", nullptr, 0, 0), -1);
-    EXPECT_EQ(identifyModule(m(), "null.mod", nullptr, 4096, 4096), -1) << "no data, whatever its size";
+    EXPECT_EQ(identifyModule(m(), song(), "empty.mod", nullptr, 0, 0), -1);
+    EXPECT_EQ(identifyModule(m(), song(), "null.mod", nullptr, 4096, 4096), -1) << "no data, whatever its size";
     const uint8_t none[1] = {};
-    EXPECT_EQ(identifyModule(m(), "", none, 0, 0), -1);
+    EXPECT_EQ(identifyModule(m(), song(), "", none, 0, 0), -1);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,4 +1,4 @@
-// A machine served by the portable host, with a plugin folder of its own in
+// A machine and its song record, served by the portable host, with a plugin folder of its own in
 // which tests write xmp-varno.dat from players built with PlayerImage.
 #pragma once
 
@@ -21,6 +21,7 @@
 #include "players/player_archive.h"
 #include "players/player_image.h"
 #include "players/slave_player.h"
+#include "session/song.h"
 
 namespace varno::test {
 
@@ -36,7 +37,9 @@ protected:
         std::filesystem::create_directories(folder);
         pluginDirectory = folder.string() + "/";
         machine_ = createMachine(&PortableHost::instance().tables(), pluginDirectory.c_str());
-        if (machine_) machine_->faultSink = [this](const std::string& text) { errors.push_back(text); };
+        if (!machine_) return;
+        machine_->faultSink = [this](const std::string& text) { errors.push_back(text); };
+        attachSong(*machine_, song_);
     }
     void TearDown() override {
         machine_.reset();
@@ -45,6 +48,7 @@ protected:
     }
 
     AmigaMachine& m() { return *machine_; }
+    Song& song() { return song_; }
     Processor& processor() { return machine_->cpu->processor; }
     CpuState& registers() { return machine_->cpu->processor.cpuState; }
     MemoryRegion& main() { return *machine_->mainMemory; }
@@ -94,6 +98,7 @@ protected:
     std::vector<std::string> errors;
 
 private:
+    Song song_;  // goes after the machine, which points at it
     std::unique_ptr<AmigaMachine> machine_;
 };
 

@@ -3,6 +3,7 @@
 #include <sndfile.h>
 
 #include "machine/amiga_machine.h"
+#include "session/song.h"
 #include "plugin/command_line_fixture.h"
 
 namespace varno::test {
@@ -120,7 +121,7 @@ TEST_F(CommandLineTest, RenderedFilesHoldWhatProcessReturns) {
         pluginSettings.stereo_separation = c.separation;
         pluginSettings.surround = c.options.find("--surround off") != std::string::npos ? 0 : 1;
         pluginSettings.interpolation = c.interpolation;
-        pluginInstance()->machine->updatePan();
+        pluginInstance()->song->updatePan(pluginSettings);
         XmpFormat format{c.rate, c.channels, 0};
         plugin->setFormat(&format);
         ASSERT_TRUE(open(module));

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "machine/amiga_machine.h"
+#include "session/song.h"
 #include "plugin_fixture.h"
 
 namespace varno::test {
@@ -33,7 +33,7 @@ TEST(AboutLine, BuildDateWithSingleBlanks) {
 
 class ConfigActionsTest : public PluginTest {
 protected:
-    AmigaMachine& machine() const { return *pluginInstance()->machine; }
+    const Song& song() const { return *pluginInstance()->song; }
 
     int stored(const char* key) const {
         int value = -12345;
@@ -44,12 +44,12 @@ protected:
 
 TEST_F(ConfigActionsTest, TrackBarMoveChangesThePanMatrixAtOnce) {
     applySeparation(pluginInstance(), 100);
-    const float wide = machine().channelPan[0][0] - machine().channelPan[0][1];
+    const float wide = song().channelPan[0][0] - song().channelPan[0][1];
     applySeparation(pluginInstance(), 40);
-    const float narrower = machine().channelPan[0][0] - machine().channelPan[0][1];
+    const float narrower = song().channelPan[0][0] - song().channelPan[0][1];
     applySeparation(pluginInstance(), 0);
     EXPECT_EQ(pluginSettings.stereo_separation, 0);
-    EXPECT_EQ(machine().channelPan[0][0], machine().channelPan[0][1]) << "no separation is mono";
+    EXPECT_EQ(song().channelPan[0][0], song().channelPan[0][1]) << "no separation is mono";
     EXPECT_GT(std::fabs(wide), std::fabs(narrower));
     EXPECT_GT(std::fabs(narrower), 0.0f);
 }

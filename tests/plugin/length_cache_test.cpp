@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "machine/amiga_machine.h"
+#include "session/song.h"
 #include "plugin/known_lengths.h"
 #include "plugin/length_scan.h"
 #include "plugin/plugin_extras.h"
@@ -237,7 +238,7 @@ TEST_F(PluginLengthCache, TheOpenModulesLengthsComeFromTheCacheAndScanOffLeavesI
     ASSERT_TRUE(open(path));
     scanSubsongLengths();
     KnownSong stored;
-    const uint32_t rate = pluginInstance()->machine->sampleRate;
+    const uint32_t rate = pluginInstance()->song->sampleRate;
     ASSERT_TRUE(cache().find(keyOf(path, rate), stored));
     ASSERT_EQ(stored.seconds.size(), 3u);
     EXPECT_NEAR(stored.seconds[1], 2.0, 0.001);

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "machine/amiga_machine.h"
+#include "session/song.h"
 #include "plugin/plugin_fixture.h"
 #include "plugin/settings_store.h"
 
@@ -146,13 +146,13 @@ TEST_F(PluginTest, OddSizedRequestsGiveTheSameSamplesAsLargeOnes) {
 TEST_F(PluginTest, PositionCodesSelectSubsongsAndRestart) {
     const std::string one = writeModule("one.vts", "VTS1");
     ASSERT_TRUE(open(one));
-    AmigaMachine& m = *pluginInstance()->machine;
+    Song& song = *pluginInstance()->song;
     EXPECT_EQ(plugin->getSubSongs(nullptr), 3u);
 
     EXPECT_EQ(plugin->setPosition(0x80000002), 0.0);
-    EXPECT_EQ(m.currentSubsong, 3u) << "counted from the first subsong";
+    EXPECT_EQ(song.currentSubsong, 3u) << "counted from the first subsong";
     EXPECT_EQ(plugin->setPosition(0x80000005), 0.0);
-    EXPECT_EQ(m.currentSubsong, 3u) << "a subsong that does not exist changes nothing";
+    EXPECT_EQ(song.currentSubsong, 3u) << "a subsong that does not exist changes nothing";
     // 25 ticks of 40 ms.
     EXPECT_NEAR(double(processAll({4800}).size()) / 2 / 48000, 1.0, 0.005);
 
@@ -163,7 +163,7 @@ TEST_F(PluginTest, PositionCodesSelectSubsongsAndRestart) {
     EXPECT_EQ(plugin->setPosition(0xFFFFFFFF), 1.0);
 
     EXPECT_EQ(plugin->setPosition(0xC0000000), 0.0);
-    EXPECT_EQ(m.currentSubsong, 1u);
+    EXPECT_EQ(song.currentSubsong, 1u);
     char text[4096];
     plugin->getGeneralInfo(text);
     EXPECT_EQ(std::string(text).find("Subsongs"), std::string::npos) << "one subsong chosen: no list";
@@ -172,10 +172,10 @@ TEST_F(PluginTest, PositionCodesSelectSubsongsAndRestart) {
     EXPECT_NE(std::string(text).find("Subsongs\t3\r"), std::string::npos);
 
     float total = -1;
-    m.subsongSeconds[1] = 60;
-    m.subsongSeconds[2] = 90;
-    m.subsongSeconds[3] = 30;
-    m.totalSeconds = 180;
+    song.subsongSeconds[1] = 60;
+    song.subsongSeconds[2] = 90;
+    song.subsongSeconds[3] = 30;
+    song.totalSeconds = 180;
     EXPECT_EQ(plugin->getSubSongs(&total), 3u);
     EXPECT_EQ(total, 180.0f);
 }
@@ -183,10 +183,10 @@ TEST_F(PluginTest, PositionCodesSelectSubsongsAndRestart) {
 TEST_F(PluginTest, InformationTextsAsTheHostShowsThem) {
     const std::string one = writeModule("one.vts", "VTS1", "M\xfcller");
     ASSERT_TRUE(open(one));
-    AmigaMachine& m = *pluginInstance()->machine;
-    m.subsongSeconds[1] = 185.7f;
-    m.subsongSeconds[2] = 0;
-    m.subsongSeconds[3] = 61;
+    Song& song = *pluginInstance()->song;
+    song.subsongSeconds[1] = 185.7f;
+    song.subsongSeconds[2] = 0;
+    song.subsongSeconds[3] = 61;
     plugin->setPosition(0x80000001);
 
     char format[64] = {};

@@ -83,7 +83,7 @@ TEST_F(Effects, PeriodsWrittenTickByTick) {
         ASSERT_TRUE(open(testModule(c.row1, c.row0))) << c.what;
         const auto seen = watch(0, 11);
         EXPECT_EQ(periods(seen, kRow1, 6), c.expected) << c.what;
-        closeModule(*machine);
+        closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -114,7 +114,7 @@ TEST_F(Effects, VolumesWrittenTickByTick) {
         ASSERT_TRUE(open(testModule(c.row1, c.row0))) << c.what;
         const auto seen = watch(0, 11);
         EXPECT_EQ(volumes(seen, kRow1, 6), c.expected) << c.what;
-        closeModule(*machine);
+        closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -146,7 +146,7 @@ TEST_F(Effects, SampleStartsTickByTick) {
     for (const StartCase& c : cases) {
         ASSERT_TRUE(open(testModule(c.row1))) << c.what;
         EXPECT_EQ(startTicks(watch(0, 11), kRow1, 6), c.ticks) << c.what;
-        closeModule(*machine);
+        closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -163,7 +163,7 @@ TEST_F(Effects, SampleOffsetShortensTheFirstBlock) {
         const auto seen = watch(0, 6);
         EXPECT_TRUE(seen[kRow1].started) << c.param;
         EXPECT_EQ(seen[kRow1].remaining, c.remaining) << "offset " << c.param;
-        closeModule(*machine);
+        closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -175,11 +175,11 @@ TEST_F(Effects, SpeedAndTempoChangeTheTicks) {
     m.patterns[0].at(2, 0) = Cell{kPing, 428, 0, 0};
     m.patterns[0].at(3, 0) = Cell{kPing, 428, 0xF, 0x40};
     ASSERT_TRUE(open(m));
-    const double defaultTick = machine->tickSeconds;
+    const double defaultTick = songRecord->tickSeconds;
     EXPECT_NEAR(defaultTick, 14187 / 709378.92, 1e-6);
     const auto seen = watch(0, 5 + 3 + 3 + 1);
     EXPECT_EQ(startTicks(seen, kRow1, 7), (std::vector<int>{0, 3, 6})) << "rows 1, 2 and 3 three ticks apart";
-    EXPECT_NEAR(machine->tickSeconds, 27710 / 709378.92, 1e-6);
+    EXPECT_NEAR(songRecord->tickSeconds, 27710 / 709378.92, 1e-6);
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 

@@ -30,7 +30,7 @@ protected:
         std::vector<Seen> seen;
         for (int i = 0; i < ticks; ++i) {
             channel(n).pointer = 0; // a start sets it to the sample's second word
-            EXPECT_TRUE(playerTick(*machine));
+            EXPECT_TRUE(playerTick(*machine, *songRecord));
             const PaulaChannel& c = channel(n);
             seen.push_back({c.period, c.volume, c.pointer != 0 && c.state != kPaulaIdle, c.remaining});
         }

@@ -31,18 +31,18 @@ TEST_F(Songs, SharedModulesPlayToTheirSongEndInTheReferenceTime) {
         const std::vector<uint8_t> bytes = readBytes(sharedModules() / song.file);
         ASSERT_FALSE(bytes.empty()) << song.file;
         ASSERT_TRUE(open(bytes, song.file)) << song.file;
-        EXPECT_EQ(machine->playerIndex, kProTracker) << song.file;
-        EXPECT_STREQ(machine->formatName, "MOD") << song.file;
-        EXPECT_EQ(std::string(machine->songTitle), std::string(song.file).substr(0, std::strlen(song.file) - 4));
-        ASSERT_EQ(machine->subsongCount, song.tunes) << song.file;
+        EXPECT_EQ(songRecord->playerIndex, kProTracker) << song.file;
+        EXPECT_STREQ(songRecord->formatName, "MOD") << song.file;
+        EXPECT_EQ(std::string(songRecord->songTitle), std::string(song.file).substr(0, std::strlen(song.file) - 4));
+        ASSERT_EQ(songRecord->subsongCount, song.tunes) << song.file;
         double seconds = 0;
         for (uint32_t tune = 0; tune < song.tunes; ++tune) {
-            if (tune > 0) startSubsong(*machine, int32_t(tune), false);
+            if (tune > 0) startSubsong(*machine, *songRecord, int32_t(tune), false);
             seconds += playToSongEnd();
-            EXPECT_TRUE(machine->songEndSignalled) << song.file << " tune " << tune;
+            EXPECT_TRUE(songRecord->songEndSignalled) << song.file << " tune " << tune;
         }
         EXPECT_NEAR(seconds, song.seconds, song.seconds * 0.01) << song.file;
-        closeModule(*machine);
+        closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
@@ -72,12 +72,12 @@ TEST_F(Songs, GeneratedSongsEndWhenTheyComeRound) {
             if (song.name != c.name) continue;
             ASSERT_TRUE(open(song.module)) << c.name;
             double seconds = 0;
-            for (uint32_t tune = 0; tune < machine->subsongCount; ++tune) {
-                if (tune > 0) startSubsong(*machine, int32_t(tune), false);
+            for (uint32_t tune = 0; tune < songRecord->subsongCount; ++tune) {
+                if (tune > 0) startSubsong(*machine, *songRecord, int32_t(tune), false);
                 seconds += playToSongEnd(600);
             }
             EXPECT_NEAR(seconds, c.seconds, 0.03) << c.name;
-            closeModule(*machine);
+            closeModule(*machine, *songRecord);
         }
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
@@ -107,9 +107,9 @@ TEST_F(Songs, JumpsIntoPlayedRowsEndTheSong) {
         m.patterns[0].at(0, 3) = {0, 0, 0xE, 0x60};
         m.patterns[size_t(c.pattern)].at(c.row, 3) = {0, 0, uint8_t(c.command), uint8_t(c.param)};
         ASSERT_TRUE(open(m)) << c.what;
-        EXPECT_EQ(machine->subsongCount, 1u) << c.what;
+        EXPECT_EQ(songRecord->subsongCount, 1u) << c.what;
         EXPECT_NEAR(playToSongEnd(60), c.rows * row + 14187 / 709378.92, 1e-3) << c.what;
-        closeModule(*machine);
+        closeModule(*machine, *songRecord);
     }
 }
 
@@ -123,10 +123,10 @@ TEST_F(Songs, UnreachedPositionsStartTunesOfTheirOwn) {
     m.patterns[1].at(63, 3) = {0, 0, 0xB, 0x00};
     m.orders = {0, 1, 2, 3};
     ASSERT_TRUE(open(m));
-    ASSERT_EQ(machine->subsongCount, 2u);
+    ASSERT_EQ(songRecord->subsongCount, 2u);
     const double tick = 14187 / 709378.92;
     EXPECT_NEAR(playToSongEnd(60), (128 * 6 + 1) * tick, 1e-3);
-    startSubsong(*machine, 1, false);
+    startSubsong(*machine, *songRecord, 1, false);
     EXPECT_EQ(channel(0).period, modgen::notePeriod(14)) << "tune 2 starts at position 2";
     EXPECT_NEAR(playToSongEnd(60), (128 * 6 + 1) * tick, 1e-3);
     EXPECT_TRUE(errors.empty()) << errors.front();
@@ -138,17 +138,17 @@ TEST_F(Songs, FormatNamesAndTitles) {
         if (song.name != "demo" && song.name != "st-song") continue;
         ASSERT_TRUE(open(song.module)) << song.name;
         const bool soundtracker = song.name == "st-song";
-        ASSERT_NE(currentPlayer(*machine), nullptr);
-        EXPECT_STREQ(currentPlayer(*machine)->formatTitle, soundtracker ? "SoundTracker" : "ProTracker");
-        EXPECT_STREQ(machine->formatName, "MOD");
-        EXPECT_EQ(std::string(machine->songTitle), song.module.title);
-        closeModule(*machine);
+        ASSERT_NE(currentPlayer(*machine, *songRecord), nullptr);
+        EXPECT_STREQ(currentPlayer(*machine, *songRecord)->formatTitle, soundtracker ? "SoundTracker" : "ProTracker");
+        EXPECT_STREQ(songRecord->formatName, "MOD");
+        EXPECT_EQ(std::string(songRecord->songTitle), song.module.title);
+        closeModule(*machine, *songRecord);
     }
     // Control characters in the title become spaces; trailing spaces go.
     modgen::Module m = songs[1].module;
     m.title = std::string("A\x01title   ");
     ASSERT_TRUE(open(m));
-    EXPECT_STREQ(machine->songTitle, "A title");
+    EXPECT_STREQ(songRecord->songTitle, "A title");
 }
 
 // Modules damaged where the check does not look (pattern data, sample headers,
@@ -187,8 +187,8 @@ TEST_F(Songs, DamagedModulesPlayWithoutFaults) {
         }
         if (!open(bytes)) continue;
         ++played;
-        for (int t = 0; t < 600 && !machine->songEndSignalled; ++t) runTick(*machine, t % 2);
-        closeModule(*machine);
+        for (int t = 0; t < 600 && !songRecord->songEndSignalled; ++t) runTick(*machine, *songRecord, t % 2);
+        closeModule(*machine, *songRecord);
     }
     EXPECT_GT(played, 60);
     EXPECT_TRUE(errors.empty()) << errors.size() << " faults, first: " << errors.front();

@@ -16,6 +16,7 @@
 #include "machine/amiga_machine.h"
 #include "session/frame_driver.h"
 #include "session/module_session.h"
+#include "session/song.h"
 #include "machine/settings.h"
 #include "players/slave_player.h"
 
@@ -50,36 +51,38 @@ std::vector<Render> renderSession(const std::string& path, const std::string& ar
     pluginSettings.interpolation = 0;
     pluginSettings.use_songend = 1;
     pluginSettings.default_playtime = 0;
+    auto song = std::make_unique<Song>();
     auto machine = createMachine(&PortableHost::instance().tables(), archiveDirectory.c_str());
-    if (!machine || !openModule(*machine, path.c_str(), data.data(), uint32_t(data.size()))) {
+    if (machine) attachSong(*machine, *song);
+    if (!machine || !openModule(*machine, *song, path.c_str(), data.data(), uint32_t(data.size()))) {
         pluginSettings = saved;
         out[0].error = "no player opened " + path;
         return out;
     }
-    out.resize(std::min<size_t>(machine->subsongCount, std::max<size_t>(maxSubsongs, 1)));
+    out.resize(std::min<size_t>(song->subsongCount, std::max<size_t>(maxSubsongs, 1)));
     std::vector<float> part(2 * 960);
     const size_t limit = size_t(limitSeconds * kSampleRate);
     for (size_t subsong = 0; subsong < out.size(); ++subsong) {
         Render& r = out[subsong];
-        if (subsong > 0) startSubsong(*machine, int32_t(subsong), false);
-        r.format = machine->formatName;
-        r.title = machine->songTitle;
-        if (const SlavePlayer* player = currentPlayer(*machine)) {
+        if (subsong > 0) startSubsong(*machine, *song, int32_t(subsong), false);
+        r.format = song->formatName;
+        r.title = song->songTitle;
+        if (const SlavePlayer* player = currentPlayer(*machine, *song)) {
             r.formatTitle = player->formatTitle;
             r.playerName = player->playerName ? player->playerName : "";
         }
         while (r.mono.size() < limit) {
             // Less than one tick at a time, so the silent stretch never reaches 3 s.
-            if (!hostSilenceEnd) machine->silentSamples = 0;
-            const int32_t got = render(*machine, part.data(), int32_t(part.size())) / 2;
+            if (!hostSilenceEnd) song->silentSamples = 0;
+            const int32_t got = render(*machine, *song, part.data(), int32_t(part.size())) / 2;
             for (int32_t i = 0; i < got; ++i) r.mono.push_back(part[size_t(2 * i)]);
             if (got < 960) break;
         }
-        r.endedBySongEnd = machine->songEndSignalled != 0;
+        r.endedBySongEnd = song->songEndSignalled != 0;
         r.seconds = double(r.mono.size()) / kSampleRate;
         r.ok = true;
     }
-    closeModule(*machine);
+    closeModule(*machine, *song);
     pluginSettings = saved;
     return out;
 }
