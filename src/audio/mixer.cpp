@@ -49,7 +49,30 @@ int32_t mixStereo(const AudioPath& path, float* dst, int32_t m) {
     const auto& pan = path.channelPan;
     const double l0 = pan[0][0], l1 = pan[1][0], l2 = pan[2][0], l3 = pan[3][0];
     const double r0 = pan[0][1], r1 = pan[1][1], r2 = pan[2][1], r3 = pan[3][1];
-    for (int32_t i = 0; i < m; ++i) {
+    int32_t i = 0;
+#if defined(__SSE2__)
+    // Two frames a pass: the left sums of both in one register, the right in
+    // another, each lane rounded as the scalar loop below rounds it.
+    const auto pair = [](const float* c, int32_t k) {
+        return _mm_cvtps_pd(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(c + k))));
+    };
+    const __m128d half = _mm_set1_pd(0.5);
+    const __m128d left[4] = {_mm_set1_pd(l0), _mm_set1_pd(l1), _mm_set1_pd(l2), _mm_set1_pd(l3)};
+    const __m128d right[4] = {_mm_set1_pd(r0), _mm_set1_pd(r1), _mm_set1_pd(r2), _mm_set1_pd(r3)};
+    for (; i + 1 < m; i += 2) {
+        const __m128d a = pair(c0, i), b = pair(c1, i), c = pair(c2, i), d = pair(c3, i);
+        const __m128d l = _mm_add_pd(
+            _mm_add_pd(_mm_add_pd(_mm_mul_pd(a, left[0]), _mm_mul_pd(b, left[1])), _mm_mul_pd(c, left[2])),
+            _mm_mul_pd(d, left[3]));
+        const __m128d r = _mm_add_pd(
+            _mm_add_pd(_mm_add_pd(_mm_mul_pd(a, right[0]), _mm_mul_pd(b, right[1])), _mm_mul_pd(c, right[2])),
+            _mm_mul_pd(d, right[3]));
+        const __m128d ls = _mm_mul_pd(half, l), rs = _mm_mul_pd(half, r);
+        _mm_storeu_ps(dst + 2 * i, _mm_movelh_ps(_mm_cvtpd_ps(_mm_unpacklo_pd(ls, rs)),
+                                                  _mm_cvtpd_ps(_mm_unpackhi_pd(ls, rs))));
+    }
+#endif
+    for (; i < m; ++i) {
         const double a = c0[i], b = c1[i], c = c2[i], d = c3[i];
         dst[2 * i] = float(0.5 * (a * l0 + b * l1 + c * l2 + d * l3));
         dst[2 * i + 1] = float(0.5 * (a * r0 + b * r1 + c * r2 + d * r3));

@@ -28,10 +28,18 @@ inline float kernelInRange(float t) {
 }
 
 // The block with its context: three samples of the previous block, the block,
-// three of the next, and one guard sample, as doubles (exactly the floats they
+// three of the next, and two guard samples, as doubles (exactly the floats they
 // were) so that no tap converts its sample again. Fixed size, so resampling
 // never allocates.
-double scratch[kMaxSincBlock + 7];
+constexpr int32_t kScratch = kMaxSincBlock + 8;
+double scratch[kScratch];
+
+// The same samples laid out for two neighbouring outputs at once: in the first
+// half, entry k holds sample k twice (both outputs' taps start at one sample);
+// in the second, samples k and k + 1 (the second output's taps start one
+// sample later). Upsampling, every pair of neighbouring outputs is one or the
+// other, so both outputs' taps come in one aligned load.
+alignas(16) double pairedScratch[2 * kScratch][2];
 
 } // namespace
 
@@ -99,15 +107,21 @@ constexpr int32_t kPlanFrames = 4608;  // longest tick at 48000 Hz is 4434 frame
 constexpr int kPlans = 64;
 
 struct SincPlan {
-    int32_t n = -1;
-    int32_t m = -1;
+    // Empty until first used: no block has a length of 0 (an empty one plays as
+    // two samples), and zeros keep the plans out of start-up's work.
+    int32_t n = 0;
+    int32_t m = 0;
     uint32_t lastUse = 0;
     int32_t first[kPlanFrames];
+    // Per pair of outputs 2p and 2p + 1: the entry of pairedScratch that holds
+    // their first taps, or -1 when their taps lie further apart.
+    int32_t pairedTaps[kPlanFrames / 2];
     // weights[i / 2][j][i % 2]: tap j of outputs i and i + 1 side by side, so
-    // that one load serves a pair of outputs.
-    alignas(16) float weights[kPlanFrames / 2][6][2];
+    // that one load serves a pair of outputs; doubles holding the rounded
+    // float weights, so that no tap converts its weight again.
+    alignas(16) double weights[kPlanFrames / 2][6][2];
 
-    const float* weightsOf(int32_t i) const { return &weights[i / 2][0][i % 2]; }
+    const double* weightsOf(int32_t i) const { return &weights[i / 2][0][i % 2]; }
 };
 
 SincPlan plans[kPlans];
@@ -147,39 +161,64 @@ const SincPlan* planFor(int32_t n, int32_t m) {
         plan.first[i] = tapWeights(x, w);
         for (int j = 0; j < 6; ++j) plan.weights[i / 2][j][i % 2] = w[j];
     });
+    for (int32_t i = 0; i + 1 < m; i += 2) {
+        // Tap 0 of output i is b[first - 2], entry first + 1 of the scratch.
+        const int32_t apart = plan.first[i + 1] - plan.first[i];
+        plan.pairedTaps[i / 2] = apart == 0 || apart == 1 ? apart * kScratch + plan.first[i] + 1 : -1;
+    }
     return &plan;
 }
 
 #if defined(__SSE2__)
-// Outputs i and i + 1 at once, rounding as applyWeights rounds: the products are
-// exact, each sum is rounded to a double and then to a float, lane by lane.
+// One tap of a pair of outputs: the products are exact, each sum is rounded to
+// a double and then to a float, lane by lane, as applyWeights rounds.
+inline __m128d addTap(__m128d acc, const double* weights, __m128d taps) {
+    const __m128d sum = _mm_add_pd(acc, _mm_mul_pd(_mm_load_pd(weights), taps));
+    return _mm_cvtps_pd(_mm_cvtpd_ps(sum));
+}
+
+// Outputs i and i + 1 at once, their taps gathered one by one.
 inline __m128d applyPair(const SincPlan& plan, const double* b, int32_t i) {
+    const double* w = &plan.weights[i / 2][0][0];
     const double* b0 = b + plan.first[i] - 2;
     const double* b1 = b + plan.first[i + 1] - 2;
-    const float* w = &plan.weights[i / 2][0][0];
     __m128d acc = _mm_setzero_pd();
-    for (int j = 0; j < 6; j += 2) {
-        // Taps j and j + 1 of both outputs in one load.
-        const __m128 four = _mm_load_ps(w + 2 * j);
-        const __m128d weights[2] = {_mm_cvtps_pd(four), _mm_cvtps_pd(_mm_movehl_ps(four, four))};
-        for (int h = 0; h < 2; ++h) {
-            const __m128d taps = _mm_loadh_pd(_mm_load_sd(b0 + j + h), b1 + j + h);
-            const __m128d sum = _mm_add_pd(acc, _mm_mul_pd(weights[h], taps));
-            acc = _mm_cvtps_pd(_mm_cvtpd_ps(sum));
-        }
-    }
+    for (int j = 0; j < 6; ++j) acc = addTap(acc, w + 2 * j, _mm_loadh_pd(_mm_load_sd(b0 + j), b1 + j));
     return acc;
+}
+
+// Four pairs of outputs whose taps pairedScratch holds side by side. Each
+// output's six taps form a chain of roundings; four chains side by side keep
+// the processor busy while each waits for its last rounding.
+constexpr int kPairsInFlight = 4;
+
+inline void applyPairedPairs(const SincPlan& plan, int32_t i, float* dst) {
+    const int32_t pair = i / 2;
+    __m128d acc[kPairsInFlight];
+    for (auto& a : acc) a = _mm_setzero_pd();
+    for (int j = 0; j < 6; ++j)
+        for (int p = 0; p < kPairsInFlight; ++p)
+            acc[p] = addTap(acc[p], &plan.weights[pair + p][j][0],
+                            _mm_load_pd(pairedScratch[plan.pairedTaps[pair + p] + j]));
+    for (int p = 0; p < kPairsInFlight; p += 2)
+        _mm_storeu_ps(dst + i + 2 * p, _mm_movelh_ps(_mm_cvtpd_ps(acc[p]), _mm_cvtpd_ps(acc[p + 1])));
 }
 #endif
 
 void applyPlan(const SincPlan& plan, const double* b, int32_t m, float* dst) {
     int32_t i = 0;
 #if defined(__SSE2__)
-    // Two pairs per pass: their rounding chains are independent and overlap.
-    for (; i + 4 <= m; i += 4) {
-        const __m128d a = applyPair(plan, b, i);
-        const __m128d c = applyPair(plan, b, i + 2);
-        _mm_storeu_ps(dst + i, _mm_movelh_ps(_mm_cvtpd_ps(a), _mm_cvtpd_ps(c)));
+    for (; i + 2 * kPairsInFlight <= m; i += 2 * kPairsInFlight) {
+        const int32_t* paired = &plan.pairedTaps[i / 2];
+        if ((paired[0] | paired[1] | paired[2] | paired[3]) >= 0) {
+            applyPairedPairs(plan, i, dst);
+        } else {
+            for (int p = 0; p < kPairsInFlight; p += 2) {
+                const __m128d a = applyPair(plan, b, i + 2 * p);
+                const __m128d c = applyPair(plan, b, i + 2 * p + 2);
+                _mm_storeu_ps(dst + i + 2 * p, _mm_movelh_ps(_mm_cvtpd_ps(a), _mm_cvtpd_ps(c)));
+            }
+        }
     }
 #endif
     for (; i < m; ++i) dst[i] = applyWeights(b, plan.first[i], plan.weightsOf(i), 2);
@@ -200,7 +239,9 @@ void resampleSinc(int32_t prevCount, int32_t curCount, const float* cur, int32_t
     const int32_t n = curCount > 0 ? curCount : 2;
 
     double* w = scratch;
-    for (int32_t i = 0; i < n + 7; ++i) w[i] = 0.0;
+    // Zeros wherever the block and its neighbours leave no sample.
+    for (int32_t i = 0; i < 3; ++i) w[i] = 0.0;
+    for (int32_t i = 3 + curCount; i < n + 8; ++i) w[i] = 0.0;
     if (prevCount >= 3) {
         w[0] = prev[prevCount - 3];
         w[1] = prev[prevCount - 2];
@@ -215,6 +256,13 @@ void resampleSinc(int32_t prevCount, int32_t curCount, const float* cur, int32_t
 
     const double* b = w + 3;
     if (const SincPlan* plan = planFor(n, m)) {
+#if defined(__SSE2__)
+        for (int32_t k = 0; k < n + 7; ++k) {
+            pairedScratch[k][0] = pairedScratch[k][1] = w[k];
+            pairedScratch[kScratch + k][0] = w[k];
+            pairedScratch[kScratch + k][1] = w[k + 1];
+        }
+#endif
         applyPlan(*plan, b, m, dst);
     } else {
         forEachPosition(n, m, [&](int32_t i, float x) {

@@ -2,6 +2,8 @@
 // per-tick sample generation.
 #include "hardware/paula.h"
 
+#include <array>
+
 #include "hardware/cia.h"
 #include "hardware/custom_chips.h"
 
@@ -100,6 +102,15 @@ void stepChannel(CustomChips& chips, int n) {
 
 namespace {
 
+// Every byte at every volume as heard: volume / 64 x byte / 256, a product that
+// is exact in a float.
+constexpr auto kHeard = [] {
+    std::array<std::array<float, 256>, 65> table{};
+    for (int volume = 0; volume <= 64; ++volume)
+        for (int byte = 0; byte < 256; ++byte) table[volume][byte] = float(volume * int8_t(byte)) / 16384.0f;
+    return table;
+}();
+
 // The samples of a block being played, from out[i] on, up to the block's last
 // word or the tick's end (count); returns where it stopped. Nothing here runs
 // emulated code, so volume and DMA stay as they are, and the channel's state is
@@ -108,8 +119,8 @@ namespace {
 uint32_t playWithinBlock(const CustomChips& chips, PaulaChannel& ch, float* out, uint32_t i, uint32_t count) {
     uint32_t state = ch.state;
     if (state != kPaulaHighByte && state != kPaulaLowByte) return i;
-    const double volume = double(ch.volume) * 0.015625;
-    const auto heard = [volume](uint16_t byte) { return float(volume * (double(int8_t(uint8_t(byte))) * 0.00390625)); };
+    const auto& atVolume = kHeard[ch.volume <= 64 ? ch.volume : 64];
+    const auto heard = [&atVolume](uint16_t byte) { return atVolume[byte & 0xFF]; };
     uint16_t sample = ch.sample;
     uint16_t data = ch.dataWord;
     uint32_t pointer = ch.pointer;

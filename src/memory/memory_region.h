@@ -121,7 +121,13 @@ struct MemoryRegion {
     }
     bool fill(uint32_t address, uint8_t value, uint32_t length) {
         if (!contains(address, length)) return false;
-        for (uint32_t i = 0; i < length; ++i) data[(address - base + i) ^ 1] = value;
+        // Between even ends the bytes are the host's own range, however each
+        // word's two bytes are stored; only an odd end byte needs its place.
+        uint32_t from = address - base;
+        uint32_t to = from + length;
+        if ((from & 1) && from < to) data[from++ ^ 1] = value;
+        if ((to & 1) && from < to) data[--to ^ 1] = value;
+        std::memset(data.get() + from, value, to - from);
         return true;
     }
     // Reads a NUL-terminated string of at most maxChars characters into out
