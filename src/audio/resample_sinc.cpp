@@ -3,7 +3,7 @@
 #include <cmath>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 #include "audio/resample.h"
@@ -116,12 +116,13 @@ struct SincPlan {
     // Per pair of outputs 2p and 2p + 1: the entry of pairedScratch that holds
     // their first taps, or -1 when their taps lie further apart.
     int32_t pairedTaps[kPlanFrames / 2];
-    // weights[i / 2][j][i % 2]: tap j of outputs i and i + 1 side by side, so
-    // that one load serves a pair of outputs; doubles holding the rounded
-    // float weights, so that no tap converts its weight again.
-    alignas(16) double weights[kPlanFrames / 2][6][2];
+    // weights[i / 4][j][i % 4]: tap j of outputs i .. i + 3 side by side, so
+    // that one load serves a pair or four outputs.
+    alignas(16) float weights[kPlanFrames / 4][6][4];
 
-    const double* weightsOf(int32_t i) const { return &weights[i / 2][0][i % 2]; }
+    const float* weightsOf(int32_t i) const { return &weights[i / 4][0][i % 4]; }
+    // Tap j of outputs i and i + 1 (i even), or of i .. i + 3 (i a multiple of 4).
+    const float* pairWeights(int32_t i, int j) const { return &weights[i / 4][j][i % 4]; }
 };
 
 SincPlan plans[kPlans];
@@ -141,6 +142,23 @@ void forEachPosition(int32_t n, int32_t m, Visit visit) {
     }
 }
 
+#if defined(__SSE2__) && defined(__GNUC__)
+#define VARNO_WIDE_SINC 1
+// Where the processor has 256-bit vectors, plans are applied four doubles at a
+// time. Every lane computes what the 128-bit code computes, so the
+// values are the same.
+bool wideVectors = __builtin_cpu_supports("avx");
+#endif
+
+// The weights of every output of a plan.
+void fillWeights(SincPlan& plan) {
+    forEachPosition(plan.n, plan.m, [&](int32_t i, float x) {
+        float w[6];
+        plan.first[i] = tapWeights(x, w);
+        for (int j = 0; j < 6; ++j) plan.weights[i / 4][j][i % 4] = w[j];
+    });
+}
+
 const SincPlan* planFor(int32_t n, int32_t m) {
     if (m > kPlanFrames) return nullptr;
     ++planClock;
@@ -156,11 +174,7 @@ const SincPlan* planFor(int32_t n, int32_t m) {
     plan.n = n;
     plan.m = m;
     plan.lastUse = planClock;
-    forEachPosition(n, m, [&](int32_t i, float x) {
-        float w[6];
-        plan.first[i] = tapWeights(x, w);
-        for (int j = 0; j < 6; ++j) plan.weights[i / 2][j][i % 2] = w[j];
-    });
+    fillWeights(plan);
     for (int32_t i = 0; i + 1 < m; i += 2) {
         // Tap 0 of output i is b[first - 2], entry first + 1 of the scratch.
         const int32_t apart = plan.first[i + 1] - plan.first[i];
@@ -172,18 +186,18 @@ const SincPlan* planFor(int32_t n, int32_t m) {
 #if defined(__SSE2__)
 // One tap of a pair of outputs: the products are exact, each sum is rounded to
 // a double and then to a float, lane by lane, as applyWeights rounds.
-inline __m128d addTap(__m128d acc, const double* weights, __m128d taps) {
-    const __m128d sum = _mm_add_pd(acc, _mm_mul_pd(_mm_load_pd(weights), taps));
+inline __m128d addTap(__m128d acc, const float* weights, __m128d taps) {
+    const __m128d pair = _mm_cvtps_pd(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(weights))));
+    const __m128d sum = _mm_add_pd(acc, _mm_mul_pd(pair, taps));
     return _mm_cvtps_pd(_mm_cvtpd_ps(sum));
 }
 
 // Outputs i and i + 1 at once, their taps gathered one by one.
 inline __m128d applyPair(const SincPlan& plan, const double* b, int32_t i) {
-    const double* w = &plan.weights[i / 2][0][0];
     const double* b0 = b + plan.first[i] - 2;
     const double* b1 = b + plan.first[i + 1] - 2;
     __m128d acc = _mm_setzero_pd();
-    for (int j = 0; j < 6; ++j) acc = addTap(acc, w + 2 * j, _mm_loadh_pd(_mm_load_sd(b0 + j), b1 + j));
+    for (int j = 0; j < 6; ++j) acc = addTap(acc, plan.pairWeights(i, j), _mm_loadh_pd(_mm_load_sd(b0 + j), b1 + j));
     return acc;
 }
 
@@ -198,33 +212,96 @@ inline void applyPairedPairs(const SincPlan& plan, int32_t i, float* dst) {
     for (auto& a : acc) a = _mm_setzero_pd();
     for (int j = 0; j < 6; ++j)
         for (int p = 0; p < kPairsInFlight; ++p)
-            acc[p] = addTap(acc[p], &plan.weights[pair + p][j][0],
+            acc[p] = addTap(acc[p], plan.pairWeights(i + 2 * p, j),
                             _mm_load_pd(pairedScratch[plan.pairedTaps[pair + p] + j]));
     for (int p = 0; p < kPairsInFlight; p += 2)
         _mm_storeu_ps(dst + i + 2 * p, _mm_movelh_ps(_mm_cvtpd_ps(acc[p]), _mm_cvtpd_ps(acc[p + 1])));
 }
 #endif
 
-void applyPlan(const SincPlan& plan, const double* b, int32_t m, float* dst) {
-    int32_t i = 0;
 #if defined(__SSE2__)
-    for (; i + 2 * kPairsInFlight <= m; i += 2 * kPairsInFlight) {
-        const int32_t* paired = &plan.pairedTaps[i / 2];
-        if ((paired[0] | paired[1] | paired[2] | paired[3]) >= 0) {
-            applyPairedPairs(plan, i, dst);
-        } else {
-            for (int p = 0; p < kPairsInFlight; p += 2) {
-                const __m128d a = applyPair(plan, b, i + 2 * p);
-                const __m128d c = applyPair(plan, b, i + 2 * p + 2);
-                _mm_storeu_ps(dst + i + 2 * p, _mm_movelh_ps(_mm_cvtpd_ps(a), _mm_cvtpd_ps(c)));
-            }
+// Outputs i .. i + 2 kPairsInFlight - 1.
+inline void applyGroup(const SincPlan& plan, const double* b, int32_t i, float* dst) {
+    const int32_t* paired = &plan.pairedTaps[i / 2];
+    if ((paired[0] | paired[1] | paired[2] | paired[3]) >= 0) {
+        applyPairedPairs(plan, i, dst);
+        return;
+    }
+    for (int p = 0; p < kPairsInFlight; p += 2) {
+        const __m128d a = applyPair(plan, b, i + 2 * p);
+        const __m128d c = applyPair(plan, b, i + 2 * p + 2);
+        _mm_storeu_ps(dst + i + 2 * p, _mm_movelh_ps(_mm_cvtpd_ps(a), _mm_cvtpd_ps(c)));
+    }
+}
+#endif
+
+// Outputs from..m - 1.
+inline void applyPlanFrom(const SincPlan& plan, const double* b, int32_t from, int32_t m, float* dst) {
+    int32_t i = from;
+#if defined(__SSE2__)
+    for (; i + 2 * kPairsInFlight <= m; i += 2 * kPairsInFlight) applyGroup(plan, b, i, dst);
+#endif
+    for (; i < m; ++i) dst[i] = applyWeights(b, plan.first[i], plan.weightsOf(i), 4);
+}
+
+#if defined(VARNO_WIDE_SINC)
+// With 256-bit vectors, two pairs share a register and each conversion rounds
+// four outputs: sixteen outputs a pass in four chains.
+__attribute__((target("avx"))) inline __m256d bothHalves(const double* low, const double* high) {
+    return _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_load_pd(low)), _mm_load_pd(high), 1);
+}
+
+__attribute__((target("avx"))) void applyPlanWide(const SincPlan& plan, const double* b, int32_t m, float* dst) {
+    constexpr int kChains = 4;
+    int32_t i = 0;
+    for (; i + 4 * kChains <= m; i += 4 * kChains) {
+        const int32_t pair = i / 2;
+        const int32_t* paired = &plan.pairedTaps[pair];
+        int32_t any = 0;
+        for (int p = 0; p < 2 * kChains; ++p) any |= paired[p];
+        if (any < 0) {
+            applyGroup(plan, b, i, dst);
+            applyGroup(plan, b, i + 2 * kPairsInFlight, dst);
+            continue;
         }
+        __m256d acc[kChains];
+        for (auto& a : acc) a = _mm256_setzero_pd();
+        for (int j = 0; j < 6; ++j)
+            for (int c = 0; c < kChains; ++c) {
+                const int32_t p = pair + 2 * c;
+                const __m256d weights = _mm256_cvtps_pd(_mm_load_ps(plan.pairWeights(i + 4 * c, j)));
+                const __m256d taps =
+                    bothHalves(pairedScratch[plan.pairedTaps[p] + j], pairedScratch[plan.pairedTaps[p + 1] + j]);
+                const __m256d sum = _mm256_add_pd(acc[c], _mm256_mul_pd(weights, taps));
+                acc[c] = _mm256_cvtps_pd(_mm256_cvtpd_ps(sum));
+            }
+        for (int c = 0; c < kChains; ++c) _mm_storeu_ps(dst + i + 4 * c, _mm256_cvtpd_ps(acc[c]));
+    }
+    applyPlanFrom(plan, b, i, m, dst);
+}
+#endif
+
+void applyPlan(const SincPlan& plan, const double* b, int32_t m, float* dst) {
+#if defined(VARNO_WIDE_SINC)
+    if (wideVectors) {
+        applyPlanWide(plan, b, m, dst);
+        return;
     }
 #endif
-    for (; i < m; ++i) dst[i] = applyWeights(b, plan.first[i], plan.weightsOf(i), 2);
+    applyPlanFrom(plan, b, 0, m, dst);
 }
 
 } // namespace
+
+bool allowWideSincVectors(bool allowed) {
+#if defined(VARNO_WIDE_SINC)
+    wideVectors = allowed && __builtin_cpu_supports("avx");
+    return wideVectors;
+#else
+    (void)allowed;
+    return false;
+#endif
+}
 
 float sincInterpolate(const float* b, float x) {
     float weights[6];

@@ -260,43 +260,48 @@ namespace {
 // Bit for bit what sincInterpolate gives at each output position, whichever way
 // resampleSinc takes: a fresh plan, the same plan again, vector pairs with a
 // scalar tail (m not a multiple of four), or no plan at all (m past a plan's
-// length), and after plans were evicted by other lengths.
+// length), and after plans were evicted by other lengths; with and without the
+// processor's 256-bit vectors.
 TEST(ResampleSinc, EveryPathGivesTheValuesOfSingleInterpolation) {
-    struct Case {
-        int32_t n, m;
-    };
-    const Case cases[] = {{165, 960}, {166, 960}, {7, 13}, {331, 882}, {2, 5}, {3000, 4434}, {5000, 4609}, {900, 6000}};
-    for (const Case& c : cases) {
-        std::vector<float> prev(3), cur(size_t(c.n)), next(3);
-        for (size_t i = 0; i < 3; ++i) prev[i] = 0.1f * float(i) - 0.2f, next[i] = 0.3f - 0.07f * float(i);
-        for (size_t i = 0; i < cur.size(); ++i) cur[i] = float(std::sin(double(i) * 0.37 + c.m)) * 0.45f;
+    for (const bool wide : {false, true}) {
+        const bool using256 = allowWideSincVectors(wide);
+        struct Case {
+            int32_t n, m;
+        };
+        const Case cases[] = {{165, 960}, {166, 960}, {7, 13}, {331, 882}, {2, 5}, {3000, 4434}, {5000, 4609}, {900, 6000}};
+        for (const Case& c : cases) {
+            std::vector<float> prev(3), cur(size_t(c.n)), next(3);
+            for (size_t i = 0; i < 3; ++i) prev[i] = 0.1f * float(i) - 0.2f, next[i] = 0.3f - 0.07f * float(i);
+            for (size_t i = 0; i < cur.size(); ++i) cur[i] = float(std::sin(double(i) * 0.37 + c.m)) * 0.45f;
 
-        std::vector<float> w(size_t(c.n) + 7, 0.0f);
-        std::copy(prev.begin(), prev.end(), w.begin());
-        std::copy(cur.begin(), cur.end(), w.begin() + 3);
-        std::copy(next.begin(), next.end(), w.begin() + 3 + c.n);
-        std::vector<float> expected(size_t(c.m));
-        const float step = float(double(c.n) / double(c.m));
-        float pos = 0.0f;
-        for (float& e : expected) {
-            e = sincInterpolate(w.data() + 3, pos < float(c.n) ? pos : float(c.n));
-            pos = pos + step;
-        }
+            std::vector<float> w(size_t(c.n) + 7, 0.0f);
+            std::copy(prev.begin(), prev.end(), w.begin());
+            std::copy(cur.begin(), cur.end(), w.begin() + 3);
+            std::copy(next.begin(), next.end(), w.begin() + 3 + c.n);
+            std::vector<float> expected(size_t(c.m));
+            const float step = float(double(c.n) / double(c.m));
+            float pos = 0.0f;
+            for (float& e : expected) {
+                e = sincInterpolate(w.data() + 3, pos < float(c.n) ? pos : float(c.n));
+                pos = pos + step;
+            }
 
-        for (int pass = 0; pass < 3; ++pass) {
-            std::vector<float> dst(size_t(c.m), 9.0f);
-            resampleSinc(3, c.n, cur.data(), c.m, dst.data(), prev.data(), next.data(), 3);
-            int differing = 0;
-            for (size_t i = 0; i < dst.size(); ++i) differing += dst[i] != expected[i];
-            EXPECT_EQ(differing, 0) << c.n << " onto " << c.m << ", pass " << pass;
-            // Crowd the plans out before the last pass.
-            if (pass == 1)
-                for (int32_t other = 1; other <= 40; ++other) {
-                    std::vector<float> block(size_t(other), 0.25f), scratch(960);
-                    resampleSinc(0, other, block.data(), 960, scratch.data(), nullptr, nullptr, 0);
-                }
+            for (int pass = 0; pass < 3; ++pass) {
+                std::vector<float> dst(size_t(c.m), 9.0f);
+                resampleSinc(3, c.n, cur.data(), c.m, dst.data(), prev.data(), next.data(), 3);
+                int differing = 0;
+                for (size_t i = 0; i < dst.size(); ++i) differing += dst[i] != expected[i];
+                EXPECT_EQ(differing, 0) << c.n << " onto " << c.m << ", pass " << pass << (using256 ? ", 256-bit" : "");
+                // Crowd the plans out before the last pass.
+                if (pass == 1)
+                    for (int32_t other = 1; other <= 40; ++other) {
+                        std::vector<float> block(size_t(other), 0.25f), scratch(960);
+                        resampleSinc(0, other, block.data(), 960, scratch.data(), nullptr, nullptr, 0);
+                    }
+            }
         }
     }
+    allowWideSincVectors(true);
 }
 
 } // namespace
