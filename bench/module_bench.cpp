@@ -1,5 +1,5 @@
-// Opening and playing the shared ProTracker songs through the library's module
-// class, as a front end does: opening from memory (a machine of its own, the
+// Opening and playing the shared songs (the ProTracker ones, and one or two of
+// each other format) through the library's module class, as a front end does: opening from memory (a machine of its own, the
 // player archive loaded, the module recognised and started; lengths not
 // measured), measuring every subsong's length, and rendering a minute of
 // 48000 Hz stereo in the music player's tenth-of-a-second requests. The
@@ -18,10 +18,15 @@
 namespace varno {
 namespace {
 
-const char* const kSongs[] = {"area4-game", "gardien-go", "high-score", "over-theme", "tecnoballz"};
+// The first five are rendered as well.
+const char* const kSongs[] = {"area4-game.mod",      "gardien-go.mod",          "high-score.mod",
+                              "over-theme.mod",      "tecnoballz.mod",          "fc14/Classic.fc4",
+                              "octamed/wizardry.med", "oktalyzer/grundlagen.okta", "ahx/451__ACES_HIGH.ahx",
+                              "hvl/sunspots.hvl"};
+constexpr int kLastSong = int(std::size(kSongs)) - 1;
 
 std::vector<uint8_t> songBytes(int index) {
-    const auto path = std::filesystem::path(VARNO_SHARED_DIR) / "modules" / (std::string(kSongs[index]) + ".mod");
+    const auto path = std::filesystem::path(VARNO_SHARED_DIR) / "modules" / kSongs[index];
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
@@ -41,7 +46,7 @@ void openFromMemory(benchmark::State& state) {
     const std::vector<uint8_t> bytes = songBytes(int(state.range(0)));
     const OpenOptions o = options(Interpolation::none, false);
     for (auto _ : state) {
-        Module module(bytes.data(), bytes.size(), "song.mod", o);
+        Module module(bytes.data(), bytes.size(), kSongs[state.range(0)], o);
         benchmark::DoNotOptimize(module.subsongCount());
     }
     state.SetLabel(kSongs[state.range(0)]);
@@ -54,7 +59,7 @@ void measureLengths(benchmark::State& state) {
     o.settings.useSongEnd = true;
     double seconds = 0;
     for (auto _ : state) {
-        Module module(bytes.data(), bytes.size(), "song.mod", o);
+        Module module(bytes.data(), bytes.size(), kSongs[state.range(0)], o);
         for (double length : module.subsongLengths()) seconds += length;
     }
     state.counters["x_realtime"] = benchmark::Counter(seconds, benchmark::Counter::kIsRate);
@@ -63,7 +68,7 @@ void measureLengths(benchmark::State& state) {
 
 void renderMinute(benchmark::State& state, Interpolation interpolation) {
     const std::vector<uint8_t> bytes = songBytes(int(state.range(0)));
-    Module module(bytes.data(), bytes.size(), "song.mod", options(interpolation, false));
+    Module module(bytes.data(), bytes.size(), kSongs[state.range(0)], options(interpolation, false));
     std::vector<float> buffer(2 * 4800);
     for (auto _ : state) {
         module.seek(0);
@@ -73,8 +78,8 @@ void renderMinute(benchmark::State& state, Interpolation interpolation) {
     state.SetLabel(kSongs[state.range(0)]);
 }
 
-BENCHMARK(openFromMemory)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
-BENCHMARK(measureLengths)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+BENCHMARK(openFromMemory)->DenseRange(0, kLastSong)->Unit(benchmark::kMillisecond);
+BENCHMARK(measureLengths)->DenseRange(0, kLastSong)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(renderMinute, none, Interpolation::none)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(renderMinute, sinc, Interpolation::sinc)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 

@@ -29,6 +29,7 @@ constexpr uint32_t kLowMemoryBase = 0x000000;
 constexpr uint32_t kLowMemorySize = 0x20000;
 constexpr uint32_t kMainMemoryBase = 0x020000;
 constexpr uint32_t kMainMemorySize = 0x5E0000;
+static_assert(kLowMemoryBase + kLowMemorySize == kMainMemoryBase, "main memory follows low memory");
 
 struct AmigaMachine final : OsOwner {
     char pluginDirectory[512] = {};  // where the player archive and the players' own files lie

@@ -35,6 +35,12 @@ void writeServerStub(MemoryRegion& low, uint32_t at, uint32_t slots, uint16_t la
 
 enum class Access { ReadByte, ReadWord, WriteByte, WriteWord };
 
+// Whether next follows memory both on the bus and in host memory: the two can
+// then be reached as one region.
+bool adjacent(const MemoryRegion& memory, const MemoryRegion& next) {
+    return uint64_t(memory.base) + memory.size == next.base && memory.data.get() + memory.size == next.data.get();
+}
+
 BusRegion handlerRecord(uint32_t base, uint32_t size, const RegionHandlers& h, Access kind) {
     BusRegion r{base, base + size - 1, nullptr, nullptr, nullptr, h.device};
     switch (kind) {
@@ -60,9 +66,14 @@ void buildDataList(BusRegion (&list)[kDataListSize], const CpuContext& c, Access
         low = BusRegion{memory.handledEnd, memory.base + memory.size - 1, nullptr, nullptr,
                         memory.data.get() + (memory.handledEnd - memory.base)};
     }
-    list[n++] = low;
-    list[n++] = BusRegion{c.mainMemory->base, c.mainMemory->base + c.mainMemory->size - 1, nullptr, nullptr,
-                          c.mainMemory->data.get()};
+    const MemoryRegion& main = *c.mainMemory;
+    if (low.hostBase && adjacent(memory, main)) {
+        low.last = main.base + main.size - 1;  // one RAM region on into main memory
+        list[n++] = low;
+    } else {
+        list[n++] = low;
+        list[n++] = BusRegion{main.base, main.base + main.size - 1, nullptr, nullptr, main.data.get()};
+    }
     for (const DeviceRegion* d : {c.customChips, c.ciaA, c.ciaB}) {
         if (!d) continue;
         BusRegion r = handlerRecord(d->base, d->size, d->handlers, kind);
@@ -89,6 +100,10 @@ std::unique_ptr<CpuContext> createCpuContext(AmigaMachine& machine) {
     c.fetchList[1] = {c.mainMemory->base, c.mainMemory->base + c.mainMemory->size - 1,
                       uintptr_t(c.mainMemory->data.get()) - c.mainMemory->base};
     c.fetchList[2] = kFetchEnd;
+    if (adjacent(*c.lowMemory, *c.mainMemory)) {
+        c.fetchList[0].last = c.fetchList[1].last;
+        c.fetchList[1] = kFetchEnd;
+    }
 
     buildDataList(c.byteReadList, c, Access::ReadByte);
     buildDataList(c.wordReadList, c, Access::ReadWord);

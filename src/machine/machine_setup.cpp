@@ -28,8 +28,14 @@ std::unique_ptr<AmigaMachine> createMachine(const HostTables* host, const char* 
     AmigaMachine& m = *machine;
     m.host = host;
 
-    m.lowMemory = std::make_unique<MemoryRegion>(kLowMemoryBase, kLowMemorySize);
-    m.mainMemory = std::make_unique<MemoryRegion>(kMainMemoryBase, kMainMemorySize);
+    // Low and main memory follow each other on the bus, and so in one host block:
+    // the processor reaches both through one region (the stack lies in low memory,
+    // a player's data in main memory).
+    auto ram = zeroedBuffer<uint8_t>(kLowMemorySize + kMainMemorySize);
+    uint8_t* lowBytes = ram.get();
+    m.mainMemory = std::make_unique<MemoryRegion>(kMainMemoryBase, kMainMemorySize,
+                                                  RegionBytes(std::move(ram), kLowMemorySize));
+    m.lowMemory = std::make_unique<MemoryRegion>(kLowMemoryBase, kLowMemorySize, RegionBytes::within(lowBytes));
 
     m.ciaA = makeCia(m, kCiaABase);
     m.ciaB = makeCia(m, kCiaBBase);

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "cpu/cpu.h"
 #include "platform/zeroed_buffer.h"
@@ -34,19 +35,43 @@ struct DeviceRegion {
     RegionHandlers handlers;
 };
 
+// The host bytes of a region: a block of its own, or a stretch of a block that
+// holds a neighbouring region too, so that regions adjacent on the bus are
+// adjacent in host memory and the processor can take them as one.
+class RegionBytes {
+public:
+    RegionBytes() = default;
+    // The whole of block, or the part from offset on (the block is still freed whole).
+    explicit RegionBytes(ZeroedBuffer<uint8_t> block, size_t offset = 0)
+        : block_(std::move(block)), bytes_(block_.get() + offset) {}
+    // Bytes inside a block that another region owns and outlives this one.
+    static RegionBytes within(uint8_t* bytes) {
+        RegionBytes r;
+        r.bytes_ = bytes;
+        return r;
+    }
+    uint8_t* get() const { return bytes_; }
+    uint8_t& operator[](size_t i) const { return bytes_[i]; }
+
+private:
+    ZeroedBuffer<uint8_t> block_;
+    uint8_t* bytes_ = nullptr;
+};
+
 struct MemoryRegion {
     uint32_t base = 0;
     uint32_t size = 0;
     RegionHandlers handlers;       // lowMemory's are installed by the OS environment
     uint32_t handledEnd = 0xFFFFFFFF; // word writes from here on need no handler
-    ZeroedBuffer<uint8_t> data;    // pages a player never writes cost no resident memory
+    RegionBytes data;              // pages a player never writes cost no resident memory
     uint32_t resetCursor = 0;      // cursor a module open returns to (end of the players)
     uint32_t markCursor = 0;       // cursor saved once a player has been started
     uint32_t cursor = 0;           // next free address (bump allocation)
 
     MemoryRegion() = default;
-    MemoryRegion(uint32_t base, uint32_t size)
-        : base(base), size(size), data(zeroedBuffer<uint8_t>(size)), resetCursor(base), markCursor(base), cursor(base) {}
+    MemoryRegion(uint32_t base, uint32_t size) : MemoryRegion(base, size, RegionBytes(zeroedBuffer<uint8_t>(size))) {}
+    MemoryRegion(uint32_t base, uint32_t size, RegionBytes bytes)
+        : base(base), size(size), data(std::move(bytes)), resetCursor(base), markCursor(base), cursor(base) {}
 
     // Bump allocation: the current cursor, advanced by bytes rounded up to even.
     // Returns 0 and leaves the cursor alone when the block would not fit below

@@ -1,6 +1,7 @@
 // The low-memory contents and region lists the CPU context installs.
 #include <gtest/gtest.h>
 
+#include "machine/amiga_machine.h"
 #include "machine/cpu_context.h"
 #include "hardware/cia.h"
 #include "machine/machine_fixture.h"
@@ -52,12 +53,12 @@ TEST_F(CpuContextLayout, InterruptStubsFollowTheServerConvention) {
 
 TEST_F(CpuContextLayout, RegionListsCoverTheAddressMap) {
     const CpuContext& c = *m().cpu;
+    // Main memory follows low memory on the bus and in host memory: one region.
+    EXPECT_EQ(main().data.get(), low().data.get() + 0x20000);
     EXPECT_EQ(c.fetchList[0].first, 0u);
-    EXPECT_EQ(c.fetchList[0].last, 0x1FFFFu);
-    EXPECT_EQ(c.fetchList[1].first, 0x20000u);
-    EXPECT_EQ(c.fetchList[1].last, 0x5FFFFFu);
-    EXPECT_EQ(c.fetchList[2].first, 0xFFFFFFFFu);
-    EXPECT_EQ(c.fetchList[1].hostOffset + 0x20000, uintptr_t(main().data.get()));
+    EXPECT_EQ(c.fetchList[0].last, 0x5FFFFFu);
+    EXPECT_EQ(c.fetchList[0].hostOffset, uintptr_t(low().data.get()));
+    EXPECT_EQ(c.fetchList[1].first, 0xFFFFFFFFu);
 
     // Low memory is plain memory but for word writes below the last trap word,
     // which go through the OS environment's hook.
@@ -77,19 +78,31 @@ TEST_F(CpuContextLayout, RegionListsCoverTheAddressMap) {
         } else {
             EXPECT_EQ(list[0].hostBase, low().data.get());
         }
-        EXPECT_EQ(list[0].last, 0x1FFFFu);
-        EXPECT_EQ(list[1].first, 0x20000u);
-        EXPECT_EQ(list[1].hostBase, main().data.get());
-        EXPECT_EQ(list[2].first, 0xDFF000u);
-        EXPECT_EQ(list[2].last, 0xDFFFFFu);
-        EXPECT_EQ(list[3].first, 0xBFE000u);
-        EXPECT_EQ(list[4].first, 0xBFD000u);
-        EXPECT_EQ(list[4].last, 0xBFDFFFu);
-        EXPECT_EQ(list[5].first, 0xFFFFFFFFu);
+        EXPECT_EQ(list[0].last, 0x5FFFFFu);
+        EXPECT_EQ(list[1].first, 0xDFF000u);
+        EXPECT_EQ(list[1].last, 0xDFFFFFu);
+        EXPECT_EQ(list[2].first, 0xBFE000u);
+        EXPECT_EQ(list[3].first, 0xBFD000u);
+        EXPECT_EQ(list[3].last, 0xBFDFFFu);
+        EXPECT_EQ(list[4].first, 0xFFFFFFFFu);
     }
-    EXPECT_EQ(c.byteWriteList[3].write, m().ciaA->header.handlers.writeByte);
+    EXPECT_EQ(c.byteWriteList[2].write, m().ciaA->header.handlers.writeByte);
     EXPECT_EQ(&registers().supervisor.fetchMap[0], &c.fetchList[0]);
     EXPECT_EQ(registers().user.writeWordMap, c.wordWriteList);
+}
+
+// Separately allocated regions stay two regions: taking them as one would read
+// whatever lies beyond the first block.
+TEST(CpuContextRegions, MemoryApartInTheHostStaysTwoRegions) {
+    auto machine = std::make_unique<AmigaMachine>();
+    machine->lowMemory = std::make_unique<MemoryRegion>(kLowMemoryBase, kLowMemorySize);
+    machine->mainMemory = std::make_unique<MemoryRegion>(kMainMemoryBase, kMainMemorySize);
+    const auto c = createCpuContext(*machine);
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->fetchList[0].last, 0x1FFFFu);
+    EXPECT_EQ(c->fetchList[1].first, 0x20000u);
+    EXPECT_EQ(c->wordReadList[0].last, 0x1FFFFu);
+    EXPECT_EQ(c->wordReadList[1].hostBase, machine->mainMemory->data.get());
 }
 
 TEST_F(CpuContextLayout, ResetRestoresTheCallState) {
