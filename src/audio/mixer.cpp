@@ -5,10 +5,11 @@
 #include <algorithm>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 #include "audio/audio_path.h"
+#include "audio/wide_vectors.h"
 
 namespace varno {
 
@@ -39,6 +40,58 @@ int32_t crossFeed(const float* from, const float* mix, float* dst, int32_t count
     return k;
 }
 
+#if defined(VARNO_WIDE_VECTORS)
+// crossFeed with 256-bit vectors: two frames (four values) per conversion.
+VARNO_WIDE int32_t crossFeedWide(const float* from, const float* mix, float* dst, int32_t count, double g) {
+    const __m256d gain = _mm256_set1_pd(g);
+    const __m256d scale = _mm256_set1_pd(kSurroundScale);
+    int32_t k = 0;
+    for (; k + 3 < count; k += 4) {
+        const __m128 loaded = _mm_loadu_ps(from + k);
+        const __m256d other = _mm256_cvtps_pd(_mm_shuffle_ps(loaded, loaded, _MM_SHUFFLE(2, 3, 0, 1)));
+        const __m256d own = _mm256_cvtps_pd(_mm_loadu_ps(mix + k));
+        _mm_storeu_ps(dst + k, _mm256_cvtpd_ps(_mm256_mul_pd(scale, _mm256_add_pd(_mm256_mul_pd(gain, other), own))));
+    }
+    return k;
+}
+
+// The stereo mix of frames from .. m - 1 with 256-bit vectors, four frames a
+// pass, each lane rounded as the scalar loop rounds it. Returns the frames done.
+VARNO_WIDE int32_t mixStereoWide(const float* const (&c)[4], const double (&left)[4], const double (&right)[4],
+                                 float* dst, int32_t m) {
+    __m256d l[4], r[4];
+    for (int k = 0; k < 4; ++k) l[k] = _mm256_set1_pd(left[k]), r[k] = _mm256_set1_pd(right[k]);
+    const __m256d half = _mm256_set1_pd(0.5);
+    int32_t i = 0;
+    for (; i + 3 < m; i += 4) {
+        const __m256d a = _mm256_cvtps_pd(_mm_loadu_ps(c[0] + i)), b = _mm256_cvtps_pd(_mm_loadu_ps(c[1] + i));
+        const __m256d cc = _mm256_cvtps_pd(_mm_loadu_ps(c[2] + i)), d = _mm256_cvtps_pd(_mm_loadu_ps(c[3] + i));
+        const __m256d ls = _mm256_add_pd(
+            _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(a, l[0]), _mm256_mul_pd(b, l[1])), _mm256_mul_pd(cc, l[2])),
+            _mm256_mul_pd(d, l[3]));
+        const __m256d rs = _mm256_add_pd(
+            _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(a, r[0]), _mm256_mul_pd(b, r[1])), _mm256_mul_pd(cc, r[2])),
+            _mm256_mul_pd(d, r[3]));
+        const __m128 lf = _mm256_cvtpd_ps(_mm256_mul_pd(half, ls));
+        const __m128 rf = _mm256_cvtpd_ps(_mm256_mul_pd(half, rs));
+        _mm_storeu_ps(dst + 2 * i, _mm_unpacklo_ps(lf, rf));
+        _mm_storeu_ps(dst + 2 * i + 4, _mm_unpackhi_ps(lf, rf));
+    }
+    return i;
+}
+#endif
+
+// The cross-feed of the first values of count, as many as the vector forms take.
+int32_t crossFeedVectors(const float* from, const float* mix, float* dst, int32_t count, double g) {
+#if defined(VARNO_WIDE_VECTORS)
+    if (wideVectors) {
+        const int32_t done = crossFeedWide(from, mix, dst, count, g);
+        return done + crossFeed(from + done, mix + done, dst + done, count - done, g);
+    }
+#endif
+    return crossFeed(from, mix, dst, count, g);
+}
+
 } // namespace
 
 int32_t mixStereo(const AudioPath& path, float* dst, int32_t m) {
@@ -50,6 +103,9 @@ int32_t mixStereo(const AudioPath& path, float* dst, int32_t m) {
     const double l0 = pan[0][0], l1 = pan[1][0], l2 = pan[2][0], l3 = pan[3][0];
     const double r0 = pan[0][1], r1 = pan[1][1], r2 = pan[2][1], r3 = pan[3][1];
     int32_t i = 0;
+#if defined(VARNO_WIDE_VECTORS)
+    if (wideVectors) i = mixStereoWide({c0, c1, c2, c3}, {l0, l1, l2, l3}, {r0, r1, r2, r3}, dst, m);
+#endif
 #if defined(__SSE2__)
     // Two frames a pass: the left sums of both in one register, the right in
     // another, each lane rounded as the scalar loop below rounds it.
@@ -106,12 +162,12 @@ int32_t mixSurround(AudioPath& path, float* dst, int32_t m) {
     path.surroundSelect = 1 - path.surroundSelect;
     const float* p = path.surroundDelay[path.surroundSelect].get();
 
-    int32_t i = crossFeed(p, mix, dst, d, g);
+    int32_t i = crossFeedVectors(p, mix, dst, d, g);
     for (; i + 1 < d; i += 2) {
         dst[i] = float(kSurroundScale * (g * p[i + 1] + mix[i]));
         dst[i + 1] = float(kSurroundScale * (g * p[i] + mix[i + 1]));
     }
-    if (i + 1 < n) i += crossFeed(mix + (i - d), mix + i, dst + i, n - i, g);
+    if (i + 1 < n) i += crossFeedVectors(mix + (i - d), mix + i, dst + i, n - i, g);
     for (; i + 1 < n; i += 2) {
         dst[i] = float(kSurroundScale * (g * mix[i - d + 1] + mix[i]));
         dst[i + 1] = float(kSurroundScale * (g * mix[i - d] + mix[i + 1]));

@@ -16,11 +16,6 @@ void resampleNearest(const float* src, int32_t n, float* dst, int32_t m);
 void resampleSinc(int32_t prevCount, int32_t curCount, const float* cur, int32_t m, float* dst, const float* prev,
                   const float* next, int32_t nextCount);
 
-// Whether resampleSinc may use 256-bit vectors where the processor has them
-// (it does by default); the values are the same either way. Returns whether it
-// now does.
-bool allowWideSincVectors(bool allowed);
-
 // The interpolated value at position x of b, reading b[floor(x) - 2 .. floor(x) + 3].
 float sincInterpolate(const float* b, float x);
 

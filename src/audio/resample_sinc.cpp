@@ -8,6 +8,7 @@
 
 #include "audio/resample.h"
 #include "audio/sine.h"
+#include "audio/wide_vectors.h"
 
 namespace varno {
 
@@ -142,14 +143,6 @@ void forEachPosition(int32_t n, int32_t m, Visit visit) {
     }
 }
 
-#if defined(__SSE2__) && defined(__GNUC__)
-#define VARNO_WIDE_SINC 1
-// Where the processor has 256-bit vectors, plans are applied four doubles at a
-// time. Every lane computes what the 128-bit code computes, so the
-// values are the same.
-bool wideVectors = __builtin_cpu_supports("avx");
-#endif
-
 // The weights of every output of a plan.
 void fillWeights(SincPlan& plan) {
     forEachPosition(plan.n, plan.m, [&](int32_t i, float x) {
@@ -244,14 +237,14 @@ inline void applyPlanFrom(const SincPlan& plan, const double* b, int32_t from, i
     for (; i < m; ++i) dst[i] = applyWeights(b, plan.first[i], plan.weightsOf(i), 4);
 }
 
-#if defined(VARNO_WIDE_SINC)
+#if defined(VARNO_WIDE_VECTORS)
 // With 256-bit vectors, two pairs share a register and each conversion rounds
 // four outputs: sixteen outputs a pass in four chains.
-__attribute__((target("avx"))) inline __m256d bothHalves(const double* low, const double* high) {
+VARNO_WIDE inline __m256d bothHalves(const double* low, const double* high) {
     return _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_load_pd(low)), _mm_load_pd(high), 1);
 }
 
-__attribute__((target("avx"))) void applyPlanWide(const SincPlan& plan, const double* b, int32_t m, float* dst) {
+VARNO_WIDE void applyPlanWide(const SincPlan& plan, const double* b, int32_t m, float* dst) {
     constexpr int kChains = 4;
     int32_t i = 0;
     for (; i + 4 * kChains <= m; i += 4 * kChains) {
@@ -282,7 +275,7 @@ __attribute__((target("avx"))) void applyPlanWide(const SincPlan& plan, const do
 #endif
 
 void applyPlan(const SincPlan& plan, const double* b, int32_t m, float* dst) {
-#if defined(VARNO_WIDE_SINC)
+#if defined(VARNO_WIDE_VECTORS)
     if (wideVectors) {
         applyPlanWide(plan, b, m, dst);
         return;
@@ -292,16 +285,6 @@ void applyPlan(const SincPlan& plan, const double* b, int32_t m, float* dst) {
 }
 
 } // namespace
-
-bool allowWideSincVectors(bool allowed) {
-#if defined(VARNO_WIDE_SINC)
-    wideVectors = allowed && __builtin_cpu_supports("avx");
-    return wideVectors;
-#else
-    (void)allowed;
-    return false;
-#endif
-}
 
 float sincInterpolate(const float* b, float x) {
     float weights[6];

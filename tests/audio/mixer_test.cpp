@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "audio/mixer.h"
+#include "audio/wide_vectors.h"
 #include "machine/settings.h"
 #include "session/song.h"
 
@@ -63,6 +64,39 @@ TEST(MixStereo, GainsAndHalving) {
     mixStereo(song, out.data(), 1);
     EXPECT_FLOAT_EQ(out[0], 0.70710678f);
     EXPECT_FLOAT_EQ(out[1], 0.70710678f);
+}
+
+// Every frame of noisy channels at uneven pans, bit for bit the definition, with
+// and without 256-bit vectors, over lengths that leave every kind of tail.
+TEST(MixStereo, EveryFrameFollowsTheDefinitionBitForBit) {
+    Song song;
+    const double pans[4][2] = {{0.9375, 0.3125}, {0.0625, 1.0}, {0.7, 0.2}, {0.0, 0.53125}};
+    for (int c = 0; c < 4; ++c)
+        for (int side = 0; side < 2; ++side) song.channelPan[c][side] = float(pans[c][side]);
+    uint32_t seed = 777;
+    for (int32_t i = 0; i < 1000; ++i)
+        for (auto& channel : song.resampledBuffers) {
+            seed = seed * 1664525u + 1013904223u;
+            channel[size_t(i)] = float(int32_t(seed >> 8) - (1 << 23)) / float(1 << 24);
+        }
+    for (const bool wide : {false, true}) {
+        const bool using256 = allowWideVectors(wide);
+        for (const int32_t frames : {1, 2, 3, 5, 7, 960, 999}) {
+            std::vector<float> out(size_t(2 * frames) + 1, 9.0f);
+            ASSERT_EQ(mixStereo(song, out.data(), frames), 2 * frames);
+            int differing = 0;
+            for (int32_t i = 0; i < frames; ++i)
+                for (int side = 0; side < 2; ++side) {
+                    double sum = 0.0;
+                    for (int c = 0; c < 4; ++c)
+                        sum = sum + double(song.resampledBuffers[c][size_t(i)]) * double(song.channelPan[c][side]);
+                    differing += out[size_t(2 * i + side)] != float(0.5 * sum);
+                }
+            EXPECT_EQ(differing, 0) << frames << " frames" << (using256 ? ", 256-bit" : "");
+            EXPECT_EQ(out[size_t(2 * frames)], 9.0f) << "nothing past the last frame";
+        }
+    }
+    allowWideVectors(true);
 }
 
 TEST(MixMono, AveragesInDoublePrecisionWhateverTheSeparation) {
@@ -171,32 +205,40 @@ TEST_F(Surround, DelayLongerThanTheBufferIsHeldToIt) {
 // earlier) is what the cross-feed's definition gives, bit for bit: each side
 // plus g times the other side one delay earlier, scaled by 0.7, in double
 // precision and rounded once to a float.
-TEST_F(Surround, EveryValueFollowsTheDefinitionBitForBit) {
-    song.surroundLevel = 0.8125f;
-    const double g = song.surroundLevel;
-    const int32_t delay = int32_t(song.frameSamples); // values: frameSamples / 2 frames
-    std::vector<float> history(size_t(delay), 0.0f); // the stereo mix as heard, newest last
-    uint32_t seed = 12345;
-    const auto noise = [&seed] {
-        seed = seed * 1664525u + 1013904223u;
-        return float(int32_t(seed >> 8) - (1 << 23)) / float(1 << 24);
-    };
-    for (const int32_t frames : {960, 481, 2000, 483, 960, 1023, 480}) {
-        for (int c = 0; c < 4; ++c)
-            for (int32_t i = 0; i < frames; ++i) song.resampledBuffers[c][size_t(i)] = noise();
-        std::vector<float> mix(size_t(2 * frames));
-        mixStereo(song, mix.data(), frames);
-        ASSERT_EQ(mixSurround(song, out.data(), frames), 2 * frames);
-        history.insert(history.end(), mix.begin(), mix.end());
-        const size_t first = history.size() - mix.size();
-        int differing = 0;
-        for (size_t v = 0; v < mix.size(); v += 2) {
-            const float other[2] = {history[first + v + 1 - size_t(delay)], history[first + v - size_t(delay)]};
-            for (size_t side = 0; side < 2; ++side)
-                differing += out[v + side] != float(kSurroundScale * (g * other[side] + mix[v + side]));
+TEST(SurroundMix, EveryValueFollowsTheDefinitionBitForBit) {
+    for (const bool wide : {false, true}) {
+        SettingsGuard guard;
+        Song song;
+        pan(song, 75, 1);
+        std::vector<float> out(2 * 4096);
+        const bool using256 = allowWideVectors(wide);
+        song.surroundLevel = 0.8125f;
+        const double g = song.surroundLevel;
+        const int32_t delay = int32_t(song.frameSamples); // values: frameSamples / 2 frames
+        std::vector<float> history(size_t(delay), 0.0f); // the stereo mix as heard, newest last
+        uint32_t seed = 12345;
+        const auto noise = [&seed] {
+            seed = seed * 1664525u + 1013904223u;
+            return float(int32_t(seed >> 8) - (1 << 23)) / float(1 << 24);
+        };
+        for (const int32_t frames : {960, 481, 2000, 483, 960, 1023, 480}) {
+            for (int c = 0; c < 4; ++c)
+                for (int32_t i = 0; i < frames; ++i) song.resampledBuffers[c][size_t(i)] = noise();
+            std::vector<float> mix(size_t(2 * frames));
+            mixStereo(song, mix.data(), frames);
+            ASSERT_EQ(mixSurround(song, out.data(), frames), 2 * frames);
+            history.insert(history.end(), mix.begin(), mix.end());
+            const size_t first = history.size() - mix.size();
+            int differing = 0;
+            for (size_t v = 0; v < mix.size(); v += 2) {
+                const float other[2] = {history[first + v + 1 - size_t(delay)], history[first + v - size_t(delay)]};
+                for (size_t side = 0; side < 2; ++side)
+                    differing += out[v + side] != float(kSurroundScale * (g * other[side] + mix[v + side]));
+            }
+            EXPECT_EQ(differing, 0) << frames << " frames" << (using256 ? ", 256-bit" : "");
         }
-        EXPECT_EQ(differing, 0) << frames << " frames";
     }
+    allowWideVectors(true);
 }
 
 } // namespace

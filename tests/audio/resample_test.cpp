@@ -9,6 +9,7 @@
 
 #include "audio/resample.h"
 #include "audio/sine.h"
+#include "audio/wide_vectors.h"
 
 namespace varno {
 namespace {
@@ -264,7 +265,7 @@ namespace {
 // processor's 256-bit vectors.
 TEST(ResampleSinc, EveryPathGivesTheValuesOfSingleInterpolation) {
     for (const bool wide : {false, true}) {
-        const bool using256 = allowWideSincVectors(wide);
+        const bool using256 = allowWideVectors(wide);
         struct Case {
             int32_t n, m;
         };
@@ -301,7 +302,7 @@ TEST(ResampleSinc, EveryPathGivesTheValuesOfSingleInterpolation) {
             }
         }
     }
-    allowWideSincVectors(true);
+    allowWideVectors(true);
 }
 
 } // namespace
