@@ -4,7 +4,7 @@
 #    `varno info --no-lengths`) against `openmpt123 --info`;
 #  - rendering: each song whole at 48000 Hz stereo, None and Sinc, against
 #    openmpt123 with --filter 1 and with its default 8-tap filter;
-#  - the peak memory of `varno render` on the largest song.
+#  - the peak memory of `varno render` on the largest song, None and Sinc.
 # Figures are multiples of real time (song time / processor time, user and system,
 # so that other work on the machine does not count), and in the last two columns
 # Varno's multiple over openmpt123's.
@@ -77,5 +77,9 @@ for song in "${songs[@]}"; do
 done
 
 largest=$(ls -S "${songs[@]}" | head -1)
-peak=$(/usr/bin/time -f %M "$varno" render "$largest" --time 0 --bits float -o - 2>&1 >/dev/null | tail -1)
-echo "peak memory of varno render on $(basename "$largest"): $((peak / 1024)) MB"
+for interpolation in none sinc; do
+  peak=$(/usr/bin/time -f %M "$varno" render "$largest" --time 0 --interpolation $interpolation --bits float -o - \
+           2>&1 >/dev/null | tail -1)
+  awk -v p="$peak" -v s="$(basename "$largest")" -v i="$interpolation" \
+    'BEGIN { printf "peak memory of varno render on %s (%s): %.1f MiB\n", s, i, p / 1024 }'
+done
