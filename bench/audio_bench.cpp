@@ -63,7 +63,7 @@ void minuteOfAudio(benchmark::State& state, bool sinc, bool surround) {
                 const float* prev = song.channelBuffers[c][0].get();
                 const float* cur = song.channelBuffers[c][1].get();
                 const float* next = song.channelBuffers[c][2].get();
-                if (sinc) resampleSinc(kRaw, kRaw, cur, kFrames, song.resampledBuffers[c].get(), prev, next, kRaw);
+                if (sinc) resampleSinc(*song.sinc, kRaw, kRaw, cur, kFrames, song.resampledBuffers[c].get(), prev, next, kRaw);
                 else resampleNearest(cur, kRaw, song.resampledBuffers[c].get(), kFrames);
             }
             if (surround) mixSurround(song, out, kFrames);
@@ -86,7 +86,7 @@ void slidingMinute(benchmark::State& state) {
         for (int tick = 0; tick < kTicksPerMinute; ++tick) {
             for (int c = 0; c < 4; ++c) {
                 const int32_t raw = 300 + (4 * tick + c) % 64; // every channel slides on its own
-                resampleSinc(raw, raw, song.channelBuffers[c][1].get(), kFrames, song.resampledBuffers[c].get(),
+                resampleSinc(*song.sinc, raw, raw, song.channelBuffers[c][1].get(), kFrames, song.resampledBuffers[c].get(),
                              song.channelBuffers[c][0].get(), song.channelBuffers[c][2].get(), raw);
             }
             mixSurround(song, out, kFrames);

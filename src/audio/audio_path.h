@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "audio/amiga_output_state.h"
+#include "audio/resample.h"
 #include "platform/zeroed_buffer.h"
 
 namespace varno {
@@ -44,6 +45,7 @@ struct AudioPath {
     float surroundLevel = 1.0f;
     ZeroedBuffer<float> surroundDelay[2];
     ZeroedBuffer<float> mixBuffer;
+    SincStatePtr sinc = createSincState();
     float channelPan[4][2] = {};
 
     // Every buffer, zero-filled.

@@ -1,6 +1,8 @@
 // 6-tap Lanczos (a = 3) resampling. Every rounding to a 32-bit float below is
 // deliberate: it is what makes two builds produce the same samples.
 #include <cmath>
+#include <cstdlib>
+#include <new>
 
 #if defined(__SSE2__)
 #include <immintrin.h>
@@ -28,19 +30,7 @@ inline float kernelInRange(float t) {
     return float((3.0 * s1 * s2) / (kPi32Squared * t * t));
 }
 
-// The block with its context: three samples of the previous block, the block,
-// three of the next, and two guard samples, as doubles (exactly the floats they
-// were) so that no tap converts its sample again. Fixed size, so resampling
-// never allocates.
 constexpr int32_t kScratch = kMaxSincBlock + 8;
-double scratch[kScratch];
-
-// The same samples laid out for two neighbouring outputs at once: in the first
-// half, entry k holds sample k twice (both outputs' taps start at one sample);
-// in the second, samples k and k + 1 (the second output's taps start one
-// sample later). Upsampling, every pair of neighbouring outputs is one or the
-// other, so both outputs' taps come in one aligned load.
-alignas(16) double pairedScratch[2 * kScratch][2];
 
 } // namespace
 
@@ -93,6 +83,9 @@ float applyWeights(const Sample* b, int32_t k, const Weight* weights, int stride
     return acc;
 }
 
+
+} // namespace
+
 // The positions of a block depend only on its length n and the output length
 // m, and most ticks repeat the n and m of an earlier one (a note held at one
 // period). A plan keeps the tap weights of every output of one (n, m), so a
@@ -108,11 +101,11 @@ constexpr int32_t kPlanFrames = 4608;  // longest tick at 48000 Hz is 4434 frame
 constexpr int kPlans = 64;
 
 struct SincPlan {
-    // Empty until first used: no block has a length of 0 (an empty one plays as
-    // two samples), and zeros keep the plans out of start-up's work.
-    int32_t n = 0;
-    int32_t m = 0;
-    uint32_t lastUse = 0;
+    // Empty until first used (the state is allocated zeroed): no block has a
+    // length of 0, an empty one plays as two samples.
+    int32_t n;
+    int32_t m;
+    uint32_t lastUse;
     int32_t first[kPlanFrames];
     // Per pair of outputs 2p and 2p + 1: the entry of pairedScratch that holds
     // their first taps, or -1 when their taps lie further apart.
@@ -126,8 +119,23 @@ struct SincPlan {
     const float* pairWeights(int32_t i, int j) const { return &weights[i / 4][j][i % 4]; }
 };
 
-SincPlan plans[kPlans];
-uint32_t planClock = 0;
+struct SincState {
+    void* allocation;  // where the state lies, aligned within it
+    uint32_t planClock;
+    SincPlan plans[kPlans];
+    // The block with its context: three samples of the previous block, the
+    // block, three of the next, and two guard samples, as doubles (exactly the
+    // floats they were) so that no tap converts its sample again.
+    double scratch[kScratch];
+    // The same samples laid out for two neighbouring outputs at once: in the
+    // first half, entry k holds sample k twice (both outputs' taps start at one
+    // sample); in the second, samples k and k + 1 (the second output's taps
+    // start one sample later). Upsampling, every pair of neighbouring outputs is
+    // one or the other, so both outputs' taps come in one aligned load.
+    alignas(32) double pairedScratch[2 * kScratch][2];
+};
+
+namespace {
 
 // Output positions: pos advances by step, rounded to a float after every
 // addition, so the rounding error accumulates over the block. Rounding could
@@ -152,13 +160,13 @@ void fillWeights(SincPlan& plan) {
     });
 }
 
-const SincPlan* planFor(int32_t n, int32_t m) {
+const SincPlan* planFor(SincState& state, int32_t n, int32_t m) {
     if (m > kPlanFrames) return nullptr;
-    ++planClock;
-    SincPlan* oldest = &plans[0];
-    for (SincPlan& plan : plans) {
+    const uint32_t now = ++state.planClock;
+    SincPlan* oldest = &state.plans[0];
+    for (SincPlan& plan : state.plans) {
         if (plan.n == n && plan.m == m) {
-            plan.lastUse = planClock;
+            plan.lastUse = now;
             return &plan;
         }
         if (plan.lastUse < oldest->lastUse) oldest = &plan;
@@ -166,7 +174,7 @@ const SincPlan* planFor(int32_t n, int32_t m) {
     SincPlan& plan = *oldest;
     plan.n = n;
     plan.m = m;
-    plan.lastUse = planClock;
+    plan.lastUse = now;
     fillWeights(plan);
     for (int32_t i = 0; i + 1 < m; i += 2) {
         // Tap 0 of output i is b[first - 2], entry first + 1 of the scratch.
@@ -194,19 +202,21 @@ inline __m128d applyPair(const SincPlan& plan, const double* b, int32_t i) {
     return acc;
 }
 
-// Four pairs of outputs whose taps pairedScratch holds side by side. Each
+// Four pairs of outputs whose taps the paired scratch holds side by side. Each
 // output's six taps form a chain of roundings; four chains side by side keep
 // the processor busy while each waits for its last rounding.
 constexpr int kPairsInFlight = 4;
 
-inline void applyPairedPairs(const SincPlan& plan, int32_t i, float* dst) {
+using PairedTaps = const double (*)[2];
+
+inline void applyPairedPairs(const SincPlan& plan, PairedTaps paired, int32_t i, float* dst) {
     const int32_t pair = i / 2;
     __m128d acc[kPairsInFlight];
     for (auto& a : acc) a = _mm_setzero_pd();
     for (int j = 0; j < 6; ++j)
         for (int p = 0; p < kPairsInFlight; ++p)
             acc[p] = addTap(acc[p], plan.pairWeights(i + 2 * p, j),
-                            _mm_load_pd(pairedScratch[plan.pairedTaps[pair + p] + j]));
+                            _mm_load_pd(paired[plan.pairedTaps[pair + p] + j]));
     for (int p = 0; p < kPairsInFlight; p += 2)
         _mm_storeu_ps(dst + i + 2 * p, _mm_movelh_ps(_mm_cvtpd_ps(acc[p]), _mm_cvtpd_ps(acc[p + 1])));
 }
@@ -214,10 +224,10 @@ inline void applyPairedPairs(const SincPlan& plan, int32_t i, float* dst) {
 
 #if defined(__SSE2__)
 // Outputs i .. i + 2 kPairsInFlight - 1.
-inline void applyGroup(const SincPlan& plan, const double* b, int32_t i, float* dst) {
-    const int32_t* paired = &plan.pairedTaps[i / 2];
-    if ((paired[0] | paired[1] | paired[2] | paired[3]) >= 0) {
-        applyPairedPairs(plan, i, dst);
+inline void applyGroup(const SincPlan& plan, PairedTaps paired, const double* b, int32_t i, float* dst) {
+    const int32_t* first = &plan.pairedTaps[i / 2];
+    if ((first[0] | first[1] | first[2] | first[3]) >= 0) {
+        applyPairedPairs(plan, paired, i, dst);
         return;
     }
     for (int p = 0; p < kPairsInFlight; p += 2) {
@@ -229,10 +239,13 @@ inline void applyGroup(const SincPlan& plan, const double* b, int32_t i, float* 
 #endif
 
 // Outputs from..m - 1.
-inline void applyPlanFrom(const SincPlan& plan, const double* b, int32_t from, int32_t m, float* dst) {
+inline void applyPlanFrom(const SincPlan& plan, PairedTaps paired, const double* b, int32_t from, int32_t m,
+                          float* dst) {
     int32_t i = from;
 #if defined(__SSE2__)
-    for (; i + 2 * kPairsInFlight <= m; i += 2 * kPairsInFlight) applyGroup(plan, b, i, dst);
+    for (; i + 2 * kPairsInFlight <= m; i += 2 * kPairsInFlight) applyGroup(plan, paired, b, i, dst);
+#else
+    (void)paired;
 #endif
     for (; i < m; ++i) dst[i] = applyWeights(b, plan.first[i], plan.weightsOf(i), 4);
 }
@@ -244,17 +257,16 @@ VARNO_WIDE inline __m256d bothHalves(const double* low, const double* high) {
     return _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_load_pd(low)), _mm_load_pd(high), 1);
 }
 
-VARNO_WIDE void applyPlanWide(const SincPlan& plan, const double* b, int32_t m, float* dst) {
+VARNO_WIDE void applyPlanWide(const SincPlan& plan, PairedTaps paired, const double* b, int32_t m, float* dst) {
     constexpr int kChains = 4;
     int32_t i = 0;
     for (; i + 4 * kChains <= m; i += 4 * kChains) {
         const int32_t pair = i / 2;
-        const int32_t* paired = &plan.pairedTaps[pair];
         int32_t any = 0;
-        for (int p = 0; p < 2 * kChains; ++p) any |= paired[p];
+        for (int p = 0; p < 2 * kChains; ++p) any |= plan.pairedTaps[pair + p];
         if (any < 0) {
-            applyGroup(plan, b, i, dst);
-            applyGroup(plan, b, i + 2 * kPairsInFlight, dst);
+            applyGroup(plan, paired, b, i, dst);
+            applyGroup(plan, paired, b, i + 2 * kPairsInFlight, dst);
             continue;
         }
         __m256d acc[kChains];
@@ -264,24 +276,24 @@ VARNO_WIDE void applyPlanWide(const SincPlan& plan, const double* b, int32_t m, 
                 const int32_t p = pair + 2 * c;
                 const __m256d weights = _mm256_cvtps_pd(_mm_load_ps(plan.pairWeights(i + 4 * c, j)));
                 const __m256d taps =
-                    bothHalves(pairedScratch[plan.pairedTaps[p] + j], pairedScratch[plan.pairedTaps[p + 1] + j]);
+                    bothHalves(paired[plan.pairedTaps[p] + j], paired[plan.pairedTaps[p + 1] + j]);
                 const __m256d sum = _mm256_add_pd(acc[c], _mm256_mul_pd(weights, taps));
                 acc[c] = _mm256_cvtps_pd(_mm256_cvtpd_ps(sum));
             }
         for (int c = 0; c < kChains; ++c) _mm_storeu_ps(dst + i + 4 * c, _mm256_cvtpd_ps(acc[c]));
     }
-    applyPlanFrom(plan, b, i, m, dst);
+    applyPlanFrom(plan, paired, b, i, m, dst);
 }
 #endif
 
-void applyPlan(const SincPlan& plan, const double* b, int32_t m, float* dst) {
+void applyPlan(const SincPlan& plan, PairedTaps paired, const double* b, int32_t m, float* dst) {
 #if defined(VARNO_WIDE_VECTORS)
     if (wideVectors) {
-        applyPlanWide(plan, b, m, dst);
+        applyPlanWide(plan, paired, b, m, dst);
         return;
     }
 #endif
-    applyPlanFrom(plan, b, 0, m, dst);
+    applyPlanFrom(plan, paired, b, 0, m, dst);
 }
 
 } // namespace
@@ -292,13 +304,30 @@ float sincInterpolate(const float* b, float x) {
     return applyWeights(b, k, weights);
 }
 
-void resampleSinc(int32_t prevCount, int32_t curCount, const float* cur, int32_t m, float* dst, const float* prev,
-                  const float* next, int32_t nextCount) {
+SincStatePtr createSincState() {
+    // Zeroed pages from calloc: a state costs resident memory only for the plans
+    // and scratch a song touches. Aligned by hand, since a 32-bit allocator may
+    // give only 8 bytes.
+    constexpr size_t kAlign = alignof(SincState);
+    void* allocation = std::calloc(1, sizeof(SincState) + kAlign);
+    if (!allocation) throw std::bad_alloc();
+    const uintptr_t at = (reinterpret_cast<uintptr_t>(allocation) + kAlign - 1) & ~uintptr_t(kAlign - 1);
+    SincState* state = reinterpret_cast<SincState*>(at);
+    state->allocation = allocation;
+    return SincStatePtr(state);
+}
+
+void SincStateDeleter::operator()(SincState* state) const {
+    if (state) std::free(state->allocation);
+}
+
+void resampleSinc(SincState& state, int32_t prevCount, int32_t curCount, const float* cur, int32_t m, float* dst,
+                  const float* prev, const float* next, int32_t nextCount) {
     if (m <= 0) return;
     if (curCount > kMaxSincBlock) curCount = kMaxSincBlock;
     const int32_t n = curCount > 0 ? curCount : 2;
 
-    double* w = scratch;
+    double* w = state.scratch;
     // Zeros wherever the block and its neighbours leave no sample.
     for (int32_t i = 0; i < 3; ++i) w[i] = 0.0;
     for (int32_t i = 3 + curCount; i < n + 8; ++i) w[i] = 0.0;
@@ -315,15 +344,16 @@ void resampleSinc(int32_t prevCount, int32_t curCount, const float* cur, int32_t
     }
 
     const double* b = w + 3;
-    if (const SincPlan* plan = planFor(n, m)) {
+    if (const SincPlan* plan = planFor(state, n, m)) {
+        auto* paired = state.pairedScratch;
 #if defined(__SSE2__)
         for (int32_t k = 0; k < n + 7; ++k) {
-            pairedScratch[k][0] = pairedScratch[k][1] = w[k];
-            pairedScratch[kScratch + k][0] = w[k];
-            pairedScratch[kScratch + k][1] = w[k + 1];
+            paired[k][0] = paired[k][1] = w[k];
+            paired[kScratch + k][0] = w[k];
+            paired[kScratch + k][1] = w[k + 1];
         }
 #endif
-        applyPlan(*plan, b, m, dst);
+        applyPlan(*plan, paired, b, m, dst);
     } else {
         forEachPosition(n, m, [&](int32_t i, float x) {
             float weights[6];

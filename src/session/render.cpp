@@ -40,7 +40,7 @@ void resampleChannels(Song& song, int32_t frames, int32_t interpolation) {
         float* dst = song.resampledBuffers[c].get();
         const int32_t* counts = song.channelCounts[c];
         if (sinc)
-            resampleSinc(counts[0], counts[1], song.channelBuffers[c][1].get(), frames, dst,
+            resampleSinc(*song.sinc, counts[0], counts[1], song.channelBuffers[c][1].get(), frames, dst,
                          song.channelBuffers[c][0].get(), song.channelBuffers[c][2].get(), counts[2]);
         else
             resampleNearest(song.channelBuffers[c][1].get(), counts[1], dst, frames);

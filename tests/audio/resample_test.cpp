@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 #include <cmath>
 #include <vector>
 
@@ -151,20 +152,22 @@ TEST(ResampleSinc, InterpolationIsTheSumOfKernelTaps) {
 }
 
 TEST(ResampleSinc, EqualLengthsReproduceTheBlock) {
+    const SincStatePtr state = createSincState();
     const std::vector<float> cur = {0.25f, -0.5f, 0.125f, 0.0f, 0.375f, -0.0625f, 0.4f, 0.1f};
     std::vector<float> dst(8);
-    resampleSinc(0, 8, cur.data(), 8, dst.data(), nullptr, nullptr, 0);
+    resampleSinc(*state, 0, 8, cur.data(), 8, dst.data(), nullptr, nullptr, 0);
     for (size_t i = 0; i < 8; ++i) EXPECT_NEAR(dst[i], cur[i], 1e-6) << i;
 }
 
 TEST(ResampleSinc, StretchedBlockMatchesTheDefinition) {
+    const SincStatePtr state = createSincState();
     // 165 samples onto 960 outputs: step 0.171875, exact in a float.
     std::vector<float> prev(40), cur(165), next(7);
     for (size_t i = 0; i < prev.size(); ++i) prev[i] = 0.01f * float(i % 7) - 0.02f;
     for (size_t i = 0; i < cur.size(); ++i) cur[i] = float(std::sin(double(i) * 0.3)) * 0.4f;
     for (size_t i = 0; i < next.size(); ++i) next[i] = -0.3f + 0.05f * float(i);
     std::vector<float> dst(960);
-    resampleSinc(40, 165, cur.data(), 960, dst.data(), prev.data(), next.data(), 7);
+    resampleSinc(*state, 40, 165, cur.data(), 960, dst.data(), prev.data(), next.data(), 7);
 
     std::vector<float> w(171, 0.0f);
     for (int i = 0; i < 3; ++i) w[size_t(i)] = prev[37 + size_t(i)];
@@ -178,34 +181,36 @@ TEST(ResampleSinc, StretchedBlockMatchesTheDefinition) {
     // The second output sits at 0.171875 and weighs b[-2] and b[-1] from the
     // previous block: without them it comes out different.
     std::vector<float> alone(960);
-    resampleSinc(0, 165, cur.data(), 960, alone.data(), prev.data(), next.data(), 7);
+    resampleSinc(*state, 0, 165, cur.data(), 960, alone.data(), prev.data(), next.data(), 7);
     const float withoutContext = dst[1] - lanczosKernel(2.171875f) * prev[38] - lanczosKernel(1.171875f) * prev[39];
     EXPECT_NEAR(alone[1], withoutContext, 1e-6);
     EXPECT_GT(std::abs(alone[1] - dst[1]), 1e-4);
 }
 
 TEST(ResampleSinc, ShortNeighboursGiveNoContext) {
+    const SincStatePtr state = createSincState();
     const std::vector<float> cur = {0.1f, 0.2f, 0.3f, 0.2f, 0.1f};
     const std::vector<float> loud = {0.5f, -0.5f, 0.5f};
     std::vector<float> none(12), two(12), three(12);
-    resampleSinc(0, 5, cur.data(), 12, none.data(), nullptr, nullptr, 0);
-    resampleSinc(2, 5, cur.data(), 12, two.data(), loud.data(), loud.data(), 2);
-    resampleSinc(1, 5, cur.data(), 12, three.data(), loud.data(), loud.data(), 1);
+    resampleSinc(*state, 0, 5, cur.data(), 12, none.data(), nullptr, nullptr, 0);
+    resampleSinc(*state, 2, 5, cur.data(), 12, two.data(), loud.data(), loud.data(), 2);
+    resampleSinc(*state, 1, 5, cur.data(), 12, three.data(), loud.data(), loud.data(), 1);
     EXPECT_EQ(none, two);
     EXPECT_EQ(none, three);
-    resampleSinc(3, 5, cur.data(), 12, three.data(), loud.data(), loud.data(), 3);
+    resampleSinc(*state, 3, 5, cur.data(), 12, three.data(), loud.data(), loud.data(), 3);
     EXPECT_NE(none, three);
 }
 
 TEST(ResampleSinc, EmptyBlockIsSilenceOrAFadeBetweenNeighbours) {
+    const SincStatePtr state = createSincState();
     std::vector<float> dst(960, 7.0f);
     const std::vector<float> zeros(3, 0.0f);
-    resampleSinc(3, 0, nullptr, 960, dst.data(), zeros.data(), zeros.data(), 3);
+    resampleSinc(*state, 3, 0, nullptr, 960, dst.data(), zeros.data(), zeros.data(), 3);
     for (float v : dst) EXPECT_EQ(v, 0.0f);
 
     // Two silent samples between the neighbours' edges, positions 0 .. 2 - 1/480.
     const std::vector<float> prev = {0.0f, 0.0f, 0.4f}, next = {0.4f, 0.0f, 0.0f};
-    resampleSinc(3, 0, nullptr, 960, dst.data(), prev.data(), next.data(), 3);
+    resampleSinc(*state, 3, 0, nullptr, 960, dst.data(), prev.data(), next.data(), 3);
     std::vector<float> w = {0.0f, 0.0f, 0.4f, 0.0f, 0.0f, 0.4f, 0.0f, 0.0f};
     float pos = 0.0f;
     const float step = float(2.0 / 960.0);
@@ -235,6 +240,7 @@ std::vector<float> directSinc(const std::vector<float>& w, int32_t n, int32_t m)
 }
 
 TEST(ResampleSinc, RepeatedBlockShapesGiveTheSameValuesAsAFreshEvaluation) {
+    const SincStatePtr state = createSincState();
     // Many (n, m) pairs, revisited in an order that keeps some and evicts others,
     // and one output length too long to keep.
     const std::pair<int32_t, int32_t> shapes[] = {{331, 960}, {165, 960}, {627, 882}, {331, 960}, {12, 960},
@@ -246,7 +252,7 @@ TEST(ResampleSinc, RepeatedBlockShapesGiveTheSameValuesAsAFreshEvaluation) {
         std::vector<float> w(size_t(n) + 6);
         for (size_t i = 0; i < w.size(); ++i) w[i] = float(std::sin(0.37 * double(i) + round)) * 0.45f;
         std::vector<float> dst(static_cast<size_t>(m));
-        resampleSinc(3, n, w.data() + 3, m, dst.data(), w.data(), w.data() + 3 + n, 3);
+        resampleSinc(*state, 3, n, w.data() + 3, m, dst.data(), w.data(), w.data() + 3 + n, 3);
         EXPECT_EQ(dst, directSinc(w, n, m)) << n << "/" << m << " round " << round;
         ++round;
     }
@@ -264,6 +270,7 @@ namespace {
 // length), and after plans were evicted by other lengths; with and without the
 // processor's 256-bit vectors.
 TEST(ResampleSinc, EveryPathGivesTheValuesOfSingleInterpolation) {
+    const SincStatePtr state = createSincState();
     for (const bool wide : {false, true}) {
         const bool using256 = allowWideVectors(wide);
         struct Case {
@@ -289,7 +296,7 @@ TEST(ResampleSinc, EveryPathGivesTheValuesOfSingleInterpolation) {
 
             for (int pass = 0; pass < 3; ++pass) {
                 std::vector<float> dst(size_t(c.m), 9.0f);
-                resampleSinc(3, c.n, cur.data(), c.m, dst.data(), prev.data(), next.data(), 3);
+                resampleSinc(*state, 3, c.n, cur.data(), c.m, dst.data(), prev.data(), next.data(), 3);
                 int differing = 0;
                 for (size_t i = 0; i < dst.size(); ++i) differing += dst[i] != expected[i];
                 EXPECT_EQ(differing, 0) << c.n << " onto " << c.m << ", pass " << pass << (using256 ? ", 256-bit" : "");
@@ -297,12 +304,54 @@ TEST(ResampleSinc, EveryPathGivesTheValuesOfSingleInterpolation) {
                 if (pass == 1)
                     for (int32_t other = 1; other <= 40; ++other) {
                         std::vector<float> block(size_t(other), 0.25f), scratch(960);
-                        resampleSinc(0, other, block.data(), 960, scratch.data(), nullptr, nullptr, 0);
+                        resampleSinc(*state, 0, other, block.data(), 960, scratch.data(), nullptr, nullptr, 0);
                     }
             }
         }
     }
     allowWideVectors(true);
+}
+
+} // namespace
+} // namespace varno::test
+
+namespace varno::test {
+namespace {
+
+// Two audio paths resampling on two threads at once, each with its own state:
+// every value is still what single interpolation gives. Shared plans or
+// scratch would let one thread's block overwrite the other's mid-tick.
+TEST(ResampleSinc, PathsOnTwoThreadsKeepToTheirOwnBlocks) {
+    struct Shape {
+        int32_t n, m;
+    };
+    const Shape shapes[2] = {{165, 960}, {331, 882}};
+    std::vector<float> blocks[2], expected[2];
+    for (int t = 0; t < 2; ++t) {
+        const Shape s = shapes[t];
+        blocks[t].resize(size_t(s.n) + 6);
+        for (size_t i = 0; i < blocks[t].size(); ++i) blocks[t][i] = float(std::sin(0.21 * double(i) + t)) * 0.45f;
+        const float step = float(double(s.n) / double(s.m));
+        float pos = 0.0f;
+        for (int32_t i = 0; i < s.m; ++i, pos = pos + step)
+            expected[t].push_back(sincInterpolate(blocks[t].data() + 3, pos < float(s.n) ? pos : float(s.n)));
+    }
+    int differing[2] = {};
+    const auto play = [&](int t) {
+        const SincStatePtr state = createSincState();
+        const Shape s = shapes[t];
+        std::vector<float> dst(size_t(s.m));
+        const float* w = blocks[t].data();
+        for (int block = 0; block < 2000; ++block) {
+            resampleSinc(*state, 3, s.n, w + 3, s.m, dst.data(), w, w + 3 + s.n, 3);
+            differing[t] += dst != expected[t];
+        }
+    };
+    std::thread other(play, 1);
+    play(0);
+    other.join();
+    EXPECT_EQ(differing[0], 0);
+    EXPECT_EQ(differing[1], 0);
 }
 
 } // namespace
