@@ -55,8 +55,8 @@ VARNO_WIDE int32_t crossFeedWide(const float* from, const float* mix, float* dst
     return k;
 }
 
-// The stereo mix of frames from .. m - 1 with 256-bit vectors, four frames a
-// pass, each lane rounded as the scalar loop rounds it. Returns the frames done.
+// The stereo mix with 256-bit vectors, four frames a pass, each lane rounded as
+// the scalar loop rounds it. Returns the frames done; the other loops take the rest.
 VARNO_WIDE int32_t mixStereoWide(const float* const (&c)[4], const double (&left)[4], const double (&right)[4],
                                  float* dst, int32_t m) {
     __m256d l[4], r[4];
@@ -81,13 +81,10 @@ VARNO_WIDE int32_t mixStereoWide(const float* const (&c)[4], const double (&left
 }
 #endif
 
-// The cross-feed of the first values of count, as many as the vector forms take.
+// The cross-feed of as many of the count values as the vector forms take.
 int32_t crossFeedVectors(const float* from, const float* mix, float* dst, int32_t count, double g) {
 #if defined(VARNO_WIDE_VECTORS)
-    if (wideVectors) {
-        const int32_t done = crossFeedWide(from, mix, dst, count, g);
-        return done + crossFeed(from + done, mix + done, dst + done, count - done, g);
-    }
+    if (wideVectors) return crossFeedWide(from, mix, dst, count, g);
 #endif
     return crossFeed(from, mix, dst, count, g);
 }

@@ -83,7 +83,6 @@ float applyWeights(const Sample* b, int32_t k, const Weight* weights, int stride
     return acc;
 }
 
-
 } // namespace
 
 // The positions of a block depend only on its length n and the output length
@@ -95,7 +94,7 @@ float applyWeights(const Sample* b, int32_t k, const Weight* weights, int stride
 // divide evenly by the period), so each held note takes two plans, and vibrato
 // and slides visit dozens of lengths that come back as the song repeats: the
 // shared songs use 23 to 154 (n, m) pairs. Sixty-four plans hold nearly all of
-// them. A plan is touched only as far as its m reaches (about 27 KB at 48000 Hz),
+// them. A plan is touched only as far as its m reaches (about 30 KB at 48000 Hz),
 // so the unused length costs no resident memory.
 constexpr int32_t kPlanFrames = 4608;  // longest tick at 48000 Hz is 4434 frames
 constexpr int kPlans = 64;
