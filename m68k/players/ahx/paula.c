@@ -63,9 +63,17 @@ void ahx_paula_update(unsigned channel, struct ahx_voice *v, unsigned volume)
             copy_wave(buffers[channel], v->audio_source, bytes);
         } else {
             /* Paula finishes the loop it plays before it takes the new length:
-               the whole buffer holds the new waveform until then. */
-            unsigned at;
-            for (at = 0; at < BUFFER_BYTES; at += bytes) copy_wave(buffers[channel] + at, v->audio_source, bytes);
+               the whole buffer holds the new waveform until then. Every length
+               divides the buffer's; what is filled is copied on after itself,
+               doubling, so that a short waveform takes a few long copies
+               rather than one copy per repeat. */
+            unsigned filled = bytes;
+            copy_wave(buffers[channel], v->audio_source, bytes);
+            while (filled < BUFFER_BYTES) {
+                const unsigned more = filled < BUFFER_BYTES - filled ? filled : BUFFER_BYTES - filled;
+                copy_wave(buffers[channel] + filled, buffers[channel], more);
+                filled += more;
+            }
             loop_bytes[channel] = (uint16_t)bytes;
             custom.aud[channel].ac_len = (uint16_t)(bytes / 2);
         }
