@@ -263,8 +263,14 @@ static void build_square(struct ahx_voice *v)
             uint32_t *to = (uint32_t *)v->square_buffer;
             for (i = 0; i < n / 4; ++i) *to++ = *from++;
         } else {
+            /* Four samples a pass: n is a multiple of 4. */
             const int8_t *from = square;
-            for (i = 0; i < n; ++i, from += step) v->square_buffer[i] = *from;
+            for (i = 0; i < n; i += 4, from += 4 * step) {
+                v->square_buffer[i] = from[0];
+                v->square_buffer[i + 1] = from[step];
+                v->square_buffer[i + 2] = from[2 * step];
+                v->square_buffer[i + 3] = from[3 * step];
+            }
         }
         v->square_source = square;
         v->square_length = v->wave_length;

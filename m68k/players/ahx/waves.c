@@ -10,7 +10,9 @@
 
 int8_t ahx_waves[AHX_WAVES_SIZE] __attribute__((aligned(4)));
 /* Per low-pass setting 1..31 and waveform: built (with its high-pass twin). */
-static uint8_t filtered[31][AHX_WAVE_COUNT];
+/* Each waveform of each setting once it has been asked for (and, if filtered,
+   built): a voice asks every frame, and most asks find it here. */
+static const int8_t *ready[AHX_FILTERS][AHX_WAVE_COUNT];
 
 #define UNFILTERED (31 * AHX_WAVE_BLOCK)
 #define HIGH_PASS (32 * AHX_WAVE_BLOCK)
@@ -200,7 +202,7 @@ void ahx_build_waves(void)
     for (length = 4; length <= 128; length <<= 1) sawtooth(block + AHX_WAVE_SAWTOOTHS + length - 4, length);
     squares(block + AHX_WAVE_SQUARES);
     noise(block + AHX_WAVE_NOISE, AHX_NOISE_LENGTH);
-    memset(filtered, 0, sizeof filtered);
+    memset(ready, 0, sizeof ready);
 }
 
 /* A song reaches few of the 31 x 45 filtered waveforms, so each is built when it
@@ -209,14 +211,18 @@ void ahx_build_waves(void)
    high-pass setting 32 + n. */
 const int8_t *ahx_wave(unsigned setting, unsigned wave)
 {
-    const unsigned pair = setting < 32 ? setting : setting - 32;
-    unsigned offset, length;
+    const int8_t **known = &ready[setting - 1][wave];
+    unsigned pair, offset, length;
+    if (*known) return *known;
+    pair = setting < 32 ? setting : setting - 32;
     wave_place(wave, &offset, &length);
-    if (setting != 32 && !filtered[pair - 1][wave]) {
+    if (setting != 32) {
         const unsigned block = (pair - 1) * AHX_WAVE_BLOCK + offset;
         filter_wave(ahx_waves + UNFILTERED + offset, length, (int16_t)(25 + 9 * (pair - 1)), ahx_waves + block,
                     ahx_waves + HIGH_PASS + block);
-        filtered[pair - 1][wave] = 1;
+        ready[pair - 1][wave] = ahx_waves + block;
+        ready[pair + 31][wave] = ahx_waves + HIGH_PASS + block;
     }
-    return ahx_waves + (setting - 1) * AHX_WAVE_BLOCK + offset;
+    *known = ahx_waves + (setting - 1) * AHX_WAVE_BLOCK + offset;
+    return *known;
 }
