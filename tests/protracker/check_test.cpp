@@ -94,6 +94,37 @@ TEST_F(Check, DamagedHeadersAreRefused) {
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
+// The tag at 1080 is shared by packers whose patterns are not ProTracker's
+// (NoiseRunner, Unic Tracker's three-byte cells; the shared WOC92.NRU and
+// mod.sad-song in the detection matrix): more than one odd cell in 16 in the first
+// patterns (a sample past 31, a period no tracker has) refuses the file, a few
+// hand-edited ones do not.
+TEST_F(Check, PatternsOfAnotherLayoutAreRefused) {
+    const std::vector<uint8_t> good = songBytes("fx-jump-break");  // 3 patterns: 768 cells, 48 may be odd
+    const struct {
+        const char* what;
+        int cells;
+        uint8_t byte0, byte1;
+        bool taken;
+    } cases[] = {
+        {"48 cells naming sample 32", 48, 0x20, 0x00, true},  {"49 cells naming sample 32", 49, 0x20, 0x00, false},
+        {"48 cells of period 20", 48, 0x00, 20, true},        {"49 cells of period 20", 49, 0x00, 20, false},
+        {"49 cells of period 1712", 49, 0x06, 0xB0, true},    {"49 cells of period 1713", 49, 0x06, 0xB1, false},
+        {"49 cells of period 28", 49, 0x00, 28, true},        {"49 cells of period 27", 49, 0x00, 27, false},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> bytes = good;
+        for (int k = 0; k < c.cells; ++k) {
+            const size_t cell = 1084 + size_t(k) * 15 * 4;
+            bytes[cell] = c.byte0;
+            bytes[cell + 1] = c.byte1;
+        }
+        EXPECT_EQ(identify(bytes), c.taken ? kProTracker : -1) << c.what;
+    }
+    EXPECT_EQ(identify(good), kProTracker);
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
 // Only the first 128 KB are present during a check; the size is the whole file's.
 TEST_F(Check, LargeModulesAreJudgedOnTheirFirst128Kb) {
     modgen::Module big = modgen::allSongs()[0].module;

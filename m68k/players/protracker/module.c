@@ -56,6 +56,24 @@ static int soundtracker_patterns_sane(const unsigned char *p, unsigned int patte
     return 1;
 }
 
+/* Packed formats keep the tag at 1080 but store their patterns otherwise
+   (NoiseRunner, Unic Tracker's three-byte cells): read as ProTracker cells, much
+   of their first patterns names samples past 31 or periods no tracker has. Real
+   modules have none of those (the shared songs) or a few hand-edited ones, so
+   more than one cell in 16 refuses the file. At most the first 8 patterns are
+   judged, and only those whose bytes are present. */
+#define JUDGED_PATTERNS 8
+
+static int protracker_cells_plausible(const unsigned char *p, unsigned int patterns)
+{
+    unsigned long cells = (unsigned long)patterns * (PT_PATTERN_BYTES / 4), odd = 0, i;
+    for (i = 0; i < cells; ++i, p += 4) {
+        unsigned short period = (unsigned short)((p[0] & 0x0F) << 8 | p[1]);
+        if ((p[0] & 0xE0) != 0 || (period != 0 && (period < 28 || period > 1712))) ++odd;
+    }
+    return odd * 16 <= cells;
+}
+
 long pt_read_layout(const unsigned char *data, unsigned long present, unsigned long size, int format,
                     struct pt_layout *layout)
 {
@@ -85,6 +103,12 @@ long pt_read_layout(const unsigned char *data, unsigned long present, unsigned l
     patterns = all_max + 1;
     if (pattern_data + patterns * PT_PATTERN_BYTES > size) patterns = used_max + 1;
     if (pattern_data + patterns * PT_PATTERN_BYTES > size) return -1;
+
+    if (samples == 31) {
+        unsigned long judged = patterns < JUDGED_PATTERNS ? patterns : JUDGED_PATTERNS;
+        while (judged != 0 && pattern_data + judged * PT_PATTERN_BYTES > present) --judged;
+        if (!protracker_cells_plausible(data + pattern_data, (unsigned int)judged)) return -1;
+    }
 
     for (i = 0; i < samples; ++i)
         sample_bytes += 2UL * pt_word(data + TITLE_BYTES + i * SAMPLE_HEADER + 22);
