@@ -15,20 +15,21 @@
 #     m68k_tests_examples_chain). Give names without a dot: the tools tests
 #     check every extension-less file under ${VARNO_M68K_DIR} as a hunk file.
 #
-#   varno_player(NAME <name> SOURCES <file.c|file.S>... [DEFINES <NAME=value>...]
-#                [ORDER <n>] [TEST])
+#   varno_player(NAME <name> SOURCES <file.c|file.S>... ORDER <n>
+#                [DEFINES <NAME=value>...] [TEST])
 #     A player written with the player kit (varno/kit.h, m68k/kit): built with the
 #     kit's glue, which leads its code with the player header, and packed into the
 #     default player archive bin/xmp-varno.dat, or with TEST into the kit's test
 #     archive ${VARNO_M68K_DIR}/kit/xmp-varno.dat (VARNO_KIT_TEST_ARCHIVE). The host
-#     asks players in archive order: by ORDER (default 50), then by name; give
-#     formats that carry no magic and are judged on their contents a high number,
-#     so they are asked last.
+#     asks players in archive order, by ORDER: the bands of m68k/kit/README.md, by
+#     strength of evidence, each number with its reason beside it. Two players of
+#     one archive never share a number.
 #
 #   varno_player_songs(PLAYER <player name> REFERENCE openmpt|xmp|mpt8|flac
-#                      [EXCERPT <seconds>] [MIN_CORRELATION <c>] [MAX_LENGTH_ERROR <f>]
-#                      SONGS <file under ../shared/modules> <reference seconds> ...)
-#     The suite's test of a player on real songs (test player_songs_<folder>):
+#                      [EXCERPT <seconds>] [MIN_CORRELATION <c>] [MAX_LENGTH_ERROR <f>])
+#     The suite's test of a player on real songs (test player_songs_<folder>): the
+#     rows of the table of shared songs (${VARNO_SONG_TABLE}) that name the player
+#     and are compared ("yes"), each with the reference seconds written there.
 #     varno-compare opens each with the default archive, fails it when another
 #     player (by its DTP_PlayerName) takes it, when its first subsong's length is
 #     off by more than MAX_LENGTH_ERROR (default 0.01) of the reference seconds, or
@@ -237,21 +238,32 @@ function(varno_player)
   if(ARG_TEST)
     set(property VARNO_KIT_TEST_PLAYERS)
   endif()
-  if(NOT ARG_ORDER)
-    set(ARG_ORDER 50)
+  if(NOT ARG_ORDER MATCHES "^[0-9]+$" OR ARG_ORDER GREATER 99)
+    message(FATAL_ERROR "varno_player(${ARG_NAME}): ORDER 0-99 is required (the bands are in m68k/kit/README.md)")
   endif()
+  get_property(taken GLOBAL PROPERTY ${property})
+  foreach(entry ${taken})
+    string(REPLACE "|" ";" fields "${entry}")
+    list(GET fields 0 order)
+    list(GET fields 1 other)
+    math(EXPR wanted "1000 + ${ARG_ORDER}")
+    if(order EQUAL wanted)
+      message(FATAL_ERROR "varno_player(${ARG_NAME}): ORDER ${ARG_ORDER} is ${other}'s; a tie would leave the order to the names")
+    endif()
+  endforeach()
   varno_m68k_executable(NAME ${ARG_NAME}
     SOURCES ${VARNO_M68K_SOURCE_DIR}/kit/glue.S ${VARNO_M68K_SOURCE_DIR}/kit/kit.c ${ARG_SOURCES}
     INCLUDES ${ARG_INCLUDES} DEFINES ${ARG_DEFINES})
   _varno_m68k_target_name(target ${ARG_NAME})
   if(TARGET ${target})
     math(EXPR order "1000 + ${ARG_ORDER}")
-    set_property(GLOBAL APPEND PROPERTY ${property} "${order}|${ARG_NAME}|${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}")
+    set_property(GLOBAL APPEND PROPERTY ${property}
+                 "${order}|${ARG_NAME}|${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}|${target}")
   endif()
 endfunction()
 
 function(varno_player_songs)
-  cmake_parse_arguments(ARG "" "PLAYER;REFERENCE;EXCERPT;MIN_CORRELATION;MAX_LENGTH_ERROR" "SONGS" ${ARGN})
+  cmake_parse_arguments(ARG "" "PLAYER;REFERENCE;EXCERPT;MIN_CORRELATION;MAX_LENGTH_ERROR" "" ${ARGN})
   if(NOT ARG_EXCERPT)
     set(ARG_EXCERPT 60)
   endif()
@@ -264,18 +276,33 @@ function(varno_player_songs)
   set(arguments --skip-missing --reference ${ARG_REFERENCE} --excerpt ${ARG_EXCERPT}
       --min-correlation ${ARG_MIN_CORRELATION} --max-duration-error ${ARG_MAX_LENGTH_ERROR} --player ${ARG_PLAYER})
   set(files)
-  set(songs ${ARG_SONGS})
-  list(LENGTH songs count)
-  math(EXPR odd "${count} % 2")
-  if(count EQUAL 0 OR odd)
-    message(FATAL_ERROR "varno_player_songs: SONGS takes pairs of a file and its reference seconds")
-  endif()
-  while(songs)
-    list(POP_FRONT songs file seconds)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${VARNO_SONG_TABLE})
+  file(STRINGS ${VARNO_SONG_TABLE} rows REGEX "^[^#]")
+  foreach(row ${rows})
+    # Tabs separate the columns; runs of them only align the table.
+    string(REGEX REPLACE "\t+" ";" fields "${row}")
+    list(LENGTH fields count)
+    if(NOT count EQUAL 6)
+      message(FATAL_ERROR "${VARNO_SONG_TABLE}: six columns expected in: ${row}")
+    endif()
+    list(GET fields 0 file)
+    list(GET fields 1 player)
+    list(GET fields 3 seconds)
+    list(GET fields 4 reference)
+    list(GET fields 5 compared)
+    if(NOT player STREQUAL ARG_PLAYER OR NOT compared STREQUAL "yes")
+      continue()
+    endif()
+    if(NOT reference STREQUAL ARG_REFERENCE)
+      message(FATAL_ERROR "${VARNO_SONG_TABLE}: ${file} is compared with ${reference}, the ${ARG_PLAYER} songs with ${ARG_REFERENCE}")
+    endif()
     set(path ${VARNO_SHARED_DIR}/modules/${file})
     list(APPEND arguments --expect ${path}=${seconds})
     list(APPEND files ${path})
-  endwhile()
+  endforeach()
+  if(NOT files)
+    message(FATAL_ERROR "varno_player_songs: no compared rows for ${ARG_PLAYER} in ${VARNO_SONG_TABLE}")
+  endif()
   get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
   # A deferred call reads its variables when it runs: the values go in now.
   set(call "_varno_player_songs_test player_songs_${folder}")
@@ -305,12 +332,15 @@ function(_varno_player_archive property archive target)
   set(names)
   set(files)
   set(copies)
+  set(targets)
   foreach(entry ${players})
     string(REPLACE "|" ";" fields "${entry}")
     list(GET fields 1 name)
     list(GET fields 2 file)
+    list(GET fields 3 player_target)
     list(APPEND names ${name})
     list(APPEND files ${file})
+    list(APPEND targets ${player_target})
     list(APPEND copies COMMAND ${CMAKE_COMMAND} -E copy ${file} ${stage}/${name})
   endforeach()
   add_custom_command(
@@ -324,6 +354,9 @@ function(_varno_player_archive property archive target)
     COMMENT "Packing the player archive ${archive}"
     VERBATIM)
   add_custom_target(${target} ALL DEPENDS ${archive})
+  # The players are made by other folders' rules: only Ninja follows a file from
+  # one folder's rule to another's, Make needs the targets built first.
+  add_dependencies(${target} ${targets})
   add_dependencies(m68k_programs ${target})
 endfunction()
 
