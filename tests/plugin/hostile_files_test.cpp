@@ -13,13 +13,14 @@ namespace {
 
 class HostileFiles : public PluginTest {
 protected:
-    // A player whose routine hung stays shut out for the plugin's life; the
-    // plugin lives as long as the test process, the tests each start afresh.
+    // A player whose routine hung stays shut out for the plugin's life, on the
+    // playing machine and on the one that measures files before play; the plugin
+    // lives as long as the test process, the tests each start afresh.
     void TearDown() override {
         PluginTest::TearDown();
-        const AmigaMachine* m = pluginInstance()->machine;
-        for (uint32_t i = 1; m && m->players && i < m->players->count; ++i)
-            if (SlavePlayer* p = m->players->player(i)) p->checkHung = p->checkFaultShown = p->hung = false;
+        for (const AmigaMachine* m : {pluginInstance()->machine, pluginInstance()->scanner.machine.get()})
+            for (uint32_t i = 1; m && m->players && i < m->players->count; ++i)
+                if (SlavePlayer* p = m->players->player(i)) p->checkHung = p->checkFaultShown = p->hung = false;
     }
 
     bool check(const std::string& path) {
