@@ -43,7 +43,9 @@ TEST_F(SongEnds, SkippingTheSamplesEndsEverySharedSongWhereRenderingEndsIt) {
         EXPECT_EQ(skipped.silent, rendered.silent);
         EXPECT_EQ(skipped.seconds, rendered.seconds);
         // Songs we play right last; one we do not yet (silent in part, see its row) may end early.
-        if (song.compared) EXPECT_GT(skipped.seconds, 10.0f);
+        if (song.compared) {
+            EXPECT_GT(skipped.seconds, 10.0f);
+        }
         // What was heard is the measured length, give or take the tick that ended it
         // and the whole frames a tick is rounded to (up to 0.2 % for fast ticks).
         EXPECT_NEAR(double(values) / 2 / songRecord->sampleRate, skipped.seconds, 0.05 + 0.002 * skipped.seconds);
