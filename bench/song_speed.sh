@@ -83,3 +83,31 @@ for interpolation in none sinc; do
   awk -v p="$peak" -v s="$(basename "$largest")" -v i="$interpolation" \
     'BEGIN { printf "peak memory of varno render on %s (%s): %.1f MiB\n", s, i, p / 1024 }'
 done
+
+# As a user times it: whole processes writing WAV files, every song in turn, the
+# processor time of all of them summed (start-up, file writing and all), twice
+# over in this one run: `varno render` beside `openmpt123 --render`, None against
+# its --filter 1 and Sinc against its default filter.
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+user_total() {
+  local total=0 song t
+  for song in "${songs[@]}"; do
+    # shellcheck disable=SC2086 # the words of the command, split on purpose
+    t=$( { time $1 "$song" "$out/$(basename "$song")" > /dev/null 2>&1; } 2>&1 | awk '{ print $1 + $2 }')
+    total=$(awk -v a="$total" -v b="$t" 'BEGIN { print a + b }')
+  done
+  echo "$total"
+}
+varno_none() { "$varno" render "$1" -o "$2.wav" --force --rate 48000 --interpolation none; }
+varno_sinc() { "$varno" render "$1" -o "$2.wav" --force --rate 48000 --interpolation sinc; }
+mpt_f1() { cp "$1" "$2" && openmpt123 --render --force --subsong 0 --samplerate 48000 --filter 1 "$2"; }
+mpt_f8() { cp "$1" "$2" && openmpt123 --render --force --subsong 0 --samplerate 48000 "$2"; }
+printf "\nwhole renders, processor seconds over %d songs: varno none / openmpt -f1, varno sinc / openmpt default\n" \
+  "${#songs[@]}"
+for round in 1 2; do
+  vn=$(user_total varno_none); m1=$(user_total mpt_f1); vs=$(user_total varno_sinc); m8=$(user_total mpt_f8)
+  awk -v r="$round" -v vn="$vn" -v m1="$m1" -v vs="$vs" -v m8="$m8" 'BEGIN {
+    printf "round %d: none %.2fs vs %.2fs (%.2fx openmpt123'\''s speed), sinc %.2fs vs %.2fs (%.2fx)\n",
+      r, vn, m1, m1 / vn, vs, m8, m8 / vs }'
+done
