@@ -78,6 +78,10 @@ TEST_F(Effects, PeriodsWrittenTickByTick) {
         // Finetune by E5x on the note: C-2 at +7 and at -1.
         {"finetune +7", {kTone, 428, 0xE, 0x57}, {kTone, 428}, {407, 407, 407, 407, 407, 407}},
         {"finetune -1", {kTone, 428, 0xE, 0x5F}, {kTone, 428}, {431, 431, 431, 431, 431, 431}},
+        // Entries where ProTracker's table is not finetune 0 shifted and rounded.
+        {"finetune +1 E-1", {kTone, 678, 0xE, 0x51}, {kTone, 428}, {674, 674, 674, 674, 674, 674}},
+        {"finetune -8 D#1", {kTone, 720, 0xE, 0x58}, {kTone, 428}, {762, 762, 762, 762, 762, 762}},
+        {"finetune -4 A#3", {kTone, 120, 0xE, 0x5C}, {kTone, 428}, {123, 123, 123, 123, 123, 123}},
     };
     for (const PeriodCase& c : cases) {
         ASSERT_TRUE(open(testModule(c.row1, c.row0))) << c.what;
@@ -86,6 +90,27 @@ TEST_F(Effects, PeriodsWrittenTickByTick) {
         closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+// The replay's period table is ProTracker's, word for word as the file beside the
+// shared modules holds it (16 finetunes x 36 notes, big-endian as in the Amiga's memory).
+TEST_F(Effects, ThePeriodTableIsProTrackers) {
+    const std::filesystem::path file = std::filesystem::path(VARNO_SHARED_DIR) / "data/protracker/pt-periods.be16";
+    const std::vector<uint8_t> table = readBytes(file);
+    if (table.empty()) GTEST_SKIP() << "no " << file;
+    ASSERT_EQ(table.size(), 16u * 36 * 2);
+    for (int player : {kProTracker, kSoundTracker}) {
+        modgen::Module module = testModule({});
+        if (player == kSoundTracker) module.magic.clear();
+        ASSERT_TRUE(open(module)) << player;
+        ASSERT_EQ(songRecord->playerIndex, player);
+        const MemoryRegion& m = *machine->mainMemory;
+        std::vector<uint8_t> memory(m.size);
+        for (uint32_t i = 0; i < m.size; ++i) memory[i] = m.readByte(m.base + i);
+        EXPECT_NE(std::search(memory.begin(), memory.end(), table.begin(), table.end()), memory.end())
+            << "player " << player << " does not carry the table";
+        closeModule(*machine, *songRecord);
+    }
 }
 
 struct VolumeCase {
