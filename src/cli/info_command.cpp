@@ -27,13 +27,7 @@ std::string tagLabel(const std::string& name) {
     return label;
 }
 
-std::string lengthText(float seconds) {
-    if (seconds <= 0) return "length unknown";
-    char text[32];
-    std::snprintf(text, sizeof text, "%s.%03d", minutesSeconds(seconds).c_str(),
-                  int((seconds - float(long(seconds))) * 1000));
-    return text;
-}
+std::string subsongLengthText(float seconds) { return seconds > 0 ? lengthText(seconds) : "length unknown"; }
 
 void printText(const std::string& path, const ModuleFacts& facts) {
     std::printf("%s\n", path.c_str());
@@ -48,7 +42,7 @@ void printText(const std::string& path, const ModuleFacts& facts) {
     for (const auto& [name, value] : facts.tags) std::printf("  %-12s%s\n", tagLabel(name).c_str(), value.c_str());
     for (size_t k = 0; k < facts.subsongSeconds.size(); ++k)
         std::printf("  %-12s%s\n", ("Subsong " + std::to_string(k + 1)).c_str(),
-                    lengthText(facts.subsongSeconds[k]).c_str());
+                    subsongLengthText(facts.subsongSeconds[k]).c_str());
 }
 
 std::string jsonObject(const std::vector<std::pair<std::string, std::string>>& pairs) {
@@ -77,7 +71,8 @@ std::string jsonText(const std::string& path, const std::vector<uint8_t>& bytes,
     out += "   \"subsongs\": [";
     for (size_t k = 0; k < facts.subsongSeconds.size(); ++k) {
         char seconds[32] = "null";
-        if (facts.subsongSeconds[k] > 0) std::snprintf(seconds, sizeof seconds, "%.3f", facts.subsongSeconds[k]);
+        if (const long millis = roundedMillis(facts.subsongSeconds[k]); facts.subsongSeconds[k] > 0)
+            std::snprintf(seconds, sizeof seconds, "%ld.%03ld", millis / 1000, millis % 1000);
         out += (k ? ", " : "") + std::string("{\"number\": ") + std::to_string(k + 1) + ", \"seconds\": " + seconds + "}";
     }
     return out + "]}";

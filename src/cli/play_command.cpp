@@ -19,6 +19,7 @@
 #include "cli/playlist.h"
 #include "cli/progress.h"
 #include "cli/sample_level.h"
+#include "cli/stretch_playback.h"
 #include "machine/settings.h"
 #include "plugin/plugin_extras.h"
 
@@ -74,16 +75,11 @@ Outcome playSubsong(Player& p, const std::string& name, const ModuleFacts& facts
         reportError(label, error);
         return Outcome::Failed;
     }
-    const PluginSettings saved = pluginSettings;
-    if (plan->playThroughSongEnd) {
-        pluginSettings.use_songend = 0;
-        pluginSettings.default_playtime = 0;
-    }
+    const StretchPlayback stretch(*plan);
     uint64_t frame = 0;
     if (plan->startFrame > 0) {
         const double reached = p.plugin.setPosition(uint32_t(std::lround(o.window.start * 10)));
         if (reached + 0.05 < o.window.start) {
-            pluginSettings = saved;
             reportError(label, "the song ends at " + timeText(reached) + ", before --start " + timeText(o.window.start));
             return Outcome::Failed;
         }
@@ -155,7 +151,6 @@ Outcome playSubsong(Player& p, const std::string& name, const ModuleFacts& facts
         if (got < want) break;
     }
     if (paused) p.output.resume();
-    pluginSettings = saved;
     return outcome;
 }
 

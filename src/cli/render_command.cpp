@@ -9,6 +9,7 @@
 #include "cli/module_facts.h"
 #include "cli/progress.h"
 #include "cli/sample_level.h"
+#include "cli/stretch_playback.h"
 #include "host/portable_host.h"
 #include "machine/settings.h"
 #include "plugin/plugin_extras.h"
@@ -33,23 +34,6 @@ struct Job {
 std::string subsongLabel(const std::string& path, uint32_t subsong, uint32_t count) {
     return count > 1 ? path + " subsong " + std::to_string(subsong + 1) : path;
 }
-
-// Settings the render changes for one subsong, put back at its end.
-class SettingsChange {
-public:
-    explicit SettingsChange(bool playThroughSongEnd) : saved_(pluginSettings) {
-        if (playThroughSongEnd) {
-            pluginSettings.use_songend = 0;
-            pluginSettings.default_playtime = 0;
-        }
-    }
-    ~SettingsChange() { pluginSettings = saved_; }
-    SettingsChange(const SettingsChange&) = delete;
-    SettingsChange& operator=(const SettingsChange&) = delete;
-
-private:
-    PluginSettings saved_;
-};
 
 // True when nothing but silence would end the subsong: no window end, and the
 // plugin has neither a play time nor a song end it obeys and has seen (when
@@ -96,7 +80,7 @@ bool renderSubsong(const Job& job, uint32_t k, uint32_t count, const std::string
         reportError(output, error);
         return false;
     }
-    const SettingsChange change(plan->playThroughSongEnd);
+    const StretchPlayback stretch(*plan);
     uint64_t frame = 0;
     if (plan->startFrame > 0) {
         const double reached = job.plugin.setPosition(uint32_t(std::lround(o.window.start * 10)));

@@ -12,14 +12,18 @@ uint64_t toFrames(double seconds, uint32_t rate) { return uint64_t(std::llround(
 
 } // namespace
 
-std::string timeText(double seconds) {
-    const long millis = std::lround(std::max(0.0, seconds) * 1000);
+long roundedMillis(double seconds) { return std::lround(std::max(0.0, seconds) * 1000); }
+
+std::string lengthText(double seconds) {
+    const long millis = roundedMillis(seconds);
     char text[40];
-    if (millis % 1000)
-        std::snprintf(text, sizeof text, "%ld:%02ld.%03ld", millis / 60000, millis / 1000 % 60, millis % 1000);
-    else
-        std::snprintf(text, sizeof text, "%ld:%02ld", millis / 60000, millis / 1000 % 60);
+    std::snprintf(text, sizeof text, "%ld:%02ld.%03ld", millis / 60000, millis / 1000 % 60, millis % 1000);
     return text;
+}
+
+std::string timeText(double seconds) {
+    const std::string text = lengthText(seconds);
+    return roundedMillis(seconds) % 1000 ? text : text.substr(0, text.size() - 4);
 }
 
 std::optional<FramePlan> planFrames(const TimeWindow& w, double length, uint32_t rate, std::string& error) {
@@ -48,6 +52,7 @@ std::optional<FramePlan> planFrames(const TimeWindow& w, double length, uint32_t
         plan.playThroughSongEnd = true;
         end = std::min(end.value_or(w.loops * length), w.loops * length);
     }
+    plan.silenceIsMusic = end.has_value();
     if (w.fade > 0 && !end) {
         if (length <= 0) {
             error = "--fade needs an end: the song's length is unknown (give --duration or --end)";

@@ -25,6 +25,7 @@ struct FramePlan {
     uint64_t stopFrame = kNoStop; // kNoStop: where the song itself ends
     uint64_t fadeFrames = 0;      // the last fadeFrames before stopFrame fade out
     bool playThroughSongEnd = false; // --loops: the song's end signal is ignored
+    bool silenceIsMusic = false;     // an end the listener chose: no silence ends the song before it
 };
 
 // lengthSeconds is the subsong's measured length (0 when unknown): --loops
@@ -36,7 +37,14 @@ std::optional<FramePlan> planFrames(const TimeWindow& window, double lengthSecon
 // The fade's gain at song frame `frame` (1 before the fade, falling to 0 at stopFrame).
 float fadeGain(const FramePlan& plan, uint64_t frame);
 
-// "1:05.250" style, for messages.
+// A time in whole milliseconds, rounded to the nearest: all that any text of
+// the command line shows of a time or a length.
+long roundedMillis(double seconds);
+
+// "1:05.250": minutes, seconds and milliseconds, for lengths.
+std::string lengthText(double seconds);
+
+// The same for messages, "1:05" when the milliseconds are 0.
 std::string timeText(double seconds);
 
 } // namespace varno::cli

@@ -20,7 +20,7 @@ namespace varno {
 
 // Raised when the file's layout or the way lengths are measured changes: it is
 // part of the file's header and of every key, so older entries are never taken.
-constexpr uint32_t kLengthCacheVersion = 1;
+constexpr uint32_t kLengthCacheVersion = 2;
 
 struct LengthCacheKey {
     Md5Digest content{}; // the file's bytes

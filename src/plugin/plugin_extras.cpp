@@ -111,8 +111,13 @@ void disableLengthCache() {
     if (PluginInstance* plugin = pluginInstance()) plugin->lengthCache.reset();
 }
 
+void setSilenceEndsSong(bool ends) {
+    MutexLock lock(pluginMutex());
+    if (machineOf()) songOf().silenceEnds = ends;
+}
+
 float playingSeconds() {
-    return machineOf() ? songOf().elapsedSeconds : 0;
+    return machineOf() ? float(songOf().elapsedSeconds) : 0;
 }
 
 float playingLength() {

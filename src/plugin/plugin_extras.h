@@ -45,6 +45,11 @@ void keepOpenModuleNotes(const std::string& notes);
 // For the rest of the run the length cache is neither read nor written.
 void disableLengthCache();
 
+// Whether a long silence ends the song playing (so it is after every open): off
+// while a front end plays a stretch its listener chose, where silence is music.
+// The length scanner's song keeps its silence rule.
+void setSilenceEndsSong(bool ends);
+
 // Song time of the subsong playing, and its length when known (else 0).
 float playingSeconds();
 float playingLength();

@@ -55,7 +55,7 @@ bool endCheck(const AmigaMachine& m, const Song& song) {
     if (song.songEndSignalled && useSongEnd) return true;
     if (song.silenceEnded) return true;
     if (song.tickFaulted) return true;
-    if (m.settings->default_playtime != 0 && song.elapsedSeconds >= float(m.settings->default_playtime)) {
+    if (m.settings->default_playtime != 0 && song.elapsedSeconds >= double(m.settings->default_playtime)) {
         // A player that reports its song ends is trusted over the play time.
         const SlavePlayer* player = currentPlayer(m, song);
         const bool reportsEnd = player && (player->flags & kPlayerReportsSongEnd);
@@ -86,12 +86,13 @@ void noteSilence(const AmigaMachine& m, Song& song, bool sound, int32_t frames) 
     } else if (song.silentSamples <= INT32_MAX - frames) {
         song.silentSamples += frames;
     }
+    if (!song.silenceEnds) return;
     double limit = song.soundHeard ? kSilenceAfterSound : kSilenceBeforeSound;
-    // A player that finds its song's end is trusted with silences inside the song
-    // and a quiet ending; a long silence still ends a song whose end never comes.
+    // A player that finds its song's end is trusted with silences inside the song,
+    // a quiet opening and a quiet ending alike; a long silence still ends a song
+    // whose end never comes.
     const SlavePlayer* player = currentPlayer(m, song);
-    if (song.soundHeard && player && (player->flags & kPlayerReportsSongEnd) && m.settings->use_songend)
-        limit = kSilenceInOwnEndSong;
+    if (player && (player->flags & kPlayerReportsSongEnd) && m.settings->use_songend) limit = kSilenceInOwnEndSong;
     if (double(song.silentSamples) / double(song.sampleRate) > limit) song.silenceEnded = 1;
 }
 
@@ -110,7 +111,7 @@ void recordSongEnd(const AmigaMachine& m, Song& song) {
     if (song.currentSubsong >= uint32_t(kMaxSubsongs)) return;
     // The audio path runs one tick behind the player: the tick just run is not yet
     // heard, and the song ended before it.
-    song.subsongSeconds[song.currentSubsong] = std::max(0.0f, song.elapsedSeconds - song.tickSeconds);
+    song.subsongSeconds[song.currentSubsong] = float(std::max(0.0, song.elapsedSeconds - song.tickSeconds));
     float total = 0;
     for (uint32_t s = song.firstSubsong; s < song.firstSubsong + song.subsongCount && s < uint32_t(kMaxSubsongs); ++s)
         total += song.subsongSeconds[s];

@@ -31,7 +31,9 @@ bool endCheck(const AmigaMachine& machine, const Song& song);
 
 
 // After a tick's channels have been resampled: counts silent frames and ends
-// the song after 3 s of silence once sound was heard, 6 s before that. nearest:
+// the song after 3 s of silence once sound was heard, 6 s before that; after
+// 30 s, before sound as after it, when the player finds its song's end itself
+// (and the song end is obeyed); never when the song's silenceEnds is off. nearest:
 // the resampled frames were picked from the raw samples (None), so a channel
 // whose raw block is quiet is quiet without its longer resampled block read.
 void detectSilence(const AmigaMachine& machine, Song& song, int32_t frames, bool nearest);
@@ -51,7 +53,7 @@ void reportLength(const AmigaMachine& machine, const Song& song);
 // Silence limits in seconds.
 constexpr double kSilenceAfterSound = 3.0;
 constexpr double kSilenceBeforeSound = 6.0;
-// Once sound was heard, for a player that signals its song's end.
+// For a player that signals its song's end, before and after the first sound.
 constexpr double kSilenceInOwnEndSong = 30.0;
 // A resampled sample above this magnitude counts as sound.
 constexpr float kSilenceThreshold = 0.01f;

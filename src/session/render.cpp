@@ -21,8 +21,8 @@ namespace varno {
 namespace {
 
 // Tempos so fast that a tick rounds to no output at all would stall the loop;
-// such ticks are heard for one frame pair instead.
-constexpr int32_t kMinTickFrames = 2;
+// such ticks are heard for one frame instead.
+constexpr int32_t kMinTickFrames = 1;
 
 bool amigaModel(int32_t interpolation) {
     return interpolation == kInterpolationA500 || interpolation == kInterpolationA1200;
@@ -152,7 +152,7 @@ bool tickPlayer(AmigaMachine& m, Song& song, int slot) {
 
 // Read after the tick: a tempo change made by the routine already applies.
 void noteTickLength(Song& song, int slot) {
-    song.slotTickSamples[slot] = std::max(song.samplesPerTick, kMinTickFrames);
+    song.slotTickSamples[slot] = std::max(song.takeTickFrames(), kMinTickFrames);
 }
 
 } // namespace

@@ -20,15 +20,35 @@ void Song::updatePan(const PluginSettings& settings) {
 }
 
 void Song::setTickLength(uint16_t latch, float clockHz) {
-    tickSeconds = float(latch) / (clockHz / 10.0f);
-    long samples = std::lround(tickSeconds * float(sampleRate));
-    samplesPerTick = int32_t(uint16_t(samples & ~1L));
+    const uint32_t clock = uint32_t(std::max(1L, std::lround(clockHz)));
+    if (clock != clock_) {
+        clock_ = clock;
+        frameCarry_ = clock_ / 2;
+    }
+    tickSeconds = double(latch) * 10.0 / double(clock_);
+    tickFrameUnits_ = uint64_t(latch) * 10 * sampleRate;
+    samplesPerTick = int32_t((tickFrameUnits_ + clock_ / 2) / clock_);
+}
+
+int32_t Song::takeTickFrames() {
+    if (clock_ == 0) return samplesPerTick;
+    frameCarry_ += tickFrameUnits_;
+    const uint64_t frames = frameCarry_ / clock_;
+    frameCarry_ -= frames * clock_;
+    return int32_t(frames);
+}
+
+void Song::restartClock() {
+    elapsedSeconds = 0;
+    // Half a frame ahead: the frames heard up to any tick are its song time
+    // rounded to the nearest frame, not cut down.
+    frameCarry_ = clock_ / 2;
 }
 
 void Song::resetPlayback() {
     clearSurroundDelay();
     clearMixBuffers();
-    elapsedSeconds = 0;
+    restartClock();
     outputFill[0] = outputFill[1] = 0;
     songEndSignalled = silenceEnded = soundHeard = 0;
     silentSamples = 0;

@@ -37,9 +37,17 @@ struct Song final : PlayedSong, AudioPath {
     char songTitle[64] = {};
     SongInfo songInfo;
     char formatName[8] = {};
-    float elapsedSeconds = 0;
-    float tickSeconds = 0;
+    // Song time: the ticks run since the subsong started (the one being
+    // generated included), as long as their timer made each.
+    double elapsedSeconds = 0;
+    double tickSeconds = 0;
+    // The tick's length in output frames, rounded; the frames each tick is heard
+    // for carry the remainder (takeTickFrames), so that ticks last what their
+    // timer says, and N ticks are heard for N ticks' time rounded to a frame.
     int32_t samplesPerTick = 0;
+    // Whether a long silence ends the song. A front end playing a stretch the
+    // listener chose turns it off: silence inside that stretch is music.
+    bool silenceEnds = true;
     uint32_t subsongCount = 0;
     uint32_t currentSubsong = 0;
     uint32_t firstSubsong = 0;
@@ -61,6 +69,11 @@ struct Song final : PlayedSong, AudioPath {
     // Nothing played yet: the audio path's buffers cleared, the play time and
     // the end and silence state back to their start.
     void resetPlayback();
+    // Song time and the frames' carry back to the subsong's start.
+    void restartClock();
+    // The frames the tick just run is heard for: its exact length at the sample
+    // rate plus what earlier ticks left over, rounded down; the rest carries on.
+    int32_t takeTickFrames();
 
     // What the machine asks of the song.
     uint32_t tickTimer() const override { return timerSource; }
@@ -68,6 +81,13 @@ struct Song final : PlayedSong, AudioPath {
     const char* directoryOfModule() const override { return moduleDirectory; }
     const char* fileNameOfModule() const override { return moduleFileName; }
     void signalSongEnd() override { songEndSignalled = 1; }
+
+private:
+    // The tick in frames times the processor clock (exact: the CIAs count at a
+    // tenth of the clock), and the part of a frame not yet heard, in that unit.
+    uint64_t tickFrameUnits_ = 0;
+    uint64_t frameCarry_ = 0;
+    uint32_t clock_ = 0;
 };
 
 // The machine plays the song from now on: it forwards the song's questions to it,

@@ -65,7 +65,7 @@ void startSubsong(AmigaMachine& m, Song& song, int32_t subsong, bool fresh) {
     }
     m.updateTickLength();
 
-    song.elapsedSeconds = 0;
+    song.restartClock();
     song.outputFill[0] = song.outputFill[1] = 0;
     song.songEndSignalled = song.silenceEnded = song.soundHeard = 0;
     song.silentSamples = 0;

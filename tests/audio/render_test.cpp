@@ -74,14 +74,15 @@ protected:
         writeAudVol(ch, 64);
         writeDmacon(chips, 0x8201);
     }
-    // A tick of latch 14144 at 16049 Hz is 320 frames, and period 221 gives
-    // exactly 320 samples a tick (5 x 14144 = 221 x 320), so None copies the
-    // channel sample for sample.
+    // A tick of latch 14208 at 15977 Hz is 320 frames (short by 1/22000 of a
+    // frame, which the carried remainder takes up for 11000 ticks), and period
+    // 222 gives exactly 320 samples a tick (5 x 14208 = 222 x 320), so None
+    // copies the channel sample for sample.
     void exactTicks() {
-        m().ciaB->TALO = uint8_t(14144 & 0xFF);
-        m().ciaB->TAHI = uint8_t(14144 >> 8);
+        m().ciaB->TALO = uint8_t(14208 & 0xFF);
+        m().ciaB->TAHI = uint8_t(14208 >> 8);
         song().timerSource = 3;
-        song().sampleRate = 16049;
+        song().sampleRate = 15977;
         m().updateTickLength();
         ASSERT_EQ(song().samplesPerTick, 320);
     }
@@ -121,7 +122,7 @@ TEST_F(Render, EachTickAddsItsFramesAndTheSurplusWaits) {
 
 TEST_F(Render, ChannelSamplesReachTheOutputOneTickLater) {
     exactTicks();
-    playCountingBytes(221);
+    playCountingBytes(222);
     prime();
     std::vector<float> out(640);
     ASSERT_EQ(render(m(), song(), out.data(), 640), 640);
@@ -136,7 +137,7 @@ TEST_F(Render, ChannelSamplesReachTheOutputOneTickLater) {
 
 TEST_F(Render, RequestsLargerThanAnOutputHalfAreServedWhole) {
     exactTicks();
-    playCountingBytes(221);
+    playCountingBytes(222);
     prime();
     const int32_t values = 300000; // more than one output half holds
     std::vector<float> out(size_t(values) + 1, 9.0f);
@@ -155,15 +156,15 @@ TEST_F(Render, SilenceEndsTheSongAfterSixSecondsOrThreeAfterSound) {
     std::vector<float> out(1920);
     int full = 0;
     while (render(m(), song(), out.data(), 1920) == 1920) ASSERT_LT(++full, 1000);
-    // 301 silent ticks of 960 frames pass 6 s (300 make exactly 288000 frames).
-    EXPECT_EQ(full, 301);
+    // Ticks of 960.03 frames: 300 silent ticks are 288009 frames, past 6 s (299 are 287049).
+    EXPECT_EQ(full, 300);
     EXPECT_EQ(song().silenceEnded, 1);
     ASSERT_EQ(reportedLengths.size(), 1u);
     // What was heard: the tick run ahead is not.
-    EXPECT_NEAR(reportedLengths[0], 301 * 14188 / 709378.9, 1e-3);
+    EXPECT_NEAR(reportedLengths[0], 300 * 14188 / 709378.9, 1e-5);
     EXPECT_FLOAT_EQ(song().subsongSeconds[song().currentSubsong], reportedLengths[0]);
     EXPECT_EQ(render(m(), song(), out.data(), 1920), 0);
-    EXPECT_EQ(ticks(), 302u);
+    EXPECT_EQ(ticks(), 301u);
 }
 
 TEST_F(Render, ThreeSecondsOfSilenceEndASongOnceSoundWasHeard) {
@@ -174,11 +175,12 @@ TEST_F(Render, ThreeSecondsOfSilenceEndASongOnceSoundWasHeard) {
     for (int i = 0; i < 5; ++i) ASSERT_EQ(render(m(), song(), out.data(), 1920), 1920);
     EXPECT_EQ(song().soundHeard, 1);
     writeDmacon(*m().customChips, 0x0001);
-    // The tick in slot 2 still holds sound; then 151 silent ticks pass 3 s.
+    // The tick in slot 2 still holds sound; then 150 silent ticks of 960.03
+    // frames pass 3 s (144004 frames).
     int full = 0;
     while (render(m(), song(), out.data(), 1000) == 1000) ASSERT_LT(++full, 1000);
     EXPECT_EQ(song().silenceEnded, 1);
-    EXPECT_EQ(ticks(), 1u + 5u + 1u + 151u);
+    EXPECT_EQ(ticks(), 1u + 5u + 1u + 150u);
 }
 
 TEST_F(Render, EndedSongHandsOverTheRemainderThenNothing) {
@@ -207,7 +209,8 @@ TEST_F(Render, FaultingTickEndsTheSongWithOneMessage) {
 
 TEST_F(Render, TempoSetByTheTickAppliesToThatTick) {
     // The tick routine writes CIA-B timer A's high byte: 0x6E6C = 28268 counts,
-    // 28268 / 709378.9 s at 48000 Hz is 1912.7 frames, rounded to 1913, made even.
+    // 28268 / 709378.9 s at 48000 Hz is 1912.7 frames: the first tick is heard for
+    // 1913 (song time rounded to a frame).
     song().timerSource = 3;
     m().ciaB->TALO = 0x6C;
     m().ciaB->TAHI = 0x37;
@@ -216,11 +219,44 @@ TEST_F(Render, TempoSetByTheTickAppliesToThatTick) {
     song().timerCode = placeCode({0x13FC, 0x006E, 0x00BF, 0xD500, 0x4E75}); // move.b #$6e,$bfd500; rts
     playCountingBytes(428);
     prime();
-    EXPECT_EQ(song().slotTickSamples[1], 1912);
+    EXPECT_EQ(song().slotTickSamples[1], 1913);
     EXPECT_EQ(song().channelCounts[0][1], 5 * 28268 / 428); // the channel already played the longer tick
-    std::vector<float> out(2 * 1912);
-    EXPECT_EQ(render(m(), song(), out.data(), 2 * 1912), 2 * 1912);
+    std::vector<float> out(2 * 1913);
+    EXPECT_EQ(render(m(), song(), out.data(), 2 * 1913), 2 * 1913);
     EXPECT_EQ(song().outputFill[0] + song().outputFill[1], 0);  // exactly one tick
+}
+
+// Ticks are heard for their timer's length at the rate, the fractions of a frame
+// carried: after n ticks the output holds their song time rounded to a frame,
+// whatever the tempo and rate (rounding each tick alone drifted by 0.1 % and more).
+TEST_F(Render, TicksLastWhatTheirTimersSayOnAverage) {
+    const struct {
+        uint16_t latch;
+        uint32_t rate;
+    } rows[] = {{14188, 48000}, {14236, 48000}, {14188, 44100}, {5000, 48000}, {11821, 22050}, {65535, 96000}};
+    constexpr uint64_t kTicks = 1000;
+    constexpr uint64_t kClock = 7093789; // the CIAs count at a tenth of it
+    installCountingTick();
+    song().silenceEnds = false; // the counting tick plays nothing
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::to_string(r.latch) + " counts at " + std::to_string(r.rate) + " Hz");
+        song().timerSource = 3;
+        song().sampleRate = r.rate;
+        song().outputChannels = 1;
+        m().ciaB->TALO = uint8_t(r.latch & 0xFF);
+        m().ciaB->TAHI = uint8_t(r.latch >> 8);
+        m().updateTickLength();
+        main().writeLong(tickCounter, 0);
+        song().restartClock();
+        prime();
+        const uint64_t frames = (kTicks * r.latch * 10 * r.rate + kClock / 2) / kClock;
+        std::vector<float> out(frames);
+        uint64_t done = 0;
+        while (done < frames) done += uint64_t(render(m(), song(), out.data() + done, int32_t(frames - done)));
+        EXPECT_EQ(ticks(), kTicks + 1) << "one tick runs ahead of what is heard";
+        EXPECT_EQ(song().outputFill[0] + song().outputFill[1], 0) << "the last tick heard ends with the request";
+        EXPECT_NEAR(song().elapsedSeconds - song().tickSeconds, double(kTicks * r.latch * 10) / kClock, 1e-9);
+    }
 }
 
 // The render loop hears slot 1 and moves slot 2 up after every tick; after a
@@ -310,8 +346,10 @@ TEST(DetectSilence, NoneJudgesAsTheResampledFramesDo) {
     }
 }
 
-// How long a silence ends a song: 6 s before any sound, 3 s after, and 30 s after
-// sound for a player that signals its song's end (its songs may end quietly).
+// How long a silence ends a song: 6 s before any sound, 3 s after; 30 s before
+// sound as after it for a player that signals its song's end (its songs may open
+// and end quietly), while the song end is obeyed; never while a front end has
+// turned the silence rule off.
 TEST(NoteSilence, LimitsBeforeAndAfterSoundAndForPlayersThatFindTheirEnd) {
     PluginSettings saved = pluginSettings;
     AmigaMachine m;
@@ -321,19 +359,23 @@ TEST(NoteSilence, LimitsBeforeAndAfterSoundAndForPlayersThatFindTheirEnd) {
     song.playerIndex = 0;
     song.sampleRate = 1000;
     const struct {
-        uint8_t heard; int useSongEnd; uint16_t flags; int32_t silentMs; uint8_t ended;
+        uint8_t heard; int useSongEnd; uint16_t flags; int32_t silentMs; uint8_t ended; bool silenceEnds = true;
     } rows[] = {
         {0, 1, 0, 6000, 0}, {0, 1, 0, 6001, 1}, {1, 1, 0, 3000, 0},  {1, 1, 0, 3001, 1},
-        {1, 1, 2, 29999, 0}, {1, 1, 2, 30001, 1}, {1, 0, 2, 3001, 1}, {0, 1, 2, 6001, 1},
+        {1, 1, 2, 29999, 0}, {1, 1, 2, 30001, 1}, {1, 0, 2, 3001, 1},
+        {0, 1, 2, 6001, 0}, {0, 1, 2, 29999, 0}, {0, 1, 2, 30001, 1}, {0, 0, 2, 6001, 1},
+        {0, 1, 0, 600000, 0, false}, {1, 0, 2, 600000, 0, false},
     };
     for (const auto& r : rows) {
         song.soundHeard = r.heard;
         song.silenceEnded = 0;
+        song.silenceEnds = r.silenceEnds;
         song.silentSamples = r.silentMs - 1;
         pluginSettings.use_songend = r.useSongEnd;
         m.players->items[0]->flags = r.flags;
         noteSilence(m, song, false, 1);
-        EXPECT_EQ(song.silenceEnded, r.ended) << int(r.heard) << r.useSongEnd << " " << r.flags << " " << r.silentMs;
+        EXPECT_EQ(song.silenceEnded, r.ended) << int(r.heard) << r.useSongEnd << " " << r.flags << " " << r.silentMs
+                                              << (r.silenceEnds ? "" : " with the rule off");
     }
     pluginSettings = saved;
 }

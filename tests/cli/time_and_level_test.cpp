@@ -17,20 +17,21 @@ TEST(TimeWindowTest, OptionsBecomeFrameRanges) {
         double length;
         uint64_t start, stop, fade;
         bool throughEnd;
-        const char* error; // part of the message, or null
+        bool silenceIsMusic; // an end was chosen
+        const char* error;   // part of the message, or null
     } cases[] = {
-        {{}, 0, 0, kNoStop, 0, false, nullptr},
-        {{30, 10, -1, 1, 0}, 83, 30000, 40000, 0, false, nullptr},        // --duration counts from --start
-        {{30, -1, 40, 1, 0}, 83, 30000, 40000, 0, false, nullptr},        // --end is a song time
-        {{30, 20, 40, 1, 0}, 83, 30000, 40000, 0, false, nullptr},        // the earlier end wins
-        {{0, -1, -1, 3, 0}, 10.5, 0, 31500, 0, true, nullptr},            // loops: N times the length
-        {{0, 5, -1, 3, 0}, 10.5, 0, 5000, 0, true, nullptr},
-        {{0, -1, -1, 1, 2}, 10, 0, 10000, 2000, false, nullptr},          // fade before the song's end
-        {{0, 1, -1, 1, 4}, 10, 0, 1000, 1000, false, nullptr},            // fade no longer than the window
-        {{30, -1, 20, 1, 0}, 83, 0, 0, 0, false, "is not after --start"},
-        {{0, -1, -1, 2, 0}, 0, 0, 0, 0, false, "--loops needs the song's length"},
-        {{0, -1, -1, 1, 3}, 0, 0, 0, 0, false, "--fade needs an end"},
-        {{90, -1, -1, 1, 3}, 83, 0, 0, 0, false, "before --start 1:30"},
+        {{}, 0, 0, kNoStop, 0, false, false, nullptr},
+        {{30, 10, -1, 1, 0}, 83, 30000, 40000, 0, false, true, nullptr},  // --duration counts from --start
+        {{30, -1, 40, 1, 0}, 83, 30000, 40000, 0, false, true, nullptr},  // --end is a song time
+        {{30, 20, 40, 1, 0}, 83, 30000, 40000, 0, false, true, nullptr},  // the earlier end wins
+        {{0, -1, -1, 3, 0}, 10.5, 0, 31500, 0, true, true, nullptr},      // loops: N times the length
+        {{0, 5, -1, 3, 0}, 10.5, 0, 5000, 0, true, true, nullptr},
+        {{0, -1, -1, 1, 2}, 10, 0, 10000, 2000, false, false, nullptr},   // fade before the song's end
+        {{0, 1, -1, 1, 4}, 10, 0, 1000, 1000, false, true, nullptr},      // fade no longer than the window
+        {{30, -1, 20, 1, 0}, 83, 0, 0, 0, false, false, "is not after --start"},
+        {{0, -1, -1, 2, 0}, 0, 0, 0, 0, false, false, "--loops needs the song's length"},
+        {{0, -1, -1, 1, 3}, 0, 0, 0, 0, false, false, "--fade needs an end"},
+        {{90, -1, -1, 1, 3}, 83, 0, 0, 0, false, false, "before --start 1:30"},
     };
     for (const auto& c : cases) {
         std::string error;
@@ -45,6 +46,23 @@ TEST(TimeWindowTest, OptionsBecomeFrameRanges) {
         EXPECT_EQ(plan->stopFrame, c.stop);
         EXPECT_EQ(plan->fadeFrames, c.fade);
         EXPECT_EQ(plan->playThroughSongEnd, c.throughEnd);
+        EXPECT_EQ(plan->silenceIsMusic, c.silenceIsMusic);
+    }
+}
+
+// Every text of a time or a length rounds it to the millisecond, the same way.
+TEST(TimeWindowTest, TimesAndLengthsRoundToTheMillisecond) {
+    const struct {
+        double seconds;
+        const char* length;
+        const char* time;
+    } rows[] = {
+        {69.1186, "1:09.119", "1:09.119"}, {59.9996, "1:00.000", "1:00"}, {83.5754, "1:23.575", "1:23.575"},
+        {0.0004, "0:00.000", "0:00"},      {600.5, "10:00.500", "10:00.500"},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(lengthText(r.seconds), r.length) << r.seconds;
+        EXPECT_EQ(timeText(r.seconds), r.time) << r.seconds;
     }
 }
 

@@ -87,15 +87,15 @@ TEST(Cia, HighByteWritesRetimeTheTick) {
     f.ciaWriteByte(ciaB(5), 0x37);
     EXPECT_EQ(f.m.tickLatch(), 14236);
     EXPECT_FLOAT_EQ(f.song.tickSeconds, float(14236 / 709378.9));
-    EXPECT_EQ(f.song.samplesPerTick, 962); // 963.3 rounds to 963, made even
+    EXPECT_EQ(f.song.samplesPerTick, 963); // 963.3 rounded
 
     // CIA-A's high byte recomputes from CIA-B timer A: nothing changes.
     f.ciaWriteByte(ciaA(5), 0x20);
-    EXPECT_EQ(f.song.samplesPerTick, 962);
+    EXPECT_EQ(f.song.samplesPerTick, 963);
     // Timer B's high byte also recomputes, picking up a low byte stored meanwhile.
     f.m.ciaB->TALO = 0x10;
     f.ciaWriteByte(ciaB(7), 0x00);
-    EXPECT_EQ(f.song.samplesPerTick, std::lround(float(0x3710 / 709378.9) * 48000.0f) & ~1L);
+    EXPECT_EQ(f.song.samplesPerTick, std::lround(0x3710 / 709378.9 * 48000.0));
 }
 
 TEST(Cia, CurrentTimerLatchFollowsTimerSource) {

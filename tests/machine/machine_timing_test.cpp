@@ -62,7 +62,7 @@ TEST(MachineTiming, TickLengthFollowsThePacingTimerLatch) {
     m.ciaB->TAHI = 0x37;
     m.updateTickLength();
     EXPECT_NEAR(song.tickSeconds, 14236 / 709378.9, 1e-7);
-    EXPECT_EQ(song.samplesPerTick, 962);  // 963.2 rounded, lowest bit cleared
+    EXPECT_EQ(song.samplesPerTick, 963);  // 963.2 rounded
 
     m.ciaB->TALO = m.ciaB->TAHI = 0;  // a zero latch plays as the default tick
     m.updateTickLength();

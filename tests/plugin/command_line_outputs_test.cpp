@@ -156,6 +156,40 @@ TEST_F(CommandLineOutputsTest, TimeWindowsCutExactly) {
     EXPECT_TRUE(fs::exists(folder / "all" / "song.vts-2.wav"));
 }
 
+// A stretch the listener chose (--end, --duration, --loops) is played in full:
+// over-theme.mod falls silent for its last 7.4 s, and that silence is music
+// inside the stretch; only the song's own end, when obeyed, comes first.
+// Without a chosen end, 3 s of silence still end a song whose end is not obeyed.
+TEST_F(CommandLineOutputsTest, ChosenStretchesArePlayedThroughTheirSilences) {
+    const fs::path song = fs::path(VARNO_SHARED_DIR) / "modules" / "over-theme.mod";
+    const std::string archive = std::string(VARNO_BINARY_DIR) + "/bin/xmp-varno.dat";
+    if (!fs::exists(song)) GTEST_SKIP() << "no " << song;
+    if (!fs::exists(archive)) GTEST_SKIP() << "no default player archive was built";
+    const std::string command = "--players " + archive + " render " + song.string() + " --force --bits 16 -o out.wav ";
+    const CommandRun info = varno("--players " + archive + " info --json " + song.string());
+    const size_t at = info.out.find("\"seconds\": ");
+    ASSERT_NE(at, std::string::npos) << info.out << info.err;
+    const double pass = std::stod(info.out.substr(at + 11));
+    ASSERT_NEAR(pass, 92.16, 0.01);
+    const struct {
+        const char* window;
+        double seconds;
+    } rows[] = {
+        {"", pass},
+        {"--loops 2", 2 * pass},
+        {"--start 80 --loops 2", 2 * pass - 80},
+        {"--songend off --end 100", 100},
+        {"--songend off --start 50 --duration 50", 50},
+        {"--duration 100", pass},  // the song's end comes first
+        {"--songend off", 87.74},  // no end chosen: the silence rule holds
+    };
+    for (const auto& r : rows) {
+        const CommandRun run = varno(command + r.window);
+        ASSERT_EQ(run.exitCode, 0) << r.window << ": " << run.err;
+        EXPECT_NEAR(double(readAudio(folder / "out.wav").samples.size()) / 2 / 48000, r.seconds, 0.005) << r.window;
+    }
+}
+
 TEST_F(CommandLineOutputsTest, StandardOutputHonoursBitsAndGainSaturates) {
     const std::string render = p + "render " + module + " --subsong 2 --duration 1 -o - ";
     const std::vector<float> plain = floats(varno(render).out);

@@ -4,9 +4,11 @@
 #include "players/player_archive.h"
 #include "protracker_fixture.h"
 
+#include <cmath>
 #include <cstring>
 #include <random>
 
+#include "session/length_measure.h"
 #include "songs.h"
 
 namespace varno::test {
@@ -42,6 +44,53 @@ TEST_F(Songs, SharedModulesPlayToTheirSongEndInTheReferenceTime) {
             EXPECT_TRUE(songRecord->songEndSignalled) << song.file << " tune " << tune;
         }
         EXPECT_NEAR(seconds, song.seconds, song.seconds * 0.01) << song.file;
+        closeModule(*machine, *songRecord);
+    }
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+// A module with a pattern of `rows` empty rows (a break on the last) played first.
+std::vector<uint8_t> withSilentOpening(std::vector<uint8_t> mod, int rows) {
+    constexpr size_t kOrders = 952, kPatterns = 1084, kPatternBytes = 1024;
+    const uint8_t patterns = uint8_t(*std::max_element(mod.begin() + kOrders, mod.begin() + kOrders + 128) + 1);
+    std::vector<uint8_t> silent(kPatternBytes, 0);
+    silent[size_t(rows - 1) * 16 + 2] = 0x0D; // D00 on channel 1
+    mod.insert(mod.begin() + std::ptrdiff_t(kPatterns + patterns * kPatternBytes), silent.begin(), silent.end());
+    std::copy_backward(mod.begin() + kOrders, mod.begin() + kOrders + 127, mod.begin() + kOrders + 128);
+    mod[kOrders] = patterns;
+    ++mod[950];
+    return mod;
+}
+
+// Lengths measured, and what playing renders, for a song that opens with a silent
+// pattern: the player finds the song's end, so its silence is trusted (up to 30 s),
+// before the first sound as after it; either way the render lasts the length
+// measured, to the frame.
+TEST_F(Songs, SilentOpeningsArePlayedAndMeasuredAsTheSong) {
+    const std::vector<uint8_t> highScore = readBytes(sharedModules() / "high-score.mod");
+    if (highScore.empty()) GTEST_SKIP() << "no shared modules at " << sharedModules();
+    const double row = 6 * 14187 / 709378.92;
+    const struct {
+        const char* what;
+        int silentRows;
+        double seconds;
+    } cases[] = {
+        {"high-score.mod", 0, 69.12},
+        {"52 empty rows first", 52, 69.12 + 52 * row},
+        {"64 empty rows first", 64, 69.12 + 64 * row},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(open(c.silentRows ? withSilentOpening(highScore, c.silentRows) : highScore, "high-score.mod"));
+        ASSERT_EQ(songRecord->subsongCount, 1u);
+        ASSERT_EQ(measureSubsongLengths(*machine, *songRecord), 1);
+        const double length = songRecord->subsongSeconds[songRecord->firstSubsong];
+        EXPECT_NEAR(length, c.seconds, 0.02);
+        std::vector<float> buffer(9600);
+        uint64_t values = 0;
+        for (int32_t got = 1; got > 0;) values += uint64_t(got = render(*machine, *songRecord, buffer.data(), 9600));
+        EXPECT_TRUE(songRecord->songEndSignalled);
+        EXPECT_NEAR(double(values / 2), length * songRecord->sampleRate, 1.0) << "frames rendered";
         closeModule(*machine, *songRecord);
     }
     EXPECT_TRUE(errors.empty()) << errors.front();
