@@ -74,7 +74,7 @@ TEST_P(RenderHashes, TenSecondsOfEachSharedSongAreUnchanged) {
             std::filesystem::remove(out); // varno keeps files that exist
             const std::string command = "XDG_CONFIG_HOME=" + folder.string() + " " + VARNO_BINARY_DIR +
                                         "/bin/varno --players " + players + " render " + module.string() + " -o " +
-                                        out + " --bits " + (f ? "float" : "16") + " --time 10 --interpolation " +
+                                        out + " --bits " + (f ? "float" : "16") + " --duration 10 --interpolation " +
                                         e.interpolation + " --surround " + (e.surround ? "on" : "off") +
                                         " --separation 75 --songend off --rate 48000 2>" + (folder / "err").string();
             ASSERT_EQ(std::system(command.c_str()), 0) << command;
