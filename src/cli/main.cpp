@@ -281,7 +281,7 @@ int main(int argc, char** argv) {
     if (helpCommand->parsed()) {
         // As --help prints them (app.help() would follow the command given, help itself).
         if (helpTopic.empty()) {
-            std::printf("%s", app.get_formatter()->make_help(&app, "", CLI::AppFormatMode::Normal).c_str());
+            std::printf("%s", app.get_formatter()->make_help(&app, app.get_name(), CLI::AppFormatMode::Normal).c_str());
             return 0;
         }
         for (CLI::App* c : {playCommand, renderCommand, infoCommand, checkCommand, playersCommand, settingsCommand,

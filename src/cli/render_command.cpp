@@ -233,7 +233,7 @@ std::string renderUsageError(const RenderOptions& o) {
     if (!container) return "-o " + o.output + ": " + cause;
     const std::string named = *container == Container::Flac ? "flac" : "wav";
     if (o.containerGiven && o.container != named)
-        return "--format " + o.container + " and -o " + o.output + " disagree (-o names its container by its extension)";
+        return "--format " + o.container + " disagrees with -o " + o.output + ", whose extension names its container";
     return "";
 }
 

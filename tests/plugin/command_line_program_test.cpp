@@ -48,6 +48,7 @@ TEST_F(CommandLineProgramTest, HelpListsWhatEachCommandTakes) {
         for (const std::string& text : c.shown) EXPECT_NE(run.out.find(text), std::string::npos) << c.arguments << ": " << text << "\n" << run.out;
         for (const std::string& text : c.notShown) EXPECT_EQ(run.out.find(text), std::string::npos) << c.arguments << ": " << text << "\n" << run.out;
     }
+    EXPECT_EQ(varno("help").out, varno("--help").out);
     EXPECT_EQ(varno("help render").out, varno("render --help").out);
 }
 

@@ -24,7 +24,7 @@ TEST_F(CommandLineTest, ErrorsNameTheFileAndTheCause) {
          "varno render: -o x.ogg: the output must end in .wav or .flac, or be - for standard output (see varno render "
          "--help)\n"},
         {p + "render " + module + " -o x.flac --bits float", 2, "-o x.flac: FLAC holds 16 or 24 bits"},
-        {p + "render " + module + " -o x.wav --format flac", 2, "--format flac and -o x.wav disagree"},
+        {p + "render " + module + " -o x.wav --format flac", 2, "--format flac disagrees with -o x.wav, whose extension names its container"},
         {p + "render " + module + " -o - --format flac", 2, "--format names the container of files"},
         {p + "render " + module + " --subsong 4 -o x.wav", 1, "there is no subsong 4 (the module has 3)\n"},
         {p + "render " + module + " --rate 5 -o x.wav", 2,
