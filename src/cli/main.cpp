@@ -165,7 +165,6 @@ int main(int argc, char** argv) {
     app.fallthrough();
     app.failure_message(failureLine);
     app.set_version_flag("--version", std::string("varno ") + varno::cli::kVersion);
-    app.footer("See varno COMMAND --help, varno help COMMAND, and man varno.");
     std::string players;
     addPlayersOption(&app, players);
     SettingOverrides settings;
@@ -256,6 +255,8 @@ int main(int argc, char** argv) {
     CLI::App* helpCommand = app.add_subcommand("help", "Show this help, or a command's");
     helpCommand->add_option("command", helpTopic, "The command")->type_name("COMMAND");
 
+    // After the commands, which would take it as their own.
+    app.footer("See varno COMMAND --help, varno help COMMAND, and man varno.");
     // What no command or option takes is said, not ignored.
     app.allow_extras();
 

@@ -39,7 +39,7 @@ TEST_F(CommandLineProgramTest, HelpListsWhatEachCommandTakes) {
                            "archive.zip|entry"}, {"{"}},
         {"play --help", {"--players", "Keys:", "archive.zip|entry"}, {"{", "--bits"}},
         {"check --help", {"--players", "archive.zip|entry"}, {"{"}},
-        {"players --help", {"--players"}, {"ZIP", "archive.zip"}},
+        {"players --help", {"--players"}, {"ZIP", "archive.zip", "varno help COMMAND"}},
         {"settings --help", {"stereo_separation", "on|off"}, {"ZIP", "archive.zip", "--players"}},
     };
     for (const auto& c : cases) {
