@@ -78,6 +78,11 @@ TEST_F(CommandLineTest, CheckInfoAndPlayersDescribeTheFiles) {
                              "  Subsongs    3\n", "  Subsong 2   0:02.000\n", "  Subsong 3   0:01.000\n"})
         EXPECT_NE(info.out.find(line), std::string::npos) << line << "\n" << info.out;
 
+    // --time gives the lengths render and play cut the songs to.
+    const CommandRun cut = varno("--players " + players + " info --time 1.5 " + module);
+    for (const char* line : {"  Subsong 1   0:01.000\n", "  Subsong 2   0:01.500\n"})
+        EXPECT_NE(cut.out.find(line), std::string::npos) << line << "\n" << cut.out;
+
     const CommandRun list = varno("--players " + players + " players");
     EXPECT_NE(list.out.find("    3  vts2_startint        Varno Test StartInt          VT2"), std::string::npos)
         << list.out;
