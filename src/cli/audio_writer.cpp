@@ -36,12 +36,6 @@ extern "C" void removePartialAndRaise(int signal) {
     std::raise(signal);
 }
 
-std::string extensionOf(const std::string& path) {
-    std::string ext = fs::path(path).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return ext;
-}
-
 // Only a privileged user may give a file to someone else; for anyone else the
 // replaced file was theirs already, so a refusal changes nothing.
 void giveTo(const std::string& path, std::pair<unsigned, unsigned> owner) {
@@ -95,6 +89,20 @@ bool copyAsWav(const std::string& from, const std::string& to, const AudioTags& 
 
 } // namespace
 
+std::optional<Container> containerFor(const std::string& name, bool direct, SampleFormat format, std::string& cause) {
+    std::string ext = fs::path(name).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    if (ext == ".flac" && format == SampleFormat::Float) {
+        cause = "FLAC holds 16 or 24 bits, not floats (use --bits 16 or 24)";
+        return std::nullopt;
+    }
+    if (ext == ".flac") return Container::Flac;
+    // A device or a pipe has no extension to go by.
+    if (ext == ".wav" || direct) return Container::Wav;
+    cause = "the output must end in .wav or .flac, or be - for standard output";
+    return std::nullopt;
+}
+
 void removePartialOnSignal() {
     std::signal(SIGINT, removePartialAndRaise);
     std::signal(SIGTERM, removePartialAndRaise);
@@ -122,7 +130,8 @@ bool AudioWriter::open(const std::string& name, const OutputTarget& target, uint
         raw_.assign(size_t(maxFrames) * channels * 3, 0);
         return true;
     }
-    const std::string ext = extensionOf(name);
+    const std::optional<Container> container = containerFor(name, target.direct, format, cause);
+    if (!container) return false;
     SF_INFO info{};
     info.samplerate = int(rate);
     info.channels = int(channels);
@@ -132,27 +141,12 @@ bool AudioWriter::open(const std::string& name, const OutputTarget& target, uint
     tags_ = tags;
     frames_ = 0;
     bytesPerFrame_ = channels * (format == SampleFormat::Pcm16 ? 2 : format == SampleFormat::Pcm24 ? 3 : 4);
-    rf64_ = false;
-    if (ext == ".wav" && !target.direct) {
-        // RF64 from the start: its sizes are 64 bits. A file that stays below the
-        // 4 GiB a WAV counts is copied into a plain WAV at the end.
-        info.format = SF_FORMAT_RF64 | subtype;
-        rf64_ = true;
-    } else if (ext == ".wav") {
-        info.format = SF_FORMAT_WAV | subtype;
-    } else if (ext == ".flac") {
-        if (format == SampleFormat::Float) {
-            cause = "FLAC holds 16 or 24 bits, not floats (use --bits 16 or 24)";
-            return false;
-        }
-        info.format = SF_FORMAT_FLAC | subtype;
-    } else if (target.direct) {
-        // A device or a pipe has no extension to go by.
-        info.format = SF_FORMAT_WAV | subtype;
-    } else {
-        cause = "the output must end in .wav or .flac, or be - for standard output";
-        return false;
-    }
+    integers_.assign(format == SampleFormat::Float ? 0 : size_t(maxFrames) * channels, 0);
+    // RF64 from the start: its sizes are 64 bits. A file that stays below the
+    // 4 GiB a WAV counts is copied into a plain WAV at the end. A device or a
+    // pipe is written as it comes.
+    rf64_ = *container == Container::Wav && !target.direct;
+    info.format = (*container == Container::Flac ? SF_FORMAT_FLAC : rf64_ ? SF_FORMAT_RF64 : SF_FORMAT_WAV) | subtype;
     if (target.direct) {
         file_ = sf_open(target.path.c_str(), SFM_WRITE, &info);
     } else {
@@ -169,18 +163,26 @@ bool AudioWriter::open(const std::string& name, const OutputTarget& target, uint
         partialPath[0] = 0;
         return false;
     }
-    // Loud songs go past full scale; integer files clip them rather than wrap.
-    sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
     setTags(file_, tags);
     return true;
 }
 
 bool AudioWriter::write(const float* samples, uint32_t frames) {
-    if (!toStdout_) {
+    const size_t count = size_t(frames) * channels_;
+    if (!toStdout_ && format_ == SampleFormat::Float) {
         frames_ += frames;
         return file_ && sf_writef_float(file_, samples, frames) == sf_count_t(frames);
     }
-    const size_t count = size_t(frames) * channels_;
+    if (!toStdout_) {
+        // Rounded here as for standard output; libsndfile's integers are
+        // full-scale 32-bit values, which it cuts to 16 or 24 bits exactly.
+        if (count > integers_.size()) return false;
+        const int bits = format_ == SampleFormat::Pcm24 ? 24 : 16;
+        toIntegers(samples, count, bits, integers_.data());
+        for (size_t i = 0; i < count; ++i) integers_[i] = int32_t(uint32_t(integers_[i]) << (32 - bits));
+        frames_ += frames;
+        return file_ && sf_writef_int(file_, integers_.data(), frames) == sf_count_t(frames);
+    }
     if (format_ == SampleFormat::Float) return std::fwrite(samples, sizeof(float), count, stdout) == count;
     if (count * 3 > raw_.size()) return false;
     const size_t bytes = toPcm(samples, count, format_ == SampleFormat::Pcm24 ? 24 : 16, raw_.data());

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,13 @@ typedef struct sf_private_tag SNDFILE;
 namespace varno::cli {
 
 enum class SampleFormat { Pcm16, Pcm24, Float };
+
+enum class Container { Wav, Flac };
+
+// The container of a named output, by its extension (.wav or .flac; a device or
+// a pipe, direct, without one is WAV). Nothing, with the cause in words, for
+// any other extension or for floats in FLAC.
+std::optional<Container> containerFor(const std::string& name, bool direct, SampleFormat format, std::string& cause);
 
 // What the file says about its song: Vorbis comments in FLAC, the INFO list in WAV.
 struct AudioTags {
@@ -52,6 +60,7 @@ private:
     SampleFormat format_ = SampleFormat::Float;
     uint32_t channels_ = 2;
     std::vector<uint8_t> raw_; // standard output's integer samples, sized at open
+    std::vector<int32_t> integers_; // an integer file's samples, sized at open
     AudioTags tags_;
     bool rf64_ = false;
     uint64_t frames_ = 0;

@@ -2,6 +2,7 @@
 // its tags, and its subsongs with their lengths; with --json the same for scripts,
 // with the file's size and MD5. Files measured before are answered from the
 // length cache.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -113,6 +114,9 @@ int runInfo(const InfoOptions& options, const std::string& players, const Settin
             facts = gatherFacts(*plugin, path, file.get());
             if (fromCache) keepOpenModuleNotes(packFacts(facts));
         }
+        // What render and play --time would give.
+        if (options.timeLimit > 0)
+            for (float& seconds : facts.subsongSeconds) seconds = std::min(seconds, float(options.timeLimit));
         if (options.json) {
             const std::string entry =
                 opened ? jsonText(path, fileBytes(file.get()), facts)

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include "host/portable_host.h"
+
 namespace varno::cli {
 
 namespace fs = std::filesystem;
@@ -23,17 +25,34 @@ std::optional<fs::path> followLinks(fs::path path, std::error_code& ec) {
 
 } // namespace
 
-std::string automaticOutputName(const std::string& input, const std::string& directory,
-                                const std::string& extension, int subsong) {
-    const size_t bar = input.find('|');
-    const fs::path onDisk(bar == std::string::npos ? input : input.substr(0, bar));
-    // Entries name folders with either slash.
-    std::string name = bar == std::string::npos ? onDisk.filename().string() : input.substr(bar + 1);
-    if (const size_t slash = name.find_last_of("/\\"); slash != std::string::npos) name = name.substr(slash + 1);
+namespace {
+
+// An entry's own name: entries name folders with either slash.
+std::string entryFileName(const std::string& entry) {
+    const size_t slash = entry.find_last_of("/\\");
+    return slash == std::string::npos ? entry : entry.substr(slash + 1);
+}
+
+} // namespace
+
+InputFile inputFile(const std::string& path) {
+    if (std::optional<ArchivePath> entry = splitArchivePath(path)) return {entry->archive, entry->entry};
+    return {path, ""};
+}
+
+std::string automaticOutputName(const InputFile& input, const std::string& directory, const std::string& extension,
+                                int subsong) {
+    const fs::path onDisk(input.file);
+    std::string name = input.entry.empty() ? onDisk.filename().string() : entryFileName(input.entry);
     if (subsong > 0) name += "-" + std::to_string(subsong);
     name += "." + extension;
     const fs::path folder = directory.empty() ? onDisk.parent_path() : fs::path(directory);
     return (folder / name).string();
+}
+
+std::string shortName(const InputFile& input) {
+    const std::string name = fs::path(input.file).filename().string();
+    return input.entry.empty() ? name : name + "|" + entryFileName(input.entry);
 }
 
 std::string numberedPath(const std::string& path, int subsong) {
@@ -42,12 +61,20 @@ std::string numberedPath(const std::string& path, int subsong) {
     return (p.parent_path() / (p.stem().string() + "-" + std::to_string(subsong) + p.extension().string())).string();
 }
 
-std::optional<OutputTarget> resolveOutput(const std::string& path, bool force, std::string& error) {
+std::optional<OutputTarget> resolveOutput(const std::string& path, const std::string& input, bool force,
+                                          std::string& error) {
     std::error_code ec;
     const fs::file_status link = fs::symlink_status(path, ec);
     OutputTarget target;
     target.path = path;
     if (!fs::exists(link)) return target;
+    // By any name (a link, a hard link, another spelling), forced or not.
+    struct stat in {}, out {};
+    if (::stat(input.c_str(), &in) == 0 && ::stat(path.c_str(), &out) == 0 && in.st_dev == out.st_dev &&
+        in.st_ino == out.st_ino) {
+        error = "is the input " + input + " itself; it is never replaced";
+        return std::nullopt;
+    }
 
     std::string what = "already exists";
     if (fs::is_symlink(link)) {

@@ -10,13 +10,27 @@
 
 namespace varno::cli {
 
-// The output name for an input: the input's file name (for "archive|entry" the
-// entry's) with the container's extension added, "song.mod" -> "song.mod.wav",
-// as openmpt123 names its renders; Amiga names like "mod.song" stay whole.
-// subsong > 0 adds "-N": "song.mod-2.wav". The output lies in directory, or
-// beside the input (beside the archive for an entry) when directory is empty.
-std::string automaticOutputName(const std::string& input, const std::string& directory,
-                                const std::string& extension, int subsong);
+// A file of the command line as the disk holds it: the file, and for
+// "archive|entry" the archive and the entry's name in it (empty for a plain
+// file, whose own name may hold a "|").
+struct InputFile {
+    std::string file;
+    std::string entry;
+};
+InputFile inputFile(const std::string& path);
+
+// The output name for an input: the file's name (for an archive's entry, the
+// entry's own name) with the container's extension added, "song.mod" ->
+// "song.mod.wav", as openmpt123 names its renders; Amiga names like "mod.song"
+// stay whole. subsong > 0 adds "-N":
+// "song.mod-2.wav". The output lies in directory, or beside the file (the
+// archive, for an entry) when directory is empty.
+std::string automaticOutputName(const InputFile& input, const std::string& directory, const std::string& extension,
+                                int subsong);
+
+// A song's name where room is short (the player's status line): the file's
+// name, for an entry "archive.zip|name" with the entry's own name.
+std::string shortName(const InputFile& input);
 
 // "song.wav" -> "song-2.wav", for -o with several subsongs.
 std::string numberedPath(const std::string& path, int subsong);
@@ -29,7 +43,9 @@ struct OutputTarget {
 };
 
 // What writing to path means; nothing, with the reason in words, when it is
-// refused (an existing output without force, a folder, a block device).
-std::optional<OutputTarget> resolveOutput(const std::string& path, bool force, std::string& error);
+// refused (an existing output without force, a folder, a block device, the
+// file input, which is what is rendered, by whatever name).
+std::optional<OutputTarget> resolveOutput(const std::string& path, const std::string& input, bool force,
+                                          std::string& error);
 
 } // namespace varno::cli

@@ -16,6 +16,7 @@
 #include "cli/commands.h"
 #include "cli/keys.h"
 #include "cli/module_facts.h"
+#include "cli/output_path.h"
 #include "cli/playlist.h"
 #include "cli/progress.h"
 #include "cli/sample_level.h"
@@ -51,14 +52,8 @@ struct Player {
 
 void showStatus(const Player& p, const std::string& name, uint32_t subsong, uint32_t count, double seconds,
                 double length, const std::string& format, bool paused) {
-    std::string line = (paused ? "|| " : "> ") + name;
-    if (count > 1) line += "  subsong " + std::to_string(subsong + 1) + "/" + std::to_string(count);
-    line += "  " + minutesSeconds(seconds) + (length > 0 ? " / " + minutesSeconds(length) : "");
-    line += "  " + format;
-    char volume[32];
-    std::snprintf(volume, sizeof volume, "  vol %+.0f dB", p.gainDb);
-    line += volume;
-    std::fprintf(stderr, "\r\033[K%s", line.c_str());
+    const PlayStatus status{name, subsong, count, seconds, length, format, p.gainDb, paused};
+    std::fprintf(stderr, "\r\033[K%s", playStatusLine(status, terminalColumns()).c_str());
     std::fflush(stderr);
 }
 
@@ -156,7 +151,9 @@ Outcome playSubsong(Player& p, const std::string& name, const ModuleFacts& facts
 
 } // namespace
 
-int runPlay(const PlayOptions& options, const std::string& players, const SettingOverrides& settings) {
+namespace {
+
+int playFiles(const PlayOptions& options, const std::string& players, const SettingOverrides& settings) {
     const XmpInterface* plugin = startPlugin(players, settings);
     if (!plugin) return 1;
     const std::vector<std::string> files = expandArchives(options.files);
@@ -210,7 +207,7 @@ int runPlay(const PlayOptions& options, const std::string& players, const Settin
             at = nextPosition(PlayEvent::NextSong, *at, count, files.size(), only);
             continue;
         }
-        const std::string name = std::filesystem::path(path).filename().string();
+        const std::string name = shortName(inputFile(path));
         // A module stays open while its subsongs follow one another.
         for (;;) {
             const Outcome outcome = playSubsong(player, name, facts, at->subsong);
@@ -235,6 +232,19 @@ int runPlay(const PlayOptions& options, const std::string& players, const Settin
     setStatusLineShown(false);
     stopPlugin();
     return failures ? 1 : 0;
+}
+
+} // namespace
+
+int runPlay(const PlayOptions& options, const std::string& players, const SettingOverrides& settings) {
+    const int code = playFiles(options, players, settings);
+    // Interrupted, with the terminal and the sound card put back: ended by the
+    // signal as render is, so that the shell sees 130 and a script stops.
+    if (interrupted) {
+        std::signal(SIGINT, SIG_DFL);
+        std::raise(SIGINT);
+    }
+    return code;
 }
 
 } // namespace varno::cli

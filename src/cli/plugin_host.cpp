@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <climits>
+#include <optional>
 #include <unistd.h>
 
 #include "host/portable_host.h"
@@ -143,11 +144,11 @@ HostFileHandle::~HostFileHandle() {
 bool HostFileHandle::open(const std::string& path, std::string& cause) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    // A plain file whose name holds a "|" is that file, not an archive entry.
-    const size_t bar = fs::exists(path, ec) ? std::string::npos : path.find('|');
-    const std::string onDisk = bar == std::string::npos ? path : path.substr(0, bar);
+    const std::optional<ArchivePath> entry = splitArchivePath(path);
+    const std::string onDisk = entry ? entry->archive : path;
     if (!fs::exists(onDisk, ec)) {
-        cause = bar == std::string::npos ? "no such file" : "no such archive: " + onDisk;
+        const size_t bar = path.rfind('|');
+        cause = bar == std::string::npos ? "no such file" : "no such archive: " + path.substr(0, bar);
         return false;
     }
     if (!fs::is_regular_file(onDisk, ec)) {
@@ -159,7 +160,7 @@ bool HostFileHandle::open(const std::string& path, std::string& cause) {
         return false;
     }
     file_ = PortableHost::instance().tables().fileFunctions->open(path.c_str());
-    if (!file_) cause = bar == std::string::npos ? "cannot be read" : "no such entry in the archive";
+    if (!file_) cause = entry ? "no such entry in the archive" : "cannot be read";
     return file_ != nullptr;
 }
 
@@ -184,8 +185,7 @@ std::vector<std::string> expandArchives(const std::vector<std::string>& files) {
     const HostFileFunctions& host = *PortableHost::instance().tables().fileFunctions;
     std::vector<std::string> list;
     for (const std::string& path : files) {
-        std::error_code ec;
-        const bool plain = path.find('|') == std::string::npos || std::filesystem::exists(path, ec);
+        const bool plain = !splitArchivePath(path);
         HostFileHandle file;
         std::string cause;
         char magic[4] = {};

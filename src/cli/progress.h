@@ -1,8 +1,9 @@
-// A one-line progress display on standard error for long renders, shown only
-// when standard error is a terminal.
+// One-line displays on standard error, shown only when it is a terminal and
+// fitted to its width: a long render's progress, and the player's status.
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 
 namespace varno::cli {
@@ -29,6 +30,31 @@ private:
     std::chrono::steady_clock::time_point began_;
     std::chrono::steady_clock::time_point last_;
 };
+
+// What the player's status line shows.
+struct PlayStatus {
+    std::string name;
+    uint32_t subsong = 0; // counted from 0
+    uint32_t count = 1;
+    double seconds = 0;
+    double length = 0;    // 0: unknown
+    std::string format;
+    double gainDb = 0;
+    bool paused = false;
+};
+
+// "> song.mod  subsong 2/4  0:41 / 1:24  ProTracker - 4ch  vol +0 dB", fitted
+// to a terminal `columns` wide: the format is left out first, then the volume,
+// then the name is shortened.
+std::string playStatusLine(const PlayStatus& status, size_t columns);
+
+// name + rest in fewer than `columns` characters, so that the line never wraps:
+// the name is shortened in the middle ("area…me.mod"), or, where even a short
+// name leaves no room, the whole line is cut.
+std::string fitLine(const std::string& name, const std::string& rest, size_t columns);
+
+// The width of the terminal on standard error (80 when it cannot be told).
+size_t terminalColumns();
 
 // "3:05" for 185.7 seconds.
 std::string minutesSeconds(double seconds);

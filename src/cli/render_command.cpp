@@ -1,5 +1,7 @@
 // varno render: a module's samples as the music player would get them, into
 // WAV or FLAC files named after their inputs, one given file, or standard output.
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
 #include <set>
@@ -45,7 +47,7 @@ bool endless(const FramePlan& plan, double length, bool measured) {
 }
 
 // Renders subsong k (counted from 0) of the open module into output.
-bool renderSubsong(const Job& job, uint32_t k, uint32_t count, const std::string& output) {
+bool renderSubsong(const Job& job, uint32_t k, uint32_t count, const std::string& output, const std::string& input) {
     const RenderOptions& o = job.options;
     const std::string label = subsongLabel(job.path, k, count);
     const uint32_t channels = o.mono ? 1 : 2;
@@ -68,7 +70,7 @@ bool renderSubsong(const Job& job, uint32_t k, uint32_t count, const std::string
         reportError(label, "warning: " + why);
     }
     std::optional<OutputTarget> target = OutputTarget{};
-    if (output != "-") target = resolveOutput(output, o.force, error);
+    if (output != "-") target = resolveOutput(output, input, o.force, error);
     if (!target) {
         reportError(output, error);
         return false;
@@ -132,7 +134,7 @@ bool renderSubsong(const Job& job, uint32_t k, uint32_t count, const std::string
 // into a file (standard output is left to its reader, and stays as fast).
 bool lengthsNeeded(const RenderOptions& o) {
     if (o.window.loops > 1 || (o.window.fade > 0 && o.window.end < 0 && o.window.duration < 0)) return true;
-    const bool bounded = o.window.end >= 0 || o.window.duration >= 0;
+    const bool bounded = o.window.end >= 0 || o.window.duration >= 0 || o.window.limit > 0;
     if (!bounded && o.output != "-" && pluginSettings.default_playtime == 0 && pluginSettings.use_songend) return true;
     return Progress::shown() && pluginSettings.use_songend;
 }
@@ -170,6 +172,7 @@ int renderFile(const XmpInterface& plugin, const RenderOptions& o, const std::st
     }
     int failures = subsongs.empty() ? 1 : 0;
     const Job job{plugin, o, path, facts, buffer, measured};
+    const InputFile input = inputFile(path);
     // Every subsong is tried; each failure has its own line.
     for (uint32_t k : subsongs) {
         const bool numbered = o.allSubsongs || o.subsong > 0;
@@ -177,20 +180,46 @@ int renderFile(const XmpInterface& plugin, const RenderOptions& o, const std::st
         if (!o.output.empty())
             output = o.allSubsongs ? numberedPath(o.output, int(k + 1)) : o.output;
         else
-            output = automaticOutputName(path, o.directory, o.container, numbered ? int(k + 1) : 0);
+            output = automaticOutputName(input, o.directory, o.container, numbered ? int(k + 1) : 0);
         std::error_code ec;
         if (output != "-" && !written.insert(std::filesystem::absolute(output, ec).lexically_normal().string()).second) {
             reportError(output, "was written earlier in this run; not written again");
             ++failures;
             continue;
         }
-        if (!renderSubsong(job, k, count, output)) ++failures;
+        if (!renderSubsong(job, k, count, output, input.file)) ++failures;
     }
+    // The first of several subsongs, taken without being chosen, is said to be one of several.
+    if (!failures && count > 1 && !o.allSubsongs && o.subsong == 0)
+        reportError(path, "rendered subsong 1 of " + std::to_string(count) +
+                              " (--all-subsongs renders every one, --subsong N another)");
     plugin.close();
     return failures;
 }
 
 } // namespace
+
+std::string renderUsageError(const RenderOptions& o) {
+    if (o.allSubsongs && o.subsong > 0) return "--all-subsongs and --subsong exclude each other";
+    if (o.output == "-") {
+        if (o.containerGiven) return "--format names the container of files; -o - writes raw samples";
+        if (::isatty(STDOUT_FILENO) == 1)
+            return "-o - writes raw samples, and standard output is a terminal (send it to a file or a program)";
+        return "";
+    }
+    if (o.output.empty()) return "";
+    // What -o names: a file of a known container, or a device or pipe written as it is.
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(o.output, ec);
+    const bool direct = std::filesystem::is_character_file(status) || std::filesystem::is_fifo(status);
+    std::string cause;
+    const std::optional<Container> container = containerFor(o.output, direct, o.format, cause);
+    if (!container) return "-o " + o.output + ": " + cause;
+    const std::string named = *container == Container::Flac ? "flac" : "wav";
+    if (o.containerGiven && o.container != named)
+        return "--format " + o.container + " disagrees with -o " + o.output + ", whose extension names its container";
+    return "";
+}
 
 int runRender(const RenderOptions& options, const std::string& players, const SettingOverrides& settings) {
     if (!options.directory.empty()) {

@@ -46,14 +46,30 @@ uint64_t applyLevel(float* samples, uint32_t frames, uint32_t channels, float ga
     return over;
 }
 
+namespace {
+
+// To nearest, halves away from zero, held within the format's range. A float
+// times the scale is exact in a double, and so is adding the half.
+inline int32_t rounded(float sample, double scale) {
+    double v = double(sample) * scale;
+    v = v > scale ? scale : v < -scale - 1 ? -scale - 1 : v;
+    return int32_t(v + (v < 0 ? -0.5 : 0.5));
+}
+
+double fullScale(int bits) { return bits == 24 ? 8388607.0 : 32767.0; }
+
+} // namespace
+
+void toIntegers(const float* samples, size_t count, int bits, int32_t* out) {
+    const double scale = fullScale(bits);
+    for (size_t i = 0; i < count; ++i) out[i] = rounded(samples[i], scale);
+}
+
 size_t toPcm(const float* samples, size_t count, int bits, uint8_t* out) {
-    const double scale = bits == 24 ? 8388607.0 : 32767.0;
+    const double scale = fullScale(bits);
     const int bytes = bits == 24 ? 3 : 2;
     for (size_t i = 0; i < count; ++i) {
-        double v = std::lround(double(samples[i]) * scale);
-        if (v > scale) v = scale;
-        if (v < -scale - 1) v = -scale - 1;
-        const auto word = uint32_t(int32_t(v));
+        const auto word = uint32_t(rounded(samples[i], scale));
         for (int b = 0; b < bytes; ++b) *out++ = uint8_t(word >> (8 * b));
     }
     return count * size_t(bytes);

@@ -19,8 +19,12 @@ float gainFactor(double db);
 uint64_t applyLevel(float* samples, uint32_t frames, uint32_t channels, float gain, const FramePlan& plan,
                     uint64_t firstFrame, bool saturate);
 
-// Little-endian signed 16 or 24-bit samples from floats, saturated; returns the bytes written
-// (out holds count * bytesPerSample).
+// Floats as signed 16 or 24-bit values, for files and standard output alike:
+// rounded to nearest and held at full scale (+-1.0 is +-32767 in 16 bits).
+void toIntegers(const float* samples, size_t count, int bits, int32_t* out);
+
+// The same values as little-endian bytes; returns the bytes written (out holds
+// count * bytesPerSample).
 size_t toPcm(const float* samples, size_t count, int bits, uint8_t* out);
 
 } // namespace varno::cli

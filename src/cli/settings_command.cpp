@@ -36,9 +36,9 @@ int runSettings(const std::vector<std::string>& assignments) {
     for (const std::string& a : assignments) {
         std::string error;
         if (!applySetting(a, wanted, error)) {
-            reportError("", error);
+            std::fprintf(stderr, "varno settings: %s (see varno settings --help)\n", error.c_str());
             stopPlugin();
-            return 1;
+            return 2;
         }
     }
     if (!assignments.empty()) {

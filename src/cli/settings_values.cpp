@@ -33,15 +33,15 @@ std::optional<int> storedValue(const std::vector<std::pair<std::string, int>>& s
 } // namespace
 
 bool parseSwitch(const std::string& text, int& value) {
-    if (text == "on" || text == "1") value = 1;
-    else if (text == "off" || text == "0") value = 0;
+    if (text == "on") value = 1;
+    else if (text == "off") value = 0;
     else return false;
     return true;
 }
 
 bool parseInterpolation(const std::string& text, int& value) {
     for (int v = 0; v < 4; ++v)
-        if (text == kInterpolationNames[v] || text == std::to_string(v)) {
+        if (text == kInterpolationNames[v]) {
             value = v;
             return true;
         }

@@ -1,5 +1,6 @@
 // The plugin's settings as the command line names, shows and takes them: one
-// notation both ways ("75%", "180s", "on", "sinc"), plain numbers taken too.
+// notation both ways ("75%", "180s", "on", "sinc"); a percentage or a time may
+// also be a plain number, a switch or an interpolation only its name.
 #pragma once
 
 #include <optional>
@@ -17,8 +18,8 @@ namespace varno::cli {
 bool applySetting(const std::string& assignment, PluginSettings& settings, std::string& error);
 
 // Parsers shared with the command line's options; false for a value out of range.
-bool parseSwitch(const std::string& text, int& value);        // on|off|1|0
-bool parseInterpolation(const std::string& text, int& value); // none|sinc|a500|a1200|0-3
+bool parseSwitch(const std::string& text, int& value);        // on|off
+bool parseInterpolation(const std::string& text, int& value); // none|sinc|a500|a1200
 bool parseSeconds(const std::string& text, int& value);       // 180, 180s, 3:00
 // The name of an interpolation value; values outside 0-3 play as, and are named, sinc.
 std::string interpolationName(int value);

@@ -53,14 +53,19 @@ std::optional<FramePlan> planFrames(const TimeWindow& w, double length, uint32_t
         end = std::min(end.value_or(w.loops * length), w.loops * length);
     }
     plan.silenceIsMusic = end.has_value();
+    if (w.limit > 0 && w.limit <= w.start) {
+        error = "--time " + timeText(w.limit) + " cuts every song before --start " + timeText(w.start);
+        return std::nullopt;
+    }
     if (w.fade > 0 && !end) {
-        if (length <= 0) {
-            error = "--fade needs an end: the song's length is unknown (give --duration or --end)";
+        if (length <= 0 && w.limit <= 0) {
+            error = "--fade needs an end: the song's length is unknown (give --duration, --end or --time)";
             return std::nullopt;
         }
         // The fade ends the song where it would have ended.
-        end = length;
+        end = length > 0 ? length : w.limit;
     }
+    if (w.limit > 0) end = std::min(end.value_or(w.limit), w.limit);
     if (end) {
         if (*end <= w.start) {
             error = "the song ends at " + timeText(*end) + ", before --start " + timeText(w.start);

@@ -1,5 +1,5 @@
 // Which stretch of a subsong is rendered or played: --start, --duration, --end,
-// --loops and --fade turned into output frames.
+// --loops, --fade and --time turned into output frames.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +15,7 @@ struct TimeWindow {
     double end = -1;      // song time to stop at; < 0: not given
     int loops = 1;        // passes of a song that loops back to its start
     double fade = 0;      // seconds of fade-out before the end
+    double limit = -1;    // --time: no song time past this; <= 0: none
 };
 
 constexpr uint64_t kNoStop = std::numeric_limits<uint64_t>::max();

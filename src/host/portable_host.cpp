@@ -63,31 +63,81 @@ bool equalNoCase(const std::string& a, const std::string& b) {
            });
 }
 
-// Amiga players name companion files without regard to case, as AmigaDOS and
-// Windows do; on a case-sensitive file system each component is looked up so.
-std::optional<fs::path> findNoCase(const std::string& path) {
+// The entry of a folder named so, or without regard to case, as AmigaDOS and
+// Windows name files and as Amiga players name their companion files.
+std::optional<fs::path> findInFolder(const fs::path& folder, const std::string& name) {
     std::error_code ec;
+    const fs::path exact = folder / name;
+    if (fs::exists(exact, ec)) return exact;
+    for (const auto& entry : fs::directory_iterator(folder, ec))
+        if (equalNoCase(entry.path().filename().string(), name)) return entry.path();
+    return std::nullopt;
+}
+
+// Looks up names[from..] below folder. A name joined to the next by a backslash
+// may be one name: on a file system where a backslash is a character of names,
+// "a\b" is a file of that name or the file b in the folder a.
+std::optional<fs::path> findParts(const fs::path& folder, const std::vector<std::string>& names,
+                                  const std::vector<bool>& backslashAfter, size_t from) {
+    std::string name;
+    for (size_t last = from; last < names.size(); ++last) {
+        name += names[last];
+        if (const std::optional<fs::path> found = findInFolder(folder, name)) {
+            if (last + 1 == names.size()) return found;
+            std::error_code ec;
+            if (fs::is_directory(*found, ec))
+                if (auto below = findParts(*found, names, backslashAfter, last + 1)) return below;
+        }
+        if (!backslashAfter[last]) break;
+        name += '\\';
+    }
+    return std::nullopt;
+}
+
+// The file or folder a host path names. Paths come from players with either
+// separator and in any letter case.
+std::optional<fs::path> findOnDisk(const std::string& path) {
+    std::error_code ec;
+    if (path.empty()) return std::nullopt;
     if (fs::exists(path, ec)) return fs::path(path);
-    fs::path wanted(path);
-    fs::path found = wanted.is_absolute() ? wanted.root_path() : fs::path(".");
-    for (const auto& part : wanted.relative_path()) {
-        fs::path exact = found / part;
-        if (fs::exists(exact, ec)) {
-            found = exact;
+    std::vector<std::string> names;
+    std::vector<bool> backslashAfter;
+    std::string name;
+    for (char c : path) {
+        if (c != '/' && c != '\\') {
+            name += c;
             continue;
         }
-        bool matched = false;
-        for (const auto& entry : fs::directory_iterator(found, ec)) {
-            if (equalNoCase(entry.path().filename().string(), part.string())) {
-                found = entry.path();
-                matched = true;
-                break;
-            }
+        // Empty names (a root, doubled separators) name nothing of their own.
+        if (!name.empty()) {
+            names.push_back(name);
+            backslashAfter.push_back(c == '\\');
         }
-        if (!matched) return std::nullopt;
+        name.clear();
     }
-    return found;
+    if (name.empty()) return std::nullopt;
+    names.push_back(name);
+    backslashAfter.push_back(false);
+    const bool absolute = path[0] == '/' || path[0] == '\\';
+    return findParts(absolute ? fs::path("/") : fs::path("."), names, backslashAfter, 0);
 }
+
+} // namespace
+
+std::optional<ArchivePath> splitArchivePath(const std::string& path) {
+    std::error_code ec;
+    if (path.find('|') == std::string::npos) return std::nullopt;
+    if (const std::optional<fs::path> itself = findOnDisk(path); itself && fs::is_regular_file(*itself, ec))
+        return std::nullopt;
+    // From the last "|": an archive whose own name holds a "|" is found too.
+    for (size_t bar = path.rfind('|'); bar != std::string::npos && bar > 0; bar = path.rfind('|', bar - 1)) {
+        const std::optional<fs::path> archive = findOnDisk(path.substr(0, bar));
+        if (archive && fs::is_regular_file(*archive, ec)) return ArchivePath{archive->string(), path.substr(bar + 1)};
+    }
+    return std::nullopt;
+}
+
+namespace {
 
 // Files are read whole when opened. Nothing the emulated Amiga can hold comes near
 // this size; beyond it a file, or what a damaged archive says an entry holds, is
@@ -163,15 +213,8 @@ HostFile VARNO_HOSTAPI fileOpen(const char* rawPath) {
     std::string path(rawPath);
     if (auto it = redirects().find(path); it != redirects().end()) path = it->second;
     if (isUrl(path)) return nullptr;
-    std::replace(path.begin(), path.end(), '\\', '/');
-    // "archive|entry", unless a file of that very name exists.
-    std::error_code ec;
-    const size_t bar = fs::exists(path, ec) ? std::string::npos : path.find('|');
-    if (bar != std::string::npos) {
-        auto archive = findNoCase(path.substr(0, bar));
-        return archive ? openEntryOf(archive->string(), path.substr(bar + 1)) : nullptr;
-    }
-    auto found = findNoCase(path);
+    if (const std::optional<ArchivePath> entry = splitArchivePath(path)) return openEntryOf(entry->archive, entry->entry);
+    auto found = findOnDisk(path);
     if (!found) return nullptr;
     auto bytes = readWholeFile(*found);
     if (!bytes) return nullptr;

@@ -5,11 +5,23 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "platform/host_tables.h"
 
 namespace varno {
+
+// "archive|entry" taken apart: the archive as found on disk, the entry's name in it.
+struct ArchivePath {
+    std::string archive;
+    std::string entry;
+};
+
+// Where a path names an archive's entry: at the last "|" whose left side is a
+// file (so an archive whose own name holds a "|" is found too). Nothing for a
+// path that names a file itself, "|" or not, or names no archive.
+std::optional<ArchivePath> splitArchivePath(const std::string& path);
 
 class PortableHost {
 public:

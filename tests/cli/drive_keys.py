@@ -1,16 +1,23 @@
 #!/usr/bin/env python3
 """Plays through varno on a terminal of its own, pressing keys as its status line
 shows what it plays: up (next subsong) once the first subsong plays, n (next
-song) once the second subsong plays, q once the next song plays.
+song) once the second subsong plays, q once the next song plays. Then once
+more on a terminal 30 columns wide, where every status line must fit, and
+Ctrl-C, which must end varno as the interrupt it is (130 in a shell).
 
   drive_keys.py VARNO FIRST_MODULE SECOND_MODULE
 
-Exit status 0 when each key had its effect and varno ended with 0 within the
-time allowed; the status lines seen are printed otherwise."""
+Exit status 0 when each key had its effect and varno ended as it should within
+the time allowed; the status lines seen are printed otherwise."""
+import fcntl
 import os
 import pty
+import re
 import select
+import signal
+import struct
 import sys
+import termios
 import time
 
 WAIT = 30  # seconds for each step, for a busy machine
@@ -57,6 +64,47 @@ def main():
         print(f"varno ended with {os.waitstatus_to_exitcode(status)}:", seen.decode(errors="replace"))
         return 1
     print("keys: up, n and q acted")
+    return interrupt_on_a_narrow_terminal(varno, second)
+
+
+def interrupt_on_a_narrow_terminal(varno, module, columns=30):
+    pid, fd = pty.fork()
+    if pid == 0:
+        os.execv(varno, [varno, "play", module])
+    fcntl.ioctl(fd, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
+    seen = b""
+    deadline = time.time() + WAIT
+    while b"0:01" not in seen and time.time() < deadline:
+        if select.select([fd], [], [], 0.1)[0]:
+            try:
+                seen += os.read(fd, 4096)
+            except OSError:
+                break
+    os.write(fd, b"\x03")
+    deadline = time.time() + WAIT
+    while time.time() < deadline:
+        done, status = os.waitpid(pid, os.WNOHANG)
+        if done:
+            break
+        try:
+            if select.select([fd], [], [], 0.1)[0]:
+                seen += os.read(fd, 4096)
+        except OSError:
+            time.sleep(0.1)
+    else:
+        print("Ctrl-C did not end varno")
+        os.kill(pid, 9)
+        return 1
+    lines = [re.sub(rb"\x1b\[K", b"", line) for line in seen.split(b"\r")]
+    wide = [line for line in lines if len(line.decode(errors="replace")) >= columns]
+    if wide:
+        print(f"status lines wider than {columns - 1} columns:", wide)
+        return 1
+    if not os.WIFSIGNALED(status) or os.WTERMSIG(status) != signal.SIGINT:
+        print(f"Ctrl-C ended varno with {os.waitstatus_to_exitcode(status)}, not by the interrupt:",
+              seen.decode(errors="replace"))
+        return 1
+    print(f"Ctrl-C ended varno as an interrupt; status lines fit {columns} columns")
     return 0
 
 

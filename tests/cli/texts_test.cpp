@@ -49,6 +49,29 @@ TEST(ProgressTest, LineShowsNameTimesPercentSpeedAndTimeLeft) {
     EXPECT_EQ(progressLine("song.mod", 75, 0, 0, 1), "song.mod  1:15  75x");
 }
 
+// The player's status line never wraps: on a narrow terminal the format goes,
+// then the volume, then the name shortens, and only then is the line cut.
+TEST(ProgressTest, StatusLineFitsTheTerminal) {
+    const PlayStatus status{"area4-game.mod", 1, 4, 41, 84, "ProTracker - 4ch", 0, false};
+    const struct {
+        size_t columns;
+        std::string line;
+    } cases[] = {
+        {80, "> area4-game.mod  subsong 2/4  0:41 / 1:24  ProTracker - 4ch  vol +0 dB"},
+        {72, "> area4-game.mod  subsong 2/4  0:41 / 1:24  ProTracker - 4ch  vol +0 dB"},
+        {71, "> area4-game.mod  subsong 2/4  0:41 / 1:24  vol +0 dB"},
+        {50, "> area4-game.mod  subsong 2/4  0:41 / 1:24"},
+        {40, "> area\u2026me.mod  subsong 2/4  0:41 / 1:24"},
+        {30, "> area4-game.mod  subsong 2/4"},
+        {1, ">"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(playStatusLine(status, c.columns), c.line) << c.columns;
+    // Characters, not bytes, are counted; a name is cut between characters.
+    EXPECT_EQ(fitLine("Caf\xc3\xa9-M\xc3\xbcller-Caf\xc3\xa9", "  0:41", 16), "Caf\xc3\xa9\u2026Caf\xc3\xa9  0:41");
+    const PlayStatus paused{"s.mod", 0, 1, 5, 0, "MOD", -3, true};
+    EXPECT_EQ(playStatusLine(paused, 80), "|| s.mod  0:05  MOD  vol -3 dB");
+}
+
 TEST(ModuleFactsTest, GeneralInfoAndTagsAreSplit) {
     const auto lines = parseGeneralInfo("Format\tVARNO/MOD\rPlayer\tProTracker\rSubsongs\t2\rSongs\t1. 0:05\r\t2. 0:07\r");
     ASSERT_EQ(lines.size(), 4u);
@@ -94,7 +117,7 @@ TEST(SettingsValuesTest, OneNotationBothWays) {
         EXPECT_EQ(s.default_playtime, seconds);
     }
     for (const char* bad : {"stereo_separation=101%", "stereo_separation=%", "default_playtime=-5", "default_playtime=3:5",
-                            "surround=yes", "nokey=1", "novalue"})
+                            "surround=yes", "surround=1", "seeking=0", "interpolation=2", "nokey=1", "novalue"})
         EXPECT_FALSE(applySetting(bad, s, error)) << bad;
 
     PluginSettings folded;

@@ -32,6 +32,13 @@ TEST(TimeWindowTest, OptionsBecomeFrameRanges) {
         {{0, -1, -1, 2, 0}, 0, 0, 0, 0, false, false, "--loops needs the song's length"},
         {{0, -1, -1, 1, 3}, 0, 0, 0, 0, false, false, "--fade needs an end"},
         {{90, -1, -1, 1, 3}, 83, 0, 0, 0, false, false, "before --start 1:30"},
+        {{0, -1, -1, 1, 0, 10}, 83, 0, 10000, 0, false, false, nullptr},   // --time cuts every song there
+        {{0, -1, 50, 1, 0, 10}, 83, 0, 10000, 0, false, true, nullptr},    // the earlier end wins
+        {{0, -1, -1, 3, 0, 100}, 10.5, 0, 31500, 0, true, true, nullptr},
+        {{0, -1, -1, 1, 2, 10}, 83, 0, 10000, 2000, false, false, nullptr}, // the fade comes before the cut
+        {{0, -1, -1, 1, 2, 100}, 83, 0, 83000, 2000, false, false, nullptr}, // or before a sooner song end
+        {{0, -1, -1, 1, 2, 10}, 0, 0, 10000, 2000, false, false, nullptr},  // and needs no known length
+        {{20, -1, -1, 1, 0, 10}, 83, 0, 0, 0, false, false, "--time 0:10 cuts every song before --start 0:20"},
     };
     for (const auto& c : cases) {
         std::string error;

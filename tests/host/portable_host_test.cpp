@@ -95,6 +95,38 @@ TEST_F(PortableHostTest, ArchiveEntriesOpenByBarPath) {
     files().close(f);
 }
 
+// Names as Linux keeps them: a backslash is a character of a name unless no such
+// name exists (then it separates, as in the paths players build), and an
+// archive's own name may hold a "|".
+TEST_F(PortableHostTest, NamesWithBackslashesAndBarsOpen) {
+    fs::create_directories(dir / "back\\slash");
+    writeFile(dir / "back\\slash" / "in.mod", "inside");
+    writeFile(dir / "a\\b.mod", "backslashed");
+    makeZip(dir / "my|songs.zip", {{"x.mod", "entry x"}, {"d|e.mod", "entry with a bar"}});
+    const std::string d = dir.string();
+    const std::pair<std::string, std::string> rows[] = {
+        {d + "/a\\b.mod", "backslashed"},
+        {d + "/back\\slash/in.mod", "inside"},
+        {d + "\\back\\slash\\IN.MOD", "inside"},  // as a player builds a companion's path
+        {d + "/Mods\\song.mod", "0123456789"},
+        {d + "/my|songs.zip|x.mod", "entry x"},
+        {d + "/my|songs.zip|d|e.mod", "entry with a bar"},
+    };
+    for (const auto& [path, text] : rows) {
+        HostFile f = files().open(path.c_str());
+        ASSERT_NE(f, nullptr) << path;
+        EXPECT_EQ(readAll(f), text) << path;
+        files().close(f);
+    }
+    const std::optional<ArchivePath> entry = splitArchivePath(d + "/my|songs.zip|d|e.mod");
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->archive, d + "/my|songs.zip");
+    EXPECT_EQ(entry->entry, "d|e.mod");
+    EXPECT_FALSE(splitArchivePath(d + "/my|songs.zip"));
+    EXPECT_FALSE(splitArchivePath(d + "/none.zip|x.mod"));
+    EXPECT_EQ(files().open((d + "/a\\c.mod").c_str()), nullptr);
+}
+
 TEST_F(PortableHostTest, ListsAndOpensEntriesOfAnOpenArchive) {
     HostFile archive = files().open((dir / "players.dat").c_str());
     ASSERT_NE(archive, nullptr);

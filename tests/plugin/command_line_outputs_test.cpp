@@ -125,7 +125,8 @@ TEST_F(CommandLineOutputsTest, TimeWindowsCutExactly) {
     const std::vector<float> whole = readAudio(folder / "whole.wav").samples;
     ASSERT_GT(whole.size(), 2u * 90000);
     const std::vector<float> middle(whole.begin() + 2 * 24000, whole.begin() + 2 * 72000);
-    for (const char* window : {"--start 0.5 --duration 1", "--start 0:00.5 --end 1.5", "--start 0.5 --end 1.5 --duration 3"}) {
+    for (const char* window : {"--start 0.5 --duration 1", "--start 0:00.5 --end 1.5", "--start 0.5 --end 1.5 --duration 3",
+                               "--start 0.5 --time 1.5", "--start 0.5 --time 1.5 --end 1.7"}) {
         const CommandRun run = varno(render + window + " -o cut.wav");
         ASSERT_EQ(run.exitCode, 0) << run.err;
         EXPECT_TRUE(readAudio(folder / "cut.wav").samples == middle) << window;
@@ -228,10 +229,79 @@ TEST_F(CommandLineOutputsTest, StandardOutputHonoursBitsAndGainSaturates) {
               std::string::npos) << loud.err;
 }
 
+// Integer samples are rounded once, to nearest, whether they go to a file or to
+// standard output: the same values either way.
+TEST_F(CommandLineOutputsTest, IntegerFilesAndStandardOutputRoundAlike) {
+    const std::string render = p + "render " + module + " --subsong 2 --duration 1 --gain -3.3 --force ";
+    for (const int bits : {16, 24}) {
+        const std::string raw = varno(render + "--bits " + std::to_string(bits) + " -o -").out;
+        const size_t bytes = size_t(bits / 8);
+        ASSERT_EQ(raw.size(), 2u * 48000 * bytes) << bits;
+        std::vector<int32_t> piped(raw.size() / bytes);
+        for (size_t i = 0; i < piped.size(); ++i) {
+            int32_t v = 0;
+            for (size_t b = 0; b < bytes; ++b) v |= int32_t(uint8_t(raw[i * bytes + b])) << (8 * b);
+            piped[i] = (v << (32 - bits)) >> (32 - bits);
+        }
+        for (const char* container : {"wav", "flac"}) {
+            const std::string name = std::string("rounded.") + container;
+            ASSERT_EQ(varno(render + "--bits " + std::to_string(bits) + " -o " + name).exitCode, 0) << name;
+            SF_INFO info{};
+            SNDFILE* file = sf_open((folder / name).c_str(), SFM_READ, &info);
+            ASSERT_NE(file, nullptr) << name;
+            std::vector<int32_t> stored(size_t(info.frames) * size_t(info.channels));
+            sf_readf_int(file, stored.data(), info.frames);
+            sf_close(file);
+            for (int32_t& v : stored) v >>= 32 - bits;
+            EXPECT_TRUE(stored == piped) << bits << " bits in " << name;
+        }
+    }
+}
+
+// --time N cuts every song at N seconds, even one whose player ends it later; a
+// render that takes the first of several subsongs says so, and how to get the others.
+TEST_F(CommandLineOutputsTest, TimeCutsEverySongAndLeftSubsongsAreNamed) {
+    const struct {
+        std::string options;
+        size_t frames;
+        std::string note; // on standard error, or empty for none
+    } cases[] = {
+        {"--subsong 2 --time 1.25", 60000, ""},
+        {"--subsong 2 --time 0:05", 96000, ""},
+        {"--time 0.5", 24000, "rendered subsong 1 of 3 (--all-subsongs renders every one, --subsong N another)\n"},
+        {"--subsong 1", 48000, ""},
+    };
+    for (const auto& c : cases) {
+        const CommandRun run = varno(p + "render " + module + " --force -o t.wav " + c.options);
+        ASSERT_EQ(run.exitCode, 0) << c.options << "\n" << run.err;
+        EXPECT_EQ(readAudio(folder / "t.wav").samples.size(), 2 * c.frames) << c.options;
+        EXPECT_EQ(run.err, c.note.empty() ? "" : "varno: " + module + ": " + c.note) << c.options;
+    }
+}
+
+// What render must not write to: its own input, by any name, or a terminal.
+TEST_F(CommandLineOutputsTest, NeverOverItsInputNorRawToATerminal) {
+    const std::string input = writeModule("same.wav", "VTS1", "Named .wav");
+    std::filesystem::create_symlink("same.wav", folder / "link.wav");
+    for (const char* output : {"same.wav", "link.wav"}) {
+        const CommandRun run = varno(p + "render same.wav --force -o " + output);
+        EXPECT_EQ(run.exitCode, 1) << output;
+        EXPECT_NE(run.err.find(std::string(output) + ": is the input same.wav itself; it is never replaced"),
+                  std::string::npos) << run.err;
+        EXPECT_EQ(read(input).size(), 128u) << output;
+    }
+    const CommandRun terminal = run("script -qec '" + varnoPath() + " " + p + "render " + module + " -o -' /dev/null");
+    EXPECT_EQ(terminal.exitCode, 2);
+    EXPECT_NE(terminal.out.find("-o - writes raw samples, and standard output is a terminal"), std::string::npos)
+        << terminal.out;
+    EXPECT_LT(terminal.out.size(), 300u) << "no samples on the terminal";
+}
+
 // On a terminal a progress line names the file and shows the time, percent,
 // speed and time left; off one (every other test) nothing is printed.
 TEST_F(CommandLineOutputsTest, ProgressOnATerminal) {
-    const CommandRun run = this->run("script -qec '" + varnoPath() + " " + p + "render " + module +
+    // A terminal wide enough for the test folder's long name.
+    const CommandRun run = this->run("script -qec 'stty cols 250; " + varnoPath() + " " + p + "render " + module +
                                 " --subsong 2 --loops 100 -o /dev/null' /dev/null");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("song.vts subsong 2  "), std::string::npos) << run.out;

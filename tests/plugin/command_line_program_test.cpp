@@ -24,6 +24,34 @@ TEST_F(CommandLineProgramTest, BehavesLikeAProgram) {
     EXPECT_EQ(after.out, module + ": playable by Varno Test Interrupt\n");
 }
 
+// Each command's help lists what that command takes, and only that.
+TEST_F(CommandLineProgramTest, HelpListsWhatEachCommandTakes) {
+    const struct {
+        std::string arguments;
+        std::vector<std::string> shown, notShown;
+    } cases[] = {
+        {"--help", {"--players", "play", "render", "help", "varno help COMMAND"}, {"ZIP"}},
+        {"help", {"--players", "play", "render", "varno help COMMAND"}, {"ZIP"}},
+        {"info --help", {"--no-lengths", "--no-cache", "--time", "--players", "archive.zip|entry"},
+         {"{", "--lengths,", "--duration", "--end", "--loops"}},
+        {"help info", {"--no-lengths", "--players"}, {"{"}},
+        {"render --help", {"--separation", "turns the surround effect off", "--time", "Cut every song", "--players",
+                           "archive.zip|entry"}, {"{"}},
+        {"play --help", {"--players", "Keys:", "archive.zip|entry"}, {"{", "--bits"}},
+        {"check --help", {"--players", "archive.zip|entry"}, {"{"}},
+        {"players --help", {"--players"}, {"ZIP", "archive.zip", "varno help COMMAND"}},
+        {"settings --help", {"stereo_separation", "on|off"}, {"ZIP", "archive.zip", "--players"}},
+    };
+    for (const auto& c : cases) {
+        const CommandRun run = varno(c.arguments);
+        EXPECT_EQ(run.exitCode, 0) << c.arguments << "\n" << run.err;
+        for (const std::string& text : c.shown) EXPECT_NE(run.out.find(text), std::string::npos) << c.arguments << ": " << text << "\n" << run.out;
+        for (const std::string& text : c.notShown) EXPECT_EQ(run.out.find(text), std::string::npos) << c.arguments << ": " << text << "\n" << run.out;
+    }
+    EXPECT_EQ(varno("help").out, varno("--help").out);
+    EXPECT_EQ(varno("help render").out, varno("render --help").out);
+}
+
 TEST_F(CommandLineProgramTest, PlayerArchiveFoundThroughLinksAndInstalls) {
     const fs::path defaultArchive = fs::path(VARNO_BINARY_DIR) / "bin" / "xmp-varno.dat";
     if (!fs::exists(defaultArchive)) GTEST_SKIP() << "no default player archive was built";
@@ -85,6 +113,31 @@ TEST_F(CommandLineProgramTest, FileNamesAreTakenAtTheirWord) {
     EXPECT_TRUE(fs::exists(folder / "out" / "song.vts.wav"));
     EXPECT_TRUE(fs::exists(folder / "out" / "other.vts.wav"));
     EXPECT_EQ(varno(p + "render songs.zip -o x.wav").exitCode, 2);
+}
+
+// Names as Linux keeps them: the output is named after the file's own name, an
+// archive whose name holds a "|" opens its entries, a backslash is a character.
+TEST_F(CommandLineProgramTest, OutputsAreNamedAfterTheFilesOwnNames) {
+    writeModule("pipe|name.vts", "VTS1", "Barred");
+    writeModule("back\\slash.vts", "VTS1", "Backslashed");
+    writeModule("x.vts", "VTS1", "In an archive");
+    ASSERT_EQ(run("zip -q 'my|songs.zip' x.vts").exitCode, 0);
+    const struct {
+        std::string input, output;
+    } cases[] = {
+        {"'pipe|name.vts'", "pipe|name.vts.wav"},
+        {"'back\\slash.vts'", "back\\slash.vts.wav"},
+        {"'my|songs.zip'", "x.vts.wav"},
+        {"'my|songs.zip|x.vts'", "x.vts.wav"},
+    };
+    for (const auto& c : cases) {
+        fs::remove(folder / c.output);
+        const CommandRun run = varno(p + "render " + c.input + " --duration 0.1");
+        EXPECT_EQ(run.exitCode, 0) << c.input << "\n" << run.err;
+        EXPECT_TRUE(fs::exists(folder / c.output)) << c.input;
+    }
+    EXPECT_FALSE(fs::exists(folder / "name.vts.wav"));
+    EXPECT_EQ(varno(p + "check 'my|songs.zip'").out, "my|songs.zip|x.vts: playable by Varno Test Interrupt\n");
 }
 
 TEST_F(CommandLineProgramTest, InfoForScripts) {

@@ -20,10 +20,15 @@ TEST_F(CommandLineTest, ErrorsNameTheFileAndTheCause) {
         {p + "render " + junk + " -o x.wav", 1, "junk.bin: no player recognises this file\n"},
         {"--players /nowhere/players.dat render " + module + " -o x.wav", 1, "no such player archive\n"},
         {p + "render " + module + " -o /nowhere/x.wav", 1, "/nowhere/x.wav: cannot be written"},
-        {p + "render " + module + " -o x.mp3", 1, "x.mp3: the output must end in .wav or .flac"},
-        {p + "render " + module + " -o x.flac --bits float", 1, "FLAC holds 16 or 24 bits"},
+        {p + "render " + module + " -o x.ogg", 2,
+         "varno render: -o x.ogg: the output must end in .wav or .flac, or be - for standard output (see varno render "
+         "--help)\n"},
+        {p + "render " + module + " -o x.flac --bits float", 2, "-o x.flac: FLAC holds 16 or 24 bits"},
+        {p + "render " + module + " -o x.wav --format flac", 2, "--format flac disagrees with -o x.wav, whose extension names its container"},
+        {p + "render " + module + " -o - --format flac", 2, "--format names the container of files"},
         {p + "render " + module + " --subsong 4 -o x.wav", 1, "there is no subsong 4 (the module has 3)\n"},
-        {p + "render " + module + " --rate 5 -o x.wav", 2, "--rate: must be a sample rate in Hz from 8000 to 192000, not \"5\""},
+        {p + "render " + module + " --rate 5 -o x.wav", 2,
+         "varno render: --rate: must be a sample rate in Hz from 8000 to 192000, not \"5\" (see varno render --help)\n"},
         {p + "render " + module + " --rate abc -o x.wav", 2, "--rate: must be a sample rate in Hz from 8000 to 192000, not \"abc\""},
         {p + "render " + module + " --start 1:75 -o x.wav", 2, "--start: must be seconds (90 or 1:30), not \"1:75\""},
         {p + "render " + module + " " + module + " -o x.wav", 2, "-o names the output of one file"},
@@ -35,13 +40,20 @@ TEST_F(CommandLineTest, ErrorsNameTheFileAndTheCause) {
         {p + "render " + module + " --songend off --time 0 -o x.wav", 1,
          "song.vts subsong 1: nothing but silence ends this render (no --time limit, and --songend off): give "
          "--duration or --end, or --force to render until silence\n"},
-        {"bogus", 2, "varno: unknown command \"bogus\" (commands: play, render, info, check, players, settings"},
+        {"bogus", 2, "varno: unknown command \"bogus\" (commands: play, render, info, check, players, settings, help)"},
+        {"--bogus", 2, "varno: unknown option \"--bogus\" (see varno --help)\n"},
+        {"help bogus", 2, "varno help: unknown command \"bogus\""},
+        {p + "info", 2, "varno info: no files given (see varno info --help)\n"},
+        {p + "info " + module + " --duration 3", 2, "varno info: unknown option \"--duration\" (see varno info --help)\n"},
+        {"settings bogus=1", 2, "unknown setting \"bogus\""},
+        {"settings surround=yes", 2, "surround must be on or off, not \"yes\""},
+        {"settings surround=1", 2, "surround must be on or off, not \"1\""},
         {"--players " + junk + " check " + module, 1, "junk.bin: not a player archive"},
         {p + "render " + module + " --separation 150 -o x.wav", 2, "--separation"},
         {p + "render " + module + " --surround maybe -o x.wav", 2, "--surround: must be on or off, not \"maybe\""},
         {p + "render " + module + " --bits 12 -o x.wav", 2, "--bits: must be 16, 24 or float"},
         {p + "check " + module + " " + junk, 1, ""},
-        {"settings surround=perhaps", 1, "surround must be on or off, not \"perhaps\"\n"},
+        {"settings surround=perhaps", 2, "surround must be on or off, not \"perhaps\" (see varno settings --help)\n"},
     };
     for (const auto& c : cases) {
         const CommandRun run = varno(c.arguments);
@@ -65,6 +77,11 @@ TEST_F(CommandLineTest, CheckInfoAndPlayersDescribeTheFiles) {
     for (const char* line : {"  Format text Varno Test Interrupt - 4ch\n", "  Title       M\xc3\xbcller\n",
                              "  Subsongs    3\n", "  Subsong 2   0:02.000\n", "  Subsong 3   0:01.000\n"})
         EXPECT_NE(info.out.find(line), std::string::npos) << line << "\n" << info.out;
+
+    // --time gives the lengths render and play cut the songs to.
+    const CommandRun cut = varno("--players " + players + " info --time 1.5 " + module);
+    for (const char* line : {"  Subsong 1   0:01.000\n", "  Subsong 2   0:01.500\n"})
+        EXPECT_NE(cut.out.find(line), std::string::npos) << line << "\n" << cut.out;
 
     const CommandRun list = varno("--players " + players + " players");
     EXPECT_NE(list.out.find("    3  vts2_startint        Varno Test StartInt          VT2"), std::string::npos)
@@ -99,8 +116,12 @@ TEST_F(CommandLineTest, RenderedFilesHoldWhatProcessReturns) {
         uint32_t channels;
         int separation;
         int interpolation;
+        int surround = 1;
     } cases[] = {
-        {"--rate 44100 --separation 40 --surround off --interpolation sinc --subsong 2", 44100, 2, 40, 1},
+        {"--rate 44100 --separation 40 --surround off --interpolation sinc --subsong 2", 44100, 2, 40, 1, 0},
+        // An explicit separation is heard: surround gives way, unless it is asked for too.
+        {"--separation 40 --subsong 2", 48000, 2, 40, 0, 0},
+        {"--separation 40 --surround on --subsong 2", 48000, 2, 40, 0, 1},
         {"--rate 22050 --mono --interpolation none --subsong 2", 22050, 1, 75, 0},
         {"--interpolation a500 --subsong 2", 48000, 2, 75, 2},
         {"--rate 44100 --mono --interpolation a1200 --subsong 2", 44100, 1, 75, 3},
@@ -119,7 +140,7 @@ TEST_F(CommandLineTest, RenderedFilesHoldWhatProcessReturns) {
         sf_close(file);
 
         pluginSettings.stereo_separation = c.separation;
-        pluginSettings.surround = c.options.find("--surround off") != std::string::npos ? 0 : 1;
+        pluginSettings.surround = c.surround;
         pluginSettings.interpolation = c.interpolation;
         pluginInstance()->song->updatePan(pluginSettings);
         XmpFormat format{c.rate, c.channels, 0};

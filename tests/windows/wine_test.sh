@@ -59,7 +59,7 @@ render_both() {
   local size
   size=$(stat -c %s "$name-windows.raw")
   # The command line, with the same settings spelled out, starts with the same samples
-  # (it plays on to the song's end or the three seconds).
+  # (cut at three seconds, or at the song's end if sooner).
   local names=(none sinc a500 a1200)
   "$VARNO_COMMAND" --players xmp-varno.dat render "$file" -o - --subsong $((subsong + 1)) \
     --interpolation "${names[$interpolation]}" --separation 75 --surround on --songend on --time 3 > "$name-command.raw" ||
