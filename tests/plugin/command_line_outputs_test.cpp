@@ -267,9 +267,11 @@ TEST_F(CommandLineOutputsTest, TimeCutsEverySongAndLeftSubsongsAreNamed) {
         std::string note; // on standard error, or empty for none
     } cases[] = {
         {"--subsong 2 --time 1.25", 60000, ""},
-        {"--subsong 2 --time 0:05", 96000, ""},
+        // Songs that end sooner end there, on the frame their ticks' time makes
+        // (ticks carry their fractions of a frame: not a round 2 s and 1 s).
+        {"--subsong 2 --time 0:05", 96003, ""},
         {"--time 0.5", 24000, "rendered subsong 1 of 3 (--all-subsongs renders every one, --subsong N another)\n"},
-        {"--subsong 1", 48000, ""},
+        {"--subsong 1", 48001, ""},
     };
     for (const auto& c : cases) {
         const CommandRun run = varno(p + "render " + module + " --force -o t.wav " + c.options);
