@@ -46,25 +46,31 @@ def main():
             os.kill(pid, 9)
             return 1
         os.write(fd, key)
-    deadline = time.time() + WAIT
-    while time.time() < deadline:
-        done, status = os.waitpid(pid, os.WNOHANG)
-        if done:
-            break
-        try:
-            if select.select([fd], [], [], 0.1)[0]:
-                seen += os.read(fd, 4096)
-        except OSError:
-            time.sleep(0.1)
-    else:
+    status, seen = wait_for_end(pid, fd, seen)
+    if status is None:
         print("q did not end varno")
-        os.kill(pid, 9)
         return 1
     if os.waitstatus_to_exitcode(status) != 0:
         print(f"varno ended with {os.waitstatus_to_exitcode(status)}:", seen.decode(errors="replace"))
         return 1
     print("keys: up, n and q acted")
     return interrupt_on_a_narrow_terminal(varno, second)
+
+
+def wait_for_end(pid, fd, seen):
+    """The program's wait status and all it showed; None (and killed) if it did not end in time."""
+    deadline = time.time() + WAIT
+    while time.time() < deadline:
+        done, status = os.waitpid(pid, os.WNOHANG)
+        if done:
+            return status, seen
+        try:
+            if select.select([fd], [], [], 0.1)[0]:
+                seen += os.read(fd, 4096)
+        except OSError:
+            time.sleep(0.1)
+    os.kill(pid, 9)
+    return None, seen
 
 
 def interrupt_on_a_narrow_terminal(varno, module, columns=30):
@@ -81,19 +87,9 @@ def interrupt_on_a_narrow_terminal(varno, module, columns=30):
             except OSError:
                 break
     os.write(fd, b"\x03")
-    deadline = time.time() + WAIT
-    while time.time() < deadline:
-        done, status = os.waitpid(pid, os.WNOHANG)
-        if done:
-            break
-        try:
-            if select.select([fd], [], [], 0.1)[0]:
-                seen += os.read(fd, 4096)
-        except OSError:
-            time.sleep(0.1)
-    else:
+    status, seen = wait_for_end(pid, fd, seen)
+    if status is None:
         print("Ctrl-C did not end varno")
-        os.kill(pid, 9)
         return 1
     lines = [re.sub(rb"\x1b\[K", b"", line) for line in seen.split(b"\r")]
     wide = [line for line in lines if len(line.decode(errors="replace")) >= columns]
