@@ -40,7 +40,8 @@ void printText(const std::string& path, const ModuleFacts& facts) {
             text.insert(at + 1, 14, ' ');
         std::printf("  %-12s%s\n", label.c_str(), text.c_str());
     }
-    for (const auto& [name, value] : facts.tags) std::printf("  %-12s%s\n", tagLabel(name).c_str(), value.c_str());
+    for (const auto& [name, value] : facts.tagsBeyondGeneral())
+        std::printf("  %-12s%s\n", tagLabel(name).c_str(), value.c_str());
     for (size_t k = 0; k < facts.subsongSeconds.size(); ++k)
         std::printf("  %-12s%s\n", ("Subsong " + std::to_string(k + 1)).c_str(),
                     subsongLengthText(facts.subsongSeconds[k]).c_str());

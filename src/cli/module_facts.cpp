@@ -61,6 +61,15 @@ std::string ModuleFacts::tag(const std::string& name) const {
     return {};
 }
 
+std::vector<std::pair<std::string, std::string>> ModuleFacts::tagsBeyondGeneral() const {
+    std::vector<std::pair<std::string, std::string>> beyond;
+    for (const auto& [name, value] : tags) {
+        const char* label = name == "artist" ? "Author" : name == "comment" ? "Comment" : nullptr;
+        if (!label || generalValue(label) != value) beyond.emplace_back(name, value);
+    }
+    return beyond;
+}
+
 ModuleFacts gatherFacts(const XmpInterface& plugin, const std::string& path, HostFile file) {
     ModuleFacts facts;
     const HostMemoryFunctions& memory = *PortableHost::instance().tables().memoryFunctions;
@@ -133,7 +142,10 @@ AudioTags tagsFor(const ModuleFacts& facts, uint32_t subsong) {
     tags.artist = facts.tag("artist");
     tags.trackNumber = std::to_string(subsong + 1);
     const std::string player = facts.generalValue("Player");
-    tags.comment = facts.formatText + (player.empty() ? "" : ", played by " + player);
+    const std::string format = facts.formatText + (player.empty() ? "" : ", played by " + player);
+    // The song's own message comes first; what plays it follows on a line of its own.
+    const std::string message = facts.tag("comment");
+    tags.comment = message.empty() ? format : message + "\n" + format;
     tags.software = std::string("varno ") + kVersion;
     return tags;
 }

@@ -23,6 +23,9 @@ struct ModuleFacts {
     // The value of a general line or a tag; empty when absent.
     std::string generalValue(const std::string& label) const;
     std::string tag(const std::string& name) const;
+    // The tags but those whose value a general line shows already (the author
+    // as "artist", the song's message as "comment"): what a text adds to them.
+    std::vector<std::pair<std::string, std::string>> tagsBeyondGeneral() const;
 };
 
 // path and file are the open module's. Lengths are those known so far.
@@ -33,8 +36,9 @@ ModuleFacts gatherFacts(const XmpInterface& plugin, const std::string& path, Hos
 std::vector<std::pair<std::string, std::string>> parseGeneralInfo(const char* text);
 
 // The tags of a rendered file of subsong k (counted from 0): the title, the
-// author when the player named one, the subsong as track number, format and
-// player as comment, and varno with its version as the encoder.
+// author when the player named one, the subsong as track number, the song's
+// message and then format and player as comment, and varno with its version as
+// the encoder.
 AudioTags tagsFor(const ModuleFacts& facts, uint32_t subsong);
 
 // The facts but the lengths as one text for the length cache, and back; false

@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "cli/commands.h"
-#include "host/text_conversion.h"
+#include "amigaos/text.h"
 #include "plugin/plugin_extras.h"
 
 namespace varno::cli {
@@ -13,8 +13,8 @@ int runPlayers(const std::string& players) {
     std::printf("%5s  %-20s %-28s %-7s %s\n", "index", "file", "player", "format", "creator");
     for (const CataloguedPlayer& p : list)
         std::printf("%5u  %-20s %-28s %-7s %s\n", p.index, p.fileName.c_str(),
-                    latin1ToUtf8(p.playerName.data(), p.playerName.size()).c_str(), p.formatTag.c_str(),
-                    latin1ToUtf8(p.creator.data(), p.creator.size()).c_str());
+                    amigaText(p.playerName).c_str(), p.formatTag.c_str(),
+                    amigaText(p.creator).c_str());
     stopPlugin();
     if (list.empty()) {
         reportError("", "the player archive holds no players");

@@ -4,7 +4,7 @@
 #include "host/portable_host.h"
 
 #include "host/settings_file.h"
-#include "host/text_conversion.h"
+#include "amigaos/text.h"
 
 #include <zip.h>
 
@@ -315,7 +315,7 @@ int VARNO_HOSTAPI settingsSetInt(const char* section, const char* key, const int
 char* VARNO_HOSTAPI textConvert(const char* text, int length) {
     if (!text) return nullptr;
     const size_t n = length < 0 ? std::strlen(text) : size_t(length);
-    const std::string utf8 = latin1ToUtf8(text, n);
+    const std::string utf8 = latin1ToUtf8(std::string_view(text, n));
     char* copy = static_cast<char*>(std::malloc(utf8.size() + 1));
     if (!copy) return nullptr;
     std::memcpy(copy, utf8.c_str(), utf8.size() + 1);

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "amigaos/text.h"
 #include "library/module_state.h"
 #include "machine/amiga_machine.h"
 #include "players/player_archive.h"
@@ -267,12 +268,13 @@ ModuleInfo Module::info() const {
     ModuleInfo info;
     info.title = fieldText(song.songTitle, sizeof song.songTitle);
     info.author = song.songInfo.author;
+    info.comment = song.songInfo.comment;
     info.format = fieldText(song.formatName, sizeof song.formatName);
     info.instruments = song.songInfo.sampleNames;
     if (const SlavePlayer* player = currentPlayer(*state_->machine, song)) {
-        info.formatText = fieldText(player->formatTitle, sizeof player->formatTitle);
-        info.player = player->playerName ? player->playerName : "";
-        info.channels = int(player->channels);
+        info.formatText = song.songInfo.formatTitle;
+        info.player = amigaText(player->playerName ? player->playerName : "");
+        info.channels = int(song.songInfo.voices);
     }
     return info;
 }

@@ -54,13 +54,15 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Texts are UTF-8 (the Amiga's are ISO 8859-1, converted).
 struct ModuleInfo {
     std::string title;
     std::string author;
+    std::string comment;    // the song's message, lines ended by '\n' (OctaMED's annotation)
     std::string format;     // the format's short name ("MOD")
-    std::string formatText; // the format as its player names it ("ProTracker")
+    std::string formatText; // the song's format as its player names it ("ProTracker", "HVL")
     std::string player;
-    int channels = 0;
+    int channels = 0;       // the voices the song plays
     std::vector<std::string> instruments; // in the song's order, empty names kept
 };
 

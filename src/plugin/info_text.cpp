@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "amigaos/text.h"
 #include "machine/amiga_machine.h"
 #include "players/slave_player.h"
 #include "session/song.h"
@@ -25,17 +26,6 @@ AmigaMachine* machineOf() {
 // The song record the machine plays: there whenever the machine is.
 const Song& songOf() { return *pluginInstance()->song; }
 
-// The host's conversion of a text; released with releaseText.
-char* convertText(const AmigaMachine& m, const char* text) {
-    const HostTextFunctions* t = m.host ? m.host->textFunctions : nullptr;
-    return t && t->convert ? t->convert(text, -1) : nullptr;
-}
-
-void releaseText(const AmigaMachine& m, char* text) {
-    const HostMemoryFunctions* memory = m.host ? m.host->memoryFunctions : nullptr;
-    if (text && memory && memory->release) memory->release(text);
-}
-
 template <typename... Args>
 void appendFormat(std::string& out, const char* format, Args... args) {
     char line[768];
@@ -44,12 +34,30 @@ void appendFormat(std::string& out, const char* format, Args... args) {
 }
 
 // What the player reports of the song, after the lines above: the author, the
-// counts, and the sample names (numbered from 1 in the song's order; empty ones
-// skipped, as trackers leave most slots unnamed). The names stop short of a size
-// that any host's text buffer holds.
+// song's message, the counts, and the sample names (numbered from 1 in the song's
+// order; empty ones skipped, as trackers leave most slots unnamed). Texts are
+// UTF-8 already (session/song_info.h). The message and the names stop short of
+// a size that any host's text buffer holds.
+constexpr size_t kMaxText = 8192;
+constexpr size_t kMaxFormatText = 64;
+
+// A value of several lines: each line after the first continues the label's
+// value, as the information window indents it. Lines past the size limit are
+// left out, and the label with them when not even its first line fits.
+void appendLines(std::string& out, const char* label, const std::string& text) {
+    std::string lines = label;
+    for (size_t from = 0; from <= text.size();) {
+        const size_t end = std::min(text.find('\n', from), text.size());
+        if (out.size() + lines.size() + (end - from) + 16 > kMaxText) break;
+        lines.append("\t").append(text, from, end - from).append("\r");
+        from = end + 1;
+    }
+    if (lines.back() == '\r') out += lines;
+}
+
 void appendSongInfo(std::string& out, const SongInfo& info) {
-    constexpr size_t kMaxText = 8192;
-    if (!info.author.empty()) appendFormat(out, "Author\t%s\r", info.author.c_str());
+    if (!info.author.empty()) appendLines(out, "Author", info.author);
+    if (!info.comment.empty()) appendLines(out, "Comment", info.comment);
     if (info.patterns >= 0) appendFormat(out, "Patterns\t%i\r", int(info.patterns));
     if (info.positions >= 0) appendFormat(out, "Positions\t%i\r", int(info.positions));
     const char* label = "Samples";
@@ -72,19 +80,15 @@ std::string fieldText(const char (&field)[N]) {
 void appendTag(AmigaMachine& m, const char* name, const char* value, char*& list, uint32_t& used) {
     const HostMemoryFunctions* memory = m.host ? m.host->memoryFunctions : nullptr;
     if (!memory || !memory->reallocate) return;
-    char* converted = convertText(m, value);
-    const char* v = converted ? converted : value;
     const uint32_t nameBytes = uint32_t(std::strlen(name)) + 1;
-    const uint32_t valueBytes = uint32_t(std::strlen(v)) + 1;
+    const uint32_t valueBytes = uint32_t(std::strlen(value)) + 1;
     auto* grown = static_cast<char*>(memory->reallocate(list, used + nameBytes + valueBytes + 1));
-    if (grown) {
-        list = grown;
-        std::memcpy(list + used, name, nameBytes);
-        std::memcpy(list + used + nameBytes, v, valueBytes);
-        list[used + nameBytes + valueBytes] = 0;
-        used += nameBytes + valueBytes;
-    }
-    releaseText(m, converted);
+    if (!grown) return;
+    list = grown;
+    std::memcpy(list + used, name, nameBytes);
+    std::memcpy(list + used + nameBytes, value, valueBytes);
+    list[used + nameBytes + valueBytes] = 0;
+    used += nameBytes + valueBytes;
 }
 
 std::string moduleTagPairs(const Song& song) {
@@ -96,6 +100,7 @@ std::string moduleTagPairs(const Song& song) {
     };
     add("title", fieldText(song.songTitle));
     add("artist", song.songInfo.author);
+    add("comment", song.songInfo.comment);
     add("filetype", fieldText(song.formatName));
     return pairs;
 }
@@ -126,9 +131,14 @@ namespace entries {
 
 void VARNO_HOSTAPI getInfoText(char* format, char*) {
     const AmigaMachine* m = machineOf();
-    const SlavePlayer* player = m ? currentPlayer(*m, songOf()) : nullptr;
-    if (!format || !player) return;
-    std::sprintf(format, "%s - %ich", player->formatTitle, int(player->channels));
+    if (!format || !m || !currentPlayer(*m, songOf())) return;
+    const SongInfo& info = songOf().songInfo;
+    const std::string voices = " - " + std::to_string(info.voices) + "ch";
+    // The host's buffer for this text is small: a long format name is cut, at a character.
+    size_t n = std::min(info.formatTitle.size(), kMaxFormatText - 1 - voices.size());
+    while (n > 0 && n < info.formatTitle.size() && (static_cast<unsigned char>(info.formatTitle[n]) & 0xC0) == 0x80) --n;
+    const std::string text = info.formatTitle.substr(0, n) + voices;
+    std::memcpy(format, text.c_str(), text.size() + 1);
 }
 
 void VARNO_HOSTAPI getGeneralInfo(char* text) {
@@ -139,12 +149,11 @@ void VARNO_HOSTAPI getGeneralInfo(char* text) {
     if (!player) return;
     const Song& song = songOf();
     std::string out;
-    char* creator = player->creatorText ? convertText(*m, player->creatorText) : nullptr;
     appendFormat(out, "Format\tVARNO/%s\r", song.formatName);
-    appendFormat(out, "Player\t%s\r", player->playerName ? player->playerName : "");
-    if (creator) appendFormat(out, "Creator\t%s\r", creator);
-    releaseText(*m, creator);
-    appendFormat(out, "Channels\t%i\r", int(player->channels));
+    appendFormat(out, "Player\t%s\r", amigaText(player->playerName ? player->playerName : "").c_str());
+    // The creator text comes shaped for this window (players/slave_player.h).
+    if (player->creatorText) out.append("Creator\t").append(latin1ToUtf8(player->creatorText)).append("\r");
+    appendFormat(out, "Channels\t%i\r", int(song.songInfo.voices));
     const PluginInstance* plugin = pluginInstance();
     if (!(plugin && plugin->singleSubsong) && song.subsongCount >= 2) {
         appendFormat(out, "Subsongs\t%i\rSongs", int(song.subsongCount));

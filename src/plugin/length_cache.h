@@ -31,7 +31,7 @@ struct LengthCacheKey {
 
 struct KnownSong {
     std::vector<float> seconds; // one per subsong; 0 where the scan found no end
-    std::string tags;           // "name\0value\0" pairs in the module's own text, before the host converts them
+    std::string tags;           // "name\0value\0" pairs, UTF-8, as the host takes them
     std::string notes;          // what a front end keeps beside the lengths (varno info's texts); may be empty
 };
 

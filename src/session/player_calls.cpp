@@ -7,6 +7,7 @@
 #include <string>
 
 #include "amigaos/system.h"
+#include "amigaos/text.h"
 #include "cpu/cpu.h"
 #include "machine/cpu_context.h"
 #include "hardware/cia.h"
@@ -35,18 +36,33 @@ bool callDt(SlavePlayer& p, int tag, uint32_t* d0 = nullptr, uint32_t* d1 = null
     return callEntry(p, dtTagNames[tag], p.dtTags[tag], d0, d1) == RUN_BUDGET_SPENT;
 }
 
-// A text of the module information, with the blanks that pad names trimmed.
-std::string readInfoText(const MemoryRegion& main, uint32_t address) {
-    char text[128] = {};
-    main.readString(address, text, sizeof text - 1);
-    std::string s(text);
-    const size_t end = s.find_last_not_of(' ');
-    s.erase(end == std::string::npos ? 0 : end + 1);
-    return s;
+// A text of the module information as it is shown (amigaos/text.h), of at most
+// maxChars characters, so that an unterminated one cannot run through memory.
+constexpr size_t kMaxTitleChars = 63;
+constexpr size_t kMaxNameChars = 127;
+constexpr size_t kMaxFormatTitleChars = 31;
+constexpr size_t kMaxCommentChars = 1023;
+
+std::string readInfoText(const MemoryRegion& main, uint32_t address, size_t maxChars,
+                         TextLines lines = TextLines::one) {
+    char text[kMaxCommentChars + 1];
+    const size_t n = main.readString(address, text, std::min(maxChars, kMaxCommentChars));
+    return amigaText(std::string_view(text, n), lines);
 }
+
+// Each of the title's characters takes at most two bytes as UTF-8.
+static_assert(sizeof Song::songTitle > 2 * kMaxTitleChars);
+
+void readTitle(const MemoryRegion& main, uint32_t address, Song& song) {
+    const std::string title = readInfoText(main, address, kMaxTitleChars);
+    std::memcpy(song.songTitle, title.c_str(), title.size() + 1);
+}
+
+int32_t infoCount(uint32_t value) { return int32_t(std::min<uint32_t>(value, 0x7FFFFFFF)); }
 
 void readModuleInfo(const AmigaMachine& m, Song& song, SlavePlayer& p) {
     const MemoryRegion& main = *m.mainMemory;
+    SongInfo& info = song.songInfo;
     const uint32_t list = moduleInfoList(p);
     if (list == 0 || !main.contains(list, 8)) return;
     for (uint32_t a = list; main.contains(a, 8); a += 8) {
@@ -58,15 +74,21 @@ void readModuleInfo(const AmigaMachine& m, Song& song, SlavePlayer& p) {
             main.readString(value, text, 7);
             formatFromPrefix(text, song.formatName);
         } else if (tag == MI_SongName) {
-            main.readString(value, song.songTitle, sizeof song.songTitle - 1);
+            readTitle(main, value, song);
         } else if (tag == MI_AuthorName) {
-            song.songInfo.author = readInfoText(main, value);
+            info.author = readInfoText(main, value, kMaxNameChars);
+        } else if (tag == MI_Comment) {
+            info.comment = readInfoText(main, value, kMaxCommentChars, TextLines::several);
+        } else if (tag == MI_FormatTitle) {
+            info.formatTitle = readInfoText(main, value, kMaxFormatTitleChars);
         } else if (tag == MI_Pattern) {
-            song.songInfo.patterns = int32_t(std::min<uint32_t>(value, 0x7FFFFFFF));
+            info.patterns = infoCount(value);
         } else if (tag == MI_Length) {
-            song.songInfo.positions = int32_t(std::min<uint32_t>(value, 0x7FFFFFFF));
-        } else if (tag == MI_SampleName && song.songInfo.sampleNames.size() < SongInfo::kMaxSampleNames) {
-            song.songInfo.sampleNames.push_back(readInfoText(main, value));
+            info.positions = infoCount(value);
+        } else if (tag == MI_Voices) {
+            if (value >= 1 && value <= uint32_t(SongInfo::kMaxVoices)) info.voices = int32_t(value);
+        } else if (tag == MI_SampleName && info.sampleNames.size() < SongInfo::kMaxSampleNames) {
+            info.sampleNames.push_back(readInfoText(main, value, kMaxNameChars));
         }
     }
 }
@@ -232,11 +254,13 @@ bool initPlayer(AmigaMachine& m, Song& song, const char* path) {
     MemoryRegion& main = *m.mainMemory;
     main.markCursor = main.cursor;
 
-    if (p->dtTags[DTP_ModuleName])
-        main.readString(p->dtTags[DTP_ModuleName], song.songTitle, sizeof song.songTitle - 1);
+    if (p->dtTags[DTP_ModuleName]) readTitle(main, p->dtTags[DTP_ModuleName], song);
     std::memcpy(song.formatName, p->formatTag, sizeof song.formatName);
     song.formatName[sizeof song.formatName - 1] = 0;
     readModuleInfo(m, song, *p);
+    // What the song does not say of itself, its player's format does.
+    if (song.songInfo.voices < 0) song.songInfo.voices = p->channels;
+    if (song.songInfo.formatTitle.empty()) song.songInfo.formatTitle = amigaText(p->formatTitle);
     return true;
 }
 

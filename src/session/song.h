@@ -34,7 +34,7 @@ struct Song final : PlayedSong, AudioPath {
     char moduleDirectory[512] = {};
     char moduleFileName[512] = {};
     char modulePath[512] = {};
-    char songTitle[64] = {};
+    char songTitle[128] = {};  // UTF-8, of at most 63 characters
     SongInfo songInfo;
     char formatName[8] = {};
     // Song time: the ticks run since the subsong started (the one being

@@ -95,6 +95,37 @@ TEST(ModuleFactsTest, GeneralInfoAndTagsAreSplit) {
     EXPECT_EQ(written.software, std::string("varno ") + kVersion);
 }
 
+// The author and the song's message are general lines and tags alike: info shows
+// each once; a rendered file's comment starts with the message.
+TEST(ModuleFactsTest, AuthorAndCommentShownOnceAndTheCommentTagged) {
+    const struct {
+        const char* what;
+        const char* general;
+        std::vector<std::pair<std::string, std::string>> tags;
+        std::vector<std::pair<std::string, std::string>> beyond;
+        std::string comment;
+    } cases[] = {
+        {"author and message in both", "Author\tSomeone\rComment\tline one\r\tline two\r",
+         {{"title", "Song"}, {"artist", "Someone"}, {"comment", "line one\nline two"}},
+         {{"title", "Song"}},
+         "line one\nline two\nProTracker - 4ch, played by ProTracker"},
+        {"a tag the general text does not show", "Author\tSomeone else\r",
+         {{"artist", "Someone"}, {"filetype", "MOD"}},
+         {{"artist", "Someone"}, {"filetype", "MOD"}},
+         "ProTracker - 4ch, played by ProTracker"},
+        {"a message cut short in the general text", "Comment\tline one\r", {{"comment", "line one\nline two"}},
+         {{"comment", "line one\nline two"}}, "line one\nline two\nProTracker - 4ch, played by ProTracker"},
+    };
+    for (const auto& c : cases) {
+        ModuleFacts facts;
+        facts.formatText = "ProTracker - 4ch";
+        facts.general = parseGeneralInfo((std::string("Player\tProTracker\r") + c.general).c_str());
+        facts.tags = c.tags;
+        EXPECT_EQ(facts.tagsBeyondGeneral(), c.beyond) << c.what;
+        EXPECT_EQ(tagsFor(facts, 0).comment, c.comment) << c.what;
+    }
+}
+
 // What settings shows, settings takes back; values the file held out of range
 // are shown as the plugin reads them, with a note.
 TEST(SettingsValuesTest, OneNotationBothWays) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "amigaos/system.h"
 #include "hardware/cia.h"
@@ -201,6 +202,76 @@ TEST_F(PlayerCallsTest, ModuleNameGivesTheTitleWithoutModuleInformation) {
     installPlayers({image});
     ASSERT_TRUE(openModule(m(), song(), "song.mod", kModule, sizeof kModule));
     EXPECT_EQ(std::string(song().songTitle), std::string(63, 't'));
+}
+
+// One entry of a module-information list: a text, or a plain number.
+struct InfoItem {
+    uint32_t tag;
+    std::string text;
+    uint32_t number = 0;
+};
+
+// What a player reports reaches the song as it is shown: texts converted from
+// ISO 8859-1 once, here; voices believed within reason; what the song does not
+// say taken from its player.
+TEST_F(PlayerCallsTest, ModuleInformationAsItIsShown) {
+    const std::string e63(63, '\xe9'), e63utf8 = [] {
+        std::string s;
+        for (int i = 0; i < 63; ++i) s += "\xc3\xa9";
+        return s;
+    }();
+    const struct {
+        const char* what;
+        std::vector<InfoItem> items;
+        std::string title, author, comment, formatTitle;
+        int32_t voices;
+        std::vector<std::string> names;
+    } cases[] = {
+        {"nothing reported: the player's name and voices", {}, "", "", "", "Some Player", 4, {}},
+        {"Latin-1 title, author and names",
+         {{MI_SongName, "Caf\xe9 M\xfcller\xa9"}, {MI_AuthorName, "Tony Vera D\xed" "az  "},
+          {MI_SampleName, "(C)Tony Vera D\xed" "az"}, {MI_SampleName, ""}, {MI_SampleName, "tab\there"}},
+         "Caf\xc3\xa9 M\xc3\xbcller\xc2\xa9", "Tony Vera D\xc3\xad" "az", "", "Some Player", 4,
+         {"(C)Tony Vera D\xc3\xad" "az", "", "tab here"}},
+        {"a title of 63 characters, each two bytes shown", {{MI_SongName, e63 + "x"}}, e63utf8, "", "", "Some Player",
+         4, {}},
+        {"a comment keeps its lines, and is no author", {{MI_Comment, "5/1996\r\nby me\n"}}, "", "", "5/1996\nby me",
+         "Some Player", 4, {}},
+        {"the song's voices and format", {{MI_Voices, "", 8}, {MI_FormatTitle, "HVL"}}, "", "", "", "HVL", 8, {}},
+        {"no voices: the player's", {{MI_Voices, "", 0}}, "", "", "", "Some Player", 4, {}},
+        {"more voices than any format: the player's", {{MI_Voices, "", 0xFFFFFFFF}}, "", "", "", "Some Player", 4, {}},
+        {"the most voices believed", {{MI_Voices, "", 64}}, "", "", "", "Some Player", 64, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        PlayerImage image = accepting();
+        std::vector<uint32_t> texts;
+        for (const InfoItem& item : c.items) texts.push_back(item.text.empty() ? 0 : image.text(item.text));
+        const uint32_t empty = image.text("");
+        uint32_t list = 0;
+        for (size_t i = 0; i < c.items.size(); ++i) {
+            const uint32_t at = image.longWord(c.items[i].tag);
+            if (i == 0) list = at;
+            if (c.items[i].number || c.items[i].tag == MI_Voices)
+                image.longWord(c.items[i].number);
+            else
+                image.address(texts[i] ? texts[i] : empty);
+        }
+        const uint32_t end = image.longWord(0);
+        image.longWord(0);
+        image.tag(kPlayerName, image.text("Some Player"));
+        image.tag(kGetModuleInfo, image.loadingA0(c.items.empty() ? end : list));
+        installPlayers({image});
+        ASSERT_TRUE(openModule(m(), song(), "song.mod", kModule, sizeof kModule));
+        const SongInfo& info = song().songInfo;
+        EXPECT_EQ(std::string(song().songTitle), c.title);
+        EXPECT_EQ(info.author, c.author);
+        EXPECT_EQ(info.comment, c.comment);
+        EXPECT_EQ(info.formatTitle, c.formatTitle);
+        EXPECT_EQ(info.voices, c.voices);
+        EXPECT_EQ(info.sampleNames, c.names);
+        closeModule(m(), song());
+    }
 }
 
 struct TimerCase {

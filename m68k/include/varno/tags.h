@@ -155,12 +155,18 @@
 #define MI_LoadSize            0x80004D5A /* +17 */
 #define MI_Unpacked            0x80004D5B /* +18 */
 #define MI_UnPackedSystem      0x80004D5C /* +19 */
-#define MI_Voices              0x80004D5D /* +20 */
+#define MI_Voices              0x80004D5D /* +20: the voices (channels) the song plays */
 #define MI_MaxVoices           0x80004D5E /* +21 */
 #define MI_Prefix              0x80004D5F /* +22: the file name prefix naming the format */
 /* Varno's own: the name of one sample or instrument; the tag repeats once per
    sample, in the song's order, empty names included, so position n is sample n. */
 #define MI_SampleName          0x80004DC0
+/* Varno's own: the song's message (an annotation, a note to the listener), lines
+   ended by line feeds; shown as a comment, never as its author. */
+#define MI_Comment             0x80004DC1
+/* Varno's own: the name shown for the song's format where one player plays more
+   than one format (and the player's own name would name the wrong one). */
+#define MI_FormatTitle         0x80004DC2
 
 /* Bits of the DTP_Flags value. */
 #define PLAYERF_CUSTOM 1  /* bit 0: the module carries its own player */

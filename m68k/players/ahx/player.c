@@ -45,7 +45,11 @@ static unsigned name_room(const uint8_t *name) { return name && name < ahx_song.
 void player_info(void)
 {
     unsigned i;
-    if (ahx_song.format == AHX_FORMAT_HVL) kit_info_text(MI_Prefix, "hvl.");
+    if (ahx_song.format == AHX_FORMAT_HVL) {
+        kit_info_text(MI_Prefix, "hvl.");
+        kit_info_text(MI_FormatTitle, "HVL");
+    }
+    kit_info_number(MI_Voices, ahx_song.channels);
     if (name_room(ahx_song.title)) kit_info_name(MI_SongName, ahx_song.title, name_room(ahx_song.title));
     kit_info_number(MI_Length, ahx_song.positions);
     kit_info_number(MI_Pattern, (unsigned long)ahx_song.tracks + 1);

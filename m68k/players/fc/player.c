@@ -34,6 +34,7 @@ void player_info(void)
         if (kit_be16(fc_song.data + FC_SAMPLE_INFO + 6 * i)) ++samples;
     /* The file type names the version, as the songs' usual file names do. */
     kit_info_text(MI_Prefix, l->fc14 ? "fc14." : "fc13.");
+    kit_info_number(MI_Voices, 4);
     kit_info_number(MI_Pattern, l->pattern_count);
     kit_info_number(MI_Length, l->step_count);
     kit_info_number(MI_Samples, samples);

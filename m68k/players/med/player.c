@@ -22,7 +22,8 @@ void player_tick(void)
     if (flags & MED_TICK_SONG_END) kit_song_end();
 }
 
-/* The song's name, the annotation as the author (where composers sign), and the
+/* The song's name, its annotation (a message to the listener: a greeting, a date,
+   a note, as often as a signature, so a comment and never the author), and the
    instrument names up to the last instrument that has a sound or a name. */
 void player_info(void)
 {
@@ -32,7 +33,7 @@ void player_info(void)
     text = med_song_name(&med_song, &length);
     if (text) kit_info_name(MI_SongName, text, length);
     text = med_annotation(&med_song, &length);
-    if (text) kit_info_name(MI_AuthorName, text, length);
+    if (text) kit_info_name(MI_Comment, text, length);
     kit_info_number(MI_Pattern, med_song.blocks);
     kit_info_number(MI_Length, med_song.orders);
     kit_info_number(MI_Voices, med_song.tracks);

@@ -37,11 +37,13 @@ void player_tick(void)
     if (flags & PT_TICK_SONG_END) kit_song_end();
 }
 
-/* The title, and the sample names, where trackers' musicians sign their work. */
+/* The title, and the sample names, where trackers' musicians sign their work: the
+   bytes as the file holds them (the host shows them as Amiga text). */
 void player_info(void)
 {
     unsigned i;
-    kit_info_text(MI_SongName, pt_title);
+    kit_info_name(MI_SongName, pt_title(), 20);
+    kit_info_number(MI_Voices, 4);
     kit_info_number(MI_Pattern, pt_song_patterns());
     kit_info_number(MI_Length, pt_song_length());
     kit_info_number(MI_Samples, pt_sample_count());

@@ -40,13 +40,13 @@ void pt_start(unsigned int subsong);
 unsigned long pt_last_subsong(void);
 void pt_stop(void);
 unsigned long pt_tick(void);
-extern char pt_title[24];
 
 /* What the song holds, for the module information. */
 unsigned short pt_song_timer(void);
 unsigned int pt_song_patterns(void);
 unsigned int pt_song_length(void);
 unsigned int pt_sample_count(void);
+const unsigned char *pt_title(void); /* 20 bytes, NUL-padded */
 const unsigned char *pt_sample_name(unsigned int index);
 
 extern const unsigned short pt_periods[16][PT_NOTES];

@@ -13,7 +13,6 @@
 /* CIA ticks per second times 2.5 (a tick lasts 2.5 / tempo seconds). */
 #define CIA_TEMPO_CLOCK 1773447UL
 
-char pt_title[24];
 
 struct pt_song pt_song;
 struct pt_voice pt_voices[4];
@@ -60,18 +59,6 @@ static void read_samples(const unsigned char *data, unsigned long size, const st
         }
         offset += 2UL * pt_word(h + 22);
     }
-}
-
-static void read_title(const unsigned char *data)
-{
-    int i, end = 0;
-    for (i = 0; i < 20; ++i) {
-        unsigned char c = data[i];
-        if (c == 0) break;
-        pt_title[i] = (char)(c >= 32 && c < 127 ? c : ' ');
-        if (c != ' ') end = i + 1;
-    }
-    pt_title[end] = 0;
 }
 
 /* ---- Subsongs ---------------------------------------------------------------------
@@ -164,7 +151,6 @@ long pt_init(const unsigned char *data, unsigned long size, long format)
     pt_song.data = data;
     pt_song.layout = layout;
     read_samples(data, size, &layout, (int)format);
-    read_title(data);
     find_subsongs();
     return 0;
 }
@@ -311,4 +297,5 @@ unsigned short pt_song_timer(void) { return pt_song.timer; }
 unsigned int pt_song_patterns(void) { return pt_song.layout.patterns; }
 unsigned int pt_song_length(void) { return pt_song.layout.song_length; }
 unsigned int pt_sample_count(void) { return pt_song.layout.samples; }
+const unsigned char *pt_title(void) { return pt_song.data; }
 const unsigned char *pt_sample_name(unsigned int index) { return pt_song.data + 20 + index * 30; }
