@@ -18,9 +18,10 @@
 
 namespace varno {
 
-// Raised when the file's layout or the way lengths are measured changes: it is
-// part of the file's header and of every key, so older entries are never taken.
-constexpr uint32_t kLengthCacheVersion = 2;
+// Raised when the file's layout, the way lengths are measured or the texts kept
+// (now UTF-8) change: it is part of the file's header and of every key, so older
+// entries are never taken.
+constexpr uint32_t kLengthCacheVersion = 3;
 
 struct LengthCacheKey {
     Md5Digest content{}; // the file's bytes
